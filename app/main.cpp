@@ -1,0 +1,14 @@
+#include <QApplication>
+
+#include "app/startup.h"
+#include "main/bitmov2.h"
+#include "platform/Clock.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    velmora::initialiseApplication(app);
+    platform::systemClock().calibrate();
+    auto windows = velmora::createWindows();
+    windows->BitMovOptMain->show();
+    return app.exec();
+}

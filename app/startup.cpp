@@ -1,0 +1,59 @@
+#include "app/startup.h"
+
+#include <QApplication>
+
+#include "dialogs/About1.h"
+#include "dialogs/bconfigUnit.h"
+#include "dialogs/bdebugUnit.h"
+#include "dialogs/bfontformU.h"
+#include "dialogs/efxctrunit.h"
+#include "dialogs/machinfo.h"
+#include "dialogs/splash.h"
+#include "main/bitmov2.h"
+#include "platform/Dialogs.h"
+#include "platform/Help.h"
+#include "playback/bitmcan.h"
+
+namespace velmora {
+
+Windows::~Windows() {
+    // The playback window refers to the main window: it goes first.
+    MachInfo.reset();
+    efxctr.reset();
+    Can.reset();
+    Bconfig.reset();
+    bdebug.reset();
+    bFontForm.reset();
+    BitMovOptMain.reset();
+}
+
+void initialiseApplication(QApplication& app) {
+    app.setApplicationName(QStringLiteral("Velmora-32"));
+    app.setApplicationDisplayName(QStringLiteral("Velmora-32"));
+    platform::Help::setHelpFile(QStringLiteral(":/help/Velmora.html"));
+}
+
+std::unique_ptr<Windows> createWindows(bool withSplash) {
+    auto w = std::make_unique<Windows>();
+    Windows* raw = w.get();
+    Accessories acc;
+    if (withSplash) acc.showSplash = [] { ShowSplash(); };
+    acc.showAbout = [raw] { ShowAboutBox(raw->BitMovOptMain->Version); };
+    acc.showProjectInformation = [raw] {
+        raw->bdebug->show();
+        raw->bdebug->raise();
+    };
+    acc.showUnderYourHood = [raw] { platform::dialogs().runModal(*raw->MachInfo); };
+    acc.showColorBarTime = [raw] { platform::dialogs().runModal(*raw->Bconfig); };
+
+    w->BitMovOptMain = std::make_unique<TBitMovOptMain>(acc);
+    w->bFontForm = std::make_unique<TbFontForm>(w->BitMovOptMain.get());
+    w->bdebug = std::make_unique<Tbdebug>(w->BitMovOptMain.get());
+    w->Bconfig = std::make_unique<TBconfig>(w->BitMovOptMain.get());
+    w->Can = std::make_unique<TCan>(w->BitMovOptMain.get());
+    w->efxctr = std::make_unique<Tefxctr>(w->BitMovOptMain.get());
+    w->MachInfo = std::make_unique<TMachInfo>(w->BitMovOptMain.get());
+    return w;
+}
+
+} // namespace velmora

@@ -1,0 +1,33 @@
+#pragma once
+#include <memory>
+
+class QApplication;
+
+namespace velmora {
+
+class TBitMovOptMain;
+class TbFontForm;
+class Tbdebug;
+class TBconfig;
+class TCan;
+class Tefxctr;
+class TMachInfo;
+
+// The program's windows, each created once at start and kept until the program ends.
+struct Windows {
+    std::unique_ptr<TBitMovOptMain> BitMovOptMain;
+    std::unique_ptr<TbFontForm> bFontForm;
+    std::unique_ptr<Tbdebug> bdebug;
+    std::unique_ptr<TBconfig> Bconfig;
+    std::unique_ptr<TCan> Can;
+    std::unique_ptr<Tefxctr> efxctr;
+    std::unique_ptr<TMachInfo> MachInfo;
+    ~Windows();
+};
+
+// Sets the application's title and help file.
+void initialiseApplication(QApplication& app);
+// Creates the windows in their order. withSplash false leaves the splash out (tests).
+std::unique_ptr<Windows> createWindows(bool withSplash = true);
+
+} // namespace velmora

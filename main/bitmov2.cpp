@@ -1,0 +1,415 @@
+#include "main/bitmov2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QMenu>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+#include "main/direction_glyphs.h"
+#include "main/playback_port.h"
+#include "main/settings.h"
+#include "platform/Dialogs.h"
+#include "platform/Help.h"
+#include "platform/SystemInfo.h"
+
+namespace velmora {
+
+using platform::Answer;
+using platform::MsgButtons;
+using platform::MsgKind;
+
+namespace {
+TBitMovOptMain* theMain = nullptr;
+
+// Below this many bytes of memory left, the program cannot go on.
+constexpr std::uint64_t LowMemoryLimit = 512;
+} // namespace
+
+ProgramEnd& programEnd() {
+    static ProgramEnd end{[] { QCoreApplication::quit(); }, [] { std::_Exit(1); }};
+    return end;
+}
+
+TBitMovOptMain::TBitMovOptMain(Accessories accessories) : accessories_(std::move(accessories)) {
+    theMain = this;
+    setObjectName(QStringLiteral("BitMovOptMain"));
+    resize(649, 492);
+    buildMenus();
+    buildToolBar();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    rowsArea_ = new QWidget(central);
+    rowsArea_->setMinimumHeight(250);
+    buildTitleRows(rowsArea_);
+    layout->addWidget(rowsArea_, 1);
+    buildDelayControls();
+    layout->addWidget(PANEL1);
+    setCentralWidget(central);
+    buildStatusBar();
+    // Like its controls, the window may be made narrower than its contents.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    this->layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(160, 200);
+    connectCommands();
+    platform::setDialogParent(this);
+    FormCreate();
+}
+
+TBitMovOptMain::~TBitMovOptMain() {
+    if (theMain == this) theMain = nullptr;
+}
+
+TBitMovOptMain* TBitMovOptMain::instance() { return theMain; }
+
+void TBitMovOptMain::FormCreate() {
+    if (accessories_.showSplash) accessories_.showSplash();
+
+    // The common-controls check of old stands for the Qt library: warn when the one found at
+    // run time is older than the one the program was built with.
+    if (platform::SystemInfo::qtOlderThanBuild(platform::SystemInfo::qtRuntimeVersion(),
+                                               platform::SystemInfo::qtBuildVersion()))
+        platform::dialogs().message(
+            MsgKind::Information,
+            QStringLiteral("You need to upgrade Comctrl32.dll to version 4.70  to prevent memory "
+                           "problems.\r\nContact Microsoft for this free upgrade."),
+            MsgButtons::OK);
+
+    SettingsRead = false;
+    dpath.clear();
+    Version = QStringLiteral("1.%1").arg(VELMORA_VERSION_MINOR);
+    setWindowTitle(QApplication::applicationName() + QStringLiteral(" PRO ") + Version);
+    // The system's platform identifier: 1 and 2 name the two families the program knows; this
+    // system is of neither.
+    const int platformId = 0;
+    OSName = platformId == 1   ? QStringLiteral("Windows 95")
+             : platformId == 2 ? QStringLiteral("Windows NT")
+                               : QStringLiteral("Unknown");
+
+    WorkBitmap = std::make_unique<platform::Bitmap>(24, 24, platform::PixelFormat::Bits24);
+    directiontoolbar->hide();
+    UseCountDown = false;
+    UseColorBars = false;
+    Holdtime = 10;
+    MaxPathIndex = 999;
+    Initiate();
+}
+
+void TBitMovOptMain::connectCommands() {
+    connect(NewProj1, &QAction::triggered, this, [this] { NewProj1Click(); });
+    connect(OpenProjectClick, &QAction::triggered, this, [this] { OpenPrjToolButtonClick(); });
+    connect(Saveproject, &QAction::triggered, this, [this] { SaveprojectClick1(); });
+    connect(BDeletepage, &QAction::triggered, this, [this] { BDeletepageClick(); });
+    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(Exit2, &QAction::triggered, this, [this] { Exit2Click(); });
+    connect(PlayPage2, &QAction::triggered, this, [this] { PlayPage2Click(); });
+    connect(PlayAllPages2, &QAction::triggered, this, [this] { PlayAllPages2Click(); });
+    // The menu toggles its own check mark before the handler runs, which inverts it; undo it.
+    connect(EasySlowdown1, &QAction::triggered, this, [this](bool checked) {
+        EasySlowdown1->setChecked(!checked);
+        EasySlowdown1Click();
+    });
+    connect(SetColorBarTime1, &QAction::triggered, this, [this] { SetColorBarTime1Click(); });
+    connect(UseColorBars1, &QAction::triggered, this, [this] { ColorBarToolButtonClick(); });
+    connect(UseCountDown1, &QAction::triggered, this, [this] { CountDownToolButtonClick(); });
+    connect(RepeaTLoop1, &QAction::triggered, this, [this](bool checked) {
+        RepeaTLoop1->setChecked(!checked);
+        RepeaTLoop1Click();
+    });
+    connect(ProjectInformation1, &QAction::triggered, this, [this] {
+        if (accessories_.showProjectInformation) accessories_.showProjectInformation();
+    });
+    connect(UnderYourHood1, &QAction::triggered, this, [this] {
+        if (accessories_.showUnderYourHood) accessories_.showUnderYourHood();
+    });
+    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+    connect(Contents1, &QAction::triggered, this, [this] { Contents1Click(); });
+    connect(LoadBitmap1, &QAction::triggered, this, [this] { LoadBitmap1Click(); });
+    connect(PlayaWaveto1, &QAction::triggered, this, [this] { PlayaWaveto1Click(); });
+
+    connect(NewPrjToolButton, &QToolButton::clicked, this, [this] { NewPrjToolButtonClick(); });
+    connect(OpenPrjToolButton, &QToolButton::clicked, this, [this] { OpenPrjToolButtonClick(); });
+    connect(SavePrjToolButton, &QToolButton::clicked, this, [this] { SavePrjToolButtonClick(); });
+    connect(PlayPgToolButton, &QToolButton::clicked, this, [this] { PlayPage2Click(); });
+    connect(PlayAllToolButton, &QToolButton::clicked, this, [this] { PlayAllPages2Click(); });
+    connect(PrevPage, &QToolButton::clicked, this, [this] { PrevPageClick(); });
+    connect(NextPage, &QToolButton::clicked, this, [this] { NextPageClick(); });
+    connect(NewPageButton, &QToolButton::clicked, this, [this] { NewPageButtonClick(); });
+    connect(CopyPageButton, &QToolButton::clicked, this, [this] { CopyPageButtonClick(); });
+    connect(SavePgToolButton, &QToolButton::clicked, this, [this] { SavePgToolButtonClick(); });
+    connect(DeletePgToolButton, &QToolButton::clicked, this, [this] { DeletePgToolButtonClick(); });
+    connect(ColorBarToolButton, &QToolButton::clicked, this, [this] { ColorBarToolButtonClick(); });
+    connect(CountDownToolButton, &QToolButton::clicked, this, [this] { CountDownToolButtonClick(); });
+
+    connect(TrackBar2, &QSlider::valueChanged, this, [this] { TrackBar2Change(); });
+    connect(DelayTrackBar, &QSlider::valueChanged, this, [this] { DelayTrackBArChange(); });
+    connect(PauseTrackBar, &QSlider::valueChanged, this, [this] { PauseTrackBarChange(); });
+    connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
+    connect(SpeedButton5, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
+
+    for (int n = 1; n <= 3; ++n) {
+        QLineEdit* e = editFor(n);
+        connect(e, &QLineEdit::textChanged, this, [this, n] { Edit1Change(n); });
+        connect(e, &QWidget::customContextMenuRequested, this,
+                [this, n, e](const QPoint& p) { openPopup(n, e->mapToGlobal(p)); });
+    }
+}
+
+// ---- Controls by line ---------------------------------------------------------------------
+
+QLineEdit* TBitMovOptMain::editFor(int n) const { return n == 1 ? Edit1 : n == 2 ? Edit2 : Edit3; }
+QToolButton* TBitMovOptMain::inButton(int n) const {
+    return n == 1 ? t1dirbutton : n == 2 ? t2dirbutton : t3dirbutton;
+}
+QToolButton* TBitMovOptMain::outButton(int n) const {
+    return n == 1 ? T1DirOutButton : n == 2 ? T2DirOutButton : T3DirOutButton;
+}
+QLabel* TBitMovOptMain::preview(int n) const {
+    return n == 1 ? PreVuImage1 : n == 2 ? PreVuImage2 : PreVuImage3;
+}
+QLabel* TBitMovOptMain::previewLabel(int n) const {
+    return n == 1 ? image1label : n == 2 ? image2label : image3label;
+}
+
+QString TBitMovOptMain::lineText(int n) const { return editFor(n)->text(); }
+
+std::uint8_t TBitMovOptMain::lineFontStyle(int n) const {
+    const QFont f = editFor(n)->font();
+    return std::uint8_t((f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) |
+                        (f.strikeOut() ? 8 : 0));
+}
+
+void TBitMovOptMain::setLineFontStyle(int n, std::uint8_t style) {
+    QFont f = editFor(n)->font();
+    f.setBold(style & 1);
+    f.setItalic(style & 2);
+    f.setUnderline(style & 4);
+    f.setStrikeOut(style & 8);
+    editFor(n)->setFont(f);
+}
+
+QString TBitMovOptMain::statusPanel(int i) const { return StatusPanels[i]->text(); }
+void TBitMovOptMain::setStatusPanel(int i, const QString& text) { StatusPanels[i]->setText(text); }
+
+// ---- The page -----------------------------------------------------------------------------
+
+void TBitMovOptMain::setsav(bool flag) {
+    sav = flag;
+    SavePgToolButton->setEnabled(sav);
+    NewPageButton->setEnabled(!sav);
+    CopyPageButton->setEnabled(!sav);
+}
+
+void TBitMovOptMain::Initiate() {
+    for (auto& l : Lines) l.FontName = QStringLiteral("Arial");
+    for (auto& l : Lines) l.FontSize = 40;
+    for (auto& l : Lines) l.ShadowOn = false;
+    for (auto& l : Lines) l.FontColor = 0xFFFFFF;
+    for (auto& l : Lines) l.ShadowColor = 0xC0C0C0;
+    AlignMode = false;
+    TITLENUM = 1;
+    PauseTime = 0;
+    fadedelay = 0;
+    CheckBox1->setChecked(false);
+    Edit1->clear();
+    Edit2->clear();
+    Edit3->clear();
+    for (auto& l : Lines) l.BitmapFile.clear();
+    for (auto& l : Lines) l.InUse = false;
+    for (auto& l : Lines) l.InDirection = 5;
+    for (auto& l : Lines) l.OutDirection = 6;
+    for (auto& l : Lines) l.GradientStartColor = 0xFFFFFF;
+    for (auto& l : Lines) l.GradientOn = false;
+}
+
+void TBitMovOptMain::makenewpage() {
+    for (int n = 1; n <= 3; ++n) {
+        if (playback_) {
+            playback_->clearPath(n, true);
+            playback_->clearPath(n, false);
+        } else {
+            InPaths[n - 1].LastIndex = -1;
+            OutPaths[n - 1].LastIndex = -1;
+            setsav(true);
+        }
+    }
+    for (int n = 1; n <= 3; ++n) {
+        preview(n)->hide();
+        previewLabel(n)->clear();
+        line(n).InUse = false;
+    }
+}
+
+void TBitMovOptMain::ShowPage() {
+    for (int n = 1; n <= 3; ++n) {
+        const std::int32_t code = line(n).InDirection;
+        if (code >= 1 && code <= 13) setdirectionButton(QStringLiteral("In"), n, code, code - 1);
+    }
+    for (int n = 1; n <= 3; ++n) {
+        const std::int32_t code = line(n).OutDirection;
+        if (code >= 1 && code <= 13) setdirectionButton(QStringLiteral("Out"), n, code, code - 1);
+    }
+    // Both sliders show the one delay value; their handlers must not mark the page changed here.
+    const std::int32_t delay = fadedelay;
+    const std::int32_t pause = PauseTime;
+    {
+        const QSignalBlocker b1(TrackBar2), b2(DelayTrackBar), b3(PauseTrackBar);
+        TrackBar2->setValue(delay);
+        DelayTrackBar->setValue(delay);
+        PauseTrackBar->setValue(pause);
+    }
+    Label7->setText(QString::number(TrackBar2->value() / 230));
+    Label1->setText(QString::number(fadedelay));
+    if (!mpause) Label4->setText(QString::number(PauseTime));
+    for (int n = 1; n <= 3; ++n) {
+        QLineEdit* e = editFor(n);
+        QFont f = e->font();
+        f.setFamily(line(n).FontName);
+        e->setFont(f);
+        const TColor c = line(n).FontColor;
+        e->setStyleSheet(QStringLiteral("QLineEdit { background: black; color: #%1%2%3; }")
+                             .arg(platform::redOf(c), 2, 16, QLatin1Char('0'))
+                             .arg(platform::greenOf(c), 2, 16, QLatin1Char('0'))
+                             .arg(platform::blueOf(c), 2, 16, QLatin1Char('0')));
+    }
+    for (int n = 1; n <= 3; ++n)
+        line(n).InUse = !editFor(n)->text().isEmpty() || !line(n).BitmapFile.isEmpty();
+    loadprevus();
+    ShowProjectLabel(ProjectName, MakePageNumber(currentpage));
+}
+
+void TBitMovOptMain::setdirectionButton(const QString& way, int n, std::int32_t code, int glyph) {
+    QToolButton* b = way.compare(QLatin1String("In"), Qt::CaseInsensitive) == 0 ? inButton(n) : outButton(n);
+    if (!b) return;
+    b->setIcon(QIcon(directionGlyph(glyph)));
+    b->setProperty("directionCode", code);
+}
+
+void TBitMovOptMain::Edit1Change(int n) {
+    line(n).InUse = !editFor(n)->text().isEmpty() || !line(n).BitmapFile.isEmpty();
+}
+
+void TBitMovOptMain::openPopup(int n, const QPoint& pos) {
+    popupLine = n;
+    TITLENUM = std::uint8_t(n);
+    EditContent->setText(QLatin1Char('[') + editFor(n)->text() + QLatin1Char(']'));
+    PopupMenu1->popup(pos);
+}
+
+// ---- Messages, status and checks ----------------------------------------------------------
+
+void TBitMovOptMain::ShowProjectLabel(const QString& projectName, const QString& pageNumber) {
+    setStatusPanel(3, pageNumber);
+    setStatusPanel(4, QStringLiteral("PROJECT: ") + projectName);
+    CurPgNumber->setText(MakePageNumber(currentpage));
+}
+
+void TBitMovOptMain::pmsg(const QString& text) {
+    platform::dialogs().message(MsgKind::Information, QStringLiteral("File error, ") + text,
+                                MsgButtons::OK);
+}
+
+void TBitMovOptMain::HaltProgrAM(const QString& text) {
+    platform::dialogs().message(MsgKind::Error,
+                                text + QStringLiteral(" Please Contact KVT-ORBANEX about this error.") +
+                                    QStringLiteral("\r\nVelmora will now shut down."),
+                                MsgButtons::OK);
+    programEnd().halt();
+    std::_Exit(1);
+}
+
+void TBitMovOptMain::checkstatus() {
+    // The memory the system can still give the process stands for the heap's free total.
+    if (platform::SystemInfo::availableMemory() < LowMemoryLimit)
+        HaltProgrAM(QStringLiteral("Memory is very Low"));
+}
+
+// ---- Settings and closing -----------------------------------------------------------------
+
+void TBitMovOptMain::SettingsReadFile() {
+    Settings s;
+    if (!readSettings(settingsFilePath(), s)) return;
+    move(s.Left, s.Top);
+    resize(s.Width, s.Height);
+    dpath = s.dpath;
+    if (!s.Lastproject.isEmpty() && QFileInfo::exists(s.Lastproject)) OpenProject(s.Lastproject);
+}
+
+void TBitMovOptMain::SettingsWriteFile() {
+    SettingsToWrite v;
+    v.program = QApplication::applicationName();
+    v.version = Version;
+    v.lastproject = ProjectName.isEmpty() ? QString() : dpath + ProjectName;
+    v.dir = dpath;
+    v.top = y();
+    v.left = x();
+    v.height = height();
+    v.width = width();
+    v.birth = birthText(QDateTime::currentDateTime());
+    writeSettings(settingsFilePath(), v);
+}
+
+bool TBitMovOptMain::FormCloseQuery() {
+    if (!sav || ProjectName.isEmpty()) return true;
+    switch (platform::dialogs().message(MsgKind::Confirmation, QStringLiteral("Save current page first?"),
+                                        MsgButtons::YesNoCancel)) {
+    case Answer::Yes: SaveCurPage(); return true;
+    case Answer::No: return true;
+    default: return false;
+    }
+}
+
+void TBitMovOptMain::FormClose() {
+    SettingsWriteFile();
+    WorkBitmap.reset();
+    programEnd().close();
+}
+
+void TBitMovOptMain::closeEvent(QCloseEvent* event) {
+    if (closing_ || !FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    event->accept();
+    FormClose();
+}
+
+void TBitMovOptMain::Exit1Click() {
+    SettingsWriteFile();
+    close();
+}
+
+void TBitMovOptMain::Exit2Click() { close(); }
+
+void TBitMovOptMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TBitMovOptMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FormResize();
+}
+
+// ---- Help ---------------------------------------------------------------------------------
+
+void TBitMovOptMain::About1Click() {
+    if (accessories_.showAbout) accessories_.showAbout();
+}
+void TBitMovOptMain::Contents1Click() { platform::Help::showContents(); }
+void TBitMovOptMain::SpeedButton4Click() { platform::Help::showTopic(QStringLiteral("About Pausing and Delays")); }
+void TBitMovOptMain::SpeedButton5Click() { platform::Help::showTopic(QStringLiteral("Buttons")); }
+
+} // namespace velmora

@@ -1,0 +1,327 @@
+#pragma once
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "main/page_record.h"
+#include "platform/Bitmap.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QMenu;
+class QSlider;
+class QToolBar;
+class QToolButton;
+
+namespace velmora {
+
+class PlaybackPort;
+
+// The "Effects ?" slider's position 0..6: the raster operation every strip copy uses.
+extern std::int16_t RasterEffect;
+extern const char* const RasterEffectNames[7];
+
+// What the main window asks of the windows above it; the program entry fills these in.
+struct Accessories {
+    std::function<void()> showSplash;
+    std::function<void()> showAbout;
+    std::function<void()> showProjectInformation;
+    std::function<void()> showUnderYourHood;
+    std::function<void()> showColorBarTime;
+};
+
+// Ends the program. Tests replace it; the default quits the event loop (or, for a fatal
+// state, the process at once).
+struct ProgramEnd {
+    std::function<void()> close;
+    std::function<void()> halt;
+};
+ProgramEnd& programEnd();
+
+// The editor window: it owns the one page being edited, carries the menus and tool bars from
+// which every command starts, keeps the settings file and decides when the program ends.
+class TBitMovOptMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TBitMovOptMain(Accessories accessories = {});
+    ~TBitMovOptMain() override;
+
+    // The one main window.
+    static TBitMovOptMain* instance();
+
+    void setPlayback(PlaybackPort* playback) { playback_ = playback; }
+    PlaybackPort* playback() const { return playback_; }
+
+    // ---- The page ------------------------------------------------------------------------
+    std::array<TitleLine, 3> Lines; // Lines[0] is title line 1
+    TitleLine& line(int n) { return Lines[n - 1]; }
+    std::int32_t fadedelay = 0;
+    std::int32_t PauseTime = 0;
+    bool mpause = false;
+
+    // ---- Editor and project state --------------------------------------------------------
+    std::uint8_t TITLENUM = 1;
+    std::int32_t currentpage = 0;
+    bool add = false;
+    bool sav = false;
+    QString dpath;
+    QString ProjectName;
+    bool UseColorBars = false;
+    bool UseCountDown = false;
+    std::int32_t Holdtime = 10;
+    QString Version;
+    std::int32_t ChosenDirection = 0;
+    QString DirectionSet;
+    bool AlignMode = false;
+    bool SettingsRead = false;
+    QString OSName;
+    std::unique_ptr<platform::Bitmap> WorkBitmap;
+    std::int32_t MaxPathIndex = 999;
+
+    // ---- Accessors -----------------------------------------------------------------------
+    bool getadd() const { return add; }
+    void setadd(bool v) { add = v; }
+    void getdpath(QString& out) const { out = dpath; }
+    void SETdpath(const QString& v) { dpath = v; }
+    std::int32_t getcurrentpaGE() const { return currentpage; }
+    void SETcurrentpaGE(std::int32_t v) { currentpage = v; }
+    bool getmpause() const { return mpause; }
+    void setmpause(bool v) { mpause = v; }
+    std::uint8_t getTITLENUM() const { return TITLENUM; }
+    void setTITLENUM(std::uint8_t v) { TITLENUM = v; }
+    std::int32_t getfadedelay() const { return fadedelay; }
+    void setfadedelay(std::int32_t v) { fadedelay = v; }
+    void setsav(bool flag);
+
+    // One plain setter per page field (line 1..3).
+    void setFontName(int n, const QString& v) { line(n).FontName = v; }
+    void setFontSize(int n, std::int32_t v) { line(n).FontSize = v; }
+    void setFontColor(int n, TColor v) { line(n).FontColor = v; }
+    void setShadowColor(int n, TColor v) { line(n).ShadowColor = v; }
+    void setShadowOn(int n, bool v) { line(n).ShadowOn = v; }
+    void setGradientOn(int n, bool v) { line(n).GradientOn = v; }
+    void setGradientStartColor(int n, TColor v) { line(n).GradientStartColor = v; }
+    void setBlurOn(int n, bool v) { line(n).BlurOn = v; }
+    void setInDirection(int n, std::int32_t v) { line(n).InDirection = v; }
+    void setOutDirection(int n, std::int32_t v) { line(n).OutDirection = v; }
+    void setBitmapFile(int n, const QString& v) { line(n).BitmapFile = v; }
+    void setWaveFile(int n, const QString& v) { line(n).WaveFile = v; }
+    void setPauseTime(std::int32_t v) { PauseTime = v; }
+
+    // The edit box of line n, holding its text and font style.
+    QLineEdit* editFor(int n) const;
+    QString lineText(int n) const;
+    std::uint8_t lineFontStyle(int n) const;
+    void setLineFontStyle(int n, std::uint8_t style);
+
+    void Initiate();
+    void makenewpage();
+    void ShowPage();
+    // The direction buttons of line n show code `code` (glyph `glyph`), way "In" or "Out".
+    void setdirectionButton(const QString& way, int n, std::int32_t code, int glyph);
+    void loadprevus();
+    bool loadbimage(const QString& file, QLabel* image, QLabel* label);
+    void ShowIMagelab();
+
+    // ---- Messages, status and checks -----------------------------------------------------
+    void ShowProjectLabel(const QString& projectName, const QString& pageNumber);
+    void pmsg(const QString& text);
+    // Shows the fatal message and ends the program; never returns.
+    [[noreturn]] void HaltProgrAM(const QString& text);
+    void checkstatus();
+    QString MakePageNumber(std::int32_t number);
+
+    // ---- Settings and closing ------------------------------------------------------------
+    void SettingsReadFile();
+    void SettingsWriteFile();
+    // Runs the close query; true when the window may close.
+    bool FormCloseQuery();
+    void Exit1Click();
+    void Exit2Click();
+
+    // ---- Pages and projects --------------------------------------------------------------
+    void SaveCurPage();
+    void LoadPage(const QString& projectName);
+    void OpenProject(const QString& fileName);
+    void OpenPrjToolButtonClick();
+    void SaveprojectClick1();
+    void SavePrjToolButtonClick();
+    void NewProj1Click();
+    void NewPrjToolButtonClick();
+    void CurrentPageClick(QObject* sender);
+    void NextPageClick();
+    void PrevPageClick();
+    void NewPageButtonClick();
+    void CopyPageButtonClick();
+    void CopyPage1Click();
+    void SavePgToolButtonClick();
+    void DeletePgToolButtonClick();
+    void BDeletepageClick();
+    void renumberfrompg(std::int32_t page, const QString& projectName);
+    void LoadBitmap1Click();
+    void PlayaWaveto1Click();
+
+    // ---- Shows and delay controls --------------------------------------------------------
+    void PlayPage2Click();
+    void PlayAllPages2Click();
+    void EasySlowdown1Click();
+    bool ProjectValid();
+    void TrackBar2Change();
+    void DelayTrackBArChange();
+    void PauseTrackBarChange();
+    void TrackBar1Change();
+    void CheckBox1Click();
+    void ColorBarToolButtonClick();
+    void CountDownToolButtonClick();
+    void RepeaTLoop1Click();
+    void SetColorBarTime1Click();
+    bool easySlowdown() const;
+    bool repeatLoop() const;
+    // The "Manual" state of the page as last loaded or saved.
+    bool savedMpause() const { return savedMpause_; }
+
+    // ---- Help ----------------------------------------------------------------------------
+    void About1Click();
+    void Contents1Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+
+    // ---- Layout --------------------------------------------------------------------------
+    void FormResize();
+
+    // ---- Controls ------------------------------------------------------------------------
+    QToolButton* t1dirbutton = nullptr;
+    QToolButton* t2dirbutton = nullptr;
+    QToolButton* t3dirbutton = nullptr;
+    QToolButton* T1DirOutButton = nullptr;
+    QToolButton* T2DirOutButton = nullptr;
+    QToolButton* T3DirOutButton = nullptr;
+    QLabel* StaticText1 = nullptr; // right strips: red, white, blue
+    QLabel* StaticText2 = nullptr;
+    QLabel* StaticText4 = nullptr;
+    QLabel* StaticText3 = nullptr; // left strips: red, white, blue
+    QLabel* StaticText5 = nullptr;
+    QLabel* StaticText6 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLabel* PreVuImage1 = nullptr;
+    QLabel* PreVuImage2 = nullptr;
+    QLabel* PreVuImage3 = nullptr;
+    QLabel* image1label = nullptr;
+    QLabel* image2label = nullptr;
+    QLabel* image3label = nullptr;
+    QLabel* InLabel = nullptr;
+    QLabel* OutLabel = nullptr;
+    QToolBar* directiontoolbar = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+
+    QToolBar* ToolBar3 = nullptr;
+    QToolButton* NewPrjToolButton = nullptr;
+    QToolButton* OpenPrjToolButton = nullptr;
+    QToolButton* SavePrjToolButton = nullptr;
+    QToolButton* PlayPgToolButton = nullptr;
+    QToolButton* PlayAllToolButton = nullptr;
+    QToolButton* PrevPage = nullptr;
+    QToolButton* NextPage = nullptr;
+    QLabel* CurPgNumber = nullptr;
+    QToolButton* NewPageButton = nullptr;
+    QToolButton* CopyPageButton = nullptr;
+    QToolButton* SavePgToolButton = nullptr;
+    QToolButton* DeletePgToolButton = nullptr;
+    QToolButton* AlignToolButton = nullptr;
+    QToolButton* ColorBarToolButton = nullptr;
+    QToolButton* CountDownToolButton = nullptr;
+
+    QGroupBox* PANEL1 = nullptr;
+    QSlider* TrackBar2 = nullptr;
+    QSlider* DelayTrackBar = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QSlider* PauseTrackBar = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+
+    std::array<QLabel*, 5> StatusPanels{};
+    QString statusPanel(int i) const;
+    void setStatusPanel(int i, const QString& text);
+
+    QMenu* PopupMenu1 = nullptr;
+    QAction* EditContent = nullptr;
+    QAction* NewProj1 = nullptr;
+    QAction* OpenProjectClick = nullptr;
+    QAction* Saveproject = nullptr;
+    QAction* NewPage1 = nullptr;
+    QAction* SavePage1 = nullptr;
+    QAction* BDeletepage = nullptr;
+    QAction* PrintFileButton1 = nullptr;
+    QAction* PrintSetup1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* Align2 = nullptr;
+    QAction* PlayPage2 = nullptr;
+    QAction* PlayAllPages2 = nullptr;
+    QAction* EasySlowdown1 = nullptr;
+    QAction* SetColorBarTime1 = nullptr;
+    QAction* UseColorBars1 = nullptr;
+    QAction* UseCountDown1 = nullptr;
+    QAction* RepeaTLoop1 = nullptr;
+    QAction* ProjectInformation1 = nullptr;
+    QAction* UnderYourHood1 = nullptr;
+    QAction* About1 = nullptr;
+    QAction* Contents1 = nullptr;
+    QAction* Exit2 = nullptr;
+    QAction* FontTypeSize1 = nullptr;
+    QAction* Bold1 = nullptr;
+    QAction* Italic1 = nullptr;
+    QAction* UnderLine1 = nullptr;
+    QAction* StrikeOut1 = nullptr;
+    QAction* FontColor1 = nullptr;
+    QAction* ShadowColor1 = nullptr;
+    QAction* ShadowOnOff1 = nullptr;
+    QAction* LoadBitmap1 = nullptr;
+    QAction* PlayaWaveto1 = nullptr;
+
+    // The line whose edit box the popup menu was last opened on (1..3).
+    int popupLine = 1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildMenus();
+    void buildToolBar();
+    void buildTitleRows(QWidget* area);
+    void buildDelayControls();
+    void buildStatusBar();
+    void connectCommands();
+    void FormClose();
+    void Edit1Change(int n);
+    void openPopup(int n, const QPoint& pos);
+
+    QToolButton* inButton(int n) const;
+    QToolButton* outButton(int n) const;
+    QLabel* preview(int n) const;
+    QLabel* previewLabel(int n) const;
+
+    Accessories accessories_;
+    PlaybackPort* playback_ = nullptr;
+    QWidget* rowsArea_ = nullptr;
+    bool closing_ = false;
+    bool savedMpause_ = false;
+};
+
+} // namespace velmora

@@ -1,0 +1,75 @@
+// The delay controls and the show toggles of the main window.
+#include <QAction>
+#include <QCheckBox>
+#include <QSlider>
+#include <QToolButton>
+
+#include "main/bitmov2.h"
+
+namespace velmora {
+
+std::int16_t RasterEffect = 0;
+
+const char* const RasterEffectNames[7] = {"Normal",     "Not Copy",   "Not Erase", "Patt Paint",
+                                          "Src Erase",  "Src Invert", "Src paint"};
+
+void TBitMovOptMain::TrackBar2Change() {
+    setfadedelay(TrackBar2->value());
+    Label7->setText(QString::number(TrackBar2->value() / 230));
+    setsav(true);
+}
+
+void TBitMovOptMain::DelayTrackBArChange() {
+    fadedelay = DelayTrackBar->value();
+    Label1->setText(QString::number(fadedelay));
+    setsav(true);
+}
+
+void TBitMovOptMain::PauseTrackBarChange() {
+    PauseTime = PauseTrackBar->value();
+    Label4->setText(QString::number(PauseTrackBar->value()));
+    setsav(true);
+}
+
+void TBitMovOptMain::TrackBar1Change() {
+    const int v = TrackBar1->value();
+    RasterEffect = static_cast<std::int16_t>(v);
+    if (v >= 0 && v <= 6) Label3->setText(QString::fromLatin1(RasterEffectNames[v]));
+}
+
+void TBitMovOptMain::CheckBox1Click() {
+    setmpause(CheckBox1->isChecked());
+    if (mpause) {
+        Label8->hide();
+        Label4->setText(QStringLiteral("SpaceBar - Manual"));
+        PauseTrackBar->hide();
+    } else {
+        Label4->setText(QString::number(PauseTrackBar->value()));
+        Label8->show();
+        PauseTrackBar->show();
+    }
+    if (mpause != savedMpause()) setsav(true);
+}
+
+void TBitMovOptMain::ColorBarToolButtonClick() {
+    UseColorBars = ColorBarToolButton->isChecked();
+    UseColorBars1->setChecked(UseColorBars);
+    setStatusPanel(1, UseColorBars ? QStringLiteral("Clr Bars ON") : QStringLiteral("Clr Bars OFF"));
+}
+
+void TBitMovOptMain::CountDownToolButtonClick() {
+    UseCountDown = CountDownToolButton->isChecked();
+    UseCountDown1->setChecked(UseCountDown);
+    setStatusPanel(0, UseCountDown ? QStringLiteral("CntDwn ON") : QStringLiteral("CntDwn OFF"));
+}
+
+void TBitMovOptMain::RepeaTLoop1Click() { RepeaTLoop1->setChecked(!RepeaTLoop1->isChecked()); }
+void TBitMovOptMain::EasySlowdown1Click() { EasySlowdown1->setChecked(!EasySlowdown1->isChecked()); }
+bool TBitMovOptMain::repeatLoop() const { return RepeaTLoop1->isChecked(); }
+bool TBitMovOptMain::easySlowdown() const { return EasySlowdown1->isChecked(); }
+
+void TBitMovOptMain::SetColorBarTime1Click() {
+    if (accessories_.showColorBarTime) accessories_.showColorBarTime();
+}
+
+} // namespace velmora

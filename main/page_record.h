@@ -1,0 +1,79 @@
+#pragma once
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "platform/Color.h"
+
+namespace velmora {
+
+using platform::TColor;
+
+constexpr int MaxPathPoints = 1000;
+
+struct PathPoint {
+    std::uint16_t x = 0;
+    std::uint16_t y = 0;
+};
+
+// A hand-drawn movement path: LastIndex is -1 when there is no path.
+struct Path {
+    std::int32_t LastIndex = -1;
+    std::array<PathPoint, MaxPathPoints> Points{};
+};
+
+// The six path buffers (in and out for lines 1 to 3), shared by the main window and the
+// playback window. Index 0 is line 1.
+extern Path InPaths[3];
+extern Path OutPaths[3];
+
+// One title line of the page being edited. Its text and font style live in its edit box.
+struct TitleLine {
+    QString FontName = QStringLiteral("Arial");
+    std::int32_t FontSize = 40;
+    TColor FontColor = 0xFFFFFF;
+    TColor ShadowColor = 0xC0C0C0;
+    bool ShadowOn = false;
+    bool GradientOn = false;
+    TColor GradientStartColor = 0xFFFFFF;
+    bool BlurOn = false;
+    std::int32_t InDirection = 5;
+    std::int32_t OutDirection = 6;
+    QString BitmapFile;
+    QString WaveFile;
+
+    // Derived, never stored.
+    bool InUse = false;
+    bool InPathArmed = false;
+    bool OutPathArmed = false;
+};
+
+// The page settings beside the three lines.
+struct PageSettings {
+    std::int32_t fadedelay = 0;
+    std::int32_t PauseTime = 0;
+    bool mpause = false;
+};
+
+// The whole page as it travels to and from a page file: the lines with their texts, styles and
+// positions, the settings and the six paths. Plain data, no widgets.
+struct PageImage {
+    struct Line {
+        QString Text;
+        std::uint8_t FontStyle = 0;
+        std::int32_t PosX = 0;
+        std::int32_t PosY = 0;
+        TitleLine attrs;
+        Path InPath;
+        Path OutPath;
+    };
+    std::array<Line, 3> lines;
+    PageSettings settings;
+};
+
+// The start defaults that the playback window writes into the page when it is created.
+constexpr std::int32_t StartFontSizes[3] = {60, 50, 30};
+constexpr std::int32_t StartInDirections[3] = {1, 5, 3};
+constexpr std::int32_t StartOutDirections[3] = {3, 6, 1};
+
+} // namespace velmora

@@ -1,0 +1,38 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+namespace velmora {
+
+// The settings file "velmora.ini": window placement and the last project.
+struct Settings {
+    QString Lastproject;
+    int Top = 0;
+    int Left = 0;
+    int Height = 400;
+    int Width = 200;
+    QString dpath;
+};
+
+// Where the settings file lives: the user's configuration folder, unless a test moved it.
+QString settingsFilePath();
+void setSettingsFilePath(const QString& path); // empty restores the default
+
+// Reads the file when it exists; false (and the defaults untouched) when it does not.
+bool readSettings(const QString& path, Settings& out);
+
+struct SettingsToWrite {
+    QString program;
+    QString version;
+    QString lastproject;
+    QString dir;
+    int top = 0, left = 0, height = 0, width = 0;
+    QString birth;
+};
+// Erases the section and writes the nine keys in their order.
+void writeSettings(const QString& path, const SettingsToWrite& values);
+
+// A date and time in the system's short date and long time format.
+QString birthText(const QDateTime& when);
+
+} // namespace velmora

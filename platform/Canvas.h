@@ -1,0 +1,117 @@
+#pragma once
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "platform/Bitmap.h"
+#include "platform/Color.h"
+
+namespace platform {
+
+// Raster operations with their Windows codes.
+enum class CopyMode : std::uint32_t {
+    SrcCopy = 0x00CC0020,
+    NotSrcCopy = 0x00330008,
+    NotSrcErase = 0x001100A6,
+    PatPaint = 0x00FB0A09,
+    SrcErase = 0x00440328,
+    SrcInvert = 0x00660046,
+    SrcPaint = 0x00EE0086,
+    Blackness = 0x00000042,
+};
+
+enum class BrushStyle { Solid, Clear, Cross };
+enum class PenStyle { Solid, Dash, Dot, DashDot, Clear };
+
+// Font style bits, as stored in page files.
+enum FontStyleBits : std::uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+
+struct Brush {
+    TColor color = clWhite;
+    BrushStyle style = BrushStyle::Solid;
+};
+
+struct Pen {
+    TColor color = clBlack;
+    PenStyle style = PenStyle::Solid;
+    int width = 1;
+};
+
+struct Font {
+    QString name = QStringLiteral("Arial");
+    int size = 10; // points, at the screen's logical resolution
+    std::uint8_t style = 0;
+    TColor color = clBlack;
+};
+
+// One copy of a bitmap onto a canvas, as the observer sees it. For a stretched copy the
+// destination rectangle is (x, y, w, h) and the source is srcW x srcH.
+struct CopyRecord {
+    int x = 0, y = 0, w = 0, h = 0;
+    CopyMode mode = CopyMode::SrcCopy;
+    bool stretched = false;
+    int srcW = 0, srcH = 0;
+};
+
+// A drawing surface over a Bitmap. All drawing is clipped to the bitmap; raster operations are
+// exact to their Windows definitions (D destination, S source, P the brush):
+//   SRCCOPY S, NOTSRCCOPY ~S, NOTSRCERASE ~(S|D), PATPAINT P|~S|D, SRCERASE S&~D,
+//   SRCINVERT S^D, SRCPAINT S|D, BLACKNESS 0.
+// On 32-bit bitmaps the operations combine blue, green and red; the fourth byte stays 0.
+class Canvas {
+public:
+    explicit Canvas(Bitmap& target);
+
+    Bitmap& bitmap() { return *target_; }
+    const Bitmap& bitmap() const { return *target_; }
+    int width() const { return target_->width(); }
+    int height() const { return target_->height(); }
+
+    CopyMode copyMode = CopyMode::SrcCopy;
+    Brush brush;
+    Pen pen;
+    Font font;
+
+    // Copies the whole bitmap with its top-left corner at (x, y), under copyMode.
+    void draw(int x, int y, const Bitmap& src);
+    // Stretches the whole bitmap into the rectangle (left, top, right, bottom), under copyMode.
+    // A rectangle of zero width or height draws nothing (but is still recorded).
+    void stretchDraw(int left, int top, int right, int bottom, const Bitmap& src);
+    // Copies the part `from` of src to `to` (same size), under copyMode.
+    void copyRect(const QRect& to, const Bitmap& src, const QRect& from);
+
+    // Fills (left, top)-(right, bottom), right and bottom exclusive, with the brush.
+    void fillRect(int left, int top, int right, int bottom);
+    // A one-pixel frame in the brush colour.
+    void frameRect(int left, int top, int right, int bottom);
+    // Outlined with the pen, filled with the brush (when its style is not Clear).
+    void rectangle(int left, int top, int right, int bottom);
+    void moveTo(int x, int y);
+    void lineTo(int x, int y);
+    QPoint penPos() const { return penPos_; }
+
+    TColor pixel(int x, int y) const { return target_->pixel(x, y); }
+    void setPixel(int x, int y, TColor c);
+
+    int textWidth(const QString& text) const;
+    int textHeight(const QString& text) const;
+    // Draws text with its top-left corner at (x, y) in the font colour; the background is
+    // filled with the brush colour unless the brush style is Clear.
+    void textOut(int x, int y, const QString& text);
+
+    // Called with each copy (tests check movement step by step with it).
+    void setObserver(std::function<void(const CopyRecord&)> observer) { observer_ = std::move(observer); }
+    // Called with each changed rectangle, so a window can present it at once.
+    void setPresenter(std::function<void(const QRect&)> presenter) { presenter_ = std::move(presenter); }
+    // Presents a rectangle (clipped) through the presenter, if any.
+    void changed(const QRect& r);
+
+private:
+    Bitmap* target_;
+    QPoint penPos_;
+    std::function<void(const CopyRecord&)> observer_;
+    std::function<void(const QRect&)> presenter_;
+};
+
+} // namespace platform

@@ -1,0 +1,63 @@
+#include "platform/Clock.h"
+
+#include <chrono>
+
+namespace platform {
+
+namespace {
+SystemClock theSystemClock;
+Clock* current = nullptr;
+
+// The empty loop behind every delay. The empty asm statement keeps the compiler from removing
+// or collapsing it.
+void emptyLoops(std::uint64_t loops) {
+    for (std::uint64_t i = 0; i < loops; ++i) asm volatile("" : "+r"(i));
+}
+
+std::uint64_t nowNanos() {
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+} // namespace
+
+std::uint32_t SystemClock::tickCount() {
+    return static_cast<std::uint32_t>(nowNanos() / 1000000u);
+}
+
+void SystemClock::calibrate() {
+    // One iteration is 10 ns: find how many empty loops take that long here.
+    std::uint64_t loops = 1 << 16;
+    std::uint64_t elapsed = 0;
+    for (;;) {
+        const std::uint64_t t0 = nowNanos();
+        emptyLoops(loops);
+        elapsed = nowNanos() - t0;
+        if (elapsed >= 2000000 || loops >= (std::uint64_t(1) << 34)) break;
+        loops *= 2;
+    }
+    loopsPerIteration_ = elapsed > 0 ? double(loops) * 10.0 / double(elapsed) : 1.0;
+}
+
+void SystemClock::spin(std::uint64_t iterations) {
+    if (iterations == 0) return;
+    if (loopsPerIteration_ <= 0.0) calibrate();
+    emptyLoops(static_cast<std::uint64_t>(double(iterations) * loopsPerIteration_));
+}
+
+std::uint32_t CountingClock::tickCount() {
+    ++reads;
+    const std::uint32_t t = now;
+    now += stepPerRead;
+    return t;
+}
+
+void CountingClock::spin(std::uint64_t iterations) {
+    spunIterations += iterations;
+    spins.push_back(iterations);
+}
+
+Clock& clock() { return current ? *current : theSystemClock; }
+void setClock(Clock* c) { current = c; }
+SystemClock& systemClock() { return theSystemClock; }
+
+} // namespace platform

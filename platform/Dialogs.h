@@ -1,0 +1,94 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/Color.h"
+
+class QDialog;
+class QWidget;
+
+namespace platform {
+
+enum class MsgKind { Information, Warning, Error, Confirmation, Plain };
+enum class MsgButtons { OK, YesNo, YesNoCancel, None };
+enum class Answer { OK, Yes, No, Cancel };
+
+struct FileDialogSpec {
+    QString title;
+    QString filter;           // Qt form: "Bitmaps (*.bmp)"
+    QString defaultSuffix;    // without the dot
+    QString directory;
+    bool mustExist = false;   // open: the file must exist
+    bool confirmOverwrite = true;
+};
+
+// Every message box and common dialog of the program goes through here, so tests can answer
+// them without a human.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual Answer message(MsgKind kind, const QString& text, MsgButtons buttons) = 0;
+    virtual std::optional<QString> openFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<TColor> chooseColor(TColor initial) = 0;
+    virtual bool printSetup() = 0;
+    // Runs a modal window; returns its result code.
+    virtual int runModal(QDialog& dialog) = 0;
+};
+
+// The real dialogs, Qt's own.
+class QtDialogs : public Dialogs {
+public:
+    Answer message(MsgKind kind, const QString& text, MsgButtons buttons) override;
+    std::optional<QString> openFile(const FileDialogSpec& spec) override;
+    std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    std::optional<TColor> chooseColor(TColor initial) override;
+    bool printSetup() override;
+    int runModal(QDialog& dialog) override;
+};
+
+// A scripted answerer for tests: records every question, answers from its queues, and falls
+// back to a default answer (OK / Cancel / nothing chosen) when a queue is empty.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Asked {
+        MsgKind kind;
+        QString text;
+        MsgButtons buttons;
+    };
+
+    Answer message(MsgKind kind, const QString& text, MsgButtons buttons) override;
+    std::optional<QString> openFile(const FileDialogSpec& spec) override;
+    std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    std::optional<TColor> chooseColor(TColor initial) override;
+    bool printSetup() override;
+    int runModal(QDialog& dialog) override;
+
+    std::vector<Asked> asked;
+    std::deque<Answer> answers;
+    std::deque<std::optional<QString>> files;
+    std::deque<std::optional<TColor>> colors;
+    std::vector<FileDialogSpec> fileDialogs;
+    std::vector<QString> modalWindows; // window titles of the modal runs
+    std::deque<int> modalResults;
+    // Called with each modal window before its result is returned (to look at or drive it).
+    std::function<void(QDialog&)> onModal;
+
+    QStringList texts() const;
+    void clear();
+};
+
+Dialogs& dialogs();
+// Installs a dialog provider (tests); nullptr restores Qt's dialogs.
+void setDialogs(Dialogs* d);
+
+// Message box titles, as the user sees them.
+QString titleFor(MsgKind kind);
+// The window message boxes are parented to; set by the main window.
+void setDialogParent(QWidget* parent);
+
+} // namespace platform

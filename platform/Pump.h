@@ -1,0 +1,14 @@
+#pragma once
+#include <functional>
+
+namespace platform {
+
+// Processes pending window messages: the only way the program lets events run during a show.
+void pump();
+
+// Tests hook in here to act at a given pump (press a key during a wait, say); the hook runs
+// before the messages are processed. An empty function removes it.
+void setPumpHook(std::function<void()> hook);
+long pumpCount();
+
+} // namespace platform

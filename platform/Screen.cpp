@@ -1,0 +1,45 @@
+#include "platform/Screen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace platform {
+
+namespace {
+bool virtualSet = false;
+int vWidth = 0, vHeight = 0, vDepth = 0;
+
+QScreen* primary() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen()
+                                                                         : nullptr;
+}
+} // namespace
+
+int Screen::width() {
+    if (virtualSet) return vWidth;
+    QScreen* s = primary();
+    return s ? s->geometry().width() : 640;
+}
+
+int Screen::height() {
+    if (virtualSet) return vHeight;
+    QScreen* s = primary();
+    return s ? s->geometry().height() : 480;
+}
+
+int Screen::depth() {
+    if (virtualSet) return vDepth;
+    QScreen* s = primary();
+    return s ? s->depth() : 32;
+}
+
+void Screen::setVirtual(int width, int height, int depth) {
+    virtualSet = true;
+    vWidth = width;
+    vHeight = height;
+    vDepth = depth;
+}
+
+void Screen::clearVirtual() { virtualSet = false; }
+
+} // namespace platform

@@ -1,0 +1,17 @@
+#pragma once
+
+namespace platform {
+
+// The screen the program plays on: its size in pixels and its colour depth in bits per pixel.
+// Tests and the headless renderer set a virtual screen instead of the real one.
+class Screen {
+public:
+    static int width();
+    static int height();
+    static int depth();
+
+    static void setVirtual(int width, int height, int depth);
+    static void clearVirtual();
+};
+
+} // namespace platform

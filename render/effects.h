@@ -1,0 +1,47 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/Color.h"
+
+// Plain routines of the renderer and the player: colour conversions, the vertical gradient,
+// the blur, the fades, the leaders and the timed waits.
+namespace effects {
+
+using platform::Bitmap;
+using platform::Canvas;
+using platform::TColor;
+
+struct TByteTriple {
+    std::uint8_t b[3]; // blue, green, red, in scanline order
+};
+
+// The 5 x 5 blur weights; only the centre 3 x 3 is used, with the divisor 6.
+extern const std::int32_t BlurKernel[5][5];
+
+void ColorToTriple(TColor color, TByteTriple& triple);
+std::uint32_t ColorToQuad(TColor color);       // read as an integer: 0x00RRGGBB
+TColor TripleToColor(std::uint32_t packed);    // byte 0 in the low byte; result carries 0x02
+TColor QuadToColor(std::uint32_t quad);
+
+Bitmap& GradientFill24(Bitmap& bitmap, TColor topColor, TColor bottomColor);
+Bitmap& GradientFill32(Bitmap& bitmap, TColor topColor, TColor bottomColor);
+Bitmap& BlurBitmap24(Bitmap& bitmap);
+Bitmap& BlurBitmap32(Bitmap& bitmap);
+
+// Fades: 33 frames of the strip at k/32 of its brightness, copied to (x, y) under the canvas's
+// copy mode, FadeStepDelay(delay) after each.
+void FadeIn24(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, int x, int y);
+void FadeOut24(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, int x, int y);
+void FadeIn32(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, int x, int y);
+void FadeOut32(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, int x, int y);
+void FadeStepDelay(std::int32_t count);
+
+// Leaders. `invalidate` clears the playback window to black when messages are next processed.
+void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds);
+void ShowCountDown(Canvas& canvas);
+// Busy wait on the 32-bit tick count, with messages processed before and after.
+void WaitSeconds(std::int32_t seconds);
+
+} // namespace effects

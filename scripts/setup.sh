@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever Velmora's build, program and checks need and
+# is still missing. Quiet and quick when everything is there already.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev
+  libasound2-dev libgl-dev
+  fonts-liberation2 fonts-dejavu-core
+  xvfb xdotool x11-apps x11-utils imagemagick poppler-utils
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "Done."

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Velmora and runs every test: once in a release build and
+# once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+JOBS="$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/velmora-test-runtime}"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+echo "== Release build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$JOBS"
+ctest --test-dir build --output-on-failure -j"$JOBS"
+
+if [ "${VELMORA_SKIP_SANITIZERS:-}" != "1" ]; then
+  echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON >/dev/null
+  cmake --build build-asan -j"$JOBS"
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+  LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    ctest --test-dir build-asan --output-on-failure -j"$JOBS"
+fi

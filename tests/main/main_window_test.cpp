@@ -1,0 +1,262 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QSlider>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "main_window_fixture.h"
+#include "platform/Help.h"
+
+using platform::Answer;
+using platform::MsgButtons;
+using platform::MsgKind;
+
+TEST_F(MainWindowTest, CaptionVersionAndStartState) {
+    EXPECT_EQ(w->Version, "1.30");
+    EXPECT_EQ(w->windowTitle(), "Velmora-32 PRO 1.30");
+    EXPECT_EQ(w->OSName, "Unknown");
+    EXPECT_EQ(w->size(), QSize(649, 492));
+    EXPECT_EQ(w->Holdtime, 10);
+    EXPECT_EQ(w->MaxPathIndex, 999);
+    EXPECT_FALSE(w->UseColorBars);
+    EXPECT_FALSE(w->UseCountDown);
+    EXPECT_TRUE(w->directiontoolbar->isHidden());
+    EXPECT_EQ(w->CurPgNumber->text(), "000");
+    EXPECT_EQ(w->statusPanel(0), "CntDwn OFF");
+    EXPECT_EQ(w->statusPanel(1), "Clr Bars OFF");
+    EXPECT_EQ(w->StatusPanels[0]->width(), 80);
+    EXPECT_EQ(w->StatusPanels[2]->width(), 70);
+    EXPECT_EQ(w->StatusPanels[3]->width(), 40);
+    // The Qt this runs on is the one it was built with: no upgrade warning.
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+}
+
+TEST_F(MainWindowTest, MenusAndToolButtonsCarryTheirCaptionsAndShortcuts) {
+    EXPECT_EQ(w->PlayPage2->shortcut(), QKeySequence("Ctrl+P"));
+    EXPECT_EQ(w->Align2->shortcut(), QKeySequence("Ctrl+A"));
+    EXPECT_EQ(w->Exit2->text(), "E&xit");
+    EXPECT_EQ(w->Exit1->text(), "E&xit");
+    EXPECT_EQ(w->RepeaTLoop1->text(), "RepeaT - Loop");
+    EXPECT_EQ(w->NewPrjToolButton->text(), "New ");
+    EXPECT_EQ(w->PlayAllToolButton->text(), "P All");
+    EXPECT_EQ(w->ColorBarToolButton->toolTip(), "Start with color bars");
+    EXPECT_EQ(w->CountDownToolButton->toolTip(), "Start with Count Down");
+    EXPECT_TRUE(w->ColorBarToolButton->isCheckable());
+    EXPECT_EQ(w->TrackBar1->toolTip(), "Operating  System Effects");
+    EXPECT_EQ(w->Label3->text(), "Effects ?");
+    EXPECT_EQ(w->TrackBar2->maximum(), 6000);
+    EXPECT_EQ(w->TrackBar2->singleStep(), 50);
+    EXPECT_EQ(w->DelayTrackBar->pageStep(), 200);
+    EXPECT_EQ(w->PauseTrackBar->maximum(), 60);
+    EXPECT_EQ(w->PauseTrackBar->pageStep(), 6);
+    EXPECT_EQ(w->PauseTrackBar->tickInterval(), 2);
+    // Every control without a caption has an accessible name.
+    EXPECT_EQ(w->Edit2->accessibleName(), "Title line 2");
+    EXPECT_EQ(w->T3DirOutButton->accessibleName(), "Line 3 OUT direction");
+    EXPECT_EQ(w->PreVuImage1->accessibleName(), "Line 1 preview");
+    EXPECT_EQ(w->PauseTrackBar->accessibleName(), "Pause");
+}
+
+TEST_F(MainWindowTest, SetsavDrivesThePageButtons) {
+    w->setsav(true);
+    EXPECT_TRUE(w->SavePgToolButton->isEnabled());
+    EXPECT_FALSE(w->NewPageButton->isEnabled());
+    EXPECT_FALSE(w->CopyPageButton->isEnabled());
+    w->setsav(false);
+    EXPECT_FALSE(w->SavePgToolButton->isEnabled());
+    EXPECT_TRUE(w->NewPageButton->isEnabled());
+    EXPECT_TRUE(w->CopyPageButton->isEnabled());
+}
+
+TEST_F(MainWindowTest, InitiateResetsThePageAndLeavesTheRestAlone) {
+    for (int n = 1; n <= 3; ++n) {
+        auto& l = w->line(n);
+        l.FontName = "Courier New";
+        l.FontSize = 99;
+        l.ShadowOn = true;
+        l.FontColor = 0x123456;
+        l.ShadowColor = 0x654321;
+        l.BitmapFile = "/x.bmp";
+        l.InDirection = 9;
+        l.OutDirection = 10;
+        l.GradientStartColor = 0x111111;
+        l.GradientOn = true;
+        l.BlurOn = true;
+        l.WaveFile = "/tune.wav";
+        w->editFor(n)->setText("text");
+        w->setLineFontStyle(n, 1 | 4);
+    }
+    w->AlignMode = true;
+    w->TITLENUM = 3;
+    w->PauseTime = 7;
+    w->fadedelay = 300;
+    w->CheckBox1->setChecked(true);
+    w->Initiate();
+    for (int n = 1; n <= 3; ++n) {
+        const auto& l = w->line(n);
+        EXPECT_EQ(l.FontName, "Arial");
+        EXPECT_EQ(l.FontSize, 40);
+        EXPECT_FALSE(l.ShadowOn);
+        EXPECT_EQ(l.FontColor, 0xFFFFFFu);
+        EXPECT_EQ(l.ShadowColor, 0xC0C0C0u);
+        EXPECT_TRUE(l.BitmapFile.isEmpty());
+        EXPECT_FALSE(l.InUse);
+        EXPECT_EQ(l.InDirection, 5);
+        EXPECT_EQ(l.OutDirection, 6);
+        EXPECT_EQ(l.GradientStartColor, 0xFFFFFFu);
+        EXPECT_FALSE(l.GradientOn);
+        EXPECT_TRUE(w->lineText(n).isEmpty());
+        // Left alone: smoothing, style and wave.
+        EXPECT_TRUE(l.BlurOn);
+        EXPECT_EQ(w->lineFontStyle(n), 1 | 4);
+        EXPECT_EQ(l.WaveFile, "/tune.wav");
+    }
+    EXPECT_FALSE(w->AlignMode);
+    EXPECT_EQ(w->TITLENUM, 1);
+    EXPECT_EQ(w->PauseTime, 0);
+    EXPECT_EQ(w->fadedelay, 0);
+    EXPECT_FALSE(w->CheckBox1->isChecked());
+    // The check box's own handler followed it.
+    EXPECT_FALSE(w->mpause);
+}
+
+TEST_F(MainWindowTest, FormResizeLaysTheRowsOutFromTheWindowWidth) {
+    w->show();
+    w->resize(300, 492);
+    EXPECT_EQ(w->Edit1->width(), 180);
+    EXPECT_EQ(w->Edit3->width(), 180);
+    EXPECT_EQ(w->t1dirbutton->x(), 20);
+    EXPECT_EQ(w->StaticText3->x(), w->t1dirbutton->x() + w->t1dirbutton->width());
+    EXPECT_EQ(w->Edit1->x(), w->StaticText3->x() + w->StaticText3->width());
+    EXPECT_EQ(w->StaticText1->x(), w->Edit1->x() + w->Edit1->width());
+    EXPECT_EQ(w->T1DirOutButton->x(), w->Edit1->x() + w->Edit1->width() + 16);
+    EXPECT_EQ(w->OutLabel->x(), w->T1DirOutButton->x());
+    EXPECT_EQ(w->directiontoolbar->x() + w->directiontoolbar->width(),
+              w->T1DirOutButton->x() + w->T1DirOutButton->width());
+    w->resize(649, 492);
+    EXPECT_EQ(w->Edit2->width(), 529);
+}
+
+TEST_F(MainWindowTest, ShowPagePushesThePageIntoTheControls) {
+    w->fadedelay = 4600;
+    w->PauseTime = 12;
+    w->line(2).InDirection = 0;  // out of range: the button keeps what it shows
+    w->line(2).OutDirection = 14;
+    w->line(3).BitmapFile = "";
+    w->Edit3->setText("x");
+    w->line(1).InDirection = 7;
+    w->ShowPage();
+    EXPECT_EQ(w->TrackBar2->value(), 4600);
+    EXPECT_EQ(w->DelayTrackBar->value(), 4600);
+    EXPECT_EQ(w->Label7->text(), "20"); // 4600 div 230
+    EXPECT_EQ(w->Label1->text(), "4600");
+    EXPECT_EQ(w->Label4->text(), "12");
+    EXPECT_EQ(w->t1dirbutton->property("directionCode").toInt(), 7);
+    EXPECT_FALSE(w->t2dirbutton->property("directionCode").isValid());
+    EXPECT_FALSE(w->line(1).InUse);
+    EXPECT_TRUE(w->line(3).InUse);
+    // Showing a page is no change to it.
+    EXPECT_FALSE(w->sav);
+}
+
+TEST_F(MainWindowTest, TheSlidersShareOneDelayValue) {
+    w->DelayTrackBar->setValue(1000);
+    EXPECT_EQ(w->fadedelay, 1000);
+    EXPECT_TRUE(w->sav);
+    w->ShowPage();
+    EXPECT_EQ(w->TrackBar2->value(), 1000);
+    w->TrackBar2->setValue(2300);
+    EXPECT_EQ(w->getfadedelay(), 2300);
+    EXPECT_EQ(w->Label7->text(), "10");
+    w->ShowPage();
+    EXPECT_EQ(w->DelayTrackBar->value(), 2300);
+}
+
+TEST_F(MainWindowTest, ManualBoxHidesThePauseAndMarksOnlyRealChanges) {
+    w->setsav(false);
+    w->CheckBox1->setChecked(true);
+    EXPECT_TRUE(w->getmpause());
+    EXPECT_EQ(w->Label4->text(), "SpaceBar - Manual");
+    EXPECT_TRUE(w->PauseTrackBar->isHidden());
+    EXPECT_TRUE(w->Label8->isHidden());
+    EXPECT_TRUE(w->sav);
+    w->setsav(false);
+    w->CheckBox1->setChecked(false); // back to the state of the page as loaded
+    EXPECT_FALSE(w->sav);
+    EXPECT_FALSE(w->PauseTrackBar->isHidden());
+    EXPECT_EQ(w->Label4->text(), "0");
+}
+
+TEST_F(MainWindowTest, LeaderTogglesMirrorTheirButtons) {
+    w->ColorBarToolButton->click();
+    EXPECT_TRUE(w->UseColorBars);
+    EXPECT_TRUE(w->UseColorBars1->isChecked());
+    EXPECT_EQ(w->statusPanel(1), "Clr Bars ON");
+    // The menu item applies the button's state again.
+    w->UseColorBars1->trigger();
+    EXPECT_TRUE(w->UseColorBars);
+    EXPECT_TRUE(w->UseColorBars1->isChecked());
+    w->CountDownToolButton->click();
+    EXPECT_EQ(w->statusPanel(0), "CntDwn ON");
+    w->CountDownToolButton->click();
+    EXPECT_EQ(w->statusPanel(0), "CntDwn OFF");
+    EXPECT_FALSE(w->UseCountDown1->isChecked());
+
+    EXPECT_FALSE(w->repeatLoop());
+    w->RepeaTLoop1->trigger();
+    EXPECT_TRUE(w->repeatLoop());
+    w->RepeaTLoop1Click();
+    EXPECT_FALSE(w->repeatLoop());
+    w->EasySlowdown1->trigger();
+    EXPECT_TRUE(w->easySlowdown());
+
+    w->TrackBar1->setValue(5);
+    EXPECT_EQ(velmora::RasterEffect, 5);
+    EXPECT_EQ(w->Label3->text(), "Src Invert");
+    w->TrackBar1->setValue(0);
+    EXPECT_EQ(w->Label3->text(), "Normal");
+}
+
+TEST_F(MainWindowTest, MessagesAndTheFatalHalt) {
+    w->pmsg("Can not save page");
+    ASSERT_EQ(seams.dialogs.asked.size(), 1u);
+    EXPECT_EQ(seams.dialogs.asked[0].text, "File error, Can not save page");
+    EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Information);
+
+    EXPECT_THROW(w->HaltProgrAM("Memory is very Low"), Halted);
+    EXPECT_EQ(halts, 1);
+    EXPECT_EQ(seams.dialogs.asked.back().text,
+              "Memory is very Low Please Contact KVT-ORBANEX about this error.\r\nVelmora will now shut down.");
+    EXPECT_EQ(seams.dialogs.asked.back().kind, MsgKind::Error);
+
+    EXPECT_EQ(w->MakePageNumber(7), "007");
+    EXPECT_EQ(w->MakePageNumber(42), "042");
+    EXPECT_EQ(w->MakePageNumber(-1), "0-1");
+    EXPECT_THROW(w->MakePageNumber(1000), Halted);
+    EXPECT_TRUE(seams.dialogs.asked.back().text.startsWith("Page Number is beyond 999 "));
+
+    // This machine has far more than 512 bytes to give.
+    w->checkstatus();
+    EXPECT_EQ(halts, 2);
+}
+
+TEST_F(MainWindowTest, ShowProjectLabelFillsTheStatusBar) {
+    w->currentpage = 4;
+    w->ShowProjectLabel("show.kvt", "NEW");
+    EXPECT_EQ(w->statusPanel(3), "NEW");
+    EXPECT_EQ(w->statusPanel(4), "PROJECT: show.kvt");
+    EXPECT_EQ(w->CurPgNumber->text(), "004");
+}
+
+TEST_F(MainWindowTest, HelpButtonsOpenTheirTopics) {
+    w->SpeedButton4->click();
+    EXPECT_EQ(platform::Help::lastShown(), "About Pausing and Delays");
+    w->SpeedButton5->click();
+    EXPECT_EQ(platform::Help::lastShown(), "Buttons");
+    w->Contents1->trigger();
+    EXPECT_EQ(platform::Help::lastShown(), "Contents");
+    EXPECT_TRUE(platform::Help::showTopic("Drawing Paths By Hand"));
+    EXPECT_FALSE(platform::Help::showTopic("No such topic"));
+    platform::Help::window()->hide();
+}

@@ -1,0 +1,104 @@
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include "platform/IniFile.h"
+#include "test_support.h"
+
+using platform::IniFile;
+
+namespace {
+
+QString readAll(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return QString::fromUtf8(f.readAll());
+}
+
+void writeAll(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+} // namespace
+
+TEST(IniFile, NamesMatchWithoutRegardToCaseAndMissingKeysGiveDefaults) {
+    testsupport::TempDir dir;
+    const QString path = dir.file("a.ini");
+    writeAll(path, "; a comment\n[Velmora Options]\nTop = 12 \nName=  Show one  \nQuoted=\"x y\"\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.readInteger("VELMORA OPTIONS", "top", 0), 12);
+    EXPECT_EQ(ini.readString("velmora options", "NAME", "d"), "Show one");
+    EXPECT_EQ(ini.readString("Velmora Options", "Quoted", ""), "x y");
+    EXPECT_EQ(ini.readString("Velmora Options", "Missing", "dflt"), "dflt");
+    EXPECT_EQ(ini.readString("Other", "Top", "dflt"), "dflt");
+    EXPECT_TRUE(ini.sectionExists("velmora OPTIONS"));
+    EXPECT_TRUE(ini.valueExists("Velmora Options", "TOP"));
+    EXPECT_FALSE(ini.valueExists("Velmora Options", "Left"));
+
+    IniFile missing(dir.file("none.ini"));
+    EXPECT_EQ(missing.readInteger("S", "K", 7), 7);
+    EXPECT_FALSE(missing.sectionExists("S"));
+}
+
+TEST(IniFile, IntegersReadLikeTheProfileFunctions) {
+    EXPECT_EQ(IniFile::toInteger("42", -1), 42);
+    EXPECT_EQ(IniFile::toInteger(" -17 ", -1), -17);
+    EXPECT_EQ(IniFile::toInteger("$1F", -1), 31);
+    EXPECT_EQ(IniFile::toInteger("0x10", -1), 16);
+    EXPECT_EQ(IniFile::toInteger("12abc", -1), -1);
+    EXPECT_EQ(IniFile::toInteger("abc", 5), 5);
+    EXPECT_EQ(IniFile::toInteger("", 9), 9);
+    EXPECT_EQ(IniFile::toInteger("99999999999", 3), 3);
+
+    testsupport::TempDir dir;
+    IniFile ini(dir.file("b.ini"));
+    ini.writeString("S", "Flag", "garbage");
+    EXPECT_FALSE(ini.readBool("S", "Flag", false));
+    EXPECT_TRUE(ini.readBool("S", "Nothing", true));
+    ini.writeBool("S", "Flag", true);
+    EXPECT_TRUE(ini.readBool("S", "Flag", false));
+}
+
+TEST(IniFile, WritesUpdateInPlaceAndKeepEveryOtherLine) {
+    testsupport::TempDir dir;
+    const QString path = dir.file("c.ini");
+    writeAll(path, "[First]\nA=1\n; keep me\nB=2\n\n[Second]\nC=3\n");
+    IniFile ini(path);
+    ASSERT_TRUE(ini.writeString("first", "b", "20"));
+    EXPECT_EQ(readAll(path), "[First]\nA=1\n; keep me\nb=20\n\n[Second]\nC=3\n");
+
+    // A new key goes to the end of its section, not of the file.
+    ASSERT_TRUE(ini.writeInteger("FIRST", "New", -5));
+    EXPECT_EQ(readAll(path), "[First]\nA=1\n; keep me\nb=20\nNew=-5\n\n[Second]\nC=3\n");
+
+    // A new section goes to the end of the file.
+    ASSERT_TRUE(ini.writeString("Third", "D", "x"));
+    EXPECT_EQ(readAll(path), "[First]\nA=1\n; keep me\nb=20\nNew=-5\n\n[Second]\nC=3\n\n[Third]\nD=x\n");
+    EXPECT_EQ(ini.readSection("first"), QStringList({"A", "b", "New"}));
+}
+
+TEST(IniFile, ErasingASectionRemovesItWholeAndNothingElse) {
+    testsupport::TempDir dir;
+    const QString path = dir.file("d.ini");
+    writeAll(path, "[Keep]\nX=1\n[VELMORA Options]\nTop=1\nLeft=2\n[Also]\nY=2\n");
+    IniFile ini(path);
+    ASSERT_TRUE(ini.eraseSection("velmora options"));
+    EXPECT_EQ(readAll(path), "[Keep]\nX=1\n[Also]\nY=2\n");
+    EXPECT_EQ(ini.readInteger("VELMORA Options", "Top", -1), -1);
+    EXPECT_TRUE(ini.eraseSection("Not there"));
+    EXPECT_EQ(readAll(path), "[Keep]\nX=1\n[Also]\nY=2\n");
+}
+
+TEST(IniFile, WindowsLineEndingsAreRead) {
+    testsupport::TempDir dir;
+    const QString path = dir.file("e.ini");
+    writeAll(path, "[S]\r\nK=v\r\n");
+    EXPECT_EQ(IniFile(path).readString("S", "K", ""), "v");
+}
+
+TEST(IniFile, AWriteIntoAMissingFolderFailsAndSaysSo) {
+    testsupport::TempDir dir;
+    IniFile ini(dir.file("no/such/folder/x.ini"));
+    EXPECT_FALSE(ini.writeString("S", "K", "v"));
+}
