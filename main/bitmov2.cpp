@@ -297,7 +297,18 @@ void TBitMovOptMain::setdirectionButton(const QString& way, int n, std::int32_t 
 }
 
 void TBitMovOptMain::Edit1Change(int n) {
-    line(n).InUse = !editFor(n)->text().isEmpty() || !line(n).BitmapFile.isEmpty();
+    setsav(true);
+    if (!editFor(n)->text().isEmpty()) {
+        // Typed text replaces a chosen bitmap.
+        line(n).BitmapFile.clear();
+        previewLabel(n)->clear();
+        preview(n)->hide();
+        line(n).InUse = true;
+    } else if (!line(n).BitmapFile.isEmpty()) {
+        line(n).InUse = true;
+    } else {
+        line(n).InUse = false;
+    }
 }
 
 void TBitMovOptMain::openPopup(int n, const QPoint& pos) {

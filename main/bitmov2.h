@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "main/page_file.h"
 #include "main/page_record.h"
 #include "platform/Bitmap.h"
 
@@ -165,6 +166,17 @@ public:
     void DeletePgToolButtonClick();
     void BDeletepageClick();
     void renumberfrompg(std::int32_t page, const QString& projectName);
+    // The last page of the project's unbroken run ("NEW" without page 000), shown in the
+    // status bar; nothing when all 1000 numbers exist.
+    std::optional<QString> GetNumberOFPages(const QString& base);
+    // The first free page number, which becomes the current page; nothing when all are taken.
+    std::optional<QString> GetNextPageNumber();
+    // The page on screen as it would be stored, and a stored page put on screen.
+    PageImage pageFromEditor() const;
+    void pageToEditor(const PageImage& page);
+
+    // The one page record buffer: the page as last loaded or saved.
+    PageBuffer pageBuffer;
     void LoadBitmap1Click();
     void PlayaWaveto1Click();
 
@@ -185,7 +197,7 @@ public:
     bool easySlowdown() const;
     bool repeatLoop() const;
     // The "Manual" state of the page as last loaded or saved.
-    bool savedMpause() const { return savedMpause_; }
+    bool savedMpause() const { return pageBuffer.bytes()[pagelayout::MPause] != 0; }
 
     // ---- Help ----------------------------------------------------------------------------
     void About1Click();
@@ -321,7 +333,6 @@ private:
     PlaybackPort* playback_ = nullptr;
     QWidget* rowsArea_ = nullptr;
     bool closing_ = false;
-    bool savedMpause_ = false;
 };
 
 } // namespace velmora

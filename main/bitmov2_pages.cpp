@@ -1,37 +1,421 @@
-// Pages and projects: the page commands of the main window.
+// Pages and projects: saving and loading pages, opening and saving projects, and the page
+// commands of the main window.
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QSlider>
+#include <QToolButton>
+#include <QApplication>
+
 #include "main/bitmov2.h"
+#include "main/page_file.h"
+#include "main/playback_port.h"
+#include "main/project_file.h"
+#include "main/settings.h"
+#include "platform/Dialogs.h"
+#include "platform/SystemInfo.h"
 
 namespace velmora {
 
+using platform::Answer;
+using platform::MsgButtons;
+using platform::MsgKind;
+
+namespace {
+
+void inform(const QString& text) { platform::dialogs().message(MsgKind::Information, text, MsgButtons::OK); }
+
+} // namespace
+
 QString TBitMovOptMain::MakePageNumber(std::int32_t number) {
-    const QString digits = QString::number(number);
-    if (digits.isEmpty()) HaltProgrAM(QStringLiteral("Page Number is very empty"));
-    if (digits.size() > 3) HaltProgrAM(QStringLiteral("Page Number is beyond 999"));
-    return QString(3 - digits.size(), QLatin1Char('0')) + digits;
+    QString halt;
+    const std::optional<QString> text = pageNumberText(number, &halt);
+    if (!text) HaltProgrAM(halt);
+    return *text;
 }
 
-void TBitMovOptMain::SaveCurPage() {}
-void TBitMovOptMain::LoadPage(const QString&) {}
-void TBitMovOptMain::OpenProject(const QString&) {}
-void TBitMovOptMain::OpenPrjToolButtonClick() {}
-void TBitMovOptMain::SaveprojectClick1() {}
-void TBitMovOptMain::SavePrjToolButtonClick() {}
-void TBitMovOptMain::NewProj1Click() {}
-void TBitMovOptMain::NewPrjToolButtonClick() {}
-void TBitMovOptMain::CurrentPageClick(QObject*) {}
-void TBitMovOptMain::NextPageClick() {}
-void TBitMovOptMain::PrevPageClick() {}
-void TBitMovOptMain::NewPageButtonClick() {}
-void TBitMovOptMain::CopyPageButtonClick() {}
-void TBitMovOptMain::CopyPage1Click() {}
-void TBitMovOptMain::SavePgToolButtonClick() {}
-void TBitMovOptMain::DeletePgToolButtonClick() {}
-void TBitMovOptMain::BDeletepageClick() {}
-void TBitMovOptMain::renumberfrompg(std::int32_t, const QString&) {}
-void TBitMovOptMain::LoadBitmap1Click() {}
-void TBitMovOptMain::PlayaWaveto1Click() {}
-void TBitMovOptMain::loadprevus() {}
-bool TBitMovOptMain::loadbimage(const QString&, QLabel*, QLabel*) { return false; }
-void TBitMovOptMain::ShowIMagelab() {}
+std::optional<QString> TBitMovOptMain::GetNumberOFPages(const QString& base) {
+    const std::optional<QString> last = velmora::GetNumberOFPages(dpath, base);
+    if (last) ShowProjectLabel(base, *last);
+    return last;
+}
+
+std::optional<QString> TBitMovOptMain::GetNextPageNumber() {
+    const std::optional<QString> next = velmora::GetNextPageNumber(dpath, StripKVT(ProjectName));
+    if (!next) return next;
+    currentpage = next->toInt();
+    ShowProjectLabel(ProjectName, *next);
+    return next;
+}
+
+// ---- The page record and the page files ---------------------------------------------------
+
+PageImage TBitMovOptMain::pageFromEditor() const {
+    PageImage page;
+    for (int n = 1; n <= 3; ++n) {
+        PageImage::Line& l = page.lines[n - 1];
+        l.attrs = Lines[n - 1];
+        l.Text = editFor(n)->text().trimmed();
+        l.FontStyle = lineFontStyle(n);
+        l.PosX = playback_ ? playback_->titleX(n) : 0;
+        l.PosY = playback_ ? playback_->titleY(n) : 0;
+        l.InPath = InPaths[n - 1];
+        l.OutPath = OutPaths[n - 1];
+    }
+    page.settings.fadedelay = fadedelay;
+    page.settings.PauseTime = PauseTime;
+    page.settings.mpause = mpause;
+    return page;
+}
+
+void TBitMovOptMain::pageToEditor(const PageImage& page) {
+    for (int n = 1; n <= 3; ++n) {
+        const TitleLine& a = page.lines[n - 1].attrs;
+        line(n).BlurOn = a.BlurOn;
+        line(n).GradientOn = a.GradientOn;
+        line(n).GradientStartColor = a.GradientStartColor;
+    }
+    fadedelay = page.settings.fadedelay;
+    TrackBar2->setValue(fadedelay);
+    CheckBox1->setChecked(page.settings.mpause);
+    for (int n = 1; n <= 3; ++n) line(n).WaveFile = page.lines[n - 1].attrs.WaveFile;
+    for (int n = 1; n <= 3; ++n) editFor(n)->setText(page.lines[n - 1].Text);
+    PauseTime = page.settings.PauseTime;
+    fadedelay = page.settings.fadedelay;
+    for (int n = 1; n <= 3; ++n) line(n).InDirection = page.lines[n - 1].attrs.InDirection;
+    for (int n = 1; n <= 3; ++n) line(n).OutDirection = page.lines[n - 1].attrs.OutDirection;
+    for (int n = 1; n <= 3; ++n) line(n).ShadowColor = page.lines[n - 1].attrs.ShadowColor;
+    for (int n = 1; n <= 3; ++n)
+        if (playback_) playback_->setTitlePos(n, page.lines[n - 1].PosX, page.lines[n - 1].PosY);
+    for (int n = 1; n <= 3; ++n) setLineFontStyle(n, page.lines[n - 1].FontStyle);
+    for (int n = 1; n <= 3; ++n) line(n).FontSize = page.lines[n - 1].attrs.FontSize;
+    for (int n = 1; n <= 3; ++n) line(n).FontColor = page.lines[n - 1].attrs.FontColor;
+    for (int n = 1; n <= 3; ++n) line(n).FontName = page.lines[n - 1].attrs.FontName;
+    for (int n = 1; n <= 3; ++n) line(n).ShadowOn = page.lines[n - 1].attrs.ShadowOn;
+    for (int n = 1; n <= 3; ++n) line(n).BitmapFile = page.lines[n - 1].attrs.BitmapFile;
+    for (int n = 1; n <= 3; ++n) {
+        InPaths[n - 1] = page.lines[n - 1].InPath;
+        OutPaths[n - 1] = page.lines[n - 1].OutPath;
+    }
+}
+
+void TBitMovOptMain::SaveCurPage() {
+    if (ProjectName.isEmpty()) return;
+    const QString base = StripKVT(ProjectName);
+    if (base.isEmpty()) {
+        inform(QStringLiteral("Open a Project or Save this project first."));
+        return;
+    }
+    QString number;
+    if (add) {
+        const std::optional<QString> next = GetNextPageNumber();
+        if (!next) {
+            // Nothing is written: the page keeps its changes and stays a new page.
+            inform(QStringLiteral("All 1000 page numbers of this project are in use."));
+            return;
+        }
+        number = *next;
+    } else {
+        number = MakePageNumber(currentpage);
+    }
+    const QString file = pageFileName(dpath, base, number);
+    pageBuffer.encode(pageFromEditor(), number);
+    const bool written = writePageFile(file, pageBuffer);
+    if (!written) pmsg(QStringLiteral("Can not save page"));
+    ShowProjectLabel(ProjectName, number);
+    add = false;
+    // The user was told a failed save failed: the page still counts as changed.
+    if (written) setsav(false);
+}
+
+void TBitMovOptMain::LoadPage(const QString& projectName) {
+    const QString base = StripKVT(projectName);
+    if (base.isEmpty()) return;
+    const QString number = MakePageNumber(currentpage);
+    if (!PageValid(dpath, projectName, currentpage)) {
+        pmsg(QStringLiteral("Page file does not exist:") + base + QLatin1Char('.') + number);
+        return;
+    }
+    add = false;
+    setStatusPanel(2, QStringLiteral("Current"));
+    if (readPageFile(pageFileName(dpath, base, number), pageBuffer) != PageReadResult::Ok) {
+        inform(QStringLiteral("Error opening (possible older file structure) ") + base + QLatin1Char('.') + number);
+        return;
+    }
+    makenewpage();
+    Initiate();
+    PageImage page;
+    pageBuffer.decode(page);
+    pageToEditor(page);
+    ShowPage();
+    setsav(false);
+}
+
+// ---- Projects -----------------------------------------------------------------------------
+
+void TBitMovOptMain::OpenProject(const QString& fileName) {
+    dpath = directoryPart(fileName);
+    const QString name = fileNamePart(fileName);
+    if (QFileInfo::exists(dpath + name)) {
+        const ProjectSettings p = readProjectFile(dpath + name);
+        UseCountDown = p.UseCountDown;
+        UseColorBars = p.UseColorBars;
+        Holdtime = p.Holdtime;
+        ProjectName = p.ProjectName;
+    }
+    currentpage = 0;
+    const std::optional<QString> last = GetNumberOFPages(StripKVT(ProjectName));
+    ShowProjectLabel(ProjectName, last.value_or(QString()));
+
+    NewPageButton->setEnabled(true);
+    CopyPageButton->setEnabled(true);
+    SavePgToolButton->setEnabled(true);
+    ColorBarToolButton->setChecked(UseColorBars);
+    CountDownToolButton->setChecked(UseCountDown);
+    // The menu's check marks and the status bar follow the buttons.
+    ColorBarToolButtonClick();
+    CountDownToolButtonClick();
+    DeletePgToolButton->setEnabled(true);
+    AlignToolButton->setEnabled(true);
+    PlayPgToolButton->setEnabled(true);
+    PlayAllToolButton->setEnabled(true);
+
+    currentpage = 0;
+    LoadPage(ProjectName);
+}
+
+void TBitMovOptMain::OpenPrjToolButtonClick() {
+    platform::FileDialogSpec spec;
+    spec.title = QStringLiteral("Open");
+    spec.filter = QStringLiteral("KVT Title Project (*.KVT *.kvt)");
+    spec.directory = dpath;
+    spec.mustExist = true;
+    const std::optional<QString> file = platform::dialogs().openFile(spec);
+    if (!file) return;
+    dpath = directoryPart(*file);
+    OpenProject(*file);
+    setsav(false);
+}
+
+void TBitMovOptMain::SaveprojectClick1() {
+    QString name;
+    if (!ProjectName.isEmpty()) {
+        name = ProjectName;
+    } else {
+        platform::FileDialogSpec spec;
+        spec.title = QStringLiteral("Save KVT Title Project");
+        spec.filter = QStringLiteral("KVT Project Files (*.KVT *.kvt)");
+        spec.directory = dpath;
+        const std::optional<QString> file = platform::dialogs().saveFile(spec);
+        if (!file) return;
+        name = file->trimmed();
+        dpath = directoryPart(name);
+    }
+    if (dpath.isEmpty()) dpath = QDir::currentPath() + QLatin1Char('/');
+    name = withKvtExtension(fileNamePart(name));
+    // The page count is that of the project being saved, under its new name.
+    const QString pages = GetNumberOFPages(StripKVT(name)).value_or(QString());
+    writeProjectFile(dpath + name, QApplication::applicationName(), Version, name,
+                     birthText(QDateTime::currentDateTime()), pages, UseColorBars, UseCountDown, Holdtime,
+                     platform::SystemInfo::bitsPerPixel(), platform::SystemInfo::paletteReservedEntries());
+    ProjectName = name;
+    ShowProjectLabel(ProjectName, GetNumberOFPages(StripKVT(ProjectName)).value_or(QString()));
+}
+
+void TBitMovOptMain::SavePrjToolButtonClick() {
+    SaveprojectClick1();
+    NewPageButton->setEnabled(true);
+    CopyPageButton->setEnabled(true);
+}
+
+void TBitMovOptMain::NewProj1Click() {
+    Initiate();
+    ShowPage();
+    ShowProjectLabel(QString(), QStringLiteral("NEW"));
+}
+
+void TBitMovOptMain::NewPrjToolButtonClick() {
+    ProjectName.clear();
+    ShowProjectLabel(QString(), QStringLiteral("000"));
+    NewPageButton->setEnabled(false);
+    CopyPageButton->setEnabled(false);
+    Initiate();
+    makenewpage();
+    ShowPage();
+    currentpage = 0;
+    CurPgNumber->setText(QStringLiteral("000"));
+    setsav(true);
+}
+
+// ---- Page commands ------------------------------------------------------------------------
+
+void TBitMovOptMain::CurrentPageClick(QObject* sender) {
+    const bool next = sender == NextPage;
+    const bool prev = sender == PrevPage;
+    if ((next || prev) && (sav || add)) {
+        if (platform::dialogs().message(MsgKind::Confirmation, QStringLiteral("Save current page?"),
+                                        MsgButtons::YesNo) == Answer::Yes) {
+            SaveCurPage();
+            return;
+        }
+    }
+    if (next) {
+        if (PageValid(dpath, ProjectName, currentpage + 1)) {
+            currentpage = currentpage + 1;
+        } else {
+            NextPage->setEnabled(false);
+            PrevPage->setEnabled(true);
+            return;
+        }
+    }
+    if (currentpage >= 0) PrevPage->setEnabled(true);
+    if (prev && currentpage >= 0) {
+        if (PageValid(dpath, ProjectName, currentpage - 1)) {
+            currentpage = currentpage - 1;
+        } else {
+            if (currentpage == 0) PrevPage->setEnabled(false);
+            NextPage->setEnabled(true);
+            return;
+        }
+    }
+    if (currentpage >= 0) NextPage->setEnabled(true);
+    CurPgNumber->setText(MakePageNumber(currentpage));
+    LoadPage(ProjectName);
+}
+
+void TBitMovOptMain::NextPageClick() { CurrentPageClick(NextPage); }
+void TBitMovOptMain::PrevPageClick() { CurrentPageClick(PrevPage); }
+
+void TBitMovOptMain::NewPageButtonClick() {
+    if (add) return;
+    add = true;
+    setStatusPanel(2, QStringLiteral("New Page"));
+    NewPageButton->setEnabled(false);
+    CopyPageButton->setEnabled(false);
+    makenewpage();
+    Initiate();
+    if (const std::optional<QString> next = GetNextPageNumber()) setStatusPanel(2, *next);
+    ShowPage();
+    setsav(true);
+}
+
+void TBitMovOptMain::CopyPageButtonClick() { CopyPage1Click(); }
+
+void TBitMovOptMain::CopyPage1Click() {
+    setsav(true);
+    setStatusPanel(2, QStringLiteral("Copy Page"));
+    NewPageButton->setEnabled(false);
+    CopyPageButton->setEnabled(false);
+    GetNextPageNumber();
+}
+
+void TBitMovOptMain::SavePgToolButtonClick() {
+    if (ProjectName.isEmpty()) {
+        inform(QStringLiteral("Save Project first, than add New pages."));
+        return;
+    }
+    SaveCurPage();
+    // After a failed save the page is still changed, and new pages wait until it is saved.
+    if (!sav) {
+        NewPageButton->setEnabled(true);
+        CopyPageButton->setEnabled(true);
+    }
+}
+
+void TBitMovOptMain::DeletePgToolButtonClick() { BDeletepageClick(); }
+
+void TBitMovOptMain::BDeletepageClick() {
+    if (!PageValid(dpath, ProjectName, currentpage)) return;
+    const QString base = StripKVT(ProjectName);
+    const QString number = MakePageNumber(currentpage);
+    if (platform::dialogs().message(MsgKind::Warning,
+                                    QStringLiteral("Delete Page ") + number + QStringLiteral(" of ") + base +
+                                        QStringLiteral(" ARE YOU SURE?"),
+                                    MsgButtons::YesNo) != Answer::Yes)
+        return;
+    if (!deletePageFile(pageFileName(dpath, base, number))) {
+        platform::dialogs().message(MsgKind::Error, QStringLiteral("File I/O error, page not deleted."),
+                                    MsgButtons::OK);
+        return;
+    }
+    renumberfrompg(currentpage, ProjectName);
+    if (PageValid(dpath, ProjectName, currentpage - 1)) {
+        currentpage = currentpage - 1;
+        LoadPage(ProjectName);
+    } else if (PageValid(dpath, ProjectName, currentpage + 1)) {
+        currentpage = currentpage + 1;
+        LoadPage(ProjectName);
+    }
+}
+
+void TBitMovOptMain::renumberfrompg(std::int32_t page, const QString& projectName) {
+    const QString base = StripKVT(projectName);
+    renumberPagesAbove(dpath, base, page, [this, &base](const QString& n) { ShowProjectLabel(base, n); });
+}
+
+// ---- Pictures and waves -------------------------------------------------------------------
+
+void TBitMovOptMain::LoadBitmap1Click() {
+    platform::FileDialogSpec spec;
+    spec.title = QStringLiteral("Load A Graphic File");
+    spec.filter = QStringLiteral("Bitmaps (*.bmp)");
+    spec.defaultSuffix = QStringLiteral("BMP");
+    spec.mustExist = true;
+    spec.directory = dpath;
+    const std::optional<QString> file = platform::dialogs().openFile(spec);
+    if (!file) return;
+    const int n = popupLine;
+    line(n).BitmapFile = *file;
+    if (!line(n).BitmapFile.isEmpty()) {
+        line(n).InUse = loadbimage(line(n).BitmapFile, preview(n), previewLabel(n));
+        editFor(n)->clear();
+        setsav(true);
+    }
+}
+
+void TBitMovOptMain::PlayaWaveto1Click() {
+    platform::FileDialogSpec spec;
+    spec.title = QStringLiteral("Open");
+    spec.filter = QStringLiteral("Wave Files (*.wav)");
+    spec.directory = dpath;
+    const std::optional<QString> file = platform::dialogs().openFile(spec);
+    if (file) line(popupLine).WaveFile = *file;
+}
+
+bool TBitMovOptMain::loadbimage(const QString& file, QLabel* image, QLabel* label) {
+    label->setText(file);
+    platform::Bitmap picture;
+    if (!picture.loadFromFile(file)) {
+        platform::dialogs().message(MsgKind::Error, QStringLiteral("Error opening graphics file: ") + file,
+                                    MsgButtons::OK);
+        return false;
+    }
+    image->setPixmap(QPixmap::fromImage(picture.toQImage()));
+    image->setScaledContents(true);
+    image->show();
+    ShowIMagelab();
+    return true;
+}
+
+void TBitMovOptMain::ShowIMagelab() {
+    for (int n = 1; n <= 3; ++n) {
+        if (line(n).BitmapFile.isEmpty()) continue;
+        QLabel* label = previewLabel(n);
+        QLineEdit* e = editFor(n);
+        label->move(e->x(), e->y() + e->height() + (n == 1 ? 1 : 0));
+        label->setText(line(n).BitmapFile);
+        label->show();
+    }
+}
+
+void TBitMovOptMain::loadprevus() {
+    static const char* const which[3] = {" for line one?", " for line two?", " for line three?"};
+    for (int n = 1; n <= 3; ++n) {
+        const QString file = line(n).BitmapFile;
+        if (file.isEmpty()) continue;
+        if (!loadbimage(file, preview(n), previewLabel(n)))
+            pmsg(QStringLiteral(" Where is ") + file + QLatin1String(which[n - 1]));
+    }
+}
 
 } // namespace velmora

@@ -146,6 +146,7 @@ TEST_F(MainWindowTest, ShowPagePushesThePageIntoTheControls) {
     w->line(3).BitmapFile = "";
     w->Edit3->setText("x");
     w->line(1).InDirection = 7;
+    w->setsav(false);
     w->ShowPage();
     EXPECT_EQ(w->TrackBar2->value(), 4600);
     EXPECT_EQ(w->DelayTrackBar->value(), 4600);

@@ -1,0 +1,436 @@
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QSlider>
+#include <QToolButton>
+#include <map>
+#include <sys/resource.h>
+#include <csignal>
+
+#include "main/page_file.h"
+#include "main/playback_port.h"
+#include "main/project_file.h"
+#include "main_window_fixture.h"
+#include "platform/IniFile.h"
+
+using platform::Answer;
+using platform::MsgKind;
+
+namespace {
+
+// Stands in for the playback window: it holds the resting positions and clears paths.
+class FakePlayback : public velmora::PlaybackPort {
+public:
+    explicit FakePlayback(velmora::TBitMovOptMain& m) : main(m) {}
+    std::int32_t titleX(int line) const override { return pos.at(line).first; }
+    std::int32_t titleY(int line) const override { return pos.at(line).second; }
+    void setTitlePos(int line, std::int32_t x, std::int32_t y) override { pos[line] = {x, y}; }
+    void clearPath(int line, bool in) override {
+        main.setsav(true);
+        (in ? velmora::InPaths : velmora::OutPaths)[line - 1].LastIndex = -1;
+    }
+    velmora::TBitMovOptMain& main;
+    std::map<int, std::pair<int, int>> pos{{1, {0, 0}}, {2, {0, 0}}, {3, {0, 0}}};
+};
+
+} // namespace
+
+class PageCommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        playback = std::make_unique<FakePlayback>(*w);
+        w->setPlayback(playback.get());
+        project = dir.path() + "/";
+    }
+    void TearDown() override {
+        w->setPlayback(nullptr);
+        MainWindowTest::TearDown();
+    }
+
+    // A project "show.kvt" in the test folder, saved through the Save Project command.
+    void newProject() {
+        seams.dialogs.files.push_back(project + "show");
+        w->SaveprojectClick1();
+        ASSERT_EQ(w->ProjectName, "show.kvt");
+    }
+
+    // Pages 000..last with the page number as line 1's text.
+    void makePages(int last) {
+        for (int i = 0; i <= last; ++i) {
+            w->NewPageButtonClick();
+            w->Edit1->setText(QString("page %1").arg(i));
+            w->SaveCurPage();
+            ASSERT_FALSE(w->sav);
+        }
+    }
+
+    QString page(int n) const { return project + "SHOW." + QString("%1").arg(n, 3, 10, QChar('0')); }
+
+    QString loadedTitle(int n) {
+        w->currentpage = n;
+        w->LoadPage(w->ProjectName);
+        return w->Edit1->text();
+    }
+
+    std::unique_ptr<FakePlayback> playback;
+    QString project;
+};
+
+TEST_F(PageCommandsTest, AProjectIsCreatedSavedAndReopenedAtItsFirstPage) {
+    newProject();
+    EXPECT_TRUE(QFileInfo::exists(project + "show.kvt"));
+    EXPECT_EQ(w->dpath, project);
+    makePages(2);
+    EXPECT_TRUE(QFileInfo::exists(page(2)));
+    EXPECT_EQ(QFileInfo(page(1)).size(), velmora::PageRecordSize);
+    w->SettingsWriteFile();
+
+    // The next start opens the last project at page 000.
+    auto again = std::make_unique<velmora::TBitMovOptMain>();
+    FakePlayback pb(*again);
+    again->setPlayback(&pb);
+    again->SettingsReadFile();
+    EXPECT_EQ(again->ProjectName, "show.kvt");
+    EXPECT_EQ(again->currentpage, 0);
+    EXPECT_EQ(again->Edit1->text(), "page 0");
+    EXPECT_EQ(again->statusPanel(2), "Current");
+    EXPECT_EQ(again->statusPanel(3), "000");
+    EXPECT_EQ(again->statusPanel(4), "PROJECT: show.kvt");
+    EXPECT_FALSE(again->sav);
+    again->NextPageClick();
+    EXPECT_EQ(again->Edit1->text(), "page 1");
+    again->setPlayback(nullptr);
+}
+
+TEST_F(PageCommandsTest, TheProjectFileNamesThePagesItsOwnNameDoesNot) {
+    {
+        platform::IniFile ini(project + "opened.kvt");
+        ini.writeString("VelmoraProject", "ProjectName", "../../etc/another.kvt");
+        ini.writeInteger("VelmoraProject", "UseColorBars", 1);
+        ini.writeInteger("VelmoraProject", "Holdtime", 4);
+    }
+    velmora::PageImage img;
+    img.lines[0].Text = "from another";
+    velmora::PageBuffer buf;
+    buf.encode(img, "000");
+    ASSERT_TRUE(velmora::writePageFile(project + "ANOTHER.000", buf));
+    w->OpenProject(project + "opened.kvt");
+    // The stored name is reduced to its file name: the pages are looked for beside the project.
+    EXPECT_EQ(w->ProjectName, "another.kvt");
+    EXPECT_EQ(w->Edit1->text(), "from another");
+    EXPECT_TRUE(w->UseColorBars);
+    EXPECT_TRUE(w->ColorBarToolButton->isChecked());
+    EXPECT_EQ(w->statusPanel(1), "Clr Bars ON");
+    EXPECT_EQ(w->Holdtime, 4);
+}
+
+TEST_F(PageCommandsTest, SavingAndLoadingCarryTheWholePage) {
+    newProject();
+    w->NewPageButtonClick();
+    w->Edit1->setText("  Hello  ");
+    w->Edit2->setText(QString(100, 'x'));
+    w->line(1).ShadowOn = true;
+    w->line(2).InDirection = 11;
+    w->line(3).OutDirection = 12;
+    w->setLineFontStyle(2, velmora::PageImage::Line{}.FontStyle | 2);
+    w->DelayTrackBar->setValue(6000);
+    w->PauseTrackBar->setValue(9);
+    playback->setTitlePos(3, -40, 700);
+    velmora::InPaths[1].LastIndex = 2;
+    velmora::InPaths[1].Points[1] = {640, 480};
+    w->SaveCurPage();
+    EXPECT_EQ(w->currentpage, 0);
+    EXPECT_FALSE(w->sav);
+    EXPECT_FALSE(w->add);
+
+    w->NewPrjToolButtonClick(); // clears the screen
+    w->ProjectName = "show.kvt";
+    playback->setTitlePos(3, 0, 0);
+    EXPECT_EQ(loadedTitle(0), "Hello");
+    EXPECT_EQ(w->Edit2->text(), QString(80, 'x'));
+    EXPECT_TRUE(w->line(1).ShadowOn);
+    EXPECT_EQ(w->line(2).InDirection, 11);
+    EXPECT_EQ(w->line(3).OutDirection, 12);
+    EXPECT_EQ(w->lineFontStyle(2), 2);
+    EXPECT_EQ(w->fadedelay, 6000);
+    EXPECT_EQ(w->DelayTrackBar->value(), 6000);
+    EXPECT_EQ(w->PauseTime, 9);
+    EXPECT_EQ(playback->titleX(3), -40);
+    EXPECT_EQ(playback->titleY(3), 700);
+    EXPECT_EQ(velmora::InPaths[1].LastIndex, 2);
+    EXPECT_EQ(velmora::InPaths[1].Points[1].x, 640);
+    EXPECT_FALSE(w->sav);
+}
+
+TEST_F(PageCommandsTest, LoadFailuresLeaveThePageOnScreen) {
+    newProject();
+    makePages(0);
+    w->Edit1->setText("on screen");
+    seams.dialogs.clear();
+
+    w->currentpage = 5;
+    w->LoadPage(w->ProjectName);
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"File error, Page file does not exist:SHOW.005"}));
+    EXPECT_EQ(w->Edit1->text(), "on screen");
+
+    QFile shortFile(page(1));
+    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
+    shortFile.write(QByteArray(25715, '\1'));
+    shortFile.close();
+    seams.dialogs.clear();
+    w->currentpage = 1;
+    w->LoadPage(w->ProjectName);
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Error opening (possible older file structure) SHOW.001"}));
+    EXPECT_EQ(w->Edit1->text(), "on screen");
+    EXPECT_TRUE(w->sav);
+}
+
+TEST_F(PageCommandsTest, NextAndPreviousStopAtTheEndsAndAskBeforeLosingChanges) {
+    newProject();
+    makePages(1);
+    EXPECT_EQ(loadedTitle(0), "page 0");
+    w->PrevPageClick();
+    EXPECT_FALSE(w->PrevPage->isEnabled());
+    EXPECT_TRUE(w->NextPage->isEnabled());
+    EXPECT_EQ(w->currentpage, 0);
+
+    w->NextPageClick();
+    EXPECT_EQ(w->currentpage, 1);
+    EXPECT_EQ(w->CurPgNumber->text(), "001");
+    EXPECT_TRUE(w->PrevPage->isEnabled());
+    w->NextPageClick();
+    EXPECT_FALSE(w->NextPage->isEnabled());
+    EXPECT_EQ(w->currentpage, 1);
+
+    // Changes: Yes saves and stays, No goes on and drops them.
+    w->Edit1->setText("changed");
+    seams.dialogs.clear();
+    seams.dialogs.answers.push_back(Answer::Yes);
+    w->PrevPageClick();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
+    EXPECT_EQ(w->currentpage, 1);
+    EXPECT_FALSE(w->sav);
+    w->Edit1->setText("dropped");
+    seams.dialogs.answers.push_back(Answer::No);
+    w->PrevPageClick();
+    EXPECT_EQ(w->currentpage, 0);
+    EXPECT_EQ(loadedTitle(1), "changed");
+}
+
+TEST_F(PageCommandsTest, NewAndCopiedPagesTakeTheFirstFreeNumber) {
+    newProject();
+    makePages(3);
+    QFile::remove(page(2));
+    EXPECT_EQ(loadedTitle(1), "page 1");
+
+    // A new page keeps wave, blur, font styles and positions; the rest is reset.
+    w->line(1).WaveFile = "/tune.wav";
+    w->line(2).BlurOn = true;
+    w->setLineFontStyle(3, 8);
+    playback->setTitlePos(1, 11, 22);
+    w->line(1).FontSize = 77;
+    w->line(2).GradientOn = true;
+    w->NewPageButtonClick();
+    w->NewPageButtonClick(); // a second press before saving does nothing
+    EXPECT_TRUE(w->add);
+    EXPECT_EQ(w->currentpage, 2);
+    EXPECT_EQ(w->statusPanel(2), "002");
+    EXPECT_TRUE(w->sav);
+    EXPECT_FALSE(w->NewPageButton->isEnabled());
+    EXPECT_EQ(w->line(1).WaveFile, "/tune.wav");
+    EXPECT_TRUE(w->line(2).BlurOn);
+    EXPECT_EQ(w->lineFontStyle(3), 8);
+    EXPECT_EQ(playback->titleX(1), 11);
+    EXPECT_EQ(w->line(1).FontSize, 40);
+    EXPECT_FALSE(w->line(2).GradientOn);
+    EXPECT_TRUE(w->Edit1->text().isEmpty());
+    w->Edit1->setText("fills the gap");
+    w->SavePgToolButtonClick();
+    EXPECT_TRUE(QFileInfo::exists(page(2)));
+    EXPECT_FALSE(QFileInfo::exists(page(4)));
+    EXPECT_TRUE(w->NewPageButton->isEnabled());
+
+    // Copy: page 001 of 000..003 becomes 004.
+    EXPECT_EQ(loadedTitle(1), "page 1");
+    w->CopyPageButtonClick();
+    EXPECT_EQ(w->currentpage, 4);
+    EXPECT_EQ(w->statusPanel(2), "Copy Page");
+    EXPECT_FALSE(w->add);
+    EXPECT_EQ(w->Edit1->text(), "page 1");
+    w->SaveCurPage();
+    EXPECT_EQ(loadedTitle(4), "page 1");
+}
+
+TEST_F(PageCommandsTest, DeletingRenumbersThePagesAbove) {
+    newProject();
+    makePages(4);
+    EXPECT_EQ(loadedTitle(2), "page 2");
+    seams.dialogs.clear();
+    seams.dialogs.answers.push_back(Answer::Yes);
+    w->DeletePgToolButtonClick();
+    EXPECT_EQ(seams.dialogs.asked[0].text, "Delete Page 002 of SHOW ARE YOU SURE?");
+    EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Warning);
+    EXPECT_EQ(w->currentpage, 1);
+    EXPECT_EQ(w->Edit1->text(), "page 1");
+    EXPECT_FALSE(QFileInfo::exists(page(4)));
+    EXPECT_EQ(loadedTitle(2), "page 3");
+    EXPECT_EQ(loadedTitle(3), "page 4");
+
+    // Page 000: the page below does not exist, so the one above comes on screen.
+    EXPECT_EQ(loadedTitle(0), "page 0");
+    seams.dialogs.answers.push_back(Answer::Yes);
+    w->BDeletepageClick();
+    EXPECT_EQ(w->currentpage, 1);
+    EXPECT_EQ(w->Edit1->text(), "page 3");
+    EXPECT_EQ(loadedTitle(0), "page 1");
+    EXPECT_FALSE(QFileInfo::exists(page(3)));
+
+    // No: nothing happens.
+    seams.dialogs.answers.push_back(Answer::No);
+    w->BDeletepageClick();
+    EXPECT_TRUE(QFileInfo::exists(page(2)));
+}
+
+TEST_F(PageCommandsTest, DeletingTheOnlyPageLeavesItsContentsOnScreen) {
+    newProject();
+    makePages(0);
+    seams.dialogs.answers.push_back(Answer::Yes);
+    w->BDeletepageClick();
+    EXPECT_FALSE(QFileInfo::exists(page(0)));
+    EXPECT_EQ(w->Edit1->text(), "page 0");
+}
+
+TEST_F(PageCommandsTest, SavePageWithoutAProjectAsksForOne) {
+    w->Edit1->setText("x");
+    w->SavePgToolButtonClick();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save Project first, than add New pages."}));
+    EXPECT_TRUE(w->sav);
+}
+
+TEST_F(PageCommandsTest, AFailedSaveKeepsTheOldPageAndThePageStaysChanged) {
+    newProject();
+    makePages(0);
+    const QByteArray before = [&] {
+        QFile f(page(0));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    w->Edit1->setText("new words");
+    // Root ignores permissions: make the write itself fail with a file-size limit below one
+    // record, as a full disk would.
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    seams.dialogs.clear();
+    w->SavePgToolButtonClick();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"File error, Can not save page"}));
+    EXPECT_TRUE(w->sav);
+    EXPECT_FALSE(w->NewPageButton->isEnabled());
+    QFile f(page(0));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(QDir(project).entryList(QDir::Files).size(), 2); // no temporary file left
+
+    // The close query still offers to save.
+    seams.dialogs.clear();
+    seams.dialogs.answers.push_back(Answer::Cancel);
+    w->close();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page first?"}));
+}
+
+TEST_F(PageCommandsTest, ANewPageInAFullProjectIsNotWritten) {
+    newProject();
+    velmora::PageBuffer empty;
+    for (int i = 0; i < 1000; ++i) {
+        QFile f(page(i));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(empty.toByteArray());
+    }
+    w->add = true;
+    w->Edit1->setText("one too many");
+    seams.dialogs.clear();
+    w->SaveCurPage();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"All 1000 page numbers of this project are in use."}));
+    EXPECT_TRUE(w->add);
+    EXPECT_TRUE(w->sav);
+    EXPECT_EQ(w->Edit1->text(), "one too many");
+}
+
+TEST_F(PageCommandsTest, ABitmapLineShowsItsPreviewAndAWaveChangesNothing) {
+    QImage img(40, 20, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    const QString bmp = dir.file("logo.bmp");
+    ASSERT_TRUE(img.save(bmp, "BMP"));
+    w->Edit2->setText("typed");
+    w->setsav(false);
+    w->popupLine = 2;
+    seams.dialogs.files.push_back(bmp);
+    w->LoadBitmap1Click();
+    EXPECT_EQ(w->line(2).BitmapFile, bmp);
+    EXPECT_TRUE(w->line(2).InUse);
+    EXPECT_TRUE(w->Edit2->text().isEmpty());
+    EXPECT_FALSE(w->PreVuImage2->isHidden());
+    EXPECT_EQ(w->image2label->text(), bmp);
+    EXPECT_TRUE(w->sav);
+    EXPECT_EQ(seams.dialogs.fileDialogs.back().title, "Load A Graphic File");
+
+    // Typing replaces the bitmap.
+    w->Edit2->setText("words again");
+    EXPECT_TRUE(w->line(2).BitmapFile.isEmpty());
+    EXPECT_TRUE(w->PreVuImage2->isHidden());
+
+    // A picture that cannot be read: two messages from the previews.
+    QFile bad(dir.file("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM not really");
+    bad.close();
+    w->line(3).BitmapFile = dir.file("bad.bmp");
+    seams.dialogs.clear();
+    w->loadprevus();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Error opening graphics file: " + dir.file("bad.bmp"),
+                           "File error,  Where is " + dir.file("bad.bmp") + " for line three?"}));
+
+    // Cancel changes nothing; a chosen wave does not mark the page.
+    w->setsav(false);
+    w->LoadBitmap1Click();
+    EXPECT_FALSE(w->sav);
+    w->popupLine = 1;
+    seams.dialogs.files.push_back(dir.file("tune.wav"));
+    w->PlayaWaveto1Click();
+    EXPECT_EQ(w->line(1).WaveFile, dir.file("tune.wav"));
+    EXPECT_FALSE(w->sav);
+    EXPECT_FALSE(w->SavePgToolButton->isEnabled());
+}
+
+TEST_F(PageCommandsTest, NewProjectCommands) {
+    newProject();
+    makePages(0);
+    w->NewProj1Click();
+    EXPECT_EQ(w->statusPanel(4), "PROJECT: ");
+    EXPECT_EQ(w->statusPanel(3), "NEW");
+    EXPECT_EQ(w->ProjectName, "show.kvt"); // page saves still go to the open project
+
+    w->NewPrjToolButtonClick();
+    EXPECT_TRUE(w->ProjectName.isEmpty());
+    EXPECT_EQ(w->CurPgNumber->text(), "000");
+    EXPECT_TRUE(w->sav);
+    EXPECT_FALSE(w->NewPageButton->isEnabled());
+    EXPECT_EQ(velmora::InPaths[0].LastIndex, -1);
+    // The next save finds no project and does nothing; Save Project asks for a name.
+    seams.dialogs.clear();
+    w->SaveCurPage();
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+    w->SaveprojectClick1();
+    ASSERT_EQ(seams.dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(seams.dialogs.fileDialogs[0].title, "Save KVT Title Project");
+    EXPECT_TRUE(w->ProjectName.isEmpty());
+}
