@@ -1,14 +1,18 @@
 #include "platform/Bitmap.h"
 
-#include <QImageReader>
-#include <QFile>
 #include <cstring>
+#include <QFile>
+#include <QImageReader>
 
 namespace platform {
 
 namespace {
-bool isPixelBuffer32(PixelFormat f) { return f == PixelFormat::Bits32; }
-int strideFor(int width, int bpp) { return ((width * bpp) + 3) & ~3; }
+bool isPixelBuffer32(PixelFormat f) {
+    return f == PixelFormat::Bits32;
+}
+int strideFor(int width, int bpp) {
+    return ((width * bpp) + 3) & ~3;
+}
 } // namespace
 
 Bitmap::Bitmap(int width, int height, PixelFormat format)
@@ -57,8 +61,13 @@ void Bitmap::setPixel(int x, int y, TColor c) {
 }
 
 void Bitmap::fill(TColor c) {
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) setPixel(x, y, c);
+    const int bpp = bytesPerPixel();
+    const std::uint8_t px[4] = {blueOf(c), greenOf(c), redOf(c), 0};
+    for (int y = 0; y < height_; ++y) {
+        std::uint8_t* p = scanLine(y);
+        for (int x = 0; x < width_; ++x, p += bpp)
+            std::memcpy(p, px, std::size_t(bpp));
+    }
 }
 
 bool Bitmap::loadFromFile(const QString& fileName, QString* error) {
@@ -89,7 +98,8 @@ QImage Bitmap::toQImage() const {
     for (int y = 0; y < height_; ++y) {
         const std::uint8_t* s = scanLine(y);
         auto* d = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < width_; ++x, s += bpp) d[x] = qRgb(s[2], s[1], s[0]);
+        for (int x = 0; x < width_; ++x, s += bpp)
+            d[x] = qRgb(s[2], s[1], s[0]);
     }
     return img;
 }

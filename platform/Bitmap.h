@@ -1,7 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <QImage>
 #include <QString>
-#include <cstdint>
 #include <vector>
 
 #include "platform/Color.h"

@@ -1,12 +1,193 @@
 #include "platform/Canvas.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
+#include <vector>
 
 namespace platform {
 
-// Interim drawing: SRCCOPY only; the raster operations come with the rendering work.
+namespace {
+
+// ---- Raster operations -------------------------------------------------------------------
+// Each operation is one bitwise expression of source S, destination D and pattern P, applied
+// to bytes (24-bit pixels) or to whole 32-bit pixels, whose fourth byte is masked back to 0.
+
+struct OpSrcCopy {
+    template <class T> static T apply(T s, T, T) { return s; }
+};
+struct OpNotSrcCopy {
+    template <class T> static T apply(T s, T, T) { return T(~s); }
+};
+struct OpNotSrcErase {
+    template <class T> static T apply(T s, T d, T) { return T(~(s | d)); }
+};
+struct OpPatPaint {
+    template <class T> static T apply(T s, T d, T p) { return T(p | T(~s) | d); }
+};
+struct OpSrcErase {
+    template <class T> static T apply(T s, T d, T) { return T(s & T(~d)); }
+};
+struct OpSrcInvert {
+    template <class T> static T apply(T s, T d, T) { return T(s ^ d); }
+};
+struct OpSrcPaint {
+    template <class T> static T apply(T s, T d, T) { return T(s | d); }
+};
+struct OpBlackness {
+    template <class T> static T apply(T, T, T) { return T(0); }
+};
+
+constexpr std::uint32_t RgbMask = 0x00FFFFFF;
+
+// The brush as a pattern: its bytes in scanline order, and as one 32-bit pixel.
+struct Pattern {
+    std::uint8_t b[3];
+    std::uint32_t word;
+    explicit Pattern(TColor c)
+        : b{blueOf(c), greenOf(c), redOf(c)},
+          word(std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16)) {}
+};
+
+inline std::uint32_t load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void store32(std::uint8_t* p, std::uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
+inline std::uint32_t load24(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16);
+}
+inline void store24(std::uint8_t* p, std::uint32_t v) {
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+    p[2] = std::uint8_t(v >> 16);
+}
+
+// Row loops are built twice on x86-64, with and without AVX2, and the processor picks.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define VELMORA_ROW_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define VELMORA_ROW_CLONES
+#endif
+
+// One row of `n` pixels, source and destination laid side by side.
+template <class Op, int SB, int DB>
+VELMORA_ROW_CLONES void rowOp(std::uint8_t* d, const std::uint8_t* s, int n, const Pattern& pat) {
+    if constexpr (SB == 4 && DB == 4) {
+        // Whole pixels at once; the compiler turns this into vector code.
+        for (int i = 0; i < n; ++i, d += 4, s += 4)
+            store32(d, Op::apply(load32(s), load32(d), pat.word) & RgbMask);
+    } else if constexpr (SB == 3 && DB == 3 && !std::is_same_v<Op, OpPatPaint>) {
+        // Without a pattern every byte is independent of its position in the pixel.
+        const int bytes = n * 3;
+        for (int i = 0; i < bytes; ++i)
+            d[i] = Op::apply(s[i], d[i], std::uint8_t(0));
+    } else {
+        for (int i = 0; i < n; ++i, d += DB, s += SB) {
+            const std::uint32_t sv = SB == 4 ? load32(s) : load24(s);
+            const std::uint32_t dv = DB == 4 ? load32(d) : load24(d);
+            const std::uint32_t r = Op::apply(sv, dv, pat.word) & RgbMask;
+            if constexpr (DB == 4)
+                store32(d, r);
+            else
+                store24(d, r);
+        }
+    }
+}
+
+// The same for a stretched row: source pixel of destination column i is xmap[i].
+template <class Op, int SB, int DB>
+void stretchRowOp(std::uint8_t* d, const std::uint8_t* srow, const int* xmap, int n,
+                  const Pattern& pat) {
+    for (int i = 0; i < n; ++i, d += DB) {
+        const std::uint8_t* s = srow + std::ptrdiff_t(xmap[i]) * SB;
+        const std::uint32_t sv = SB == 4 ? load32(s) : load24(s);
+        const std::uint32_t dv = DB == 4 ? load32(d) : load24(d);
+        const std::uint32_t r = Op::apply(sv, dv, pat.word) & RgbMask;
+        if constexpr (DB == 4)
+            store32(d, r);
+        else
+            store24(d, r);
+    }
+}
+
+using RowFn = void (*)(std::uint8_t*, const std::uint8_t*, int, const Pattern&);
+using StretchRowFn = void (*)(std::uint8_t*, const std::uint8_t*, const int*, int, const Pattern&);
+
+template <class Op> RowFn rowFor(int sb, int db) {
+    if (sb == 4) return db == 4 ? &rowOp<Op, 4, 4> : &rowOp<Op, 4, 3>;
+    return db == 4 ? &rowOp<Op, 3, 4> : &rowOp<Op, 3, 3>;
+}
+template <class Op> StretchRowFn stretchRowFor(int sb, int db) {
+    if (sb == 4) return db == 4 ? &stretchRowOp<Op, 4, 4> : &stretchRowOp<Op, 4, 3>;
+    return db == 4 ? &stretchRowOp<Op, 3, 4> : &stretchRowOp<Op, 3, 3>;
+}
+
+// Calls f.template operator()<Op>() for the operation of `mode`.
+template <class F> auto withOp(CopyMode mode, F&& f) {
+    switch (mode) {
+    case CopyMode::SrcCopy:
+        return f.template operator()<OpSrcCopy>();
+    case CopyMode::NotSrcCopy:
+        return f.template operator()<OpNotSrcCopy>();
+    case CopyMode::NotSrcErase:
+        return f.template operator()<OpNotSrcErase>();
+    case CopyMode::PatPaint:
+        return f.template operator()<OpPatPaint>();
+    case CopyMode::SrcErase:
+        return f.template operator()<OpSrcErase>();
+    case CopyMode::SrcInvert:
+        return f.template operator()<OpSrcInvert>();
+    case CopyMode::SrcPaint:
+        return f.template operator()<OpSrcPaint>();
+    case CopyMode::Blackness:
+        return f.template operator()<OpBlackness>();
+    }
+    return f.template operator()<OpSrcCopy>();
+}
+
+// ---- Fonts ----------------------------------------------------------------------------------
+
+bool haveGuiApp() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+int logicalDpi() {
+    if (haveGuiApp())
+        if (QScreen* s = QGuiApplication::primaryScreen()) return qRound(s->logicalDotsPerInchY());
+    return 96;
+}
+
+// Points to pixels as the font's height: size * dpi / 72, rounded.
+int fontPixelSize(int points) {
+    const long long px = (std::llabs(points) * logicalDpi() + 36) / 72;
+    return int(std::max(1LL, px));
+}
+
+QFont makeQFont(const Font& f) {
+    QFont q(f.name);
+    q.setPixelSize(fontPixelSize(f.size));
+    q.setBold(f.style & fsBold);
+    q.setItalic(f.style & fsItalic);
+    q.setUnderline(f.style & fsUnderline);
+    q.setStrikeOut(f.style & fsStrikeOut);
+    return q;
+}
+
+QRect normalizedEdges(int left, int top, int right, int bottom) {
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+} // namespace
+
 Canvas::Canvas(Bitmap& target) : target_(&target) {}
 
 void Canvas::changed(const QRect& r) {
@@ -14,32 +195,292 @@ void Canvas::changed(const QRect& r) {
     if (presenter_ && !c.isEmpty()) presenter_(c);
 }
 
+// ---- Copies ---------------------------------------------------------------------------------
+
 void Canvas::draw(int x, int y, const Bitmap& src) {
-    if (observer_) observer_({x, y, src.width(), src.height(), copyMode, false, src.width(), src.height()});
-    for (int sy = 0; sy < src.height(); ++sy)
-        for (int sx = 0; sx < src.width(); ++sx) target_->setPixel(x + sx, y + sy, src.pixel(sx, sy));
-    changed(QRect(x, y, src.width(), src.height()));
+    if (observer_)
+        observer_({x, y, src.width(), src.height(), copyMode, false, src.width(), src.height()});
+    blit(QRect(x, y, src.width(), src.height()), src, QRect(0, 0, src.width(), src.height()));
 }
 
 void Canvas::stretchDraw(int left, int top, int right, int bottom, const Bitmap& src) {
-    if (observer_) observer_({left, top, right - left, bottom - top, copyMode, true, src.width(), src.height()});
+    if (observer_)
+        observer_(
+            {left, top, right - left, bottom - top, copyMode, true, src.width(), src.height()});
+    // A mirrored rectangle (right < left or bottom < top) draws nothing.
+    if (right <= left || bottom <= top) return;
+    blit(normalizedEdges(left, top, right, bottom), src, QRect(0, 0, src.width(), src.height()));
 }
 
-void Canvas::copyRect(const QRect&, const Bitmap&, const QRect&) {}
+void Canvas::copyRect(const QRect& to, const Bitmap& src, const QRect& from) {
+    const bool stretched = to.size() != from.size();
+    if (observer_)
+        observer_({to.x(), to.y(), to.width(), to.height(), copyMode, stretched, from.width(),
+                   from.height()});
+    if (to.width() <= 0 || to.height() <= 0 || from.width() <= 0 || from.height() <= 0) return;
+    blit(to, src, from);
+}
+
+void Canvas::blit(const QRect& to, const Bitmap& src, const QRect& from) {
+    if (src.isEmpty() || target_->isEmpty() || to.isEmpty() || from.isEmpty()) return;
+    if (&src == target_) {
+        // Copying within one bitmap: read from a snapshot so overlapping parts stay intact.
+        const Bitmap snapshot = src;
+        blit(to, snapshot, from);
+        return;
+    }
+    if (to.size() == from.size())
+        copyBlock(to.x(), to.y(), src, from);
+    else
+        stretchBlock(to, src, from);
+    changed(to);
+}
+
+void Canvas::copyBlock(int x, int y, const Bitmap& src, const QRect& from) {
+    // Clip the source to its bitmap, then the destination to ours, moving both together.
+    int sx = from.x(), sy = from.y(), w = from.width(), h = from.height();
+    auto clip = [&](int& a, int& b, int& len, int limitA, int limitB) {
+        const int shift = std::max({0, -a, -b});
+        a += shift;
+        b += shift;
+        len -= shift;
+        len = std::min({len, limitA - a, limitB - b});
+    };
+    clip(sx, x, w, src.width(), width());
+    clip(sy, y, h, src.height(), height());
+    if (w <= 0 || h <= 0) return;
+
+    const int sb = src.bytesPerPixel(), db = target_->bytesPerPixel();
+    const Pattern pat(brush.color);
+    const RowFn fn = withOp(copyMode, [&]<class Op>() { return rowFor<Op>(sb, db); });
+    for (int row = 0; row < h; ++row)
+        fn(target_->scanLine(y + row) + std::ptrdiff_t(x) * db,
+           src.scanLine(sy + row) + std::ptrdiff_t(sx) * sb, w, pat);
+}
+
+// Nearest neighbour, like StretchBlt in COLORONCOLOR mode: destination column i of n takes
+// source column i * m / n.
+void Canvas::stretchBlock(const QRect& to, const Bitmap& src, const QRect& from) {
+    const QRect clipped = to.intersected(QRect(0, 0, width(), height()));
+    if (clipped.isEmpty()) return;
+
+    // Source columns run monotonically, so the columns that land inside the source are one run.
+    std::vector<int> xmap;
+    xmap.reserve(std::size_t(clipped.width()));
+    int first = 0;
+    for (int x = clipped.left(); x <= clipped.right(); ++x) {
+        const long long sx =
+            from.x() + (static_cast<long long>(x - to.x()) * from.width()) / to.width();
+        if (sx < 0 || sx >= src.width()) continue;
+        if (xmap.empty()) first = x;
+        xmap.push_back(int(sx));
+    }
+    if (xmap.empty()) return;
+
+    const int sb = src.bytesPerPixel(), db = target_->bytesPerPixel();
+    const Pattern pat(brush.color);
+    const StretchRowFn fn = withOp(copyMode, [&]<class Op>() { return stretchRowFor<Op>(sb, db); });
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
+        const long long sy =
+            from.y() + (static_cast<long long>(y - to.y()) * from.height()) / to.height();
+        if (sy < 0 || sy >= src.height()) continue;
+        fn(target_->scanLine(y) + std::ptrdiff_t(first) * db, src.scanLine(int(sy)), xmap.data(),
+           int(xmap.size()), pat);
+    }
+}
+
+// ---- Rectangles, lines, pixels --------------------------------------------------------------
+
+void Canvas::fillSolid(const QRect& r, TColor c) {
+    const Pattern pat(c);
+    if (target_->bytesPerPixel() == 4) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            auto* p = target_->scanLine(y) + std::ptrdiff_t(r.left()) * 4;
+            for (int x = 0; x < r.width(); ++x, p += 4)
+                store32(p, pat.word);
+        }
+    } else {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            auto* p = target_->scanLine(y) + std::ptrdiff_t(r.left()) * 3;
+            for (int x = 0; x < r.width(); ++x, p += 3)
+                store24(p, pat.word);
+        }
+    }
+}
+
+// Horizontal and vertical lines every 8 pixels, counted from the canvas's origin; the pixels
+// between them keep what was there.
+void Canvas::fillCross(const QRect& r, TColor c) {
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        if (y % 8 == 0) {
+            fillSolid(QRect(r.left(), y, r.width(), 1), c);
+            continue;
+        }
+        for (int x = (r.left() + 7) / 8 * 8; x <= r.right(); x += 8)
+            target_->setPixel(x, y, c);
+    }
+}
 
 void Canvas::fillRect(int left, int top, int right, int bottom) {
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) target_->setPixel(x, y, brush.color);
-    changed(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    if (right <= left || bottom <= top) return;
+    const QRect r = normalizedEdges(left, top, right, bottom);
+    const QRect c = r.intersected(QRect(0, 0, width(), height()));
+    if (!c.isEmpty() && brush.style != BrushStyle::Clear) {
+        if (brush.style == BrushStyle::Cross)
+            fillCross(c, brush.color);
+        else
+            fillSolid(c, brush.color);
+    }
+    changed(r);
 }
 
-void Canvas::frameRect(int, int, int, int) {}
-void Canvas::rectangle(int left, int top, int right, int bottom) { fillRect(left, top, right, bottom); }
-void Canvas::moveTo(int x, int y) { penPos_ = QPoint(x, y); }
-void Canvas::lineTo(int x, int y) { penPos_ = QPoint(x, y); }
-void Canvas::setPixel(int x, int y, TColor c) { target_->setPixel(x, y, c); }
-int Canvas::textWidth(const QString&) const { return 0; }
-int Canvas::textHeight(const QString&) const { return 0; }
-void Canvas::textOut(int, int, const QString&) {}
+void Canvas::frameRect(int left, int top, int right, int bottom) {
+    if (right <= left || bottom <= top) return;
+    const QRect r = normalizedEdges(left, top, right, bottom);
+    if (brush.style != BrushStyle::Clear) {
+        const QRect bounds(0, 0, width(), height());
+        const QRect sides[4] = {
+            QRect(r.left(), r.top(), r.width(), 1), QRect(r.left(), r.bottom(), r.width(), 1),
+            QRect(r.left(), r.top(), 1, r.height()), QRect(r.right(), r.top(), 1, r.height())};
+        for (const QRect& s : sides) {
+            const QRect c = s.intersected(bounds);
+            if (!c.isEmpty()) fillSolid(c, brush.color);
+        }
+    }
+    changed(r);
+}
+
+void Canvas::rectangle(int left, int top, int right, int bottom) {
+    if (right <= left || bottom <= top) return;
+    const QRect r = normalizedEdges(left, top, right, bottom);
+    const bool outline = pen.style != PenStyle::Clear;
+    // The interior; without an outline the fill reaches one pixel further left and up.
+    const QRect inner = outline ? r.adjusted(1, 1, -1, -1) : r.adjusted(0, 0, -1, -1);
+    const QRect c = inner.intersected(QRect(0, 0, width(), height()));
+    if (!c.isEmpty() && brush.style != BrushStyle::Clear) {
+        if (brush.style == BrushStyle::Cross)
+            fillCross(c, brush.color);
+        else
+            fillSolid(c, brush.color);
+    }
+    if (outline) {
+        const QPoint saved = penPos_;
+        moveTo(left, top);
+        lineTo(right - 1, top);
+        lineTo(right - 1, bottom - 1);
+        lineTo(left, bottom - 1);
+        lineTo(left, top);
+        penPos_ = saved;
+    }
+    changed(r);
+}
+
+void Canvas::moveTo(int x, int y) {
+    penPos_ = QPoint(x, y);
+}
+
+void Canvas::plotPen(int x, int y) {
+    if (pen.width <= 1) {
+        target_->setPixel(x, y, pen.color);
+        return;
+    }
+    const int half = pen.width / 2;
+    for (int dy = 0; dy < pen.width; ++dy)
+        for (int dx = 0; dx < pen.width; ++dx)
+            target_->setPixel(x - half + dx, y - half + dy, pen.color);
+}
+
+// Bresenham from the pen position to (x, y); the end point itself is not drawn.
+void Canvas::lineTo(int x, int y) {
+    const QPoint from = penPos_;
+    penPos_ = QPoint(x, y);
+    if (pen.style == PenStyle::Clear) return;
+
+    // On/off runs of the dashed styles, in pixels.
+    static const std::vector<int> dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6};
+    const std::vector<int>* pattern = pen.style == PenStyle::Dash      ? &dash
+                                      : pen.style == PenStyle::Dot     ? &dot
+                                      : pen.style == PenStyle::DashDot ? &dashDot
+                                                                       : nullptr;
+    std::size_t run = 0;
+    int left = pattern ? (*pattern)[0] : 0;
+
+    int x0 = from.x(), y0 = from.y();
+    const int dx = std::abs(x - x0), dy = -std::abs(y - y0);
+    const int stepX = x0 < x ? 1 : -1, stepY = y0 < y ? 1 : -1;
+    int err = dx + dy;
+    while (x0 != x || y0 != y) {
+        if (!pattern || run % 2 == 0) plotPen(x0, y0);
+        if (pattern && --left == 0) {
+            run = (run + 1) % pattern->size();
+            left = (*pattern)[run];
+        }
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x0 += stepX;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += stepY;
+        }
+    }
+    const int grow = std::max(1, pen.width);
+    changed(QRect(from, QPoint(x, y)).normalized().adjusted(-grow, -grow, grow, grow));
+}
+
+void Canvas::setPixel(int x, int y, TColor c) {
+    target_->setPixel(x, y, c);
+    changed(QRect(x, y, 1, 1));
+}
+
+// ---- Text -----------------------------------------------------------------------------------
+
+int Canvas::textWidth(const QString& text) const {
+    if (!haveGuiApp()) return int(text.size()) * fontPixelSize(font.size) / 2;
+    return QFontMetrics(makeQFont(font)).horizontalAdvance(text);
+}
+
+int Canvas::textHeight(const QString& text) const {
+    Q_UNUSED(text);
+    if (!haveGuiApp()) return fontPixelSize(font.size) * 6 / 5;
+    return QFontMetrics(makeQFont(font)).height();
+}
+
+void Canvas::clearFourthByte(const QRect& r) {
+    const QRect c = r.intersected(QRect(0, 0, width(), height()));
+    if (c.isEmpty() || target_->bytesPerPixel() != 4) return;
+    for (int y = c.top(); y <= c.bottom(); ++y) {
+        std::uint8_t* p = target_->scanLine(y) + std::ptrdiff_t(c.left()) * 4 + 3;
+        for (int x = 0; x < c.width(); ++x, p += 4)
+            *p = 0;
+    }
+}
+
+void Canvas::textOut(int x, int y, const QString& text) {
+    const int w = textWidth(text), h = textHeight(text);
+    QRect touched(x, y, w, h);
+    if (brush.style == BrushStyle::Solid && w > 0 && h > 0) {
+        const QRect c = touched.intersected(QRect(0, 0, width(), height()));
+        if (!c.isEmpty()) fillSolid(c, brush.color);
+    }
+    if (haveGuiApp() && !text.isEmpty() && !target_->isEmpty()) {
+        const QFont qf = makeQFont(font);
+        const QFontMetrics fm(qf);
+        QImage image = target_->wrap();
+        {
+            QPainter painter(&image);
+            painter.setFont(qf);
+            painter.setPen(QColor(redOf(font.color), greenOf(font.color), blueOf(font.color)));
+            painter.drawText(x, y + fm.ascent(), text);
+        }
+        // Glyphs may reach beyond the advance box (italics, accents).
+        touched = touched.united(fm.boundingRect(text).translated(x, y + fm.ascent()))
+                      .adjusted(-2, -2, 2, 2);
+        // The painter writes 0xFF into the fourth byte of the pixels it touches.
+        clearFourthByte(touched);
+    }
+    changed(touched);
+}
 
 } // namespace platform

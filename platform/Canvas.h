@@ -1,8 +1,8 @@
 #pragma once
-#include <QRect>
-#include <QString>
 #include <cstdint>
 #include <functional>
+#include <QRect>
+#include <QString>
 
 #include "platform/Bitmap.h"
 #include "platform/Color.h"
@@ -38,6 +38,8 @@ struct Pen {
     int width = 1;
 };
 
+// Face name, size in points, style bits and colour; the height in pixels follows from the size
+// and the screen's logical resolution as (size * dpi + 36) / 72.
 struct Font {
     QString name = QStringLiteral("Arial");
     int size = 10; // points, at the screen's logical resolution
@@ -94,6 +96,8 @@ public:
     TColor pixel(int x, int y) const { return target_->pixel(x, y); }
     void setPixel(int x, int y, TColor c);
 
+    // Text extents in the current font: the advance width and the font's height (ascent plus
+    // descent), at the screen's logical resolution.
     int textWidth(const QString& text) const;
     int textHeight(const QString& text) const;
     // Draws text with its top-left corner at (x, y) in the font colour; the background is
@@ -101,13 +105,28 @@ public:
     void textOut(int x, int y, const QString& text);
 
     // Called with each copy (tests check movement step by step with it).
-    void setObserver(std::function<void(const CopyRecord&)> observer) { observer_ = std::move(observer); }
+    void setObserver(std::function<void(const CopyRecord&)> observer) {
+        observer_ = std::move(observer);
+    }
     // Called with each changed rectangle, so a window can present it at once.
-    void setPresenter(std::function<void(const QRect&)> presenter) { presenter_ = std::move(presenter); }
+    void setPresenter(std::function<void(const QRect&)> presenter) {
+        presenter_ = std::move(presenter);
+    }
     // Presents a rectangle (clipped) through the presenter, if any.
     void changed(const QRect& r);
 
 private:
+    // Copies src's part `from` into `to` under copyMode, stretching when the sizes differ.
+    void blit(const QRect& to, const Bitmap& src, const QRect& from);
+    void copyBlock(int x, int y, const Bitmap& src, const QRect& from);
+    void stretchBlock(const QRect& to, const Bitmap& src, const QRect& from);
+    // Paints the pen at one point of a line (a square of the pen's width).
+    void plotPen(int x, int y);
+    // Fills a rectangle (right and bottom exclusive, already clipped) with one colour.
+    void fillSolid(const QRect& r, TColor c);
+    void fillCross(const QRect& r, TColor c);
+    void clearFourthByte(const QRect& r);
+
     Bitmap* target_;
     QPoint penPos_;
     std::function<void(const CopyRecord&)> observer_;

@@ -1,8 +1,16 @@
 #include "playback/strip.h"
 
+#include <QFileInfo>
+
+#include "main/page_record.h"
+#include "platform/Dialogs.h"
 #include "platform/Screen.h"
+#include "render/effects.h"
 
 namespace velmora {
+
+using platform::Canvas;
+using platform::PixelFormat;
 
 Tbmp::Tbmp(QWidget* parent, platform::PixelFormat format) : QWidget(parent) {
     picture.setPixelFormat(format);
@@ -15,6 +23,112 @@ void Tbmp::setPos(int left, int top) {
     Left = left;
     Top = top;
     move(left, top);
+}
+
+void Tbmp::fitPicture() {
+    resize(picture.width(), picture.height());
+}
+
+namespace {
+
+constexpr int MaxTextLength = 255;
+
+std::int32_t stripMargin(const Canvas& canvas, bool shadow) {
+    return shadow ? canvas.font.size / 16 + 8 : 4;
+}
+
+// Smoothing first, then the gradient, each on the strip format's own routine.
+void applyEffects(platform::Bitmap& bmp, const TitleLine& line, PixelFormat format) {
+    const bool wide = format == PixelFormat::Bits32;
+    if (line.BlurOn) {
+        bmp.setPixelFormat(format);
+        if (wide)
+            effects::BlurBitmap32(bmp);
+        else
+            effects::BlurBitmap24(bmp);
+    }
+    if (line.GradientOn) {
+        bmp.setPixelFormat(format);
+        if (wide)
+            effects::GradientFill32(bmp, line.GradientStartColor, line.FontColor);
+        else
+            effects::GradientFill24(bmp, line.GradientStartColor, line.FontColor);
+    }
+}
+
+StripResult renderBitmap(Tbmp& strip, const StripInput& in) {
+    const TitleLine& line = *in.line;
+    if (!strip.picture.loadFromFile(line.BitmapFile)) {
+        strip.picture.setSize(0, 0);
+        strip.fitPicture();
+        platform::dialogs().message(platform::MsgKind::Error,
+                                    QStringLiteral("Error opening file: ") + line.BitmapFile,
+                                    platform::MsgButtons::OK);
+        return StripResult::BitmapFailed;
+    }
+    applyEffects(strip.picture, line, in.stripFormat);
+    strip.setPos(in.restX, in.restY);
+
+    Canvas canvas(strip.picture);
+    canvas.brush.color = in.alignMode ? platform::clRed : platform::clBlack;
+    canvas.frameRect(0, 0, strip.picture.width(), strip.picture.height());
+    strip.fitPicture();
+    return StripResult::Bitmap;
+}
+
+StripResult renderText(Tbmp& strip, const StripInput& in) {
+    const TitleLine& line = *in.line;
+    Canvas canvas(strip.picture);
+    canvas.brush.color = platform::clBlack;
+    canvas.brush.style = platform::BrushStyle::Solid;
+    canvas.font.name = line.FontName;
+    canvas.font.color = line.ShadowOn ? line.ShadowColor : line.FontColor;
+    canvas.font.size = line.FontSize;
+    canvas.font.style = in.fontStyle;
+
+    const QString text = in.text.left(MaxTextLength);
+    strip.picture.setSize(StripWidth(text, canvas, line.ShadowOn),
+                          StripHeight(text, canvas, line.ShadowOn));
+    strip.setPos(in.restX, in.restY);
+
+    if (line.ShadowOn) {
+        canvas.textOut(6, 6, text);
+        canvas.brush.style = platform::BrushStyle::Clear;
+        canvas.font.color = line.FontColor;
+        canvas.textOut(3, 3, text);
+        canvas.brush.style = platform::BrushStyle::Solid;
+    } else {
+        canvas.textOut(2, 2, text);
+    }
+
+    applyEffects(strip.picture, line, in.stripFormat);
+
+    if (in.alignMode) {
+        if (in.drawalign)
+            in.drawalign(canvas, strip.picture.width(), strip.picture.height(), in.alignColor);
+    } else {
+        canvas.brush.color = platform::clBlack;
+    }
+    strip.fitPicture();
+    return StripResult::Text;
+}
+
+} // namespace
+
+StripResult renderTitleStrip(Tbmp& strip, const StripInput& in) {
+    const TitleLine& line = *in.line;
+    // An empty name and a missing file alike mean text; a missing file is not reported.
+    if (!line.BitmapFile.isEmpty() && QFileInfo(line.BitmapFile).isFile())
+        return renderBitmap(strip, in);
+    return renderText(strip, in);
+}
+
+std::int32_t StripWidth(const QString& text, Canvas& canvas, bool shadow) {
+    return canvas.textWidth(text) + stripMargin(canvas, shadow);
+}
+
+std::int32_t StripHeight(const QString& text, Canvas& canvas, bool shadow) {
+    return canvas.textHeight(text) + stripMargin(canvas, shadow);
 }
 
 } // namespace velmora

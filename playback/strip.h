@@ -1,9 +1,16 @@
 #pragma once
+#include <cstdint>
+#include <functional>
+#include <QString>
 #include <QWidget>
 
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/Color.h"
 
 namespace velmora {
+
+struct TitleLine;
 
 // The image control that holds one title strip: a hidden child of the playback window, placed
 // one pixel beyond the screen's bottom-right corner until a rendering sets it to the line's
@@ -19,6 +26,41 @@ public:
     int Left = 0;
     int Top = 0;
     void setPos(int left, int top);
+    // Sizes the control to its picture (auto-size).
+    void fitPicture();
 };
+
+// Decorates a strip for the align screen: the strip's canvas, its width and height, and the
+// line's colour.
+using DrawAlignFn = std::function<void(platform::Canvas&, int, int, platform::TColor)>;
+
+// What the rendering of one title line reads.
+struct StripInput {
+    QString text;               // the line's edit box text
+    std::uint8_t fontStyle = 0; // the edit box's font style bits
+    const TitleLine* line = nullptr;
+    bool alignMode = false; // the align screen is in use
+    platform::PixelFormat stripFormat = platform::PixelFormat::Bits24;
+    int restX = 0, restY = 0;                      // the line's resting position
+    platform::TColor alignColor = platform::clRed; // the line's colour on the align screen
+    DrawAlignFn drawalign;                         // may be empty
+};
+
+enum class StripResult {
+    Text,         // the text was rendered
+    Bitmap,       // the line's bitmap file was rendered
+    BitmapFailed, // the bitmap file exists but could not be read; the picture is empty
+};
+
+// Renders one title line into `strip` (a new control, as the playback window makes them): the
+// line's bitmap file when it names an existing file, else its text. A bitmap that cannot be read
+// is reported to the user; the caller then clears the line's bitmap file name. Grid allocation
+// failures of the blur leave as ENotEnoughMemory.
+StripResult renderTitleStrip(Tbmp& strip, const StripInput& in);
+
+// Strip size for a text in the canvas's current font: the text's extent plus a margin of 4
+// pixels, or with a shadow (font size div 16) + 8.
+std::int32_t StripWidth(const QString& text, platform::Canvas& canvas, bool shadow);
+std::int32_t StripHeight(const QString& text, platform::Canvas& canvas, bool shadow);
 
 } // namespace velmora

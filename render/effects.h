@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/Color.h"
+#include "render/Dynarray.h"
 
 // Plain routines of the renderer and the player: colour conversions, the vertical gradient,
 // the blur, the fades, the leaders and the timed waits.
@@ -13,16 +15,15 @@ using platform::Bitmap;
 using platform::Canvas;
 using platform::TColor;
 
-struct TByteTriple {
-    std::uint8_t b[3]; // blue, green, red, in scanline order
-};
+// Blue, green, red, in scanline order.
+using TByteTriple = Dynarray::TByteTriple;
 
 // The 5 x 5 blur weights; only the centre 3 x 3 is used, with the divisor 6.
 extern const std::int32_t BlurKernel[5][5];
 
 void ColorToTriple(TColor color, TByteTriple& triple);
-std::uint32_t ColorToQuad(TColor color);       // read as an integer: 0x00RRGGBB
-TColor TripleToColor(std::uint32_t packed);    // byte 0 in the low byte; result carries 0x02
+std::uint32_t ColorToQuad(TColor color);    // read as an integer: 0x00RRGGBB
+TColor TripleToColor(std::uint32_t packed); // byte 0 in the low byte; result carries 0x02
 TColor QuadToColor(std::uint32_t quad);
 
 Bitmap& GradientFill24(Bitmap& bitmap, TColor topColor, TColor bottomColor);
@@ -38,7 +39,10 @@ void FadeIn32(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, i
 void FadeOut32(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, int x, int y);
 void FadeStepDelay(std::int32_t count);
 
-// Leaders. `invalidate` clears the playback window to black when messages are next processed.
+// Leaders. Where they invalidate the playback window (it is cleared to black when messages are
+// next processed) they call the hook that the playback window installs; an empty function
+// removes it.
+void setInvalidateHook(std::function<void()> hook);
 void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds);
 void ShowCountDown(Canvas& canvas);
 // Busy wait on the 32-bit tick count, with messages processed before and after.

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "render/Dynarray.h"
+#include "render/Dynarray32.h"
+
+namespace {
+
+using Dynarray::TByteArray2D;
+using Dynarray::TByteTriple;
+using Dynarray32::TByteArray2D32;
+
+std::string bytes(const TByteTriple& t) {
+    return std::string(reinterpret_cast<const char*>(t.b), 3);
+}
+std::string bytes(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+    return bytes(TByteTriple{{a, b, c}});
+}
+
+// Element (x, y) comes to hold (x, y, 0xEE).
+void fill24(TByteArray2D& g) {
+    for (int y = 1; y <= g.height(); ++y)
+        for (int x = 1; x <= g.width(); ++x)
+            g.SetItem(x, y, TByteTriple{{std::uint8_t(x), std::uint8_t(y), 0xEE}});
+}
+
+TEST(ByteGrid, ElementsReadBackAndColumnsSpillIntoNeighbouringRows) {
+    TByteArray2D g(10, 3);
+    fill24(g);
+    TByteTriple r{};
+    g.GetItem(4, 3, r);
+    EXPECT_EQ(bytes(r), bytes(4, 3, 0xEE));
+    g.SetItem(11, 1, TByteTriple{{1, 1, 1}}); // is (1, 2)
+    g.SetItem(0, 2, TByteTriple{{2, 2, 2}});  // is (10, 1)
+    g.GetItem(1, 2, r);
+    EXPECT_EQ(bytes(r), bytes(1, 1, 1));
+    g.GetItem(10, 1, r);
+    EXPECT_EQ(bytes(r), bytes(2, 2, 2));
+    g.GetItem(-1, 3, r); // (9, 2)
+    EXPECT_EQ(bytes(r), bytes(9, 2, 0xEE));
+
+    TByteArray2D32 g32(10, 3);
+    g32.SetItem(11, 1, 0x01020304u);
+    g32.SetItem(0, 2, 0x0A0B0C0Du);
+    EXPECT_EQ(g32.GetItem(1, 2), 0x01020304u);
+    EXPECT_EQ(g32.GetItem(10, 1), 0x0A0B0C0Du);
+}
+
+TEST(ByteGrid, AccessOutsideTheBlockChangesNothing) {
+    TByteArray2D g(10, 3), fresh(10, 3);
+    fill24(g);
+    fill24(fresh);
+    for (int x = 1; x <= 10; ++x)
+        g.SetItem(x, 0, TByteTriple{{0, 0, 0}}); // row 0: before the block
+    g.SetItem(11, 3, TByteTriple{{0, 0, 0}});    // after it
+    for (int y = 1; y <= 3; ++y)
+        for (int x = 1; x <= 10; ++x) {
+            TByteTriple a{}, b{};
+            g.GetItem(x, y, a);
+            fresh.GetItem(x, y, b);
+            ASSERT_EQ(bytes(a), bytes(b)) << x << "," << y;
+        }
+    // A read outside leaves the caller's result as it was; the 32-bit grid reads 0.
+    for (auto [x, y] : {std::pair{5, 0}, {11, 3}, {0, 1}}) {
+        TByteTriple r{{1, 2, 3}};
+        g.GetItem(x, y, r);
+        EXPECT_EQ(bytes(r), bytes(1, 2, 3));
+    }
+    TByteArray2D32 g32(10, 3);
+    g32.SetItem(10, 3, 7);
+    g32.SetItem(11, 3, 8);
+    EXPECT_EQ(g32.GetItem(10, 3), 7u);
+    EXPECT_EQ(g32.GetItem(11, 3), 0u);
+    EXPECT_EQ(g32.GetItem(3, 0), 0u);
+}
+
+TEST(ByteGrid, ZeroSizedGridsHoldNothing) {
+    for (auto [w, h] : {std::pair{0, 5}, {7, 0}, {0, 0}}) {
+        TByteArray2D g(w, h);
+        TByteTriple r{{1, 2, 3}};
+        g.SetItem(1, 1, TByteTriple{{4, 5, 6}});
+        g.GetItem(1, 1, r);
+        EXPECT_EQ(bytes(r), bytes(1, 2, 3));
+        TByteArray2D32 g32(w, h);
+        g32.SetItem(1, 1, 7);
+        EXPECT_EQ(g32.GetItem(1, 1), 0u);
+        EXPECT_EQ(g32.Items(1, 1, 1), nullptr);
+    }
+}
+
+TEST(ByteGrid, RunsAreHandedOutOnlyWhenWhollyInside) {
+    TByteArray2D g(4, 2);
+    fill24(g);
+    const std::uint8_t* run = g.Items(4, 1, 2); // (4, 1), then (1, 2)
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(run), 6),
+              bytes(4, 1, 0xEE) + bytes(1, 2, 0xEE));
+    EXPECT_NE(g.Items(0, 2, 5), nullptr);
+    EXPECT_EQ(g.Items(0, 2, 6), nullptr); // one past the end
+    EXPECT_EQ(g.Items(0, 1, 1), nullptr); // linear index 0
+}
+
+TEST(ByteGrid, FailedAllocationReportsTheBytesRequested) {
+    const std::string text =
+        "error in TBigByteArray.create: Not enough contiguous memory available\r\n"
+        " requested memory block: ";
+    Dynarray::FailAllocation = [](std::int64_t) { return true; };
+    try {
+        Dynarray::TBigByteArray a(1000);
+        ADD_FAILURE() << "no exception";
+    } catch (const Dynarray::ENotEnoughMemory& e) {
+        EXPECT_EQ(e.what(), text + "3000 bytes");
+    }
+    EXPECT_THROW(TByteArray2D(20, 50), Dynarray::ENotEnoughMemory);
+    Dynarray::FailAllocation = nullptr;
+
+    Dynarray32::FailAllocation = [](std::int64_t) { return true; };
+    try {
+        TByteArray2D32 g(25, 40);
+        ADD_FAILURE() << "no exception";
+    } catch (const Dynarray32::ENotEnoughMemory& e) {
+        EXPECT_EQ(e.what(), text + "4000 bytes");
+    }
+    EXPECT_NO_THROW(TByteArray2D32(0, 40)); // a count of 0 asks for nothing
+    Dynarray32::FailAllocation = nullptr;
+
+    // A product past 2^31 wraps negative: a failed allocation, not a crash.
+    EXPECT_THROW(TByteArray2D32(50000, 50000), Dynarray32::ENotEnoughMemory);
+    static_assert(!std::is_same_v<Dynarray::ENotEnoughMemory, Dynarray32::ENotEnoughMemory>);
+    static_assert(std::is_base_of_v<std::exception, Dynarray32::ENotEnoughMemory>);
+}
+
+TEST(ByteGrid, FreedBlocksServeTheNextGridOfTheSameSize) {
+    Dynarray32::ReleaseSpareBlocks();
+    const std::uint8_t* first = TByteArray2D32(8, 8).Items(1, 1, 64);
+    TByteArray2D32 again(8, 8), other(8, 9);
+    EXPECT_EQ(again.Items(1, 1, 64), first);
+    EXPECT_NE(other.Items(1, 1, 72), first);
+}
+
+} // namespace
