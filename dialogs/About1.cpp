@@ -1,9 +1,9 @@
 #include "dialogs/About1.h"
 
+#include <memory>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
-#include <QGuiApplication>
-#include <memory>
 
 #include "platform/Dialogs.h"
 
@@ -52,17 +52,23 @@ TAnimateXAbout::TAnimateXAbout() {
     OkBtn->setAutoDefault(true);
     OkBtn->setGeometry(93, 70, 75, 25);
     connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
-    if (QScreen* s = QGuiApplication::primaryScreen()) move(s->geometry().center() - rect().center());
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        move(s->geometry().center() - rect().center());
 }
 
-TAnimateXAbout::~TAnimateXAbout() { --live; }
-int TAnimateXAbout::liveCount() { return live; }
+TAnimateXAbout::~TAnimateXAbout() {
+    --live;
+}
+int TAnimateXAbout::liveCount() {
+    return live;
+}
 
 void ShowAboutBox(const QString& version) {
     // Escape rejects, Enter and OK accept, the system menu closes: the box is released in
     // every case when this scope ends.
     auto box = std::make_unique<TAnimateXAbout>();
-    box->NameLbl->setText(QStringLiteral("Velmora ") + QStringLiteral("PRO") + QStringLiteral(" ") + version);
+    box->NameLbl->setText(QStringLiteral("Velmora ") + QStringLiteral("PRO") + QStringLiteral(" ") +
+                          version);
     box->setWindowTitle(QStringLiteral("About Velmora Pro "));
     platform::dialogs().runModal(*box);
 }

@@ -44,7 +44,9 @@ void Tsplasher::Timer1Timer() {
     }
 }
 
-Tsplasher* currentSplash() { return theSplash.data(); }
+Tsplasher* currentSplash() {
+    return theSplash.data();
+}
 
 void ShowSplash() {
     auto* s = new Tsplasher();

@@ -1,5 +1,6 @@
 #include "main/bitmov2.h"
 
+#include <cstdlib>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -12,7 +13,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <cstdlib>
 
 #include "main/direction_glyphs.h"
 #include "main/playback_port.h"
@@ -69,7 +69,9 @@ TBitMovOptMain::~TBitMovOptMain() {
     if (theMain == this) theMain = nullptr;
 }
 
-TBitMovOptMain* TBitMovOptMain::instance() { return theMain; }
+TBitMovOptMain* TBitMovOptMain::instance() {
+    return theMain;
+}
 
 void TBitMovOptMain::FormCreate() {
     if (accessories_.showSplash) accessories_.showSplash();
@@ -148,7 +150,8 @@ void TBitMovOptMain::connectCommands() {
     connect(SavePgToolButton, &QToolButton::clicked, this, [this] { SavePgToolButtonClick(); });
     connect(DeletePgToolButton, &QToolButton::clicked, this, [this] { DeletePgToolButtonClick(); });
     connect(ColorBarToolButton, &QToolButton::clicked, this, [this] { ColorBarToolButtonClick(); });
-    connect(CountDownToolButton, &QToolButton::clicked, this, [this] { CountDownToolButtonClick(); });
+    connect(CountDownToolButton, &QToolButton::clicked, this,
+            [this] { CountDownToolButtonClick(); });
 
     connect(TrackBar2, &QSlider::valueChanged, this, [this] { TrackBar2Change(); });
     connect(DelayTrackBar, &QSlider::valueChanged, this, [this] { DelayTrackBArChange(); });
@@ -168,7 +171,9 @@ void TBitMovOptMain::connectCommands() {
 
 // ---- Controls by line ---------------------------------------------------------------------
 
-QLineEdit* TBitMovOptMain::editFor(int n) const { return n == 1 ? Edit1 : n == 2 ? Edit2 : Edit3; }
+QLineEdit* TBitMovOptMain::editFor(int n) const {
+    return n == 1 ? Edit1 : n == 2 ? Edit2 : Edit3;
+}
 QToolButton* TBitMovOptMain::inButton(int n) const {
     return n == 1 ? t1dirbutton : n == 2 ? t2dirbutton : t3dirbutton;
 }
@@ -182,7 +187,9 @@ QLabel* TBitMovOptMain::previewLabel(int n) const {
     return n == 1 ? image1label : n == 2 ? image2label : image3label;
 }
 
-QString TBitMovOptMain::lineText(int n) const { return editFor(n)->text(); }
+QString TBitMovOptMain::lineText(int n) const {
+    return editFor(n)->text();
+}
 
 std::uint8_t TBitMovOptMain::lineFontStyle(int n) const {
     const QFont f = editFor(n)->font();
@@ -199,8 +206,12 @@ void TBitMovOptMain::setLineFontStyle(int n, std::uint8_t style) {
     editFor(n)->setFont(f);
 }
 
-QString TBitMovOptMain::statusPanel(int i) const { return StatusPanels[i]->text(); }
-void TBitMovOptMain::setStatusPanel(int i, const QString& text) { StatusPanels[i]->setText(text); }
+QString TBitMovOptMain::statusPanel(int i) const {
+    return StatusPanels[i]->text();
+}
+void TBitMovOptMain::setStatusPanel(int i, const QString& text) {
+    StatusPanels[i]->setText(text);
+}
 
 // ---- The page -----------------------------------------------------------------------------
 
@@ -212,11 +223,16 @@ void TBitMovOptMain::setsav(bool flag) {
 }
 
 void TBitMovOptMain::Initiate() {
-    for (auto& l : Lines) l.FontName = QStringLiteral("Arial");
-    for (auto& l : Lines) l.FontSize = 40;
-    for (auto& l : Lines) l.ShadowOn = false;
-    for (auto& l : Lines) l.FontColor = 0xFFFFFF;
-    for (auto& l : Lines) l.ShadowColor = 0xC0C0C0;
+    for (auto& l : Lines)
+        l.FontName = QStringLiteral("Arial");
+    for (auto& l : Lines)
+        l.FontSize = 40;
+    for (auto& l : Lines)
+        l.ShadowOn = false;
+    for (auto& l : Lines)
+        l.FontColor = 0xFFFFFF;
+    for (auto& l : Lines)
+        l.ShadowColor = 0xC0C0C0;
     AlignMode = false;
     TITLENUM = 1;
     PauseTime = 0;
@@ -225,12 +241,18 @@ void TBitMovOptMain::Initiate() {
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
-    for (auto& l : Lines) l.BitmapFile.clear();
-    for (auto& l : Lines) l.InUse = false;
-    for (auto& l : Lines) l.InDirection = 5;
-    for (auto& l : Lines) l.OutDirection = 6;
-    for (auto& l : Lines) l.GradientStartColor = 0xFFFFFF;
-    for (auto& l : Lines) l.GradientOn = false;
+    for (auto& l : Lines)
+        l.BitmapFile.clear();
+    for (auto& l : Lines)
+        l.InUse = false;
+    for (auto& l : Lines)
+        l.InDirection = 5;
+    for (auto& l : Lines)
+        l.OutDirection = 6;
+    for (auto& l : Lines)
+        l.GradientStartColor = 0xFFFFFF;
+    for (auto& l : Lines)
+        l.GradientOn = false;
 }
 
 void TBitMovOptMain::makenewpage() {
@@ -290,7 +312,8 @@ void TBitMovOptMain::ShowPage() {
 }
 
 void TBitMovOptMain::setdirectionButton(const QString& way, int n, std::int32_t code, int glyph) {
-    QToolButton* b = way.compare(QLatin1String("In"), Qt::CaseInsensitive) == 0 ? inButton(n) : outButton(n);
+    QToolButton* b =
+        way.compare(QLatin1String("In"), Qt::CaseInsensitive) == 0 ? inButton(n) : outButton(n);
     if (!b) return;
     b->setIcon(QIcon(directionGlyph(glyph)));
     b->setProperty("directionCode", code);
@@ -332,10 +355,11 @@ void TBitMovOptMain::pmsg(const QString& text) {
 }
 
 void TBitMovOptMain::HaltProgrAM(const QString& text) {
-    platform::dialogs().message(MsgKind::Error,
-                                text + QStringLiteral(" Please Contact KVT-ORBANEX about this error.") +
-                                    QStringLiteral("\r\nVelmora will now shut down."),
-                                MsgButtons::OK);
+    platform::dialogs().message(
+        MsgKind::Error,
+        text + QStringLiteral(" Please Contact KVT-ORBANEX about this error.") +
+            QStringLiteral("\r\nVelmora will now shut down."),
+        MsgButtons::OK);
     programEnd().halt();
     std::_Exit(1);
 }
@@ -373,11 +397,16 @@ void TBitMovOptMain::SettingsWriteFile() {
 
 bool TBitMovOptMain::FormCloseQuery() {
     if (!sav || ProjectName.isEmpty()) return true;
-    switch (platform::dialogs().message(MsgKind::Confirmation, QStringLiteral("Save current page first?"),
+    switch (platform::dialogs().message(MsgKind::Confirmation,
+                                        QStringLiteral("Save current page first?"),
                                         MsgButtons::YesNoCancel)) {
-    case Answer::Yes: SaveCurPage(); return true;
-    case Answer::No: return true;
-    default: return false;
+    case Answer::Yes:
+        SaveCurPage();
+        return true;
+    case Answer::No:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -402,7 +431,9 @@ void TBitMovOptMain::Exit1Click() {
     close();
 }
 
-void TBitMovOptMain::Exit2Click() { close(); }
+void TBitMovOptMain::Exit2Click() {
+    close();
+}
 
 void TBitMovOptMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -419,8 +450,14 @@ void TBitMovOptMain::showEvent(QShowEvent* event) {
 void TBitMovOptMain::About1Click() {
     if (accessories_.showAbout) accessories_.showAbout();
 }
-void TBitMovOptMain::Contents1Click() { platform::Help::showContents(); }
-void TBitMovOptMain::SpeedButton4Click() { platform::Help::showTopic(QStringLiteral("About Pausing and Delays")); }
-void TBitMovOptMain::SpeedButton5Click() { platform::Help::showTopic(QStringLiteral("Buttons")); }
+void TBitMovOptMain::Contents1Click() {
+    platform::Help::showContents();
+}
+void TBitMovOptMain::SpeedButton4Click() {
+    platform::Help::showTopic(QStringLiteral("About Pausing and Delays"));
+}
+void TBitMovOptMain::SpeedButton5Click() {
+    platform::Help::showTopic(QStringLiteral("Buttons"));
+}
 
 } // namespace velmora

@@ -1,12 +1,12 @@
 #pragma once
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QString>
 
 #include "main/page_file.h"
 #include "main/page_record.h"
@@ -130,6 +130,8 @@ public:
     void loadprevus();
     bool loadbimage(const QString& file, QLabel* image, QLabel* label);
     void ShowIMagelab();
+    // A picture or wave named without a folder is looked for in the project's folder.
+    QString projectFile(const QString& name) const;
 
     // ---- Messages, status and checks -----------------------------------------------------
     void ShowProjectLabel(const QString& projectName, const QString& pageNumber);

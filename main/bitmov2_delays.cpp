@@ -10,8 +10,8 @@ namespace velmora {
 
 std::int16_t RasterEffect = 0;
 
-const char* const RasterEffectNames[7] = {"Normal",     "Not Copy",   "Not Erase", "Patt Paint",
-                                          "Src Erase",  "Src Invert", "Src paint"};
+const char* const RasterEffectNames[7] = {"Normal",    "Not Copy",   "Not Erase", "Patt Paint",
+                                          "Src Erase", "Src Invert", "Src paint"};
 
 void TBitMovOptMain::TrackBar2Change() {
     setfadedelay(TrackBar2->value());
@@ -54,7 +54,8 @@ void TBitMovOptMain::CheckBox1Click() {
 void TBitMovOptMain::ColorBarToolButtonClick() {
     UseColorBars = ColorBarToolButton->isChecked();
     UseColorBars1->setChecked(UseColorBars);
-    setStatusPanel(1, UseColorBars ? QStringLiteral("Clr Bars ON") : QStringLiteral("Clr Bars OFF"));
+    setStatusPanel(1,
+                   UseColorBars ? QStringLiteral("Clr Bars ON") : QStringLiteral("Clr Bars OFF"));
 }
 
 void TBitMovOptMain::CountDownToolButtonClick() {
@@ -63,10 +64,18 @@ void TBitMovOptMain::CountDownToolButtonClick() {
     setStatusPanel(0, UseCountDown ? QStringLiteral("CntDwn ON") : QStringLiteral("CntDwn OFF"));
 }
 
-void TBitMovOptMain::RepeaTLoop1Click() { RepeaTLoop1->setChecked(!RepeaTLoop1->isChecked()); }
-void TBitMovOptMain::EasySlowdown1Click() { EasySlowdown1->setChecked(!EasySlowdown1->isChecked()); }
-bool TBitMovOptMain::repeatLoop() const { return RepeaTLoop1->isChecked(); }
-bool TBitMovOptMain::easySlowdown() const { return EasySlowdown1->isChecked(); }
+void TBitMovOptMain::RepeaTLoop1Click() {
+    RepeaTLoop1->setChecked(!RepeaTLoop1->isChecked());
+}
+void TBitMovOptMain::EasySlowdown1Click() {
+    EasySlowdown1->setChecked(!EasySlowdown1->isChecked());
+}
+bool TBitMovOptMain::repeatLoop() const {
+    return RepeaTLoop1->isChecked();
+}
+bool TBitMovOptMain::easySlowdown() const {
+    return EasySlowdown1->isChecked();
+}
 
 void TBitMovOptMain::SetColorBarTime1Click() {
     if (accessories_.showColorBarTime) accessories_.showColorBarTime();

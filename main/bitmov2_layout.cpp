@@ -18,11 +18,11 @@ namespace velmora {
 
 namespace {
 
-constexpr int RowTop = 22;      // first title row, below the "IN" and "OUT" labels
-constexpr int RowStep = 78;     // from one title row to the next
-constexpr int RowHeight = 44;   // edit box height (32-pixel text)
-constexpr int ButtonSize = 30;  // IN and OUT buttons
-constexpr int StripWidth = 6;   // the coloured strips beside the edit boxes
+constexpr int RowTop = 22;     // first title row, below the "IN" and "OUT" labels
+constexpr int RowStep = 78;    // from one title row to the next
+constexpr int RowHeight = 44;  // edit box height (32-pixel text)
+constexpr int ButtonSize = 30; // IN and OUT buttons
+constexpr int StripWidth = 6;  // the coloured strips beside the edit boxes
 
 QLabel* colourStrip(QWidget* parent, const QColor& c) {
     auto* l = new QLabel(parent);
@@ -125,7 +125,9 @@ void TBitMovOptMain::buildToolBar() {
     ToolBar3->setMovable(false);
     ToolBar3->setFloatable(false);
     ToolBar3->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ToolBar3->setStyleSheet(QStringLiteral("QToolButton { padding: 1px 1px; font-size: 8pt; }"));
+    ToolBar3->setStyleSheet(QStringLiteral("QToolButton { padding: 1px 0px; font-size: 8pt; }"));
+    ToolBar3->layout()->setSpacing(0);
+    ToolBar3->setContentsMargins(0, 0, 0, 0);
     addToolBar(Qt::TopToolBarArea, ToolBar3);
 
     auto button = [this](const QString& caption, const QString& hint, bool toggle = false) {
@@ -158,8 +160,10 @@ void TBitMovOptMain::buildToolBar() {
     SavePgToolButton = button(QStringLiteral("S Pg"), QStringLiteral("Save page"));
     DeletePgToolButton = button(QStringLiteral("D Pg"), QStringLiteral("Delete page"));
     AlignToolButton = button(QStringLiteral("Align"), QStringLiteral("Align the titles"));
-    ColorBarToolButton = button(QStringLiteral("C Bar"), QStringLiteral("Start with color bars"), true);
-    CountDownToolButton = button(QStringLiteral("C Dn"), QStringLiteral("Start with Count Down"), true);
+    ColorBarToolButton =
+        button(QStringLiteral("C Bar"), QStringLiteral("Start with color bars"), true);
+    CountDownToolButton =
+        button(QStringLiteral("C Dn"), QStringLiteral("Start with Count Down"), true);
 }
 
 void TBitMovOptMain::buildTitleRows(QWidget* area) {
@@ -307,9 +311,11 @@ void TBitMovOptMain::FormResize() {
         outButton(n)->move(e->x() + e->width() + 16, outButton(n)->y());
     }
     for (int n = 1; n <= 3; ++n)
-        outButton(n)->move(outButton(n)->x(), RowTop + (n - 1) * RowStep + (RowHeight - ButtonSize) / 2);
+        outButton(n)->move(outButton(n)->x(),
+                           RowTop + (n - 1) * RowStep + (RowHeight - ButtonSize) / 2);
     OutLabel->move(T1DirOutButton->x(), 2);
-    directiontoolbar->move(T1DirOutButton->x() + T1DirOutButton->width() - directiontoolbar->width(),
+    directiontoolbar->move(T1DirOutButton->x() + T1DirOutButton->width() -
+                               directiontoolbar->width(),
                            directiontoolbar->y());
     ShowIMagelab();
 }

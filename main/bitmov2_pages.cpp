@@ -1,11 +1,11 @@
 // Pages and projects: saving and loading pages, opening and saving projects, and the page
 // commands of the main window.
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QSlider>
 #include <QToolButton>
-#include <QApplication>
 
 #include "main/bitmov2.h"
 #include "main/page_file.h"
@@ -23,7 +23,9 @@ using platform::MsgKind;
 
 namespace {
 
-void inform(const QString& text) { platform::dialogs().message(MsgKind::Information, text, MsgButtons::OK); }
+void inform(const QString& text) {
+    platform::dialogs().message(MsgKind::Information, text, MsgButtons::OK);
+}
 
 } // namespace
 
@@ -78,21 +80,34 @@ void TBitMovOptMain::pageToEditor(const PageImage& page) {
     fadedelay = page.settings.fadedelay;
     TrackBar2->setValue(fadedelay);
     CheckBox1->setChecked(page.settings.mpause);
-    for (int n = 1; n <= 3; ++n) line(n).WaveFile = page.lines[n - 1].attrs.WaveFile;
-    for (int n = 1; n <= 3; ++n) editFor(n)->setText(page.lines[n - 1].Text);
+    for (int n = 1; n <= 3; ++n)
+        line(n).WaveFile = page.lines[n - 1].attrs.WaveFile;
+    for (int n = 1; n <= 3; ++n) {
+        editFor(n)->setText(page.lines[n - 1].Text);
+        editFor(n)->setCursorPosition(0); // a long title shows from its start
+    }
     PauseTime = page.settings.PauseTime;
     fadedelay = page.settings.fadedelay;
-    for (int n = 1; n <= 3; ++n) line(n).InDirection = page.lines[n - 1].attrs.InDirection;
-    for (int n = 1; n <= 3; ++n) line(n).OutDirection = page.lines[n - 1].attrs.OutDirection;
-    for (int n = 1; n <= 3; ++n) line(n).ShadowColor = page.lines[n - 1].attrs.ShadowColor;
+    for (int n = 1; n <= 3; ++n)
+        line(n).InDirection = page.lines[n - 1].attrs.InDirection;
+    for (int n = 1; n <= 3; ++n)
+        line(n).OutDirection = page.lines[n - 1].attrs.OutDirection;
+    for (int n = 1; n <= 3; ++n)
+        line(n).ShadowColor = page.lines[n - 1].attrs.ShadowColor;
     for (int n = 1; n <= 3; ++n)
         if (playback_) playback_->setTitlePos(n, page.lines[n - 1].PosX, page.lines[n - 1].PosY);
-    for (int n = 1; n <= 3; ++n) setLineFontStyle(n, page.lines[n - 1].FontStyle);
-    for (int n = 1; n <= 3; ++n) line(n).FontSize = page.lines[n - 1].attrs.FontSize;
-    for (int n = 1; n <= 3; ++n) line(n).FontColor = page.lines[n - 1].attrs.FontColor;
-    for (int n = 1; n <= 3; ++n) line(n).FontName = page.lines[n - 1].attrs.FontName;
-    for (int n = 1; n <= 3; ++n) line(n).ShadowOn = page.lines[n - 1].attrs.ShadowOn;
-    for (int n = 1; n <= 3; ++n) line(n).BitmapFile = page.lines[n - 1].attrs.BitmapFile;
+    for (int n = 1; n <= 3; ++n)
+        setLineFontStyle(n, page.lines[n - 1].FontStyle);
+    for (int n = 1; n <= 3; ++n)
+        line(n).FontSize = page.lines[n - 1].attrs.FontSize;
+    for (int n = 1; n <= 3; ++n)
+        line(n).FontColor = page.lines[n - 1].attrs.FontColor;
+    for (int n = 1; n <= 3; ++n)
+        line(n).FontName = page.lines[n - 1].attrs.FontName;
+    for (int n = 1; n <= 3; ++n)
+        line(n).ShadowOn = page.lines[n - 1].attrs.ShadowOn;
+    for (int n = 1; n <= 3; ++n)
+        line(n).BitmapFile = page.lines[n - 1].attrs.BitmapFile;
     for (int n = 1; n <= 3; ++n) {
         InPaths[n - 1] = page.lines[n - 1].InPath;
         OutPaths[n - 1] = page.lines[n - 1].OutPath;
@@ -139,7 +154,8 @@ void TBitMovOptMain::LoadPage(const QString& projectName) {
     add = false;
     setStatusPanel(2, QStringLiteral("Current"));
     if (readPageFile(pageFileName(dpath, base, number), pageBuffer) != PageReadResult::Ok) {
-        inform(QStringLiteral("Error opening (possible older file structure) ") + base + QLatin1Char('.') + number);
+        inform(QStringLiteral("Error opening (possible older file structure) ") + base +
+               QLatin1Char('.') + number);
         return;
     }
     makenewpage();
@@ -185,12 +201,12 @@ void TBitMovOptMain::OpenProject(const QString& fileName) {
 }
 
 void TBitMovOptMain::OpenPrjToolButtonClick() {
-    platform::FileDialogSpec spec;
-    spec.title = QStringLiteral("Open");
-    spec.filter = QStringLiteral("KVT Title Project (*.KVT *.kvt)");
-    spec.directory = dpath;
-    spec.mustExist = true;
-    const std::optional<QString> file = platform::dialogs().openFile(spec);
+    platform::FileDialogOptions options;
+    options.title = QStringLiteral("Open");
+    options.filter = QStringLiteral("KVT Title Project (*.KVT *.kvt)");
+    options.directory = dpath;
+    options.mustExist = true;
+    const std::optional<QString> file = platform::dialogs().openFile(options);
     if (!file) return;
     dpath = directoryPart(*file);
     OpenProject(*file);
@@ -202,11 +218,11 @@ void TBitMovOptMain::SaveprojectClick1() {
     if (!ProjectName.isEmpty()) {
         name = ProjectName;
     } else {
-        platform::FileDialogSpec spec;
-        spec.title = QStringLiteral("Save KVT Title Project");
-        spec.filter = QStringLiteral("KVT Project Files (*.KVT *.kvt)");
-        spec.directory = dpath;
-        const std::optional<QString> file = platform::dialogs().saveFile(spec);
+        platform::FileDialogOptions options;
+        options.title = QStringLiteral("Save KVT Title Project");
+        options.filter = QStringLiteral("KVT Project Files (*.KVT *.kvt)");
+        options.directory = dpath;
+        const std::optional<QString> file = platform::dialogs().saveFile(options);
         if (!file) return;
         name = file->trimmed();
         dpath = directoryPart(name);
@@ -216,8 +232,9 @@ void TBitMovOptMain::SaveprojectClick1() {
     // The page count is that of the project being saved, under its new name.
     const QString pages = GetNumberOFPages(StripKVT(name)).value_or(QString());
     writeProjectFile(dpath + name, QApplication::applicationName(), Version, name,
-                     birthText(QDateTime::currentDateTime()), pages, UseColorBars, UseCountDown, Holdtime,
-                     platform::SystemInfo::bitsPerPixel(), platform::SystemInfo::paletteReservedEntries());
+                     birthText(QDateTime::currentDateTime()), pages, UseColorBars, UseCountDown,
+                     Holdtime, platform::SystemInfo::bitsPerPixel(),
+                     platform::SystemInfo::paletteReservedEntries());
     ProjectName = name;
     ShowProjectLabel(ProjectName, GetNumberOFPages(StripKVT(ProjectName)).value_or(QString()));
 }
@@ -283,8 +300,12 @@ void TBitMovOptMain::CurrentPageClick(QObject* sender) {
     LoadPage(ProjectName);
 }
 
-void TBitMovOptMain::NextPageClick() { CurrentPageClick(NextPage); }
-void TBitMovOptMain::PrevPageClick() { CurrentPageClick(PrevPage); }
+void TBitMovOptMain::NextPageClick() {
+    CurrentPageClick(NextPage);
+}
+void TBitMovOptMain::PrevPageClick() {
+    CurrentPageClick(PrevPage);
+}
 
 void TBitMovOptMain::NewPageButtonClick() {
     if (add) return;
@@ -299,7 +320,9 @@ void TBitMovOptMain::NewPageButtonClick() {
     setsav(true);
 }
 
-void TBitMovOptMain::CopyPageButtonClick() { CopyPage1Click(); }
+void TBitMovOptMain::CopyPageButtonClick() {
+    CopyPage1Click();
+}
 
 void TBitMovOptMain::CopyPage1Click() {
     setsav(true);
@@ -322,20 +345,23 @@ void TBitMovOptMain::SavePgToolButtonClick() {
     }
 }
 
-void TBitMovOptMain::DeletePgToolButtonClick() { BDeletepageClick(); }
+void TBitMovOptMain::DeletePgToolButtonClick() {
+    BDeletepageClick();
+}
 
 void TBitMovOptMain::BDeletepageClick() {
     if (!PageValid(dpath, ProjectName, currentpage)) return;
     const QString base = StripKVT(ProjectName);
     const QString number = MakePageNumber(currentpage);
     if (platform::dialogs().message(MsgKind::Warning,
-                                    QStringLiteral("Delete Page ") + number + QStringLiteral(" of ") + base +
+                                    QStringLiteral("Delete Page ") + number +
+                                        QStringLiteral(" of ") + base +
                                         QStringLiteral(" ARE YOU SURE?"),
                                     MsgButtons::YesNo) != Answer::Yes)
         return;
     if (!deletePageFile(pageFileName(dpath, base, number))) {
-        platform::dialogs().message(MsgKind::Error, QStringLiteral("File I/O error, page not deleted."),
-                                    MsgButtons::OK);
+        platform::dialogs().message(
+            MsgKind::Error, QStringLiteral("File I/O error, page not deleted."), MsgButtons::OK);
         return;
     }
     renumberfrompg(currentpage, ProjectName);
@@ -350,19 +376,20 @@ void TBitMovOptMain::BDeletepageClick() {
 
 void TBitMovOptMain::renumberfrompg(std::int32_t page, const QString& projectName) {
     const QString base = StripKVT(projectName);
-    renumberPagesAbove(dpath, base, page, [this, &base](const QString& n) { ShowProjectLabel(base, n); });
+    renumberPagesAbove(dpath, base, page,
+                       [this, &base](const QString& n) { ShowProjectLabel(base, n); });
 }
 
 // ---- Pictures and waves -------------------------------------------------------------------
 
 void TBitMovOptMain::LoadBitmap1Click() {
-    platform::FileDialogSpec spec;
-    spec.title = QStringLiteral("Load A Graphic File");
-    spec.filter = QStringLiteral("Bitmaps (*.bmp)");
-    spec.defaultSuffix = QStringLiteral("BMP");
-    spec.mustExist = true;
-    spec.directory = dpath;
-    const std::optional<QString> file = platform::dialogs().openFile(spec);
+    platform::FileDialogOptions options;
+    options.title = QStringLiteral("Load A Graphic File");
+    options.filter = QStringLiteral("Bitmaps (*.bmp)");
+    options.defaultSuffix = QStringLiteral("BMP");
+    options.mustExist = true;
+    options.directory = dpath;
+    const std::optional<QString> file = platform::dialogs().openFile(options);
     if (!file) return;
     const int n = popupLine;
     line(n).BitmapFile = *file;
@@ -374,20 +401,25 @@ void TBitMovOptMain::LoadBitmap1Click() {
 }
 
 void TBitMovOptMain::PlayaWaveto1Click() {
-    platform::FileDialogSpec spec;
-    spec.title = QStringLiteral("Open");
-    spec.filter = QStringLiteral("Wave Files (*.wav)");
-    spec.directory = dpath;
-    const std::optional<QString> file = platform::dialogs().openFile(spec);
+    platform::FileDialogOptions options;
+    options.title = QStringLiteral("Open");
+    options.filter = QStringLiteral("Wave Files (*.wav)");
+    options.directory = dpath;
+    const std::optional<QString> file = platform::dialogs().openFile(options);
     if (file) line(popupLine).WaveFile = *file;
+}
+
+QString TBitMovOptMain::projectFile(const QString& name) const {
+    if (name.isEmpty() || dpath.isEmpty() || !QFileInfo(name).isRelative()) return name;
+    return dpath + name;
 }
 
 bool TBitMovOptMain::loadbimage(const QString& file, QLabel* image, QLabel* label) {
     label->setText(file);
     platform::Bitmap picture;
-    if (!picture.loadFromFile(file)) {
-        platform::dialogs().message(MsgKind::Error, QStringLiteral("Error opening graphics file: ") + file,
-                                    MsgButtons::OK);
+    if (!picture.loadFromFile(projectFile(file))) {
+        platform::dialogs().message(
+            MsgKind::Error, QStringLiteral("Error opening graphics file: ") + file, MsgButtons::OK);
         return false;
     }
     image->setPixmap(QPixmap::fromImage(picture.toQImage()));

@@ -1,10 +1,107 @@
 // Playing the page on screen and whole shows.
+#include <QApplication>
+
 #include "main/bitmov2.h"
+#include "main/page_file.h"
+#include "main/playback_port.h"
+#include "platform/Dialogs.h"
+#include "render/effects.h"
 
 namespace velmora {
 
-bool TBitMovOptMain::ProjectValid() { return false; }
-void TBitMovOptMain::PlayPage2Click() {}
-void TBitMovOptMain::PlayAllPages2Click() {}
+using platform::Answer;
+using platform::MsgButtons;
+using platform::MsgKind;
+
+bool TBitMovOptMain::ProjectValid() {
+    QString message;
+    if (!UseCountDown && !UseColorBars && !Lines[0].InUse && !Lines[1].InUse && !Lines[2].InUse)
+        message = QStringLiteral("Enter a title in the black edit box.");
+    for (int n = 3; n >= 1; --n)
+        if (line(n).InUse && line(n).InDirection == 0)
+            message = QStringLiteral("Click an IN direction for title #") + QString::number(n);
+    if (message.isEmpty()) return true;
+    platform::dialogs().message(MsgKind::Information, message, MsgButtons::OK);
+    return false;
+}
+
+void TBitMovOptMain::PlayPage2Click() {
+    if (!playback_) return;
+    playback_->setPlaybackEnabled(true);
+    playback_->setkillnow(false);
+    if (!ProjectValid()) return;
+    playback_->PlayPage(QStringLiteral("Current"));
+    playback_->setkillnow(true);
+    playback_->killcan();
+    checkstatus();
+}
+
+namespace {
+
+// One of the show's waits: the space bar while the space-bar flag is up, else the page's pause.
+void showWait(TBitMovOptMain& m, PlaybackPort& p) {
+    if (p.spcbarpause())
+        p.pauseUNtilSpaceBarReset();
+    else if (m.PauseTime > 0)
+        effects::WaitSeconds(m.PauseTime);
+}
+
+} // namespace
+
+void TBitMovOptMain::PlayAllPages2Click() {
+    if (!playback_) return;
+    PlaybackPort& p = *playback_;
+    p.setkillnow(false);
+    if (!ProjectValid()) return;
+
+    // Every page of the project comes into the editor: changes to the page on screen are not
+    // dropped without asking.
+    if (sav || add) {
+        if (platform::dialogs().message(MsgKind::Confirmation, QStringLiteral("Save current page?"),
+                                        MsgButtons::YesNo) == Answer::Yes)
+            SaveCurPage();
+    }
+
+    // "NEW" (no page 000) reads as 0; a project with every number taken plays them all.
+    const QString last = GetNumberOFPages(StripKVT(ProjectName)).value_or(QStringLiteral("999"));
+    bool ok = false;
+    int N = last.toInt(&ok);
+    if (!ok) N = 0;
+
+    if (!repeatLoop()) {
+        p.setspcbarpause(mpause);
+        p.setPlaybackEnabled(true);
+        p.showPlayback();
+        for (int i = 0; i <= N; ++i) {
+            if (p.getkillnow()) {
+                p.killcan();
+                return;
+            }
+            SETcurrentpaGE(i);
+            LoadPage(ProjectName);
+            p.invalidatePlayback();
+            showWait(*this, p);
+            checkstatus();
+            p.PlayPage(MakePageNumber(i));
+            showWait(*this, p);
+        }
+    } else {
+        p.setPlaybackEnabled(true);
+        while (p.playbackEnabled() && !p.getkillnow()) {
+            for (int i = 0; i <= N; ++i) {
+                if (p.getkillnow()) {
+                    p.killcan();
+                    return;
+                }
+                SETcurrentpaGE(i);
+                LoadPage(ProjectName);
+                checkstatus();
+                if (PauseTime > 0) effects::WaitSeconds(PauseTime);
+                p.PlayPage(MakePageNumber(i));
+            }
+        }
+    }
+    p.setkillnow(true);
+}
 
 } // namespace velmora

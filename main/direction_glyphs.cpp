@@ -15,8 +15,10 @@ void arrow(QPainter& p, int size, double dx, double dy) {
     p.drawLine(from, to);
     const double len = std::hypot(dx, dy);
     const double ux = dx / len, uy = dy / len, head = size * 0.28;
-    const QPointF left(to.x() - head * (ux * 0.8 - uy * 0.6), to.y() - head * (uy * 0.8 + ux * 0.6));
-    const QPointF right(to.x() - head * (ux * 0.8 + uy * 0.6), to.y() - head * (uy * 0.8 - ux * 0.6));
+    const QPointF left(to.x() - head * (ux * 0.8 - uy * 0.6),
+                       to.y() - head * (uy * 0.8 + ux * 0.6));
+    const QPointF right(to.x() - head * (ux * 0.8 + uy * 0.6),
+                        to.y() - head * (uy * 0.8 - ux * 0.6));
     QPainterPath path;
     path.moveTo(to);
     path.lineTo(left);
@@ -37,14 +39,30 @@ QPixmap directionGlyph(int glyphIndex, int size) {
     p.setPen(QPen(ink, qMax(2, size / 10), Qt::SolidLine, Qt::RoundCap));
     const int code = glyphIndex + 1;
     switch (code) {
-    case 1: arrow(p, size, 1, 1); break;   // down and right
-    case 2: arrow(p, size, -1, -1); break; // up and left
-    case 3: arrow(p, size, 1, -1); break;  // up and right
-    case 4: arrow(p, size, -1, 1); break;  // down and left
-    case 5: arrow(p, size, 1, 0); break;
-    case 6: arrow(p, size, -1, 0); break;
-    case 7: arrow(p, size, 0, 1); break;
-    case 8: arrow(p, size, 0, -1); break;
+    case 1:
+        arrow(p, size, 1, 1);
+        break; // down and right
+    case 2:
+        arrow(p, size, -1, -1);
+        break; // up and left
+    case 3:
+        arrow(p, size, 1, -1);
+        break; // up and right
+    case 4:
+        arrow(p, size, -1, 1);
+        break; // down and left
+    case 5:
+        arrow(p, size, 1, 0);
+        break;
+    case 6:
+        arrow(p, size, -1, 0);
+        break;
+    case 7:
+        arrow(p, size, 0, 1);
+        break;
+    case 8:
+        arrow(p, size, 0, -1);
+        break;
     case 9:
     case 10: {
         const int m = size / 6;

@@ -1,7 +1,7 @@
 #pragma once
-#include <QString>
 #include <array>
 #include <cstdint>
+#include <QString>
 
 #include "platform/Color.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-#include <QString>
 #include <cstdint>
+#include <QString>
 
 namespace velmora {
 
@@ -16,6 +16,21 @@ public:
     virtual void setTitlePos(int line, std::int32_t x, std::int32_t y) = 0;
     // Clears the line's in or out path (marks the page changed).
     virtual void clearPath(int line, bool inPath) = 0;
+
+    // Plays the page the main window holds; "000" opens with the leaders.
+    virtual void PlayPage(const QString& pageName) = 0;
+    virtual bool getkillnow() const = 0;
+    virtual void setkillnow(bool value) = 0;
+    // Ends playback and brings back the main window.
+    virtual void killcan() = 0;
+    virtual void pauseUNtilSpaceBarReset() = 0;
+    virtual bool spcbarpause() const = 0;
+    virtual void setspcbarpause(bool value) = 0;
+    virtual void setPlaybackEnabled(bool enabled) = 0;
+    virtual bool playbackEnabled() const = 0;
+    virtual void showPlayback() = 0;
+    // The screen turns black when messages are next processed.
+    virtual void invalidatePlayback() = 0;
 };
 
 } // namespace velmora

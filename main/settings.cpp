@@ -21,7 +21,9 @@ QString settingsFilePath() {
     return dir + QStringLiteral("/velmora.ini");
 }
 
-void setSettingsFilePath(const QString& path) { overridePath = path; }
+void setSettingsFilePath(const QString& path) {
+    overridePath = path;
+}
 
 bool readSettings(const QString& path, Settings& out) {
     if (!QFileInfo::exists(path)) return false;

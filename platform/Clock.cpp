@@ -11,7 +11,8 @@ Clock* current = nullptr;
 // The empty loop behind every delay. The empty asm statement keeps the compiler from removing
 // or collapsing it.
 void emptyLoops(std::uint64_t loops) {
-    for (std::uint64_t i = 0; i < loops; ++i) asm volatile("" : "+r"(i));
+    for (std::uint64_t i = 0; i < loops; ++i)
+        asm volatile("" : "+r"(i));
 }
 
 std::uint64_t nowNanos() {
@@ -56,8 +57,14 @@ void CountingClock::spin(std::uint64_t iterations) {
     spins.push_back(iterations);
 }
 
-Clock& clock() { return current ? *current : theSystemClock; }
-void setClock(Clock* c) { current = c; }
-SystemClock& systemClock() { return theSystemClock; }
+Clock& clock() {
+    return current ? *current : theSystemClock;
+}
+void setClock(Clock* c) {
+    current = c;
+}
+SystemClock& systemClock() {
+    return theSystemClock;
+}
 
 } // namespace platform

@@ -17,17 +17,28 @@ Dialogs* current = nullptr;
 QPointer<QWidget> parentWidget;
 } // namespace
 
-Dialogs& dialogs() { return current ? *current : qtDialogs; }
-void setDialogs(Dialogs* d) { current = d; }
-void setDialogParent(QWidget* parent) { parentWidget = parent; }
+Dialogs& dialogs() {
+    return current ? *current : qtDialogs;
+}
+void setDialogs(Dialogs* d) {
+    current = d;
+}
+void setDialogParent(QWidget* parent) {
+    parentWidget = parent;
+}
 
 QString titleFor(MsgKind kind) {
     switch (kind) {
-    case MsgKind::Information: return QStringLiteral("Information");
-    case MsgKind::Warning: return QStringLiteral("Warning");
-    case MsgKind::Error: return QStringLiteral("Error");
-    case MsgKind::Confirmation: return QStringLiteral("Confirm");
-    case MsgKind::Plain: break;
+    case MsgKind::Information:
+        return QStringLiteral("Information");
+    case MsgKind::Warning:
+        return QStringLiteral("Warning");
+    case MsgKind::Error:
+        return QStringLiteral("Error");
+    case MsgKind::Confirmation:
+        return QStringLiteral("Confirm");
+    case MsgKind::Plain:
+        break;
     }
     return QApplication::applicationName();
 }
@@ -35,18 +46,35 @@ QString titleFor(MsgKind kind) {
 Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (kind) {
-    case MsgKind::Information: icon = QMessageBox::Information; break;
-    case MsgKind::Warning: icon = QMessageBox::Warning; break;
-    case MsgKind::Error: icon = QMessageBox::Critical; break;
-    case MsgKind::Confirmation: icon = QMessageBox::Question; break;
-    case MsgKind::Plain: break;
+    case MsgKind::Information:
+        icon = QMessageBox::Information;
+        break;
+    case MsgKind::Warning:
+        icon = QMessageBox::Warning;
+        break;
+    case MsgKind::Error:
+        icon = QMessageBox::Critical;
+        break;
+    case MsgKind::Confirmation:
+        icon = QMessageBox::Question;
+        break;
+    case MsgKind::Plain:
+        break;
     }
     QMessageBox::StandardButtons std = QMessageBox::Ok;
     switch (buttons) {
-    case MsgButtons::OK: std = QMessageBox::Ok; break;
-    case MsgButtons::YesNo: std = QMessageBox::Yes | QMessageBox::No; break;
-    case MsgButtons::YesNoCancel: std = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
-    case MsgButtons::None: std = QMessageBox::NoButton; break;
+    case MsgButtons::OK:
+        std = QMessageBox::Ok;
+        break;
+    case MsgButtons::YesNo:
+        std = QMessageBox::Yes | QMessageBox::No;
+        break;
+    case MsgButtons::YesNoCancel:
+        std = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
+    case MsgButtons::None:
+        std = QMessageBox::NoButton;
+        break;
     }
     QMessageBox box(icon, titleFor(kind), text, std, parentWidget.data());
     box.setAccessibleName(titleFor(kind));
@@ -57,41 +85,45 @@ Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons)
     }
     const int r = box.exec();
     switch (r) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    default: break;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        break;
     }
     return buttons == MsgButtons::YesNoCancel ? Answer::Cancel
            : buttons == MsgButtons::YesNo     ? Answer::No
                                               : Answer::OK;
 }
 
-static QFileDialog* makeFileDialog(const FileDialogSpec& spec, bool save) {
-    auto* d = new QFileDialog(parentWidget.data(), spec.title, spec.directory, spec.filter);
+static QFileDialog* makeFileDialog(const FileDialogOptions& options, bool save) {
+    auto* d = new QFileDialog(parentWidget.data(), options.title, options.directory, options.filter);
     d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d->setFileMode(save ? QFileDialog::AnyFile
-                        : (spec.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
-    if (!spec.defaultSuffix.isEmpty()) d->setDefaultSuffix(spec.defaultSuffix);
-    if (!spec.confirmOverwrite) d->setOption(QFileDialog::DontConfirmOverwrite, true);
+                        : (options.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+    if (!options.defaultSuffix.isEmpty()) d->setDefaultSuffix(options.defaultSuffix);
+    if (!options.confirmOverwrite) d->setOption(QFileDialog::DontConfirmOverwrite, true);
     return d;
 }
 
-std::optional<QString> QtDialogs::openFile(const FileDialogSpec& spec) {
-    std::unique_ptr<QFileDialog> d(makeFileDialog(spec, false));
+std::optional<QString> QtDialogs::openFile(const FileDialogOptions& options) {
+    std::unique_ptr<QFileDialog> d(makeFileDialog(options, false));
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return std::nullopt;
     return d->selectedFiles().first();
 }
 
-std::optional<QString> QtDialogs::saveFile(const FileDialogSpec& spec) {
-    std::unique_ptr<QFileDialog> d(makeFileDialog(spec, true));
+std::optional<QString> QtDialogs::saveFile(const FileDialogOptions& options) {
+    std::unique_ptr<QFileDialog> d(makeFileDialog(options, true));
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return std::nullopt;
     return d->selectedFiles().first();
 }
 
 std::optional<TColor> QtDialogs::chooseColor(TColor initial) {
-    const QColor c = QColorDialog::getColor(QColor(redOf(initial), greenOf(initial), blueOf(initial)),
-                                            parentWidget.data());
+    const QColor c = QColorDialog::getColor(
+        QColor(redOf(initial), greenOf(initial), blueOf(initial)), parentWidget.data());
     if (!c.isValid()) return std::nullopt;
     return rgb(c.red(), c.green(), c.blue());
 }
@@ -102,7 +134,9 @@ bool QtDialogs::printSetup() {
     return d.exec() == QDialog::Accepted;
 }
 
-int QtDialogs::runModal(QDialog& dialog) { return dialog.exec(); }
+int QtDialogs::runModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
 Answer ScriptedDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons) {
     asked.push_back({kind, text, buttons});
@@ -116,8 +150,8 @@ Answer ScriptedDialogs::message(MsgKind kind, const QString& text, MsgButtons bu
                                               : Answer::OK;
 }
 
-std::optional<QString> ScriptedDialogs::openFile(const FileDialogSpec& spec) {
-    fileDialogs.push_back(spec);
+std::optional<QString> ScriptedDialogs::openFile(const FileDialogOptions& options) {
+    fileDialogs.push_back(options);
     if (files.empty()) return std::nullopt;
     const bool chosen = files.front().has_value();
     const QString name = chosen ? *files.front() : QString();
@@ -126,7 +160,9 @@ std::optional<QString> ScriptedDialogs::openFile(const FileDialogSpec& spec) {
     return name;
 }
 
-std::optional<QString> ScriptedDialogs::saveFile(const FileDialogSpec& spec) { return openFile(spec); }
+std::optional<QString> ScriptedDialogs::saveFile(const FileDialogOptions& options) {
+    return openFile(options);
+}
 
 std::optional<TColor> ScriptedDialogs::chooseColor(TColor) {
     if (colors.empty()) return std::nullopt;
@@ -135,7 +171,9 @@ std::optional<TColor> ScriptedDialogs::chooseColor(TColor) {
     return c;
 }
 
-bool ScriptedDialogs::printSetup() { return false; }
+bool ScriptedDialogs::printSetup() {
+    return false;
+}
 
 int ScriptedDialogs::runModal(QDialog& dialog) {
     modalWindows.push_back(dialog.windowTitle());
@@ -148,7 +186,8 @@ int ScriptedDialogs::runModal(QDialog& dialog) {
 
 QStringList ScriptedDialogs::texts() const {
     QStringList l;
-    for (const auto& a : asked) l << a.text;
+    for (const auto& a : asked)
+        l << a.text;
     return l;
 }
 

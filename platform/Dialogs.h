@@ -1,9 +1,9 @@
 #pragma once
-#include <QString>
-#include <QStringList>
 #include <deque>
 #include <functional>
 #include <optional>
+#include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "platform/Color.h"
@@ -17,12 +17,12 @@ enum class MsgKind { Information, Warning, Error, Confirmation, Plain };
 enum class MsgButtons { OK, YesNo, YesNoCancel, None };
 enum class Answer { OK, Yes, No, Cancel };
 
-struct FileDialogSpec {
+struct FileDialogOptions {
     QString title;
-    QString filter;           // Qt form: "Bitmaps (*.bmp)"
-    QString defaultSuffix;    // without the dot
+    QString filter;        // Qt form: "Bitmaps (*.bmp)"
+    QString defaultSuffix; // without the dot
     QString directory;
-    bool mustExist = false;   // open: the file must exist
+    bool mustExist = false; // open: the file must exist
     bool confirmOverwrite = true;
 };
 
@@ -32,8 +32,8 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     virtual Answer message(MsgKind kind, const QString& text, MsgButtons buttons) = 0;
-    virtual std::optional<QString> openFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<QString> saveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
     virtual std::optional<TColor> chooseColor(TColor initial) = 0;
     virtual bool printSetup() = 0;
     // Runs a modal window; returns its result code.
@@ -44,8 +44,8 @@ public:
 class QtDialogs : public Dialogs {
 public:
     Answer message(MsgKind kind, const QString& text, MsgButtons buttons) override;
-    std::optional<QString> openFile(const FileDialogSpec& spec) override;
-    std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    std::optional<QString> openFile(const FileDialogOptions& options) override;
+    std::optional<QString> saveFile(const FileDialogOptions& options) override;
     std::optional<TColor> chooseColor(TColor initial) override;
     bool printSetup() override;
     int runModal(QDialog& dialog) override;
@@ -62,8 +62,8 @@ public:
     };
 
     Answer message(MsgKind kind, const QString& text, MsgButtons buttons) override;
-    std::optional<QString> openFile(const FileDialogSpec& spec) override;
-    std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    std::optional<QString> openFile(const FileDialogOptions& options) override;
+    std::optional<QString> saveFile(const FileDialogOptions& options) override;
     std::optional<TColor> chooseColor(TColor initial) override;
     bool printSetup() override;
     int runModal(QDialog& dialog) override;
@@ -72,7 +72,7 @@ public:
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> files;
     std::deque<std::optional<TColor>> colors;
-    std::vector<FileDialogSpec> fileDialogs;
+    std::vector<FileDialogOptions> fileDialogs;
     std::vector<QString> modalWindows; // window titles of the modal runs
     std::deque<int> modalResults;
     // Called with each modal window before its result is returned (to look at or drive it).

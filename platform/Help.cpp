@@ -54,12 +54,17 @@ void show(const QString& anchor, const QString& title) {
 }
 } // namespace
 
-void Help::setHelpFile(const QString& file) { theFile = file; }
-QString Help::helpFile() { return theFile; }
+void Help::setHelpFile(const QString& file) {
+    theFile = file;
+}
+QString Help::helpFile() {
+    return theFile;
+}
 
 QStringList Help::topics() {
     QStringList l;
-    for (const Topic& t : topicTable) l << QString::fromLatin1(t.title);
+    for (const Topic& t : topicTable)
+        l << QString::fromLatin1(t.title);
     return l;
 }
 
@@ -73,8 +78,14 @@ bool Help::showTopic(const QString& title) {
     return false;
 }
 
-void Help::showContents() { show(QString(), QStringLiteral("Contents")); }
-QString Help::lastShown() { return last; }
-QWidget* Help::window() { return helpWindow; }
+void Help::showContents() {
+    show(QString(), QStringLiteral("Contents"));
+}
+QString Help::lastShown() {
+    return last;
+}
+QWidget* Help::window() {
+    return helpWindow;
+}
 
 } // namespace platform

@@ -26,15 +26,17 @@ bool keyOf(const QString& line, QString* key, QString* value) {
     *key = t.left(eq).trimmed();
     if (value) {
         QString v = t.mid(eq + 1).trimmed();
-        if (v.size() >= 2 && ((v.startsWith('"') && v.endsWith('"')) ||
-                              (v.startsWith('\'') && v.endsWith('\''))))
+        if (v.size() >= 2 &&
+            ((v.startsWith('"') && v.endsWith('"')) || (v.startsWith('\'') && v.endsWith('\''))))
             v = v.mid(1, v.size() - 2);
         *value = v;
     }
     return true;
 }
 
-bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool same(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 // [first, last) lines of the section's body; first is -1 when the section is missing.
 struct Span {

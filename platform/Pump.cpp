@@ -1,6 +1,7 @@
 #include "platform/Pump.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 namespace platform {
 
@@ -15,7 +16,15 @@ void pump() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
 
-void setPumpHook(std::function<void()> hook) { theHook = std::move(hook); }
-long pumpCount() { return count; }
+void setPumpHook(std::function<void()> hook) {
+    theHook = std::move(hook);
+}
+long pumpCount() {
+    return count;
+}
+
+void idle() {
+    if (!theHook) QThread::usleep(500);
+}
 
 } // namespace platform

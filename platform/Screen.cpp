@@ -10,8 +10,9 @@ bool virtualSet = false;
 int vWidth = 0, vHeight = 0, vDepth = 0;
 
 QScreen* primary() {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen()
-                                                                         : nullptr;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? QGuiApplication::primaryScreen()
+               : nullptr;
 }
 } // namespace
 
@@ -40,6 +41,8 @@ void Screen::setVirtual(int width, int height, int depth) {
     vDepth = depth;
 }
 
-void Screen::clearVirtual() { virtualSet = false; }
+void Screen::clearVirtual() {
+    virtualSet = false;
+}
 
 } // namespace platform

@@ -32,16 +32,24 @@ QString SystemInfo::osName() {
     return QStringLiteral("Unknown");
 }
 
-QString SystemInfo::qtRuntimeVersion() { return QString::fromLatin1(qVersion()); }
+QString SystemInfo::qtRuntimeVersion() {
+    return QString::fromLatin1(qVersion());
+}
 
-QString SystemInfo::qtBuildVersion() { return QStringLiteral(QT_VERSION_STR); }
+QString SystemInfo::qtBuildVersion() {
+    return QStringLiteral(QT_VERSION_STR);
+}
 
 bool SystemInfo::qtOlderThanBuild(const QString& runtime, const QString& build) {
     return QVersionNumber::fromString(runtime) < QVersionNumber::fromString(build);
 }
 
-int SystemInfo::bitsPerPixel() { return Screen::depth(); }
+int SystemInfo::bitsPerPixel() {
+    return Screen::depth();
+}
 
-int SystemInfo::paletteReservedEntries() { return Screen::depth() <= 8 ? 20 : 0; }
+int SystemInfo::paletteReservedEntries() {
+    return Screen::depth() <= 8 ? 20 : 0;
+}
 
 } // namespace platform

@@ -7,7 +7,9 @@
 namespace platform {
 
 WavePlayer::WavePlayer() = default;
-WavePlayer::~WavePlayer() { close(); }
+WavePlayer::~WavePlayer() {
+    close();
+}
 
 bool WavePlayer::open(QString* error) {
     close();

@@ -1,6 +1,6 @@
 #pragma once
-#include <QString>
 #include <memory>
+#include <QString>
 
 class QSoundEffect;
 

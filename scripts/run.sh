@@ -8,6 +8,14 @@ bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build --target velmora -j"$(nproc)"
 
+# A first start opens the demo project: the settings file names it as the last project.
+SETTINGS="${XDG_CONFIG_HOME:-$HOME/.config}/velmora.ini"
+if [ ! -f "$SETTINGS" ]; then
+  mkdir -p "$(dirname "$SETTINGS")"
+  printf '[VELMORA Options]\nLastproject=%s\nTop=40\nLeft=40\nHeight=492\nWidth=649\n' \
+    "$(pwd)/examples/demo/demo.kvt" > "$SETTINGS"
+fi
+
 ARGS=("$@")
 if [ -n "${DISPLAY:-}" ] && [ -z "${VELMORA_HEADLESS:-}" ]; then
   exec build/app/velmora "${ARGS[@]}"

@@ -15,6 +15,8 @@ Seams::~Seams() {
     platform::setPumpHook({});
 }
 
-TempDir::TempDir() { dir_.setAutoRemove(true); }
+TempDir::TempDir() {
+    dir_.setAutoRemove(true);
+}
 
 } // namespace testsupport

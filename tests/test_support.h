@@ -1,7 +1,7 @@
 #pragma once
+#include <memory>
 #include <QString>
 #include <QTemporaryDir>
-#include <memory>
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"

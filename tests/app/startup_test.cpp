@@ -1,16 +1,16 @@
-#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
 #include "app/startup.h"
-#include "main/bitmov2.h"
-#include "main/settings.h"
-#include "platform/IniFile.h"
-#include "playback/bitmcan.h"
 #include "dialogs/bconfigUnit.h"
 #include "dialogs/bdebugUnit.h"
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
 #include "dialogs/machinfo.h"
+#include "main/bitmov2.h"
+#include "main/settings.h"
+#include "platform/IniFile.h"
+#include "playback/bitmcan.h"
 #include "test_support.h"
 
 class StartupTest : public ::testing::Test {
@@ -75,5 +75,6 @@ TEST_F(StartupTest, WindowMenuEntriesOpenTheirWindows) {
     w->bdebug->hide();
     w->BitMovOptMain->UnderYourHood1->trigger();
     w->BitMovOptMain->SetColorBarTime1->trigger();
-    EXPECT_EQ(seams.dialogs.modalWindows, (std::vector<QString>{"Under Your Hood", "Time  Options"}));
+    EXPECT_EQ(seams.dialogs.modalWindows,
+              (std::vector<QString>{"Under Your Hood", "Time  Options"}));
 }

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
-#include <gtest/gtest.h>
 
 #include "dialogs/About1.h"
 #include "dialogs/splash.h"
@@ -19,7 +19,8 @@ TEST(Splash, ClosesItselfOnItsSixthTickAndIsReleasedAfterward) {
     EXPECT_EQ(s->Label1->font().pixelSize(), 32);
     EXPECT_EQ(s->Timer1->interval(), 500);
     EXPECT_TRUE(s->Timer1->isActive());
-    for (int i = 0; i < 5; ++i) s->Timer1Timer();
+    for (int i = 0; i < 5; ++i)
+        s->Timer1Timer();
     EXPECT_EQ(velmora::SplashTicks, 5);
     EXPECT_TRUE(s->isVisible());
     s->Timer1Timer();

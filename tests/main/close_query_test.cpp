@@ -9,16 +9,22 @@ using platform::MsgKind;
 
 namespace {
 
-const QStringList NineKeys = {"Program", "Version", "Lastproject", "Dir", "Top",
+const QStringList NineKeys = {"Program", "Version", "Lastproject", "Dir",  "Top",
                               "Left",    "Height",  "Width",       "Birth"};
 
 enum class Way { CloseBox, MenuBarExit, FileExit };
 
 void closeBy(velmora::TBitMovOptMain& w, Way way) {
     switch (way) {
-    case Way::CloseBox: w.close(); break;
-    case Way::MenuBarExit: w.Exit2Click(); break;
-    case Way::FileExit: w.Exit1Click(); break;
+    case Way::CloseBox:
+        w.close();
+        break;
+    case Way::MenuBarExit:
+        w.Exit2Click();
+        break;
+    case Way::FileExit:
+        w.Exit1Click();
+        break;
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-#include <QApplication>
 #include <gtest/gtest.h>
 #include <memory>
+#include <QApplication>
 
 #include "main/bitmov2.h"
 #include "main/settings.h"

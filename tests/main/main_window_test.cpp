@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, FormResizeLaysTheRowsOutFromTheWindowWidth) {
 TEST_F(MainWindowTest, ShowPagePushesThePageIntoTheControls) {
     w->fadedelay = 4600;
     w->PauseTime = 12;
-    w->line(2).InDirection = 0;  // out of range: the button keeps what it shows
+    w->line(2).InDirection = 0; // out of range: the button keeps what it shows
     w->line(2).OutDirection = 14;
     w->line(3).BitmapFile = "";
     w->Edit3->setText("x");
@@ -227,8 +227,8 @@ TEST_F(MainWindowTest, MessagesAndTheFatalHalt) {
 
     EXPECT_THROW(w->HaltProgrAM("Memory is very Low"), Halted);
     EXPECT_EQ(halts, 1);
-    EXPECT_EQ(seams.dialogs.asked.back().text,
-              "Memory is very Low Please Contact KVT-ORBANEX about this error.\r\nVelmora will now shut down.");
+    EXPECT_EQ(seams.dialogs.asked.back().text, "Memory is very Low Please Contact KVT-ORBANEX "
+                                               "about this error.\r\nVelmora will now shut down.");
     EXPECT_EQ(seams.dialogs.asked.back().kind, MsgKind::Error);
 
     EXPECT_EQ(w->MakePageNumber(7), "007");

@@ -1,3 +1,5 @@
+#include <csignal>
+#include <map>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -5,10 +7,9 @@
 #include <QImage>
 #include <QSlider>
 #include <QToolButton>
-#include <map>
 #include <sys/resource.h>
-#include <csignal>
 
+#include "fake_playback.h"
 #include "main/page_file.h"
 #include "main/playback_port.h"
 #include "main/project_file.h"
@@ -18,30 +19,11 @@
 using platform::Answer;
 using platform::MsgKind;
 
-namespace {
-
-// Stands in for the playback window: it holds the resting positions and clears paths.
-class FakePlayback : public velmora::PlaybackPort {
-public:
-    explicit FakePlayback(velmora::TBitMovOptMain& m) : main(m) {}
-    std::int32_t titleX(int line) const override { return pos.at(line).first; }
-    std::int32_t titleY(int line) const override { return pos.at(line).second; }
-    void setTitlePos(int line, std::int32_t x, std::int32_t y) override { pos[line] = {x, y}; }
-    void clearPath(int line, bool in) override {
-        main.setsav(true);
-        (in ? velmora::InPaths : velmora::OutPaths)[line - 1].LastIndex = -1;
-    }
-    velmora::TBitMovOptMain& main;
-    std::map<int, std::pair<int, int>> pos{{1, {0, 0}}, {2, {0, 0}}, {3, {0, 0}}};
-};
-
-} // namespace
-
 class PageCommandsTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        playback = std::make_unique<FakePlayback>(*w);
+        playback = std::make_unique<testsupport::FakePlayback>(*w);
         w->setPlayback(playback.get());
         project = dir.path() + "/";
     }
@@ -67,7 +49,9 @@ protected:
         }
     }
 
-    QString page(int n) const { return project + "SHOW." + QString("%1").arg(n, 3, 10, QChar('0')); }
+    QString page(int n) const {
+        return project + "SHOW." + QString("%1").arg(n, 3, 10, QChar('0'));
+    }
 
     QString loadedTitle(int n) {
         w->currentpage = n;
@@ -75,7 +59,7 @@ protected:
         return w->Edit1->text();
     }
 
-    std::unique_ptr<FakePlayback> playback;
+    std::unique_ptr<testsupport::FakePlayback> playback;
     QString project;
 };
 
@@ -90,7 +74,7 @@ TEST_F(PageCommandsTest, AProjectIsCreatedSavedAndReopenedAtItsFirstPage) {
 
     // The next start opens the last project at page 000.
     auto again = std::make_unique<velmora::TBitMovOptMain>();
-    FakePlayback pb(*again);
+    testsupport::FakePlayback pb(*again);
     again->setPlayback(&pb);
     again->SettingsReadFile();
     EXPECT_EQ(again->ProjectName, "show.kvt");
@@ -173,7 +157,8 @@ TEST_F(PageCommandsTest, LoadFailuresLeaveThePageOnScreen) {
 
     w->currentpage = 5;
     w->LoadPage(w->ProjectName);
-    EXPECT_EQ(seams.dialogs.texts(), QStringList({"File error, Page file does not exist:SHOW.005"}));
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"File error, Page file does not exist:SHOW.005"}));
     EXPECT_EQ(w->Edit1->text(), "on screen");
 
     QFile shortFile(page(1));
@@ -183,7 +168,8 @@ TEST_F(PageCommandsTest, LoadFailuresLeaveThePageOnScreen) {
     seams.dialogs.clear();
     w->currentpage = 1;
     w->LoadPage(w->ProjectName);
-    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Error opening (possible older file structure) SHOW.001"}));
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Error opening (possible older file structure) SHOW.001"}));
     EXPECT_EQ(w->Edit1->text(), "on screen");
     EXPECT_TRUE(w->sav);
 }
@@ -358,7 +344,8 @@ TEST_F(PageCommandsTest, ANewPageInAFullProjectIsNotWritten) {
     w->Edit1->setText("one too many");
     seams.dialogs.clear();
     w->SaveCurPage();
-    EXPECT_EQ(seams.dialogs.texts(), QStringList({"All 1000 page numbers of this project are in use."}));
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"All 1000 page numbers of this project are in use."}));
     EXPECT_TRUE(w->add);
     EXPECT_TRUE(w->sav);
     EXPECT_EQ(w->Edit1->text(), "one too many");

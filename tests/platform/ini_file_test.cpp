@@ -1,5 +1,5 @@
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 #include "platform/IniFile.h"
 #include "test_support.h"
@@ -25,7 +25,8 @@ void writeAll(const QString& path, const QByteArray& text) {
 TEST(IniFile, NamesMatchWithoutRegardToCaseAndMissingKeysGiveDefaults) {
     testsupport::TempDir dir;
     const QString path = dir.file("a.ini");
-    writeAll(path, "; a comment\n[Velmora Options]\nTop = 12 \nName=  Show one  \nQuoted=\"x y\"\n");
+    writeAll(path,
+             "; a comment\n[Velmora Options]\nTop = 12 \nName=  Show one  \nQuoted=\"x y\"\n");
     IniFile ini(path);
     EXPECT_EQ(ini.readInteger("VELMORA OPTIONS", "top", 0), 12);
     EXPECT_EQ(ini.readString("velmora options", "NAME", "d"), "Show one");
@@ -74,7 +75,8 @@ TEST(IniFile, WritesUpdateInPlaceAndKeepEveryOtherLine) {
 
     // A new section goes to the end of the file.
     ASSERT_TRUE(ini.writeString("Third", "D", "x"));
-    EXPECT_EQ(readAll(path), "[First]\nA=1\n; keep me\nb=20\nNew=-5\n\n[Second]\nC=3\n\n[Third]\nD=x\n");
+    EXPECT_EQ(readAll(path),
+              "[First]\nA=1\n; keep me\nb=20\nNew=-5\n\n[Second]\nC=3\n\n[Third]\nD=x\n");
     EXPECT_EQ(ini.readSection("first"), QStringList({"A", "b", "New"}));
 }
 

@@ -1,0 +1,129 @@
+// Movement costs: a 1000 x 150 strip moving in from the left edge (code 5) across a full-HD
+// screen with no step delay, once as copies into the framebuffer only and once presenting every
+// changed rectangle to a shown window. Time per step is also given as a multiple of memcpy of
+// the strip's bytes ("x_memcpy"), measured in the same run, so figures compare across machines.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <QApplication>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QWidget>
+#include <vector>
+
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "playback/movement.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using platform::Bitmap;
+using platform::PixelFormat;
+
+constexpr int ScreenW = 1920, ScreenH = 1080;
+constexpr int StripW = 1000, StripH = 150;
+constexpr int RestX = (ScreenW - StripW) / 2, RestY = (ScreenH - StripH) / 2;
+constexpr int Steps = RestX + StripW + 1; // copies from x = -W to x = X
+
+// Seconds per memcpy of `bytes`, best of several rounds (warm caches, like the work measured).
+double memcpySeconds(std::size_t bytes) {
+    std::vector<std::uint8_t> a(bytes, 1), b(bytes, 2);
+    double best = 1e9;
+    for (int round = 0; round < 5; ++round) {
+        constexpr int reps = 20;
+        const auto t0 = Clock::now();
+        for (int i = 0; i < reps; ++i) {
+            std::memcpy(b.data(), a.data(), bytes);
+            benchmark::DoNotOptimize(b.data());
+            benchmark::ClobberMemory();
+        }
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count() / reps);
+    }
+    return best;
+}
+
+// A strip of white diagonal strokes inside a black margin, as a rendered line looks.
+Bitmap stripPicture() {
+    Bitmap b(StripW, StripH, PixelFormat::Bits32);
+    for (int y = 4; y < StripH - 4; ++y)
+        for (int x = 4; x < StripW - 4; ++x)
+            if ((x + y) % 7 < 3) b.setPixel(x, y, 0xFFFFFF);
+    return b;
+}
+
+// The playback window as the benchmark needs it: paints its framebuffer, nothing else.
+class FrameWidget : public QWidget {
+public:
+    explicit FrameWidget(Bitmap& frame) : image_(frame.wrap()) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setGeometry(0, 0, ScreenW, ScreenH);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.drawImage(event->rect(), image_, event->rect());
+    }
+
+private:
+    QImage image_;
+};
+
+// Runs whole move-ins and reports steps per second and time per step against memcpy.
+void runMoveIn(benchmark::State& state, platform::Canvas& canvas, Bitmap& strip) {
+    velmora::MoveContext ctx;
+    ctx.canvas = &canvas;
+    ctx.screenWidth = ScreenW;
+    ctx.screenHeight = ScreenH;
+    ctx.fadedelay = 0;
+    ctx.screenBits = 32;
+    velmora::Mover mover;
+    const double copy = memcpySeconds(std::size_t(strip.stride()) * strip.height());
+    double total = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        mover.DrawTheBitMapInDir(ctx, 5, StripW, StripH, RestX, RestY, strip, 1);
+        total += std::chrono::duration<double>(Clock::now() - t0).count();
+        benchmark::DoNotOptimize(canvas.bitmap().bits());
+    }
+    const double steps = double(state.iterations()) * Steps;
+    state.counters["steps/s"] = benchmark::Counter(steps, benchmark::Counter::kIsRate);
+    state.counters["us/step"] = total / steps * 1e6;
+    state.counters["x_memcpy"] = (total / steps) / copy;
+}
+
+void BM_MoveInCopies(benchmark::State& state) {
+    Bitmap screen(ScreenW, ScreenH, PixelFormat::Bits32);
+    Bitmap strip = stripPicture();
+    platform::Canvas canvas(screen);
+    runMoveIn(state, canvas, strip);
+}
+BENCHMARK(BM_MoveInCopies)->Unit(benchmark::kMillisecond);
+
+void BM_MoveInPresented(benchmark::State& state) {
+    Bitmap screen(ScreenW, ScreenH, PixelFormat::Bits32);
+    Bitmap strip = stripPicture();
+    platform::Canvas canvas(screen);
+    FrameWidget widget(screen);
+    widget.show();
+    QCoreApplication::processEvents();
+    // Each copy reaches the window at once, as during a show with no event loop running.
+    canvas.setPresenter([&](const QRect& r) { widget.repaint(r); });
+    runMoveIn(state, canvas, strip);
+}
+BENCHMARK(BM_MoveInPresented)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "main/bitmov2.h"
+#include "main/settings.h"
+#include "platform/Pump.h"
+#include "platform/Screen.h"
+#include "playback/bitmcan.h"
+#include "test_support.h"
+
+using platform::CopyRecord;
+
+// The real playback window on a 640 x 480 virtual screen, with its copies recorded, the
+// clock counting and dialogs answered by script.
+class PlaybackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::Screen::setVirtual(640, 480, 32);
+        velmora::setSettingsFilePath(dir.file("velmora.ini"));
+        main = std::make_unique<velmora::TBitMovOptMain>();
+        can = std::make_unique<velmora::TCan>(main.get());
+        can->canvas().setObserver([this](const CopyRecord& r) {
+            copies.push_back(r);
+            if (onCopy) onCopy(r);
+        });
+        main->Edit1->setText("One");
+        main->setsav(false);
+        for (int n = 1; n <= 3; ++n) {
+            main->line(n).InDirection = 13;
+            main->line(n).OutDirection = 13;
+        }
+        can->setTitlePos(1, 100, 50);
+    }
+    void TearDown() override {
+        platform::setPumpHook({});
+        can.reset();
+        main.reset();
+        velmora::setSettingsFilePath(QString());
+        platform::Screen::clearVirtual();
+    }
+
+    void press(int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(can.get(), &e);
+    }
+    void click(Qt::MouseButton b) {
+        QMouseEvent e(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), b, b, Qt::NoModifier);
+        QCoreApplication::sendEvent(can.get(), &e);
+    }
+
+    testsupport::TempDir dir;
+    testsupport::Seams seams;
+    std::unique_ptr<velmora::TBitMovOptMain> main;
+    std::unique_ptr<velmora::TCan> can;
+    std::vector<CopyRecord> copies;
+    std::function<void(const CopyRecord&)> onCopy;
+};
+
+TEST_F(PlaybackTest, APagePlaysItsLinesInHoldsAndMovesThemOut) {
+    main->Edit3->setText("Three");
+    can->setTitlePos(3, 20, 300);
+    main->PauseTime = 2;
+    const auto readsBefore = seams.clock.reads;
+    can->PlayPage("Current");
+    // Line 1 in, line 3 in, then both out: each code 13 is one copy at the resting place.
+    ASSERT_EQ(copies.size(), 4u);
+    EXPECT_EQ(QPoint(copies[0].x, copies[0].y), QPoint(100, 50));
+    EXPECT_EQ(QPoint(copies[1].x, copies[1].y), QPoint(20, 300));
+    EXPECT_EQ(QPoint(copies[2].x, copies[2].y), QPoint(100, 50));
+    EXPECT_EQ(QPoint(copies[3].x, copies[3].y), QPoint(20, 300));
+    // The two-second hold read the tick count until two seconds had passed.
+    EXPECT_GE(seams.clock.reads - readsBefore, 2000u);
+    EXPECT_EQ(can->Strip1, nullptr);
+    EXPECT_EQ(can->Strip3, nullptr);
+    EXPECT_TRUE(can->isVisible());
+    EXPECT_EQ(can->titleX(1), 100);
+    // The lines stay on screen after a code 13 move-out.
+    int lit = 0;
+    for (int y = 50; y < 130; ++y)
+        for (int x = 100; x < 200; ++x)
+            lit += can->screenBitmap().pixel(x, y) != 0;
+    EXPECT_GT(lit, 100);
+}
+
+TEST_F(PlaybackTest, LeadersOpenOnlyTheFirstPage) {
+    main->UseColorBars = true;
+    main->Holdtime = 1;
+    bool barsSeen = false;
+    platform::setPumpHook(
+        [&] { barsSeen = barsSeen || can->screenBitmap().pixel(1, 1) == 0xFFFFFF; });
+    can->PlayPage("001");
+    EXPECT_FALSE(barsSeen);
+    can->PlayPage("Current");
+    EXPECT_FALSE(barsSeen);
+    can->PlayPage("000");
+    EXPECT_TRUE(barsSeen);
+}
+
+TEST_F(PlaybackTest, AManualPageWaitsForTheSpaceBarTwice) {
+    main->CheckBox1->setChecked(true);
+    int spaces = 0;
+    platform::setPumpHook([&] {
+        if (can->spcbarpause()) {
+            ++spaces;
+            press(Qt::Key_Space);
+        }
+    });
+    can->PlayPage("Current");
+    EXPECT_EQ(spaces, 2);
+    EXPECT_FALSE(can->getkillnow());
+    EXPECT_EQ(copies.size(), 2u);
+}
+
+TEST_F(PlaybackTest, AnyOtherKeyStopsAManualPageAtItsWait) {
+    main->CheckBox1->setChecked(true);
+    platform::setPumpHook([&] {
+        if (can->spcbarpause()) press(Qt::Key_A);
+    });
+    can->PlayPage("Current");
+    EXPECT_TRUE(can->getkillnow());
+    // Stopped after rendering line 1: nothing moved.
+    EXPECT_TRUE(copies.empty());
+    EXPECT_EQ(can->Strip1, nullptr);
+}
+
+TEST_F(PlaybackTest, EscapeDuringTheMoveInActsAtTheHold) {
+    main->line(1).InDirection = 5; // a long straight move
+    main->CheckBox1->setChecked(true);
+    bool posted = false;
+    onCopy = [&](const CopyRecord&) {
+        if (!posted && can->spcbarpause() == false) {
+            posted = true;
+            QCoreApplication::postEvent(
+                can.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+    };
+    int spaceWaitPumps = 0;
+    platform::setPumpHook([&] {
+        if (can->spcbarpause() && ++spaceWaitPumps == 1) press(Qt::Key_Space); // the first wait
+    });
+    can->PlayPage("Current");
+    EXPECT_TRUE(can->getkillnow());
+    // The move-in went to its end, the hold ended at once, and the line still moved out.
+    ASSERT_FALSE(copies.empty());
+    EXPECT_EQ(copies.back().x, 100);
+    EXPECT_EQ(can->Strip1, nullptr);
+}
+
+TEST_F(PlaybackTest, ALeftClickStopsAndASecondOneCloses) {
+    can->showPlayback();
+    can->setkillnow(false);
+    click(Qt::LeftButton);
+    EXPECT_TRUE(can->getkillnow());
+    EXPECT_TRUE(can->isVisible());
+    click(Qt::LeftButton);
+    EXPECT_FALSE(can->isVisible());
+    EXPECT_FALSE(can->isEnabled());
+}
+
+TEST_F(PlaybackTest, ARightClickSavesTheScreenAsABitmap) {
+    can->showPlayback();
+    can->canvas().brush.color = 0x00FF00;
+    can->canvas().fillRect(0, 0, 10, 10);
+    seams.dialogs.files.push_back(dir.file("shot.bmp"));
+    click(Qt::RightButton);
+    EXPECT_EQ(seams.dialogs.fileDialogs.back().title, "Save As A Bitmap File");
+    QImage img(dir.file("shot.bmp"));
+    ASSERT_FALSE(img.isNull());
+    EXPECT_EQ(img.size(), QSize(640, 480));
+    EXPECT_EQ(img.pixelColor(5, 5), QColor(0, 255, 0));
+}
+
+TEST_F(PlaybackTest, AWaveThatCannotBeOpenedEndsThePage) {
+    main->line(1).WaveFile = dir.file("missing.wav");
+    can->PlayPage("Current");
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Error: Opening Media file: " + dir.file("missing.wav")}));
+    EXPECT_TRUE(main->line(1).WaveFile.isEmpty());
+    EXPECT_TRUE(copies.empty());
+
+    // Line 2 alike: line 1's strip is freed, nothing moves further.
+    seams.dialogs.clear();
+    copies.clear();
+    main->Edit2->setText("Two");
+    QFile junk(dir.file("junk.wav"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a wave at all");
+    junk.close();
+    main->line(2).WaveFile = dir.file("junk.wav");
+    can->PlayPage("Current");
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Error: Opening Media file: " + dir.file("junk.wav")}));
+    EXPECT_TRUE(main->line(2).WaveFile.isEmpty());
+    EXPECT_EQ(copies.size(), 1u); // line 1 moved in before
+    EXPECT_EQ(can->Strip1, nullptr);
+}
+
+TEST_F(PlaybackTest, AnUnreadableBitmapLineKeepsItsRestingPlace) {
+    QFile bad(dir.file("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM broken");
+    bad.close();
+    main->Edit1->clear();
+    main->line(1).BitmapFile = dir.file("bad.bmp");
+    main->line(1).InUse = true;
+    can->PlayPage("Current");
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Error opening file: " + dir.file("bad.bmp")}));
+    EXPECT_TRUE(main->line(1).BitmapFile.isEmpty());
+    EXPECT_EQ(can->titleX(1), 100);
+    EXPECT_EQ(can->titleY(1), 50);
+}
+
+TEST_F(PlaybackTest, TheScreenFormatFollowsTheScreen) {
+    can->FormShow();
+    EXPECT_EQ(can->ScreenFormat, platform::PixelFormat::Bits32);
+    EXPECT_EQ(can->StripFormat, platform::PixelFormat::Bits32);
+    EXPECT_EQ(can->ScreenBits, 32);
+    platform::Screen::setVirtual(640, 480, 24);
+    can->FormShow();
+    EXPECT_EQ(can->StripFormat, platform::PixelFormat::Bits24);
+    EXPECT_EQ(can->ScreenBits, 24);
+    platform::Screen::setVirtual(640, 480, 0);
+    can->FormShow();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Unable to set pixel format for your video card, using default."}));
+    EXPECT_EQ(can->ScreenFormat, platform::PixelFormat::Device);
+    EXPECT_EQ(can->StripFormat, platform::PixelFormat::Bits24);
+}

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <set>
+
+#include "main/page_file.h"
+#include "main/project_file.h"
+#include "test_support.h"
+#include "tools/demo_project.h"
+
+namespace {
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+// The demo project shipped in examples/demo is exactly what the generator writes.
+TEST(DemoProject, TheShippedDemoIsWhatTheGeneratorWrites) {
+    testsupport::TempDir dir;
+    const QString fresh = dir.path() + "/";
+    ASSERT_TRUE(velmora::demo::writeDemo(fresh));
+    const QString shipped = QStringLiteral(VELMORA_SOURCE_DIR "/examples/demo/");
+    const auto pages = velmora::demo::demoPages();
+    ASSERT_EQ(pages.size(), 6u);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const QString name = QString("DEMO.%1").arg(i, 3, 10, QChar('0'));
+        const QByteArray made = bytesOf(fresh + name);
+        ASSERT_EQ(made.size(), velmora::PageRecordSize) << name.toStdString();
+        EXPECT_EQ(made, bytesOf(shipped + name)) << name.toStdString() << " is out of date";
+    }
+    const velmora::ProjectSettings p = velmora::readProjectFile(shipped + "demo.kvt");
+    EXPECT_EQ(p.ProjectName, "demo.kvt");
+    EXPECT_TRUE(p.UseColorBars);
+    EXPECT_TRUE(p.UseCountDown);
+    EXPECT_EQ(p.NumberOPages, "005");
+    EXPECT_TRUE(QFile::exists(shipped + "demo_logo.bmp"));
+
+    // The demo shows off what the titler does: every kind of movement and effect is used.
+    std::set<int> codes;
+    bool shadow = false, blur = false, gradient = false, bitmap = false, manual = false;
+    for (const auto& pg : pages) {
+        manual = manual || pg.settings.mpause;
+        for (const auto& l : pg.lines) {
+            if (l.Text.isEmpty() && l.attrs.BitmapFile.isEmpty()) continue;
+            codes.insert(l.attrs.InDirection);
+            codes.insert(l.attrs.OutDirection);
+            shadow = shadow || l.attrs.ShadowOn;
+            blur = blur || l.attrs.BlurOn;
+            gradient = gradient || l.attrs.GradientOn;
+            bitmap = bitmap || !l.attrs.BitmapFile.isEmpty();
+        }
+    }
+    for (int c : {1, 3, 5, 6, 7, 8, 9, 10, 12, 13})
+        EXPECT_TRUE(codes.count(c)) << c;
+    EXPECT_TRUE(shadow && blur && gradient && bitmap && manual);
+}

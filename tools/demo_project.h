@@ -1,0 +1,14 @@
+#pragma once
+#include <QString>
+#include <vector>
+
+#include "main/page_record.h"
+
+namespace velmora::demo {
+
+// The pages of the demo project, in order.
+std::vector<PageImage> demoPages();
+// Writes demo.kvt, DEMO.000.. and demo_logo.bmp into the folder (ending in '/').
+bool writeDemo(const QString& folder);
+
+} // namespace velmora::demo
