@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
-#include <limits>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "main/page_record.h"
@@ -12,15 +15,14 @@
 namespace {
 
 using platform::Bitmap;
-using platform::Canvas;
 using platform::CopyMode;
 using platform::CopyRecord;
 using platform::PixelFormat;
 using platform::TColor;
-using velmora::MoveContext;
 using velmora::Mover;
 
 constexpr int SW = 640, SH = 480;
+using Pos = std::pair<int, int>;
 
 // A strip with a black margin and a few coloured pixels, as a rendered line looks.
 Bitmap makeStrip(int w, int h) {
@@ -41,7 +43,6 @@ protected:
         ctx.canvas = &canvas;
         ctx.screenWidth = SW;
         ctx.screenHeight = SH;
-        ctx.fadedelay = 0;
         ctx.screenBits = 32;
     }
     void in(std::int32_t dir, int x, int y, std::int16_t title = 1) {
@@ -50,413 +51,236 @@ protected:
     void out(std::int32_t dir, int x, int y, std::int16_t title = 1) {
         mover.DrawTheBitMapOutDir(ctx, dir, strip.width(), strip.height(), x, y, strip, title);
     }
+    std::vector<Pos> positions() const {
+        std::vector<Pos> p;
+        for (const auto& r : copies)
+            p.push_back({r.x, r.y});
+        return p;
+    }
+    void clear() {
+        copies.clear();
+        spinsAtCopy.clear();
+        seams.clock.spins.clear();
+    }
 
     testsupport::Seams seams;
     Bitmap screen{SW, SH, PixelFormat::Bits32};
-    Canvas canvas{screen};
+    platform::Canvas canvas{screen};
     Bitmap strip = makeStrip(50, 20);
-    MoveContext ctx;
+    velmora::MoveContext ctx;
     Mover mover;
     std::vector<CopyRecord> copies;
     std::vector<std::size_t> spinsAtCopy; // spins recorded before each copy
 };
 
-// ---- The examples -----------------------------------------------------------------------------
-
-TEST_F(Movement, DiagonalInFromTheUpperLeftEndsAtTheRestingPosition) {
-    in(1, 100, 200);
-    ASSERT_EQ(copies.size(), 151u);
-    EXPECT_EQ(copies.front().x, -50);
-    EXPECT_EQ(copies.front().y, 50);
-    EXPECT_EQ(copies.back().x, 100);
-    EXPECT_EQ(copies.back().y, 200);
-    for (std::size_t i = 1; i < copies.size(); ++i) {
-        EXPECT_EQ(copies[i].x - copies[i - 1].x, 1);
-        EXPECT_EQ(copies[i].y - copies[i - 1].y, 1);
-        EXPECT_FALSE(copies[i].stretched);
-    }
-    EXPECT_EQ(mover.CurX, 101);
-    EXPECT_EQ(mover.CurY, 201);
-}
-
-TEST_F(Movement, LeftwardsOutCopiesFromTheRestingPositionUntilTheStripIsGone) {
-    out(6, 100, 200);
-    ASSERT_EQ(copies.size(), 150u);
-    for (std::size_t i = 0; i < copies.size(); ++i) {
-        EXPECT_EQ(copies[i].x, 100 - int(i));
-        EXPECT_EQ(copies[i].y, 200);
-    }
-    EXPECT_EQ(copies.back().x, -49);
-    EXPECT_EQ(mover.EndX, -50);
-    EXPECT_EQ(mover.EndY, 200);
-}
-
-TEST_F(Movement, StretchInFromTheLeftOpensTwoPixelsAStep) {
-    strip = makeStrip(101, 20);
-    ctx.rasterEffect = 5; // a stretch always copies
-    in(9, 30, 40);
-    ASSERT_EQ(copies.size(), 51u);
-    for (std::size_t i = 0; i < copies.size(); ++i) {
-        EXPECT_TRUE(copies[i].stretched);
-        EXPECT_EQ(copies[i].x, 30);
-        EXPECT_EQ(copies[i].y, 40);
-        EXPECT_EQ(copies[i].w, 2 * int(i));
-        EXPECT_EQ(copies[i].h, 20);
-        EXPECT_EQ(copies[i].mode, CopyMode::SrcCopy);
-    }
-    EXPECT_EQ(copies.back().w, 100);
-    EXPECT_EQ(mover.CurX, 29);
-    EXPECT_EQ(mover.CurY, 40);
-    EXPECT_EQ(canvas.copyMode, CopyMode::SrcCopy);
-    // An even width ends two pixels short.
-    strip = makeStrip(50, 20);
-    copies.clear();
-    in(9, 30, 40);
-    ASSERT_EQ(copies.size(), 25u);
-    EXPECT_EQ(copies.back().w, 48);
-}
-
-TEST_F(Movement, StretchInFromTheRightOpensLeftwards) {
-    strip = makeStrip(101, 20);
-    in(10, 30, 40);
-    ASSERT_EQ(copies.size(), 51u);
-    for (std::size_t i = 0; i < copies.size(); ++i) {
-        EXPECT_EQ(copies[i].x, 131 - 2 * int(i));
-        EXPECT_EQ(copies[i].x + copies[i].w, 131); // anchored at the right edge
-        EXPECT_EQ(copies[i].w, 2 * int(i));
-        EXPECT_TRUE(copies[i].stretched);
-    }
-    EXPECT_EQ(mover.CurX, 30);
-}
-
-TEST_F(Movement, StretchOutsGrowOnePixelAStep) {
-    out(9, 30, 40);
-    ASSERT_EQ(copies.size(), 50u);
-    for (std::size_t i = 0; i < copies.size(); ++i) {
-        EXPECT_EQ(copies[i].x, 30);
-        EXPECT_EQ(copies[i].w, int(i));
-    }
-    EXPECT_EQ(mover.EndX, 30);
-    EXPECT_EQ(mover.EndY, 40);
-
-    copies.clear();
-    out(10, 30, 40);
-    ASSERT_EQ(copies.size(), 50u);
-    for (std::size_t i = 0; i < copies.size(); ++i) {
-        EXPECT_EQ(copies[i].x, 80 - int(i));
-        EXPECT_EQ(copies[i].w, int(i));
-    }
-    EXPECT_EQ(mover.EndX, 30);
-}
-
-// ---- Every straight code ----------------------------------------------------------------------
-
-struct Straight {
-    int code;
-    int startX, startY; // first copy of the move-in
-    int outEndX, outEndY;
-    int inCount, outCount;
-    int outLastX, outLastY;
-};
-
-// The strip is 50 x 20, the resting position (100, 200), the screen 640 x 480.
-std::vector<Straight> straightCodes() {
+// The strip is 50 x 20, the resting position (100, 200), the screen 640 x 480. Each step moves
+// (dx, dy); a move-in starts on its edge and ends at rest, a move-out starts at rest. Code 1
+// comes in from (-50, 50) in 151 copies; code 6 goes out to x = -49 in 150.
+TEST_F(Movement, EveryStraightCodeInAndOut) {
     const int W = 50, H = 20, X = 100, Y = 200;
-    return {
-        {1, -W, Y - (X + W), SW + 1, SH + 1, X + W + 1, SW + 1 - X, SW, Y + (SW - X)},
-        {2, SW, Y + (SW - X), -W, -H, SW - X + 1, X + W, -W + 1, Y - (X + W - 1)},
-        {3, -W, Y + (X + W), SW + 1, -H, X + W + 1, SW + 1 - X, SW, Y - (SW - X)},
-        {4, SW + 1, Y - (SW + 1 - X), -W, SH, SW + 1 - X + 1, X + W, -W + 1, Y + (X + W - 1)},
-        {5, -W, Y, SW, Y, X + W + 1, SW - X, SW - 1, Y},
-        {6, SW, Y, -W, Y, SW - X + 1, X + W, -W + 1, Y},
-        {7, X, -H, X, SH, Y + H + 1, SH - Y, X, SH - 1},
-        {8, X, SH, X, -H, SH - Y + 1, Y + H, X, -H + 1},
+    const struct {
+        int code, dx, dy;
+        Pos start;
+        int inCount, outCount;
+        Pos end; // EndX, EndY
+    } codes[] = {
+        {1, 1, 1, {-W, Y - (X + W)}, X + W + 1, SW + 1 - X, {SW + 1, SH + 1}},
+        {2, -1, -1, {SW, Y + (SW - X)}, SW - X + 1, X + W, {-W, -H}},
+        {3, 1, -1, {-W, Y + (X + W)}, X + W + 1, SW + 1 - X, {SW + 1, -H}},
+        {4, -1, 1, {SW + 1, Y - (SW + 1 - X)}, SW + 1 - X + 1, X + W, {-W, SH}},
+        {5, 1, 0, {-W, Y}, X + W + 1, SW - X, {SW, Y}},
+        {6, -1, 0, {SW, Y}, SW - X + 1, X + W, {-W, Y}},
+        {7, 0, 1, {X, -H}, Y + H + 1, SH - Y, {X, SH}},
+        {8, 0, -1, {X, SH}, SH - Y + 1, Y + H, {X, -H}},
     };
-}
-
-TEST_F(Movement, EveryStraightCodeInStartsOnItsEdgeAndEndsAtRest) {
-    for (const Straight& s : straightCodes()) {
-        copies.clear();
-        in(s.code, 100, 200);
-        ASSERT_EQ(int(copies.size()), s.inCount) << "code " << s.code;
-        EXPECT_EQ(copies.front().x, s.startX) << "code " << s.code;
-        EXPECT_EQ(copies.front().y, s.startY) << "code " << s.code;
-        EXPECT_EQ(copies.back().x, 100) << "code " << s.code;
-        EXPECT_EQ(copies.back().y, 200) << "code " << s.code;
-        // Every step moves one pixel along each axis that the code travels.
-        const int dx = copies[1].x - copies[0].x, dy = copies[1].y - copies[0].y;
-        for (std::size_t i = 1; i < copies.size(); ++i) {
-            ASSERT_EQ(copies[i].x - copies[i - 1].x, dx) << "code " << s.code;
-            ASSERT_EQ(copies[i].y - copies[i - 1].y, dy) << "code " << s.code;
-        }
-    }
-}
-
-TEST_F(Movement, EveryStraightCodeOutStartsAtRestAndTestsOnlyItsAxis) {
-    for (const Straight& s : straightCodes()) {
-        copies.clear();
-        out(s.code, 100, 200);
-        ASSERT_EQ(int(copies.size()), s.outCount) << "code " << s.code;
-        EXPECT_EQ(copies.front().x, 100) << "code " << s.code;
-        EXPECT_EQ(copies.front().y, 200) << "code " << s.code;
-        EXPECT_EQ(copies.back().x, s.outLastX) << "code " << s.code;
-        EXPECT_EQ(copies.back().y, s.outLastY) << "code " << s.code;
-        EXPECT_EQ(mover.EndX, s.outEndX) << "code " << s.code;
-        EXPECT_EQ(mover.EndY, s.outEndY) << "code " << s.code;
-    }
-}
-
-TEST_F(Movement, StraightMovesInAndOutWaitAfterEveryCopy) {
     ctx.fadedelay = 7;
-    for (const Straight& s : straightCodes()) {
-        seams.clock.spins.clear();
-        copies.clear();
-        spinsAtCopy.clear();
-        in(s.code, 100, 200);
-        out(s.code, 100, 200);
-        ASSERT_EQ(seams.clock.spins.size(), copies.size()) << "code " << s.code;
+    for (const auto& c : codes) {
+        SCOPED_TRACE(c.code);
+        std::vector<Pos> want;
+        for (int i = 0; i < c.inCount; ++i)
+            want.push_back({c.start.first + i * c.dx, c.start.second + i * c.dy});
+        ASSERT_EQ(want.back(), Pos(X, Y));
+        for (int i = 0; i < c.outCount; ++i)
+            want.push_back({X + i * c.dx, Y + i * c.dy});
+        clear();
+        in(c.code, X, Y);
+        EXPECT_EQ(Pos(mover.CurX, mover.CurY), Pos(X + c.dx, Y + c.dy));
+        out(c.code, X, Y);
+        EXPECT_EQ(positions(), want);
+        EXPECT_EQ(Pos(mover.EndX, mover.EndY), c.end);
+        // One wait of fadedelay units after every copy, in and out.
         for (std::size_t i = 0; i < copies.size(); ++i)
             ASSERT_EQ(spinsAtCopy[i], i);
-        for (auto n : seams.clock.spins)
-            ASSERT_EQ(n, 700u);
+        EXPECT_EQ(seams.clock.spins, std::vector<std::uint64_t>(copies.size(), 700));
     }
 }
 
-TEST_F(Movement, AMoveInThatStartsPastItsRestingPlaceDrawsNothing) {
-    in(5, -80, 200); // starts at -50, already right of -80
-    in(7, 100, -30); // starts at -20, already below -30
-    EXPECT_TRUE(copies.empty());
-}
-
-// ---- Paths, fades, still ----------------------------------------------------------------------
-
-class PathMovement : public Movement {
-protected:
-    void SetUp() override {
-        Movement::SetUp();
-        savedIn = velmora::InPaths[1];
-        savedOut = velmora::OutPaths[1];
-        for (int i = 0; i < 6; ++i) {
-            velmora::InPaths[1].Points[i] = {std::uint16_t(10 + 7 * i), std::uint16_t(300 - 5 * i)};
-            velmora::OutPaths[1].Points[i] = {std::uint16_t(400 + i), std::uint16_t(20 * i)};
+// Copy i of a stretch covers (x0 + i * xStep, 40) to width i * wStep, height 20.
+TEST_F(Movement, StretchCodes) {
+    const struct {
+        bool in;
+        int code, width, count, x0, xStep, wStep;
+        int after; // CurX after a move-in, EndX after a move-out
+    } cases[] = {
+        {true, 9, 101, 51, 30, 0, 2, 29},    {true, 9, 50, 25, 30, 0, 2, 29}, // even: 2 short
+        {true, 10, 101, 51, 131, -2, 2, 30}, {false, 9, 50, 50, 30, 0, 1, 30},
+        {false, 10, 50, 50, 80, -1, 1, 30},
+    };
+    ctx.rasterEffect = 5; // a stretch in always copies
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.in ? "in " : "out ") << c.code << " " << c.width);
+        clear();
+        strip = makeStrip(c.width, 20);
+        c.in ? in(c.code, 30, 40) : out(c.code, 30, 40);
+        ASSERT_EQ(int(copies.size()), c.count);
+        for (int i = 0; i < c.count; ++i) {
+            const CopyRecord& r = copies[i];
+            EXPECT_EQ(std::tuple(r.x, r.y, r.w, r.h),
+                      std::tuple(c.x0 + i * c.xStep, 40, i * c.wStep, 20));
+            EXPECT_TRUE(r.stretched && r.mode == CopyMode::SrcCopy);
         }
-        velmora::InPaths[1].LastIndex = 5;
-        velmora::OutPaths[1].LastIndex = 5;
+        EXPECT_EQ(c.in ? Pos(mover.CurX, mover.CurY) : Pos(mover.EndX, mover.EndY),
+                  Pos(c.after, 40));
     }
-    void TearDown() override {
-        velmora::InPaths[1] = savedIn;
-        velmora::OutPaths[1] = savedOut;
-    }
-    velmora::Path savedIn, savedOut;
-};
+}
 
-TEST_F(PathMovement, InPathDrawsAllItsPointsOutPathLeavesTheLastOut) {
+TEST_F(Movement, PathsOfLastIndexFiveDrawFiveInAndFourOut) {
+    struct Restore {
+        velmora::Path in = velmora::InPaths[1], out = velmora::OutPaths[1];
+        ~Restore() { velmora::InPaths[1] = in, velmora::OutPaths[1] = out; }
+    } restore;
+    for (int i = 0; i < 6; ++i) {
+        velmora::InPaths[1].Points[i] = {std::uint16_t(10 + 7 * i), std::uint16_t(300 - 5 * i)};
+        velmora::OutPaths[1].Points[i] = {std::uint16_t(400 + i), std::uint16_t(20 * i)};
+    }
+    const std::vector<Pos> want = {{10, 300}, {17, 295}, {24, 290}, {31, 285}, {38, 280},
+                                   {400, 0},  {401, 20}, {402, 40}, {403, 60}};
+    velmora::InPaths[1].LastIndex = velmora::OutPaths[1].LastIndex = 5;
     ctx.fadedelay = 2;
     in(11, 100, 200, 2);
-    ASSERT_EQ(copies.size(), 5u);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(copies[i].x, 10 + 7 * i);
-        EXPECT_EQ(copies[i].y, 300 - 5 * i);
-    }
-    EXPECT_EQ(seams.clock.spins, std::vector<std::uint64_t>(5, 200));
-
-    copies.clear();
     out(11, 100, 200, 2);
-    ASSERT_EQ(copies.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(copies[i].x, 400 + i);
-        EXPECT_EQ(copies[i].y, 20 * i);
-    }
+    EXPECT_EQ(positions(), want);
     EXPECT_EQ(mover.EndX, 4);
-}
+    EXPECT_EQ(seams.clock.spins, std::vector<std::uint64_t>(9, 200));
 
-TEST_F(PathMovement, EmptyPathsAndOtherLinesDrawNothing) {
-    velmora::InPaths[1].LastIndex = 0;
-    velmora::OutPaths[1].LastIndex = -1;
+    // Other lines, and a single point on the way out, draw nothing.
+    clear();
+    for (std::int16_t title : {0, 4}) {
+        in(11, 100, 200, title);
+        out(11, 100, 200, title);
+    }
+    velmora::InPaths[1].LastIndex = velmora::OutPaths[1].LastIndex = 1;
     in(11, 100, 200, 2);
     out(11, 100, 200, 2);
-    EXPECT_TRUE(copies.empty());
-    velmora::InPaths[1].LastIndex = 5;
-    in(11, 100, 200, 0);
-    in(11, 100, 200, 4);
-    out(11, 100, 200, 4);
-    EXPECT_TRUE(copies.empty());
-    // One point: drawn on the way in, not on the way out.
-    velmora::InPaths[1].LastIndex = 1;
-    velmora::OutPaths[1].LastIndex = 1;
-    in(11, 100, 200, 2);
-    out(11, 100, 200, 2);
-    EXPECT_EQ(copies.size(), 1u);
+    EXPECT_EQ(positions(), std::vector<Pos>{Pos(10, 300)});
 }
 
-TEST_F(Movement, FadeInPlacesTheStripControlAndRunsThirtyThreeFrames) {
+TEST_F(Movement, FadesInAndOutInThirtyThreeFrames) {
     std::vector<std::vector<int>> placed;
     ctx.setStripPos = [&](int t, int x, int y) { placed.push_back({t, x, y}); };
     ctx.fadedelay = 2;
+    ctx.stripBrushColor = 0x00203040;
     in(12, 120, 130, 3);
     EXPECT_EQ(placed, (std::vector<std::vector<int>>{{3, 120, 130}}));
-    ASSERT_EQ(copies.size(), 33u);
-    for (const auto& r : copies) {
-        EXPECT_EQ(r.x, 120);
-        EXPECT_EQ(r.y, 130);
-    }
-    EXPECT_EQ(mover.CurX, 120);
-    EXPECT_EQ(mover.CurY, 130);
+    EXPECT_EQ(positions(), std::vector<Pos>(33, Pos(120, 130)));
+    EXPECT_EQ(Pos(mover.CurX, mover.CurY), Pos(120, 130));
     // Fade frames wait FadeStepDelay(fadedelay): two passes of two iterations.
     EXPECT_EQ(seams.clock.spins, std::vector<std::uint64_t>(66, 2));
-    // The last frame is the strip itself.
     for (int y = 0; y < strip.height(); ++y)
         for (int x = 0; x < strip.width(); ++x)
             ASSERT_EQ(screen.pixel(120 + x, 130 + y), strip.pixel(x, y));
-}
 
-TEST_F(Movement, FadeOutEndsWithTheStripsAreaInTheBrushColour) {
-    ctx.stripBrushColor = 0x00203040;
+    // The fade-out ends with the strip's area in the brush colour where the strip is black.
     out(12, 120, 130);
-    ASSERT_EQ(copies.size(), 33u);
+    ASSERT_EQ(copies.size(), 66u);
     for (int y = 0; y < strip.height(); ++y)
-        for (int x = 0; x < strip.width(); ++x) {
-            const TColor want = strip.pixel(x, y) == 0 ? 0x203040u : 0u;
-            ASSERT_EQ(screen.pixel(120 + x, 130 + y), want);
-        }
+        for (int x = 0; x < strip.width(); ++x)
+            ASSERT_EQ(screen.pixel(120 + x, 130 + y), strip.pixel(x, y) == 0 ? 0x203040u : 0u);
 }
 
 TEST(FadeChoice, ThirtyTwoBitRoutinesFromThirtyTwoBitsPerPixel) {
-    EXPECT_EQ(velmora::FadeInFor(32), &effects::FadeIn32);
-    EXPECT_EQ(velmora::FadeOutFor(32), &effects::FadeOut32);
-    for (std::int8_t bits : {std::int8_t(24), std::int8_t(16), std::int8_t(8), std::int8_t(0)}) {
-        EXPECT_EQ(velmora::FadeInFor(bits), &effects::FadeIn24) << int(bits);
-        EXPECT_EQ(velmora::FadeOutFor(bits), &effects::FadeOut24) << int(bits);
+    for (std::int8_t bits : {32, 24, 16, 0}) {
+        EXPECT_EQ(velmora::FadeInFor(bits), bits == 32 ? &effects::FadeIn32 : &effects::FadeIn24);
+        EXPECT_EQ(velmora::FadeOutFor(bits),
+                  bits == 32 ? &effects::FadeOut32 : &effects::FadeOut24);
     }
 }
 
-TEST_F(Movement, FadeOnATwentyFourBitScreenRunsTheSameFrames) {
-    ctx.screenBits = 24;
-    Bitmap strip24(strip.width(), strip.height(), PixelFormat::Bits24);
-    for (int y = 0; y < strip.height(); ++y)
-        for (int x = 0; x < strip.width(); ++x)
-            strip24.setPixel(x, y, strip.pixel(x, y));
-    mover.DrawTheBitMapInDir(ctx, 12, strip24.width(), strip24.height(), 5, 6, strip24, 1);
-    ASSERT_EQ(copies.size(), 33u);
-    for (int y = 0; y < strip.height(); ++y)
-        for (int x = 0; x < strip.width(); ++x)
-            ASSERT_EQ(screen.pixel(5 + x, 6 + y), strip.pixel(x, y));
-}
-
-TEST_F(Movement, StillCodeCopiesOnceAndUnknownCodesNothing) {
+TEST_F(Movement, StillCodeCopiesOnceOthersOutsideOneToThirteenNothing) {
     ctx.fadedelay = 9;
     in(13, 70, 80);
     out(13, 70, 80);
-    ASSERT_EQ(copies.size(), 2u);
-    EXPECT_EQ(copies[0].x, 70);
-    EXPECT_EQ(copies[0].y, 80);
-    EXPECT_EQ(copies[1].x, 70);
+    EXPECT_EQ(positions(), std::vector<Pos>(2, Pos(70, 80)));
     EXPECT_TRUE(seams.clock.spins.empty()); // code 13 never waits
-    copies.clear();
+    clear();
     for (int code : {0, 14, -1, 1000}) {
         in(code, 70, 80);
         out(code, 70, 80);
     }
+    in(5, -80, 200); // starts at -50, already right of its resting place
+    in(7, 100, -30); // starts at -20, already below it
     EXPECT_TRUE(copies.empty());
 }
 
 // ---- Delays -----------------------------------------------------------------------------------
 
-TEST(MoverDelays, FixedDelayIsFadedelayUnitsOfOneHundredIterations) {
+TEST(MoverDelays, FixedAndDeceleratingDelays) {
     testsupport::Seams seams;
-    velmora::MoverDelay(3);
-    velmora::MoverDelay(0);
-    velmora::MoverDelay(-5);
-    velmora::MoverDelay(6000);
+    for (std::int32_t d : {3, 0, -5, 6000})
+        velmora::MoverDelay(d);
     EXPECT_EQ(seams.clock.spins, (std::vector<std::uint64_t>{300, 600000}));
-}
 
-TEST(MoverDelays, SlowdownFactorsFallWithTheDistance) {
-    const std::pair<std::int32_t, std::int32_t> table[] = {
-        {0, 100}, {1, 50}, {2, 33},  {3, 25},  {4, 20},   {9, 10},
-        {49, 2},  {99, 1}, {100, 0}, {101, 0}, {5000, 0}, {2147483647, 0}};
-    for (const auto& [d, f] : table)
-        EXPECT_EQ(velmora::SlowdownFactor(d), f) << d;
-    // A position past the resting place counts by its distance; -1 never divides by zero.
-    EXPECT_EQ(velmora::SlowdownFactor(-1), 50);
-    EXPECT_EQ(velmora::SlowdownFactor(-99), 1);
-    EXPECT_EQ(velmora::SlowdownFactor(std::numeric_limits<std::int32_t>::min()), 0);
-}
-
-TEST(MoverDelays, DeceleratingDelayIsFactorTimesFadedelayUnits) {
-    testsupport::Seams seams;
+    // 100 div (distance + 1); past the resting place the distance counts by its size.
+    const std::pair<std::int32_t, std::int32_t> factors[] = {
+        {0, 100}, {1, 50},  {2, 33},  {9, 10},        {99, 1},
+        {100, 0}, {-1, 50}, {-99, 1}, {INT32_MAX, 0}, {INT32_MIN, 0}};
     Mover mover;
-    MoveContext ctx;
+    velmora::MoveContext ctx;
     ctx.fadedelay = 3;
-    for (std::int32_t d : {0, 1, 2, 3, 4, 9, 49, 99, 100, 250}) {
+    for (const auto& [d, f] : factors) {
+        EXPECT_EQ(velmora::SlowdownFactor(d), f) << d;
         seams.clock.spins.clear();
         mover.DMoverDelay(ctx, d);
-        const std::uint64_t units = std::uint64_t(velmora::SlowdownFactor(d)) * 3;
-        if (units == 0)
-            EXPECT_TRUE(seams.clock.spins.empty()) << d;
-        else
-            EXPECT_EQ(seams.clock.spins, std::vector<std::uint64_t>{100 * units}) << d;
+        EXPECT_EQ(seams.clock.spins,
+                  f ? std::vector<std::uint64_t>{300u * f} : std::vector<std::uint64_t>{})
+            << d;
     }
-    seams.clock.spins.clear();
-    mover.DMoverDelay(ctx, 0);
-    EXPECT_EQ(seams.clock.spins, std::vector<std::uint64_t>{30000}); // 100 * fadedelay units
-    ctx.fadedelay = 0;
-    seams.clock.spins.clear();
-    mover.DMoverDelay(ctx, 0);
-    EXPECT_TRUE(seams.clock.spins.empty());
 }
 
-TEST_F(Movement, EasySlowdownRunsAtFullSpeedUntilTheLastHundredPixels) {
+TEST_F(Movement, EasySlowdown) {
     ctx.easySlowdown = true;
     ctx.fadedelay = 2;
-    in(5, 300, 100); // from -50 to 300
+    in(5, 300, 100); // from -50 to 300: full speed until the last hundred pixels
     ASSERT_EQ(copies.size(), 351u);
-    // The delay after the copy at x waits SlowdownFactor(300 - x) * fadedelay units.
+    EXPECT_EQ(spinsAtCopy[250], 0u); // no wait before the copy at x = 201
     std::vector<std::uint64_t> want;
-    for (const auto& r : copies) {
-        const std::uint64_t units = std::uint64_t(velmora::SlowdownFactor(300 - r.x)) * 2;
-        if (units) want.push_back(100 * units);
-    }
+    for (int d = 99; d >= 0; --d)
+        want.push_back(200u * std::uint64_t(100 / (d + 1)));
     EXPECT_EQ(seams.clock.spins, want);
-    EXPECT_EQ(want.size(), 100u);
-    // No delay at all in the first steps; 100 * fadedelay units after the copy at X.
-    for (std::size_t i = 0; i + 100 < copies.size(); ++i)
-        ASSERT_EQ(spinsAtCopy[i], 0u) << i;
-    EXPECT_EQ(seams.clock.spins.back(), 100u * 100u * 2u);
-    EXPECT_EQ(copies.back().x, 300);
-}
+    EXPECT_EQ(seams.clock.spins.back(), 20000u);
 
-TEST_F(Movement, EasySlowdownMeasuresAlongTheDecidingAxis) {
-    ctx.easySlowdown = true;
+    // The distance is measured along the deciding axis.
     ctx.fadedelay = 1;
     for (int code : {1, 2, 3, 4, 6, 7, 8}) {
-        seams.clock.spins.clear();
-        copies.clear();
+        clear();
         in(code, 100, 200);
-        const bool alongX = code <= 6;
-        std::vector<std::uint64_t> want;
+        want.clear();
         for (const auto& r : copies) {
-            const int d = alongX ? std::abs(100 - r.x) : std::abs(200 - r.y);
-            if (velmora::SlowdownFactor(d)) want.push_back(100u * velmora::SlowdownFactor(d));
+            const int d = code <= 6 ? std::abs(100 - r.x) : std::abs(200 - r.y);
+            if (d < 100) want.push_back(100u * std::uint64_t(100 / (d + 1)));
         }
         EXPECT_EQ(seams.clock.spins, want) << "code " << code;
-        EXPECT_EQ(seams.clock.spins.back(), 10000u) << "code " << code;
     }
-}
-
-TEST_F(Movement, EasySlowdownLeavesOtherCodesAndMoveOutsAtTheFixedDelay) {
-    ctx.easySlowdown = true;
+    // Other codes and move-outs keep the fixed delay.
+    clear();
     ctx.fadedelay = 4;
     in(9, 100, 200);
     out(5, 100, 200);
-    ASSERT_EQ(seams.clock.spins.size(), copies.size());
-    for (auto n : seams.clock.spins)
-        EXPECT_EQ(n, 400u);
+    EXPECT_EQ(seams.clock.spins, std::vector<std::uint64_t>(copies.size(), 400));
 }
 
 TEST_F(Movement, FadedelayZeroNeverSpins) {
-    velmora::InPaths[0].LastIndex = 3;
-    velmora::OutPaths[0].LastIndex = 3;
+    velmora::InPaths[0].LastIndex = velmora::OutPaths[0].LastIndex = 3;
     for (bool easy : {false, true}) {
         ctx.easySlowdown = easy;
         for (int code = 1; code <= 13; ++code) {
@@ -464,8 +288,7 @@ TEST_F(Movement, FadedelayZeroNeverSpins) {
             out(code, 100, 200);
         }
     }
-    velmora::InPaths[0].LastIndex = -1;
-    velmora::OutPaths[0].LastIndex = -1;
+    velmora::InPaths[0].LastIndex = velmora::OutPaths[0].LastIndex = -1;
     EXPECT_GT(copies.size(), 1000u);
     EXPECT_TRUE(seams.clock.spins.empty());
     EXPECT_EQ(seams.clock.reads, 0u);
@@ -473,30 +296,24 @@ TEST_F(Movement, FadedelayZeroNeverSpins) {
 
 // ---- Raster operations ------------------------------------------------------------------------
 
-TEST(RasterOperations, EffectValuesMapToTheirOperations) {
-    const std::pair<std::int16_t, CopyMode> table[] = {
-        {0, CopyMode::SrcCopy},    {1, CopyMode::NotSrcCopy}, {2, CopyMode::NotSrcErase},
-        {3, CopyMode::PatPaint},   {4, CopyMode::SrcErase},   {5, CopyMode::SrcInvert},
-        {6, CopyMode::SrcPaint},   {7, CopyMode::SrcCopy},    {-1, CopyMode::SrcCopy},
-        {32767, CopyMode::SrcCopy}};
-    for (const auto& [v, mode] : table)
-        EXPECT_EQ(velmora::RasterOperation(v), mode) << v;
-}
-
-TEST_F(Movement, EveryMoveInSetsTheCopyModeAndMoveOutsKeepIt) {
+TEST_F(Movement, MoveInsSetTheRasterOperationAndMoveOutsKeepIt) {
+    const CopyMode ops[] = {CopyMode::SrcCopy,  CopyMode::NotSrcCopy, CopyMode::NotSrcErase,
+                            CopyMode::PatPaint, CopyMode::SrcErase,   CopyMode::SrcInvert,
+                            CopyMode::SrcPaint, CopyMode::SrcCopy};
     for (std::int16_t effect = 0; effect <= 7; ++effect) {
+        EXPECT_EQ(velmora::RasterOperation(effect), ops[effect]) << effect;
         ctx.rasterEffect = effect;
         canvas.copyMode = CopyMode::Blackness;
-        copies.clear();
+        clear();
         in(5, 100, 200);
-        const CopyMode want = velmora::RasterOperation(effect);
-        EXPECT_EQ(canvas.copyMode, want);
+        EXPECT_EQ(canvas.copyMode, ops[effect]);
         for (const auto& r : copies)
-            ASSERT_EQ(r.mode, want);
+            ASSERT_EQ(r.mode, ops[effect]);
     }
+    EXPECT_EQ(velmora::RasterOperation(-1), CopyMode::SrcCopy);
+    EXPECT_EQ(velmora::RasterOperation(32767), CopyMode::SrcCopy);
     canvas.copyMode = CopyMode::NotSrcCopy;
-    ctx.rasterEffect = 5;
-    copies.clear();
+    clear();
     out(6, 100, 200);
     out(9, 100, 200);
     for (const auto& r : copies)
@@ -506,39 +323,34 @@ TEST_F(Movement, EveryMoveInSetsTheCopyModeAndMoveOutsKeepIt) {
 
 // With "Src Invert" every copy is combined with the screen, so the margins no longer erase the
 // trail: each screen pixel ends as the exclusive-or of every strip pixel copied onto it.
-TEST_F(Movement, SrcInvertLeavesTheTrail) {
+TEST_F(Movement, SrcInvertLeavesTheTrailNormalWipesIt) {
     strip = makeStrip(12, 8);
     ctx.rasterEffect = 5;
     screen.fill(0x00010203);
     in(5, 40, 30);
     ASSERT_EQ(copies.size(), 53u);
-
     Bitmap expected(SW, SH, PixelFormat::Bits32);
     expected.fill(0x00010203);
     for (const auto& r : copies)
         for (int y = 0; y < strip.height(); ++y)
-            for (int x = 0; x < strip.width(); ++x)
-                if (r.x + x >= 0)
-                    expected.setPixel(r.x + x, r.y + y,
-                                      expected.pixel(r.x + x, r.y + y) ^ strip.pixel(x, y));
+            for (int x = std::max(0, -r.x); x < strip.width(); ++x)
+                expected.setPixel(r.x + x, r.y + y,
+                                  expected.pixel(r.x + x, r.y + y) ^ strip.pixel(x, y));
     int trail = 0;
     for (int y = 30; y < 38; ++y)
         for (int x = 0; x < 52; ++x) {
             ASSERT_EQ(screen.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
             if (x < 40 && screen.pixel(x, y) != 0x010203u) ++trail;
         }
-    EXPECT_GT(trail, 0); // left of the resting place the trail remains
+    EXPECT_GT(trail, 0);
 
-    // With "Normal" the margins wipe it: left of the strip only the background remains.
     screen.fill(0x00010203);
     ctx.rasterEffect = 0;
     in(5, 40, 30);
     for (int y = 30; y < 38; ++y)
-        for (int x = 0; x < 40; ++x)
-            ASSERT_EQ(screen.pixel(x, y), 0u) << x << "," << y;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 12; ++x)
-            ASSERT_EQ(screen.pixel(40 + x, 30 + y), strip.pixel(x, y));
+        for (int x = 0; x < 52; ++x)
+            ASSERT_EQ(screen.pixel(x, y), x < 40 ? 0u : strip.pixel(x - 40, y - 30))
+                << x << "," << y;
 }
 
 } // namespace
