@@ -68,17 +68,24 @@ void TBitMovOptMain::PlayAllPages2Click() {
     int N = last.toInt(&ok);
     if (!ok) N = 0;
 
+    // Before each page: a stopped show ends here and closes the playback window; otherwise page
+    // i comes into the editor.
+    auto bringPage = [&](int i) {
+        if (p.getkillnow()) {
+            p.killcan();
+            return false;
+        }
+        SETcurrentpaGE(i);
+        LoadPage(ProjectName);
+        return true;
+    };
+
     if (!repeatLoop()) {
         p.setspcbarpause(mpause);
         p.setPlaybackEnabled(true);
         p.showPlayback();
         for (int i = 0; i <= N; ++i) {
-            if (p.getkillnow()) {
-                p.killcan();
-                return;
-            }
-            SETcurrentpaGE(i);
-            LoadPage(ProjectName);
+            if (!bringPage(i)) return;
             p.invalidatePlayback();
             showWait(*this, p);
             checkstatus();
@@ -89,12 +96,7 @@ void TBitMovOptMain::PlayAllPages2Click() {
         p.setPlaybackEnabled(true);
         while (p.playbackEnabled() && !p.getkillnow()) {
             for (int i = 0; i <= N; ++i) {
-                if (p.getkillnow()) {
-                    p.killcan();
-                    return;
-                }
-                SETcurrentpaGE(i);
-                LoadPage(ProjectName);
+                if (!bringPage(i)) return;
                 checkstatus();
                 if (PauseTime > 0) effects::WaitSeconds(PauseTime);
                 p.PlayPage(MakePageNumber(i));
