@@ -4,6 +4,8 @@
 // the strip's bytes ("x_memcpy"), measured in the same run, so figures compare across machines.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_support.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -28,22 +30,7 @@ constexpr int StripW = 1000, StripH = 150;
 constexpr int RestX = (ScreenW - StripW) / 2, RestY = (ScreenH - StripH) / 2;
 constexpr int Steps = RestX + StripW + 1; // copies from x = -W to x = X
 
-// Seconds per memcpy of `bytes`, best of several rounds (warm caches, like the work measured).
-double memcpySeconds(std::size_t bytes) {
-    std::vector<std::uint8_t> a(bytes, 1), b(bytes, 2);
-    double best = 1e9;
-    for (int round = 0; round < 5; ++round) {
-        constexpr int reps = 20;
-        const auto t0 = Clock::now();
-        for (int i = 0; i < reps; ++i) {
-            std::memcpy(b.data(), a.data(), bytes);
-            benchmark::DoNotOptimize(b.data());
-            benchmark::ClobberMemory();
-        }
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count() / reps);
-    }
-    return best;
-}
+using benchsupport::memcpySeconds;
 
 // A strip of white diagonal strokes inside a black margin, as a rendered line looks.
 Bitmap stripPicture() {

@@ -2,6 +2,8 @@
 // full-HD screen. Times that move bytes are also given as a multiple of memcpy of the same bytes
 // ("x_memcpy"), measured in the same run, so figures compare across machines.
 #include <benchmark/benchmark.h>
+
+#include "bench/bench_support.h"
 #include <chrono>
 #include <cstring>
 #include <QApplication>
@@ -19,22 +21,7 @@ using Clock = std::chrono::steady_clock;
 using platform::Bitmap;
 using platform::PixelFormat;
 
-// Seconds per memcpy of `bytes`, best of several rounds (warm caches, like the work measured).
-double memcpySeconds(std::size_t bytes) {
-    std::vector<std::uint8_t> a(bytes, 1), b(bytes, 2);
-    double best = 1e9;
-    for (int round = 0; round < 5; ++round) {
-        constexpr int reps = 20;
-        const auto t0 = Clock::now();
-        for (int i = 0; i < reps; ++i) {
-            std::memcpy(b.data(), a.data(), bytes);
-            benchmark::DoNotOptimize(b.data());
-            benchmark::ClobberMemory();
-        }
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count() / reps);
-    }
-    return best;
-}
+using benchsupport::memcpySeconds;
 
 // Runs `work` once per iteration and reports its time against memcpy of `bytes`.
 template <class F> void measureAgainstMemcpy(benchmark::State& state, std::size_t bytes, F&& work) {
@@ -83,8 +70,8 @@ void BM_Blur32(benchmark::State& state) {
     Bitmap work = original;
     measureAgainstMemcpy(state, std::size_t(original.stride()) * original.height(),
                          [&] { effects::BlurBitmap32(work); });
-    state.counters["Mpixel/s"] =
-        benchmark::Counter(1920.0 * 200 / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pixels/s"] =
+        benchmark::Counter(1920.0 * 200, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_Blur32)->Unit(benchmark::kMicrosecond);
 
@@ -93,8 +80,8 @@ void BM_Blur24(benchmark::State& state) {
     Bitmap work = original;
     measureAgainstMemcpy(state, std::size_t(original.stride()) * original.height(),
                          [&] { effects::BlurBitmap24(work); });
-    state.counters["Mpixel/s"] =
-        benchmark::Counter(1920.0 * 200 / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pixels/s"] =
+        benchmark::Counter(1920.0 * 200, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_Blur24)->Unit(benchmark::kMicrosecond);
 

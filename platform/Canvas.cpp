@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <vector>
 
+#include "platform/PixelBytes.h"
+
 namespace platform {
 
 namespace {
@@ -53,23 +55,6 @@ struct Pattern {
         : b{blueOf(c), greenOf(c), redOf(c)},
           word(std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16)) {}
 };
-
-inline std::uint32_t load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-inline void store32(std::uint8_t* p, std::uint32_t v) {
-    std::memcpy(p, &v, 4);
-}
-inline std::uint32_t load24(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16);
-}
-inline void store24(std::uint8_t* p, std::uint32_t v) {
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-    p[2] = std::uint8_t(v >> 16);
-}
 
 // Row loops are built twice on x86-64, with and without AVX2, and the processor picks.
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/PixelBytes.h"
 #include "render/Dynarray32.h"
 
 namespace effects {
@@ -16,22 +17,15 @@ const std::int32_t BlurKernel[5][5] = {
 
 namespace {
 
+using platform::load32;
+using platform::store32;
+
 constexpr TColor PaletteFlag = 0x02000000;
 constexpr std::int32_t BlurDivisor = 6;
 
 // The three bytes in scanline order, packed with byte 0 in the low byte.
 inline std::uint32_t packTriple(const TByteTriple& t) {
     return std::uint32_t(t.b[0]) | (std::uint32_t(t.b[1]) << 8) | (std::uint32_t(t.b[2]) << 16);
-}
-
-inline std::uint32_t load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-inline void store32(std::uint8_t* p, std::uint32_t v) {
-    std::memcpy(p, &v, 4);
 }
 
 // Channel sums of one blurred pixel, packed as the colour value the blur writes: each quotient
