@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <QApplication>
 #include <vector>
 
 // What the benchmarks share: the memcpy reference their x_memcpy counters are measured against.
@@ -26,6 +27,17 @@ double memcpySeconds(std::size_t bytes) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / reps);
     }
     return best;
+}
+
+// Runs the benchmarks inside a GUI application (fonts need one; no display is needed).
+inline int runBenchmarks(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace benchsupport

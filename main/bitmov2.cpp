@@ -90,12 +90,8 @@ void TBitMovOptMain::FormCreate() {
     dpath.clear();
     Version = QStringLiteral("1.%1").arg(VELMORA_VERSION_MINOR);
     setWindowTitle(QApplication::applicationName() + QStringLiteral(" PRO ") + Version);
-    // The system's platform identifier: 1 and 2 name the two families the program knows; this
-    // system is of neither.
-    const int platformId = 0;
-    OSName = platformId == 1   ? QStringLiteral("Windows 95")
-             : platformId == 2 ? QStringLiteral("Windows NT")
-                               : QStringLiteral("Unknown");
+    // Of the system families the program names ("Windows 95", "Windows NT"), this is neither.
+    OSName = QStringLiteral("Unknown");
 
     WorkBitmap = std::make_unique<platform::Bitmap>(24, 24, platform::PixelFormat::Bits24);
     directiontoolbar->hide();
@@ -115,18 +111,11 @@ void TBitMovOptMain::connectCommands() {
     connect(Exit2, &QAction::triggered, this, [this] { Exit2Click(); });
     connect(PlayPage2, &QAction::triggered, this, [this] { PlayPage2Click(); });
     connect(PlayAllPages2, &QAction::triggered, this, [this] { PlayAllPages2Click(); });
-    // The menu toggles its own check mark before the handler runs, which inverts it; undo it.
-    connect(EasySlowdown1, &QAction::triggered, this, [this](bool checked) {
-        EasySlowdown1->setChecked(!checked);
-        EasySlowdown1Click();
-    });
+    // "Easy Slow down" and "RepeaT - Loop" only invert their check marks, which choosing a
+    // checkable menu item does by itself: they need no connection.
     connect(SetColorBarTime1, &QAction::triggered, this, [this] { SetColorBarTime1Click(); });
     connect(UseColorBars1, &QAction::triggered, this, [this] { ColorBarToolButtonClick(); });
     connect(UseCountDown1, &QAction::triggered, this, [this] { CountDownToolButtonClick(); });
-    connect(RepeaTLoop1, &QAction::triggered, this, [this](bool checked) {
-        RepeaTLoop1->setChecked(!checked);
-        RepeaTLoop1Click();
-    });
     connect(ProjectInformation1, &QAction::triggered, this, [this] {
         if (accessories_.showProjectInformation) accessories_.showProjectInformation();
     });

@@ -197,15 +197,6 @@ void Canvas::stretchDraw(int left, int top, int right, int bottom, const Bitmap&
     blit(normalizedEdges(left, top, right, bottom), src, QRect(0, 0, src.width(), src.height()));
 }
 
-void Canvas::copyRect(const QRect& to, const Bitmap& src, const QRect& from) {
-    const bool stretched = to.size() != from.size();
-    if (observer_)
-        observer_({to.x(), to.y(), to.width(), to.height(), copyMode, stretched, from.width(),
-                   from.height()});
-    if (to.width() <= 0 || to.height() <= 0 || from.width() <= 0 || from.height() <= 0) return;
-    blit(to, src, from);
-}
-
 void Canvas::blit(const QRect& to, const Bitmap& src, const QRect& from) {
     if (src.isEmpty() || target_->isEmpty() || to.isEmpty() || from.isEmpty()) return;
     if (&src == target_) {

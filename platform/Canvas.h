@@ -80,8 +80,6 @@ public:
     // Stretches the whole bitmap into the rectangle (left, top, right, bottom), under copyMode.
     // A rectangle of zero width or height draws nothing (but is still recorded).
     void stretchDraw(int left, int top, int right, int bottom, const Bitmap& src);
-    // Copies the part `from` of src to `to` (same size), under copyMode.
-    void copyRect(const QRect& to, const Bitmap& src, const QRect& from);
 
     // Fills (left, top)-(right, bottom), right and bottom exclusive, with the brush.
     void fillRect(int left, int top, int right, int bottom);

@@ -21,7 +21,6 @@ public:
     std::uint32_t tickCount() override;
     void spin(std::uint64_t iterations) override;
     void calibrate();
-    double loopsPerIteration() const { return loopsPerIteration_; }
 
 private:
     double loopsPerIteration_ = 0.0;

@@ -100,7 +100,8 @@ Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons)
 }
 
 static QFileDialog* makeFileDialog(const FileDialogOptions& options, bool save) {
-    auto* d = new QFileDialog(parentWidget.data(), options.title, options.directory, options.filter);
+    auto* d =
+        new QFileDialog(parentWidget.data(), options.title, options.directory, options.filter);
     d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d->setFileMode(save ? QFileDialog::AnyFile
                         : (options.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));

@@ -61,13 +61,6 @@ QString Help::helpFile() {
     return theFile;
 }
 
-QStringList Help::topics() {
-    QStringList l;
-    for (const Topic& t : topicTable)
-        l << QString::fromLatin1(t.title);
-    return l;
-}
-
 bool Help::showTopic(const QString& title) {
     for (const Topic& t : topicTable) {
         if (title.compare(QLatin1String(t.title), Qt::CaseInsensitive) == 0) {

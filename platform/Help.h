@@ -12,8 +12,6 @@ class Help {
 public:
     static void setHelpFile(const QString& file);
     static QString helpFile();
-    // The titles of the topics the help file holds.
-    static QStringList topics();
     // Shows the topic; false when the help file has no such topic.
     static bool showTopic(const QString& title);
     static void showContents();

@@ -12,6 +12,5 @@ void setPumpHook(std::function<void()> hook);
 // Lets the processor rest a moment in a loop that waits for the user (the space-bar wait).
 // With a hook installed (tests) it returns at once.
 void idle();
-long pumpCount();
 
 } // namespace platform

@@ -1,7 +1,6 @@
 #include "platform/SystemInfo.h"
 
 #include <QFile>
-#include <QSysInfo>
 #include <QVersionNumber>
 #include <sys/sysinfo.h>
 
@@ -23,13 +22,6 @@ std::uint64_t SystemInfo::availableMemory() {
     struct sysinfo si {};
     if (sysinfo(&si) == 0) return std::uint64_t(si.freeram) * si.mem_unit;
     return 0;
-}
-
-QString SystemInfo::osName() {
-    // The program knows two families of systems and "Unknown"; this one is of neither.
-    const QString kernel = QSysInfo::kernelType();
-    if (kernel == QLatin1String("linux")) return QStringLiteral("Linux");
-    return QStringLiteral("Unknown");
 }
 
 QString SystemInfo::qtRuntimeVersion() {

@@ -9,8 +9,6 @@ class SystemInfo {
 public:
     // The memory the system can still give the process, in bytes (MemAvailable).
     static std::uint64_t availableMemory();
-    // The operating system's family name as the program reports it.
-    static QString osName();
     // Qt's version found at run time, and the one the program was built with.
     static QString qtRuntimeVersion();
     static QString qtBuildVersion();

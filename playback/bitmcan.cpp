@@ -274,7 +274,6 @@ void TCan::PlayPage(const QString& PageName) {
         // A line whose bitmap could not be read keeps its resting position.
         if (!stripFailed_[n - 1]) setTitlePos(n, s->Left, s->Top);
         MediaPlayer1.close();
-        MediaPlayer1.fileName.clear();
     }
 
     spcbarpause_ = main_->mpause;

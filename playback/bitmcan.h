@@ -70,8 +70,6 @@ public:
     void DrawTheBitMapOutDir(std::int32_t Dir, int Width, int Height, int X, int Y,
                              platform::Bitmap& Bitmap, std::int16_t TitleNum);
     Mover& mover() { return mover_; }
-    std::int32_t CurX() const { return mover_.CurX; }
-    std::int32_t CurY() const { return mover_.CurY; }
 
     void InitImageScreen();
     void KillBitmaps(int TitleNum);

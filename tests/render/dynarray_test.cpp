@@ -90,18 +90,6 @@ TEST(ByteGrid, ZeroSizedGridsHoldNothing) {
     }
 }
 
-TEST(ByteGrid, RunsAreHandedOutOnlyWhenWhollyInside) {
-    TByteArray2D g(4, 2);
-    fill24(g);
-    const std::uint8_t* run = g.Items(4, 1, 2); // (4, 1), then (1, 2)
-    ASSERT_NE(run, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(run), 6),
-              bytes(4, 1, 0xEE) + bytes(1, 2, 0xEE));
-    EXPECT_NE(g.Items(0, 2, 5), nullptr);
-    EXPECT_EQ(g.Items(0, 2, 6), nullptr); // one past the end
-    EXPECT_EQ(g.Items(0, 1, 1), nullptr); // linear index 0
-}
-
 TEST(ByteGrid, FailedAllocationReportsTheBytesRequested) {
     const std::string text =
         "error in TBigByteArray.create: Not enough contiguous memory available\r\n"
@@ -130,14 +118,6 @@ TEST(ByteGrid, FailedAllocationReportsTheBytesRequested) {
     EXPECT_THROW(TByteArray2D32(50000, 50000), Dynarray32::ENotEnoughMemory);
     static_assert(!std::is_same_v<Dynarray::ENotEnoughMemory, Dynarray32::ENotEnoughMemory>);
     static_assert(std::is_base_of_v<std::exception, Dynarray32::ENotEnoughMemory>);
-}
-
-TEST(ByteGrid, FreedBlocksServeTheNextGridOfTheSameSize) {
-    Dynarray32::ReleaseSpareBlocks();
-    const std::uint8_t* first = TByteArray2D32(8, 8).Items(1, 1, 64);
-    TByteArray2D32 again(8, 8), other(8, 9);
-    EXPECT_EQ(again.Items(1, 1, 64), first);
-    EXPECT_NE(other.Items(1, 1, 72), first);
 }
 
 } // namespace
