@@ -29,7 +29,6 @@ Windows::~Windows() {
 
 void initialiseApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("Velmora-32"));
-    app.setApplicationDisplayName(QStringLiteral("Velmora-32"));
     platform::Help::setHelpFile(QStringLiteral(":/help/Velmora.html"));
 }
 

@@ -19,6 +19,7 @@
 #include "main/settings.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
+#include "platform/Screen.h"
 #include "platform/SystemInfo.h"
 
 namespace velmora {
@@ -32,6 +33,8 @@ TBitMovOptMain* theMain = nullptr;
 
 // Below this many bytes of memory left, the program cannot go on.
 constexpr std::uint64_t LowMemoryLimit = 512;
+// The window's size as designed, and where a saved size is unusable.
+constexpr QSize DesignSize(649, 492);
 } // namespace
 
 ProgramEnd& programEnd() {
@@ -42,7 +45,7 @@ ProgramEnd& programEnd() {
 TBitMovOptMain::TBitMovOptMain(Accessories accessories) : accessories_(std::move(accessories)) {
     theMain = this;
     setObjectName(QStringLiteral("BitMovOptMain"));
-    resize(649, 492);
+    resize(DesignSize);
     buildMenus();
     buildToolBar();
     auto* central = new QWidget(this);
@@ -364,8 +367,11 @@ void TBitMovOptMain::checkstatus() {
 void TBitMovOptMain::SettingsReadFile() {
     Settings s;
     if (!readSettings(settingsFilePath(), s)) return;
-    move(s.Left, s.Top);
-    resize(s.Width, s.Height);
+    const QRect screen(0, 0, platform::Screen::width(), platform::Screen::height());
+    const QRect place =
+        placeOnScreen({s.Left, s.Top, s.Width, s.Height}, screen, minimumSize(), DesignSize);
+    move(place.topLeft());
+    resize(place.size());
     dpath = s.dpath;
     if (!s.Lastproject.isEmpty() && QFileInfo::exists(s.Lastproject)) OpenProject(s.Lastproject);
 }

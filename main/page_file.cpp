@@ -182,7 +182,7 @@ bool PageBuffer::decode(PageImage& out) const {
         ln[i].PosX = int32At(L::PosX[i]);
         ln[i].PosY = int32At(L::PosY[i]);
         ln[i].FontStyle = bytes_[L::FontStyle[i]];
-        a.FontSize = int32At(L::FontSize[i]);
+        a.FontSize = std::clamp<std::int32_t>(int32At(L::FontSize[i]), MinFontSize, MaxFontSize);
         a.FontColor = static_cast<TColor>(int32At(L::FontColor[i]));
         a.FontName = getString(L::FontName[i], L::FontNameChars);
         a.ShadowOn = bytes_[L::ShadowOn[i]] != 0;
@@ -191,9 +191,11 @@ bool PageBuffer::decode(PageImage& out) const {
         getPath(L::OutPathLastIndex[i], L::OutPathPoints[i], ln[i].OutPath);
     }
     s.mpause = bytes_[L::MPause] != 0;
-    s.PauseTime = int32At(L::PauseTime);
+    // Values the controls cannot set are brought into their range: a fadedelay of a billion
+    // would make each step of a move wait for minutes, beyond the reach of Escape.
+    s.PauseTime = std::clamp<std::int32_t>(int32At(L::PauseTime), 0, MaxPauseTime);
     // The 16-bit copy at FadeDelay16 is always overridden by the full value.
-    s.fadedelay = int32At(L::FadeDelay);
+    s.fadedelay = std::clamp<std::int32_t>(int32At(L::FadeDelay), 0, MaxFadeDelay);
     return true;
 }
 

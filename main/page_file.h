@@ -57,6 +57,12 @@ constexpr int OutPathPoints[3] = {5700, 13708, 21716};
 constexpr int PathPointSize = 4; // unsigned 16-bit x, then unsigned 16-bit y
 } // namespace pagelayout
 
+// The ranges of the page's controls. Reading a page brings its numbers into them.
+constexpr std::int32_t MaxFadeDelay = 6000; // "Fade" and "Movement"
+constexpr std::int32_t MaxPauseTime = 60;   // "Pause", seconds
+constexpr std::int32_t MinFontSize = 1;
+constexpr std::int32_t MaxFontSize = 200; // the font chooser's largest size
+
 // Strings in page files are single-byte Windows-1252. A character that Windows-1252 cannot hold
 // becomes '?'; the five bytes Windows-1252 leaves undefined map to the control characters of the
 // same value, both ways.
@@ -79,7 +85,8 @@ public:
     // trims them); strings longer than their fields are cut to the field's length.
     void encode(const PageImage& page, const QString& pageNumber);
     // Reads every stored field into the page; the derived flags (InUse, the path arming) are left
-    // as they are. Every byte pattern is a readable record, so this always succeeds.
+    // as they are. fadedelay, the pause and the font sizes are brought into the ranges above.
+    // Every byte pattern is a readable record, so this always succeeds.
     bool decode(PageImage& out) const;
     // Copies the first record of the data; false, with the buffer unchanged, when the data is
     // shorter than one record.

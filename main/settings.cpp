@@ -1,5 +1,7 @@
 #include "main/settings.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
@@ -57,6 +59,31 @@ QString birthText(const QDateTime& when) {
     const QLocale loc = QLocale::system();
     return loc.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
            loc.toString(when.time(), QLocale::LongFormat);
+}
+
+QRect placeOnScreen(const SavedPlace& saved, const QRect& screen, const QSize& minimum,
+                    const QSize& fallback) {
+    const auto side = [](int value, int least, int most, int other) {
+        if (value >= least && value <= most) return value;
+        return std::max(least, std::min(other, most));
+    };
+    const int width = side(saved.width, minimum.width(), screen.width(), fallback.width());
+    const int height = side(saved.height, minimum.height(), screen.height(), fallback.height());
+    // 64-bit sums: saved places come from a file and may be anywhere.
+    const auto visible = [](qint64 start, qint64 length, qint64 areaStart, qint64 areaLength) {
+        return std::min(start + length, areaStart + areaLength) - std::max(start, areaStart);
+    };
+    int left = saved.left, top = saved.top;
+    if (visible(left, width, screen.x(), screen.width()) < 100 ||
+        visible(top, height, screen.y(), screen.height()) < 50) {
+        const auto inside = [](qint64 start, qint64 length, qint64 areaStart, qint64 areaLength) {
+            return static_cast<int>(
+                std::max(areaStart, std::min(start, areaStart + areaLength - length)));
+        };
+        left = inside(left, width, screen.x(), screen.width());
+        top = inside(top, height, screen.y(), screen.height());
+    }
+    return QRect(left, top, width, height);
 }
 
 } // namespace velmora

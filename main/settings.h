@@ -1,5 +1,6 @@
 #pragma once
 #include <QDateTime>
+#include <QRect>
 #include <QString>
 
 namespace velmora {
@@ -31,6 +32,16 @@ struct SettingsToWrite {
 };
 // Erases the section and writes the nine keys in their order.
 void writeSettings(const QString& path, const SettingsToWrite& values);
+
+// Where the main window opens from its saved place. A width or height below the window's
+// minimum or beyond the screen takes the fallback's (as much of it as the screen holds); a
+// window that would leave less than 100 x 50 pixels of itself on the screen is pulled back
+// inside it. A saved place that shows enough is kept as it is.
+struct SavedPlace {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+QRect placeOnScreen(const SavedPlace& saved, const QRect& screen, const QSize& minimum,
+                    const QSize& fallback);
 
 // A date and time in the system's short date and long time format.
 QString birthText(const QDateTime& when);

@@ -179,9 +179,16 @@ void TCan::setupImage(int n) {
     in.stripFormat = StripFormat;
     in.restX = titleX(n);
     in.restY = titleY(n);
-    if (renderTitleStrip(*s, in) == StripResult::BitmapFailed) {
+    switch (renderTitleStrip(*s, in)) {
+    case StripResult::BitmapFailed:
         main_->line(n).BitmapFile.clear();
         stripFailed_[n - 1] = true;
+        break;
+    case StripResult::TooLarge: // reported; the line keeps its picture name and its place
+        stripFailed_[n - 1] = true;
+        break;
+    default:
+        break;
     }
 }
 

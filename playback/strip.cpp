@@ -1,6 +1,7 @@
 #include "playback/strip.h"
 
 #include <QFileInfo>
+#include <QImageReader>
 
 #include "main/page_record.h"
 #include "platform/Dialogs.h"
@@ -56,8 +57,26 @@ void applyEffects(platform::Bitmap& bmp, const TitleLine& line, PixelFormat form
     }
 }
 
+// Refuses a strip larger than four times the screen on a side, before anything is allocated:
+// the line is then skipped like an unreadable picture.
+bool refuseTooLarge(Tbmp& strip, std::int64_t width, std::int64_t height, const QString& what) {
+    if (!StripTooLarge(width, height)) return false;
+    strip.picture.setSize(0, 0);
+    strip.fitPicture();
+    platform::dialogs().message(platform::MsgKind::Error,
+                                what + QStringLiteral(" is too large to show (%1 x %2 pixels).")
+                                           .arg(width)
+                                           .arg(height),
+                                platform::MsgButtons::OK);
+    return true;
+}
+
 StripResult renderBitmap(Tbmp& strip, const StripInput& in) {
     const TitleLine& line = *in.line;
+    const QSize stored = QImageReader(line.BitmapFile).size();
+    if (stored.isValid() && refuseTooLarge(strip, stored.width(), stored.height(),
+                                           QStringLiteral("The picture ") + line.BitmapFile))
+        return StripResult::TooLarge;
     if (!strip.picture.loadFromFile(line.BitmapFile)) {
         strip.picture.setSize(0, 0);
         strip.fitPicture();
@@ -87,8 +106,11 @@ StripResult renderText(Tbmp& strip, const StripInput& in) {
     canvas.font.style = in.fontStyle;
 
     const QString text = in.text.left(MaxTextLength);
-    strip.picture.setSize(StripWidth(text, canvas, line.ShadowOn),
-                          StripHeight(text, canvas, line.ShadowOn));
+    const std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
+    const std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
+    if (refuseTooLarge(strip, width, height, QStringLiteral("The title \"") + text + '"'))
+        return StripResult::TooLarge;
+    strip.picture.setSize(width, height);
     strip.setPos(in.restX, in.restY);
 
     if (line.ShadowOn) {
@@ -121,6 +143,11 @@ StripResult renderTitleStrip(Tbmp& strip, const StripInput& in) {
     if (!line.BitmapFile.isEmpty() && QFileInfo(line.BitmapFile).isFile())
         return renderBitmap(strip, in);
     return renderText(strip, in);
+}
+
+bool StripTooLarge(std::int64_t width, std::int64_t height) {
+    return width > 4 * std::int64_t{platform::Screen::width()} ||
+           height > 4 * std::int64_t{platform::Screen::height()};
 }
 
 std::int32_t StripWidth(const QString& text, Canvas& canvas, bool shadow) {

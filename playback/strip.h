@@ -50,7 +50,11 @@ enum class StripResult {
     Text,         // the text was rendered
     Bitmap,       // the line's bitmap file was rendered
     BitmapFailed, // the bitmap file exists but could not be read; the picture is empty
+    TooLarge,     // the strip would exceed four times the screen on a side; the picture is empty
 };
+
+// Whether a strip of that size is refused: wider than four screens or taller than four.
+bool StripTooLarge(std::int64_t width, std::int64_t height);
 
 // Renders one title line into `strip` (a new control, as the playback window makes them): the
 // line's bitmap file when it names an existing file, else its text. A bitmap that cannot be read

@@ -1,7 +1,10 @@
+#include <climits>
 #include <QFileInfo>
 
 #include "main_window_fixture.h"
+#include "main/settings.h"
 #include "platform/IniFile.h"
+#include "platform/Screen.h"
 
 using platform::Answer;
 using platform::MsgButtons;
@@ -116,6 +119,57 @@ TEST_F(MainWindowTest, ReadingTheSettingsPlacesTheWindow) {
     // A last project that no longer exists opens nothing and says nothing.
     EXPECT_TRUE(w->ProjectName.isEmpty());
     EXPECT_TRUE(seams.dialogs.asked.empty());
+}
+
+TEST(WindowPlace, SavedPlacesAreBroughtBackOntoTheScreen) {
+    using velmora::placeOnScreen;
+    using velmora::SavedPlace;
+    const QRect screen(0, 0, 1280, 1024);
+    const QSize least(160, 200), design(649, 492);
+    struct Case {
+        SavedPlace saved;
+        QRect expected;
+    };
+    const Case cases[] = {
+        // Enough of it shows: kept, even partly off the screen.
+        {{44, 33, 500, 450}, QRect(44, 33, 500, 450)},
+        {{1180, 974, 500, 450}, QRect(1180, 974, 500, 450)},
+        {{-400, -400, 500, 450}, QRect(-400, -400, 500, 450)},
+        // Less than 100 x 50 pixels on the screen: pulled back inside.
+        {{1181, 100, 500, 450}, QRect(780, 100, 500, 450)},
+        {{100, 975, 500, 450}, QRect(100, 574, 500, 450)},
+        {{-401, 10, 500, 450}, QRect(0, 10, 500, 450)},
+        {{99999999, -99999, 500, 450}, QRect(780, 0, 500, 450)},
+        // Unusable sizes take the design size.
+        {{99999999, -99999, 2147483647, -5}, QRect(631, 0, 649, 492)},
+        {{10, 10, 159, 199}, QRect(10, 10, 649, 492)},
+        {{10, 10, 160, 200}, QRect(10, 10, 160, 200)},
+        {{10, 10, 1281, 1025}, QRect(10, 10, 649, 492)},
+        {{2147483647, 2147483647, 2147483647, 2147483647}, QRect(631, 532, 649, 492)},
+        {{INT_MIN, INT_MIN, INT_MIN, INT_MIN}, QRect(0, 0, 649, 492)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.saved.left << "," << c.saved.top << " "
+                                        << c.saved.width << "x" << c.saved.height);
+        EXPECT_EQ(placeOnScreen(c.saved, screen, least, design), c.expected);
+    }
+    // A screen smaller than the design size: the window takes the whole screen.
+    EXPECT_EQ(placeOnScreen({50, 50, 5000, 5000}, QRect(0, 0, 600, 400), least, design),
+              QRect(50, 50, 600, 400));
+    EXPECT_EQ(placeOnScreen({590, 50, 5000, 5000}, QRect(0, 0, 600, 400), least, design),
+              QRect(0, 0, 600, 400));
+}
+
+TEST_F(MainWindowTest, AnExtremeSettingsFileOpensTheWindowOnTheScreen) {
+    platform::IniFile ini(dir.file("velmora.ini"));
+    ini.writeString("VELMORA Options", "Top", "-99999");
+    ini.writeString("VELMORA Options", "Left", "99999999");
+    ini.writeString("VELMORA Options", "Height", "-5");
+    ini.writeString("VELMORA Options", "Width", "2147483647");
+    w->SettingsReadFile();
+    const QRect screen(0, 0, platform::Screen::width(), platform::Screen::height());
+    EXPECT_EQ(w->size(), QSize(649, 492));
+    EXPECT_TRUE(screen.contains(w->geometry())) << w->geometry().x() << "," << w->geometry().y();
 }
 
 TEST_F(MainWindowTest, NoSettingsFileLeavesTheDesignSize) {

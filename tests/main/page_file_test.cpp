@@ -58,7 +58,7 @@ void writeFields(RawRecord& r) {
         r.str(583 + 81 * i, "/pic/b" + n + ".bmp");
         r.le(826 + i, std::uint32_t(-1 - i), 1);             // InDirection -1, -2, -3
         r.le(829 + i, i == 0 ? 0x80 : 11 + i, 1);            // OutDirection -128, 12, 13
-        r.le(832 + 4 * i, std::uint32_t(-(10 + i)), 4);      // FontSize, negative
+        r.le(832 + 4 * i, std::uint32_t(198 + i), 4);        // FontSize 198..200
         r.le(844 + 4 * i, 0x00A0B0C0u + i, 4);               // FontColor
         r.le(856 + 4 * i, 0x00405060u + i, 4);               // ShadowColor
         r.le(868 + 4 * i, 999u, 4);                          // second FontSize copy, not read
@@ -77,7 +77,7 @@ void writeFields(RawRecord& r) {
     r.le(314, 1, 2);     // 16-bit fadedelay, loses to the full value
     r.le(322, 1, 1);     // mpause
     r.le(880, 45, 4);    // PauseTime
-    r.le(884, 70000, 4); // fadedelay
+    r.le(884, 5999, 4);  // fadedelay
     r.str(1686, "042");  // page number, not read
 }
 
@@ -129,7 +129,7 @@ TEST(PageRecordLayout, DecodesEveryFieldOfAHandBuiltRecord) {
         EXPECT_EQ(l.attrs.BitmapFile, "/pic/b" + n + ".bmp");
         EXPECT_EQ(l.attrs.InDirection, -1 - i);
         EXPECT_EQ(l.attrs.OutDirection, i == 0 ? -128 : 11 + i); // signed bytes
-        EXPECT_EQ(l.attrs.FontSize, -(10 + i));                  // from 832, not the copy at 868
+        EXPECT_EQ(l.attrs.FontSize, 198 + i);                    // from 832, not the copy at 868
         EXPECT_EQ(l.attrs.FontColor, 0x00A0B0C0u + i);
         EXPECT_EQ(l.attrs.ShadowColor, 0x00405060u + i);
         EXPECT_EQ(l.PosX, -100 * (i + 1));
@@ -146,7 +146,7 @@ TEST(PageRecordLayout, DecodesEveryFieldOfAHandBuiltRecord) {
     }
     EXPECT_TRUE(p.settings.mpause);
     EXPECT_EQ(p.settings.PauseTime, 45);
-    EXPECT_EQ(p.settings.fadedelay, 70000); // 884 wins over the 1 at 314
+    EXPECT_EQ(p.settings.fadedelay, 5999); // 884 wins over the 1 at 314
 }
 
 // Encoding the decoded page over a record of the bare pattern must give the hand-built record
@@ -162,9 +162,9 @@ TEST(PageRecordLayout, EncodesEveryFieldAtItsOffsetAndKeepsTheRest) {
     RawRecord expected = full;
     for (int at : {316, 317, 318, 319, 320, 321, 323, 324, 325})
         expected.b[at] = 0;
-    expected.le(314, 70000 & 0xFFFF, 2);
+    expected.le(314, 5999, 2);
     for (int i = 0; i < 3; ++i)
-        expected.le(868 + 4 * i, std::uint32_t(-(10 + i)), 4);
+        expected.le(868 + 4 * i, std::uint32_t(198 + i), 4);
     expected.str(1686, "005");
 
     const PageImage p = decoded(full);
@@ -178,6 +178,43 @@ TEST(PageRecordLayout, EncodesEveryFieldAtItsOffsetAndKeepsTheRest) {
     }
     overPattern.encode(PageImage(), QStringLiteral("000"));
     EXPECT_EQ(overPattern.bytes()[322], 0); // mpause off
+}
+
+// Numbers the controls cannot set are brought into the controls' ranges when a page is read, and
+// a save writes the corrected values into both fadedelay copies.
+TEST(PageRecordLayout, ReadingBringsNumbersIntoTheControlsRanges) {
+    struct Case {
+        std::int32_t stored, fadedelay, pause, fontSize;
+    };
+    // fadedelay 0..6000, pause 0..60, font size 1..200; one past each end, and the hanging page.
+    const Case cases[] = {
+        {0, 0, 0, 1},           {-1, 0, 0, 1},          {1, 1, 1, 1},
+        {60, 60, 60, 60},       {61, 61, 60, 61},       {200, 200, 60, 200},
+        {201, 201, 60, 200},    {6000, 6000, 60, 200},  {6001, 6000, 60, 200},
+        {1187822442, 6000, 60, 200}, {INT32_MIN, 0, 0, 1}, {15, 15, 15, 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        RawRecord r;
+        r.le(884, std::uint32_t(c.stored), 4);
+        r.le(314, 65535, 2);
+        r.le(880, std::uint32_t(c.stored), 4);
+        for (int i = 0; i < 3; ++i)
+            r.le(832 + 4 * i, std::uint32_t(c.stored), 4);
+        const PageImage p = decoded(r);
+        EXPECT_EQ(p.settings.fadedelay, c.fadedelay);
+        EXPECT_EQ(p.settings.PauseTime, c.pause);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(p.lines[i].attrs.FontSize, c.fontSize);
+
+        PageBuffer saved;
+        saved.encode(p, QStringLiteral("000"));
+        EXPECT_EQ(saved.int32At(884), c.fadedelay);
+        EXPECT_EQ(saved.uint16At(314), c.fadedelay);
+        EXPECT_EQ(saved.int32At(880), c.pause);
+        EXPECT_EQ(saved.int32At(832), c.fontSize);
+        EXPECT_EQ(saved.int32At(868), c.fontSize);
+    }
 }
 
 TEST(PageRecordStrings, LongStringsAreCutToTheirFields) {

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QSlider>
 
 #include "main/bitmov2.h"
 #include "main/settings.h"
@@ -230,4 +232,41 @@ TEST_F(PlaybackTest, TheScreenFormatFollowsTheScreen) {
               QStringList({"Unable to set pixel format for your video card, using default."}));
     EXPECT_EQ(can->ScreenFormat, platform::PixelFormat::Device);
     EXPECT_EQ(can->StripFormat, platform::PixelFormat::Bits24);
+}
+
+// A page file whose fadedelay says 1187822442 would make each step of a move wait twenty
+// minutes. Read, it holds 6000, the largest the sliders can set: the page shows 6000 without
+// being marked changed, and its move waits what fadedelay 6000 gives.
+TEST_F(PlaybackTest, AnOutOfRangeDelayPlaysAsTheLargestTheSlidersSet) {
+    seams.dialogs.files.push_back(dir.path() + "/show");
+    main->SaveprojectClick1();
+    ASSERT_EQ(main->ProjectName, "show.kvt");
+    main->Edit1->setText("One");
+    main->line(1).InDirection = 1; // a move across the screen, one wait per step
+    main->line(1).OutDirection = 13;
+    main->SaveCurPage();
+    const QString file = dir.path() + "/SHOW.000";
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    ASSERT_EQ(bytes.size(), 25716);
+    const std::uint32_t huge = 1187822442u;
+    for (int i = 0; i < 4; ++i)
+        bytes[884 + i] = char(huge >> (8 * i));
+    f.seek(0);
+    f.write(bytes);
+    f.close();
+
+    main->currentpage = 0;
+    main->LoadPage(main->ProjectName);
+    EXPECT_EQ(main->fadedelay, 6000);
+    EXPECT_EQ(main->DelayTrackBar->value(), 6000);
+    EXPECT_EQ(main->Label1->text(), "6000");
+    EXPECT_FALSE(main->sav);
+
+    seams.clock.spins.clear();
+    can->PlayPage("Current");
+    ASSERT_GT(seams.clock.spins.size(), 10u);
+    for (std::uint64_t s : seams.clock.spins)
+        ASSERT_EQ(s, 6000u * 100u); // 6000 delay units of 100 iterations, about 6 ms
 }

@@ -188,6 +188,50 @@ TEST_F(StripRendering, UnreadableBitmapIsReportedMissingOneFallsBackToText) {
     EXPECT_TRUE(seams.dialogs.asked.empty());
 }
 
+// A strip beyond four screens on a side is refused before it is allocated: a picture by its
+// stored size, a text by its extent. The screen is 1280 x 720, so the limits are 5120 x 2880.
+TEST_F(StripRendering, StripsBeyondFourScreensAreRefused) {
+    EXPECT_FALSE(velmora::StripTooLarge(5120, 2880));
+    EXPECT_TRUE(velmora::StripTooLarge(5121, 1));
+    EXPECT_TRUE(velmora::StripTooLarge(1, 2881));
+
+    TitleLine line;
+    for (const QSize size : {QSize(5121, 2), QSize(2, 2881), QSize(5120, 2)}) {
+        SCOPED_TRACE(size.width());
+        seams.dialogs.clear();
+        line.BitmapFile = dir.file(QStringLiteral("wide.png"));
+        QImage img(size, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        ASSERT_TRUE(img.save(line.BitmapFile));
+        Tbmp strip(nullptr, PixelFormat::Bits32);
+        const StripResult r = velmora::renderTitleStrip(strip, input(QStringLiteral("x"), line));
+        if (size.width() == 5120) {
+            EXPECT_EQ(r, StripResult::Bitmap);
+            EXPECT_TRUE(seams.dialogs.asked.empty());
+            continue;
+        }
+        EXPECT_EQ(r, StripResult::TooLarge);
+        EXPECT_TRUE(strip.picture.isEmpty());
+        ASSERT_EQ(seams.dialogs.asked.size(), 1u);
+        EXPECT_EQ(seams.dialogs.asked[0].text,
+                  QStringLiteral("The picture %1 is too large to show (%2 x %3 pixels).")
+                      .arg(line.BitmapFile)
+                      .arg(size.width())
+                      .arg(size.height()));
+    }
+
+    // 80 characters at size 200 reach far beyond four screens.
+    seams.dialogs.clear();
+    line.BitmapFile.clear();
+    line.FontSize = 200;
+    const QString text(80, QLatin1Char('W'));
+    Tbmp strip(nullptr, PixelFormat::Bits32);
+    EXPECT_EQ(velmora::renderTitleStrip(strip, input(text, line)), StripResult::TooLarge);
+    EXPECT_TRUE(strip.picture.isEmpty());
+    ASSERT_EQ(seams.dialogs.asked.size(), 1u);
+    EXPECT_TRUE(seams.dialogs.asked[0].text.startsWith(QStringLiteral("The title \"WWW")));
+}
+
 // Three lines as a page shows them, composed onto one screen, for each strip format. Line 2 is
 // blurred, then given the gradient from its start colour to the font colour, on the routines of
 // the strip format; lines without effects keep the control's format.
