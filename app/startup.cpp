@@ -10,7 +10,7 @@
 #include "dialogs/machinfo.h"
 #include "dialogs/splash.h"
 #include "main/bitmov2.h"
-#include "platform/Dialogs.h"
+#include "platform/QtDialogs.h"
 #include "platform/Help.h"
 #include "playback/bitmcan.h"
 
@@ -20,6 +20,7 @@ Windows::~Windows() {
     // The playback window refers to the main window: it goes first.
     MachInfo.reset();
     efxctr.reset();
+    if (BitMovOptMain) BitMovOptMain->setPlayback(nullptr);
     Can.reset();
     Bconfig.reset();
     bdebug.reset();
@@ -29,7 +30,27 @@ Windows::~Windows() {
 
 void initialiseApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("Velmora-32"));
+    platform::useQtDialogs();
     platform::Help::setHelpFile(QStringLiteral(":/help/Velmora.html"));
+}
+
+void startPage(TBitMovOptMain& main, TCan& can) {
+    // The page's start defaults, written over the main window's own.
+    for (int n = 1; n <= 3; ++n) {
+        TitleLine& l = main.line(n);
+        l.FontSize = StartFontSizes[n - 1];
+        l.FontName = QStringLiteral("Arial");
+        l.FontColor = 0xFFFFFF;
+        l.InDirection = StartInDirections[n - 1];
+        l.OutDirection = StartOutDirections[n - 1];
+    }
+    main.setPlayback(&can);
+    // The direction buttons show the start defaults from the first moment.
+    main.ShowPage();
+    if (!main.SettingsRead) {
+        main.SettingsReadFile();
+        main.SettingsRead = true;
+    }
 }
 
 std::unique_ptr<Windows> createWindows(bool withSplash) {
@@ -49,7 +70,12 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     w->bFontForm = std::make_unique<TbFontForm>(w->BitMovOptMain.get());
     w->bdebug = std::make_unique<Tbdebug>(w->BitMovOptMain.get());
     w->Bconfig = std::make_unique<TBconfig>(w->BitMovOptMain.get());
-    w->Can = std::make_unique<TCan>(w->BitMovOptMain.get());
+    TBitMovOptMain& main = *w->BitMovOptMain;
+    PlaybackHost host;
+    host.state = [&main] { return main.editorState(); };
+    host.returnToEditor = [&main] { main.returnFromPlayback(); };
+    w->Can = std::make_unique<TCan>(main.document(), std::move(host));
+    startPage(main, *w->Can);
     w->efxctr = std::make_unique<Tefxctr>(w->BitMovOptMain.get());
     w->MachInfo = std::make_unique<TMachInfo>(w->BitMovOptMain.get());
     return w;

@@ -27,6 +27,9 @@ struct Windows {
 
 // Sets the application's title and help file.
 void initialiseApplication(QApplication& app);
+// Once the playback window exists: the page's start defaults, the two windows joined, the
+// page shown and the settings read (which may open the last project).
+void startPage(TBitMovOptMain& main, TCan& can);
 // Creates the windows in their order. withSplash false leaves the splash out (tests).
 std::unique_ptr<Windows> createWindows(bool withSplash = true);
 

@@ -4,14 +4,14 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <QApplication>
+#include <QGuiApplication>
 #include <vector>
 
 // What the benchmarks share: the memcpy reference their x_memcpy counters are measured against.
 namespace benchsupport {
 
 // Seconds per memcpy of `bytes`, best of several rounds (warm caches, like the work measured).
-double memcpySeconds(std::size_t bytes) {
+inline double memcpySeconds(std::size_t bytes) {
     std::vector<std::uint8_t> a(bytes, 1), b(bytes, 2);
     double best = 1e9;
     for (int round = 0; round < 5; ++round) {
@@ -29,10 +29,12 @@ double memcpySeconds(std::size_t bytes) {
     return best;
 }
 
-// Runs the benchmarks inside a GUI application (fonts need one; no display is needed).
+// Runs the benchmarks inside a GUI application (fonts need one; no display is needed). App is
+// QGuiApplication, or QApplication for benchmarks that show a window.
+template <class App = QGuiApplication>
 inline int runBenchmarks(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    App app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -1,6 +1,6 @@
 // Movement costs: a 1000 x 150 strip moving in from the left edge (code 5) across a full-HD
-// screen with no step delay, once as copies into the framebuffer only and once presenting every
-// changed rectangle to a shown window. Time per step is also given as a multiple of memcpy of
+// screen with no step delay, as copies into the framebuffer only (presenting them is measured
+// in presentation_bench). Time per step is also given as a multiple of memcpy of
 // the strip's bytes ("x_memcpy"), measured in the same run, so figures compare across machines.
 #include <benchmark/benchmark.h>
 
@@ -9,10 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <QApplication>
-#include <QPainter>
-#include <QPaintEvent>
-#include <QWidget>
 #include <vector>
 
 #include "platform/Bitmap.h"
@@ -40,24 +36,6 @@ Bitmap stripPicture() {
             if ((x + y) % 7 < 3) b.setPixel(x, y, 0xFFFFFF);
     return b;
 }
-
-// The playback window as the benchmark needs it: paints its framebuffer, nothing else.
-class FrameWidget : public QWidget {
-public:
-    explicit FrameWidget(Bitmap& frame) : image_(frame.wrap()) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setGeometry(0, 0, ScreenW, ScreenH);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        painter.drawImage(event->rect(), image_, event->rect());
-    }
-
-private:
-    QImage image_;
-};
 
 // Runs whole move-ins and reports steps per second and time per step against memcpy.
 void runMoveIn(benchmark::State& state, platform::Canvas& canvas, Bitmap& strip) {
@@ -89,19 +67,6 @@ void BM_MoveInCopies(benchmark::State& state) {
     runMoveIn(state, canvas, strip);
 }
 BENCHMARK(BM_MoveInCopies)->Unit(benchmark::kMillisecond);
-
-void BM_MoveInPresented(benchmark::State& state) {
-    Bitmap screen(ScreenW, ScreenH, PixelFormat::Bits32);
-    Bitmap strip = stripPicture();
-    platform::Canvas canvas(screen);
-    FrameWidget widget(screen);
-    widget.show();
-    QCoreApplication::processEvents();
-    // Each copy reaches the window at once, as during a show with no event loop running.
-    canvas.setPresenter([&](const QRect& r) { widget.repaint(r); });
-    runMoveIn(state, canvas, strip);
-}
-BENCHMARK(BM_MoveInPresented)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

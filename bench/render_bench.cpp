@@ -6,7 +6,6 @@
 #include "bench/bench_support.h"
 #include <chrono>
 #include <cstring>
-#include <QApplication>
 #include <vector>
 
 #include "main/page_record.h"
@@ -59,7 +58,7 @@ void BM_RenderLine32(benchmark::State& state) {
     in.line = &line;
     in.stripFormat = PixelFormat::Bits32;
     for (auto _ : state) {
-        velmora::Tbmp strip(nullptr, PixelFormat::Bits32);
+        velmora::Strip strip(PixelFormat::Bits32);
         benchmark::DoNotOptimize(velmora::renderTitleStrip(strip, in));
     }
 }

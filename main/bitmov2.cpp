@@ -17,7 +17,7 @@
 #include "main/direction_glyphs.h"
 #include "main/playback_port.h"
 #include "main/settings.h"
-#include "platform/Dialogs.h"
+#include "platform/QtDialogs.h"
 #include "platform/Help.h"
 #include "platform/Screen.h"
 #include "platform/SystemInfo.h"
@@ -106,6 +106,8 @@ void TBitMovOptMain::FormCreate() {
 }
 
 void TBitMovOptMain::connectCommands() {
+    connect(&document_, &PageDocument::changedChanged, this,
+            [this](bool changed) { showPageButtons(changed); });
     connect(NewProj1, &QAction::triggered, this, [this] { NewProj1Click(); });
     connect(OpenProjectClick, &QAction::triggered, this, [this] { OpenPrjToolButtonClick(); });
     connect(Saveproject, &QAction::triggered, this, [this] { SaveprojectClick1(); });
@@ -180,16 +182,15 @@ QLabel* TBitMovOptMain::previewLabel(int n) const {
 }
 
 QString TBitMovOptMain::lineText(int n) const {
-    return editFor(n)->text();
+    return document_.text(n);
 }
 
 std::uint8_t TBitMovOptMain::lineFontStyle(int n) const {
-    const QFont f = editFor(n)->font();
-    return std::uint8_t((f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) |
-                        (f.strikeOut() ? 8 : 0));
+    return document_.fontStyle(n);
 }
 
 void TBitMovOptMain::setLineFontStyle(int n, std::uint8_t style) {
+    document_.setFontStyle(n, style);
     QFont f = editFor(n)->font();
     f.setBold(style & 1);
     f.setItalic(style & 2);
@@ -207,24 +208,41 @@ void TBitMovOptMain::setStatusPanel(int i, const QString& text) {
 
 // ---- The page -----------------------------------------------------------------------------
 
-void TBitMovOptMain::setsav(bool flag) {
-    sav = flag;
-    SavePgToolButton->setEnabled(sav);
-    NewPageButton->setEnabled(!sav);
-    CopyPageButton->setEnabled(!sav);
+void TBitMovOptMain::showPageButtons(bool changed) {
+    SavePgToolButton->setEnabled(changed);
+    NewPageButton->setEnabled(!changed);
+    CopyPageButton->setEnabled(!changed);
+}
+
+EditorState TBitMovOptMain::editorState() const {
+    EditorState s;
+    s.AlignMode = AlignMode;
+    s.easySlowdown = easySlowdown();
+    s.rasterEffect = RasterEffect;
+    s.UseColorBars = UseColorBars;
+    s.UseCountDown = UseCountDown;
+    s.Holdtime = Holdtime;
+    s.dpath = dpath;
+    return s;
+}
+
+void TBitMovOptMain::returnFromPlayback() {
+    show();
+    raise();
+    activateWindow();
 }
 
 void TBitMovOptMain::Initiate() {
-    for (auto& l : Lines)
-        l.FontName = QStringLiteral("Arial");
-    for (auto& l : Lines)
-        l.FontSize = 40;
-    for (auto& l : Lines)
-        l.ShadowOn = false;
-    for (auto& l : Lines)
-        l.FontColor = 0xFFFFFF;
-    for (auto& l : Lines)
-        l.ShadowColor = 0xC0C0C0;
+    for (int n = 1; n <= 3; ++n)
+        line(n).FontName = QStringLiteral("Arial");
+    for (int n = 1; n <= 3; ++n)
+        line(n).FontSize = 40;
+    for (int n = 1; n <= 3; ++n)
+        line(n).ShadowOn = false;
+    for (int n = 1; n <= 3; ++n)
+        line(n).FontColor = 0xFFFFFF;
+    for (int n = 1; n <= 3; ++n)
+        line(n).ShadowColor = 0xC0C0C0;
     AlignMode = false;
     TITLENUM = 1;
     PauseTime = 0;
@@ -233,30 +251,24 @@ void TBitMovOptMain::Initiate() {
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
-    for (auto& l : Lines)
-        l.BitmapFile.clear();
-    for (auto& l : Lines)
-        l.InUse = false;
-    for (auto& l : Lines)
-        l.InDirection = 5;
-    for (auto& l : Lines)
-        l.OutDirection = 6;
-    for (auto& l : Lines)
-        l.GradientStartColor = 0xFFFFFF;
-    for (auto& l : Lines)
-        l.GradientOn = false;
+    for (int n = 1; n <= 3; ++n)
+        line(n).BitmapFile.clear();
+    for (int n = 1; n <= 3; ++n)
+        line(n).InUse = false;
+    for (int n = 1; n <= 3; ++n)
+        line(n).InDirection = 5;
+    for (int n = 1; n <= 3; ++n)
+        line(n).OutDirection = 6;
+    for (int n = 1; n <= 3; ++n)
+        line(n).GradientStartColor = 0xFFFFFF;
+    for (int n = 1; n <= 3; ++n)
+        line(n).GradientOn = false;
 }
 
 void TBitMovOptMain::makenewpage() {
     for (int n = 1; n <= 3; ++n) {
-        if (playback_) {
-            playback_->clearPath(n, true);
-            playback_->clearPath(n, false);
-        } else {
-            InPaths[n - 1].LastIndex = -1;
-            OutPaths[n - 1].LastIndex = -1;
-            setsav(true);
-        }
+        document_.clearPath(n, true, MaxPathIndex);
+        document_.clearPath(n, false, MaxPathIndex);
     }
     for (int n = 1; n <= 3; ++n) {
         preview(n)->hide();
@@ -312,6 +324,7 @@ void TBitMovOptMain::setdirectionButton(const QString& way, int n, std::int32_t 
 }
 
 void TBitMovOptMain::Edit1Change(int n) {
+    document_.setText(n, editFor(n)->text());
     setsav(true);
     if (!editFor(n)->text().isEmpty()) {
         // Typed text replaces a chosen bitmap.

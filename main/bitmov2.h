@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "main/editor_state.h"
+#include "main/page_document.h"
 #include "main/page_file.h"
 #include "main/page_record.h"
 #include "platform/Bitmap.h"
@@ -50,6 +52,9 @@ ProgramEnd& programEnd();
 class TBitMovOptMain : public QMainWindow {
     Q_OBJECT
 
+    // Declared first: the forwarding references below are bound to it.
+    PageDocument document_;
+
 public:
     explicit TBitMovOptMain(Accessories accessories = {});
     ~TBitMovOptMain() override;
@@ -60,18 +65,24 @@ public:
     void setPlayback(PlaybackPort* playback) { playback_ = playback; }
     PlaybackPort* playback() const { return playback_; }
 
-    // ---- The page ------------------------------------------------------------------------
-    std::array<TitleLine, 3> Lines; // Lines[0] is title line 1
-    TitleLine& line(int n) { return Lines[n - 1]; }
-    std::int32_t fadedelay = 0;
-    std::int32_t PauseTime = 0;
-    bool mpause = false;
+    // ---- The page: all of it lives in the document; these forward to it ------------------
+    PageDocument& document() { return document_; }
+    const PageDocument& document() const { return document_; }
+    TitleLine& line(int n) { return document_.line(n); }
+    const TitleLine& line(int n) const { return document_.line(n); }
+    std::int32_t& fadedelay = document_.settings().fadedelay;
+    std::int32_t& PauseTime = document_.settings().PauseTime;
+    bool& mpause = document_.settings().mpause;
+    Path& inPath(int n) { return document_.inPath(n); }
+    Path& outPath(int n) { return document_.outPath(n); }
+    std::int32_t titleX(int n) const { return document_.titleX(n); }
+    std::int32_t titleY(int n) const { return document_.titleY(n); }
 
     // ---- Editor and project state --------------------------------------------------------
     std::uint8_t TITLENUM = 1;
     std::int32_t currentpage = 0;
     bool add = false;
-    bool sav = false;
+    const bool& sav = document_.changedRef(); // the page's changed mark; set with setsav
     QString dpath;
     QString ProjectName;
     bool UseColorBars = false;
@@ -99,7 +110,7 @@ public:
     void setTITLENUM(std::uint8_t v) { TITLENUM = v; }
     std::int32_t getfadedelay() const { return fadedelay; }
     void setfadedelay(std::int32_t v) { fadedelay = v; }
-    void setsav(bool flag);
+    void setsav(bool flag) { document_.setsav(flag); }
 
     // One plain setter per page field (line 1..3).
     void setFontName(int n, const QString& v) { line(n).FontName = v; }
@@ -116,7 +127,7 @@ public:
     void setWaveFile(int n, const QString& v) { line(n).WaveFile = v; }
     void setPauseTime(std::int32_t v) { PauseTime = v; }
 
-    // The edit box of line n, holding its text and font style.
+    // The edit box of line n, showing its text and font style.
     QLineEdit* editFor(int n) const;
     QString lineText(int n) const;
     std::uint8_t lineFontStyle(int n) const;
@@ -131,7 +142,11 @@ public:
     bool loadbimage(const QString& file, QLabel* image, QLabel* label);
     void ShowIMagelab();
     // A picture or wave named without a folder is looked for in the project's folder.
-    QString projectFile(const QString& name) const;
+    QString projectFile(const QString& name) const { return velmora::projectFile(dpath, name); }
+    // What the playback window reads of the editor besides the page.
+    EditorState editorState() const;
+    // Brings the editor back in front once playback ends.
+    void returnFromPlayback();
 
     // ---- Messages, status and checks -----------------------------------------------------
     void ShowProjectLabel(const QString& projectName, const QString& pageNumber);
@@ -151,6 +166,8 @@ public:
 
     // ---- Pages and projects --------------------------------------------------------------
     void SaveCurPage();
+    // When the page on screen has unsaved changes, asks "Save current page?" and saves on Yes.
+    void offerToSaveCurrentPage();
     void LoadPage(const QString& projectName);
     void OpenProject(const QString& fileName);
     void OpenPrjToolButtonClick();
@@ -173,12 +190,14 @@ public:
     std::optional<QString> GetNumberOFPages(const QString& base);
     // The first free page number, which becomes the current page; nothing when all are taken.
     std::optional<QString> GetNextPageNumber();
-    // The page on screen as it would be stored, and a stored page put on screen.
+    // The page on screen as it would be stored.
     PageImage pageFromEditor() const;
-    void pageToEditor(const PageImage& page);
+    // Shows the document's page in the controls, their signals blocked, so that showing a
+    // page never counts as editing it.
+    void refreshControls();
 
     // The one page record buffer: the page as last loaded or saved.
-    PageBuffer pageBuffer;
+    PageBuffer& pageBuffer = document_.buffer();
     void LoadBitmap1Click();
     void PlayaWaveto1Click();
 
@@ -199,7 +218,7 @@ public:
     bool easySlowdown() const;
     bool repeatLoop() const;
     // The "Manual" state of the page as last loaded or saved.
-    bool savedMpause() const { return pageBuffer.bytes()[pagelayout::MPause] != 0; }
+    bool savedMpause() const { return document_.buffer().bytes()[pagelayout::MPause] != 0; }
 
     // ---- Help ----------------------------------------------------------------------------
     void About1Click();
@@ -324,6 +343,12 @@ private:
     void connectCommands();
     void FormClose();
     void Edit1Change(int n);
+    void showPageButtons(bool changed);
+    // The pause controls for the "Manual" state.
+    void showManualState();
+    // A picture or wave chosen for a line, as the page can store it; empty (the user told)
+    // when its name does not fit.
+    std::optional<QString> storableName(const QString& chosen);
     void openPopup(int n, const QPoint& pos);
 
     QToolButton* inButton(int n) const;

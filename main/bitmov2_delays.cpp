@@ -39,6 +39,11 @@ void TBitMovOptMain::TrackBar1Change() {
 
 void TBitMovOptMain::CheckBox1Click() {
     setmpause(CheckBox1->isChecked());
+    showManualState();
+    if (mpause != savedMpause()) setsav(true);
+}
+
+void TBitMovOptMain::showManualState() {
     if (mpause) {
         Label8->hide();
         Label4->setText(QStringLiteral("SpaceBar - Manual"));
@@ -48,7 +53,6 @@ void TBitMovOptMain::CheckBox1Click() {
         Label8->show();
         PauseTrackBar->show();
     }
-    if (mpause != savedMpause()) setsav(true);
 }
 
 void TBitMovOptMain::ColorBarToolButtonClick() {

@@ -191,6 +191,7 @@ void TBitMovOptMain::buildTitleRows(QWidget* area) {
         auto* e = new QLineEdit(area);
         e->setAccessibleName(QStringLiteral("Title line %1").arg(n));
         e->setFont(editFont);
+        e->setMaxLength(pagelayout::TextChars); // what a page file keeps of a title
         e->setStyleSheet(QStringLiteral("QLineEdit { background: black; color: white; }"));
         e->setContextMenuPolicy(Qt::CustomContextMenu);
         e->resize(529, RowHeight);

@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
 
@@ -53,65 +55,26 @@ std::optional<QString> TBitMovOptMain::GetNextPageNumber() {
 // ---- The page record and the page files ---------------------------------------------------
 
 PageImage TBitMovOptMain::pageFromEditor() const {
-    PageImage page;
-    for (int n = 1; n <= 3; ++n) {
-        PageImage::Line& l = page.lines[n - 1];
-        l.attrs = Lines[n - 1];
-        l.Text = editFor(n)->text().trimmed();
-        l.FontStyle = lineFontStyle(n);
-        l.PosX = playback_ ? playback_->titleX(n) : 0;
-        l.PosY = playback_ ? playback_->titleY(n) : 0;
-        l.InPath = InPaths[n - 1];
-        l.OutPath = OutPaths[n - 1];
-    }
-    page.settings.fadedelay = fadedelay;
-    page.settings.PauseTime = PauseTime;
-    page.settings.mpause = mpause;
+    PageImage page = document_.page();
+    for (auto& l : page.lines)
+        l.Text = l.Text.trimmed();
     return page;
 }
 
-void TBitMovOptMain::pageToEditor(const PageImage& page) {
+void TBitMovOptMain::refreshControls() {
     for (int n = 1; n <= 3; ++n) {
-        const TitleLine& a = page.lines[n - 1].attrs;
-        line(n).BlurOn = a.BlurOn;
-        line(n).GradientOn = a.GradientOn;
-        line(n).GradientStartColor = a.GradientStartColor;
+        QLineEdit* e = editFor(n);
+        const QSignalBlocker block(e);
+        e->setText(document_.text(n));
+        e->setCursorPosition(0); // a long title shows from its start
+        setLineFontStyle(n, document_.fontStyle(n));
     }
-    fadedelay = page.settings.fadedelay;
-    TrackBar2->setValue(fadedelay);
-    CheckBox1->setChecked(page.settings.mpause);
-    for (int n = 1; n <= 3; ++n)
-        line(n).WaveFile = page.lines[n - 1].attrs.WaveFile;
-    for (int n = 1; n <= 3; ++n) {
-        editFor(n)->setText(page.lines[n - 1].Text);
-        editFor(n)->setCursorPosition(0); // a long title shows from its start
+    {
+        const QSignalBlocker b1(TrackBar2), b2(CheckBox1);
+        TrackBar2->setValue(fadedelay);
+        CheckBox1->setChecked(mpause);
     }
-    PauseTime = page.settings.PauseTime;
-    fadedelay = page.settings.fadedelay;
-    for (int n = 1; n <= 3; ++n)
-        line(n).InDirection = page.lines[n - 1].attrs.InDirection;
-    for (int n = 1; n <= 3; ++n)
-        line(n).OutDirection = page.lines[n - 1].attrs.OutDirection;
-    for (int n = 1; n <= 3; ++n)
-        line(n).ShadowColor = page.lines[n - 1].attrs.ShadowColor;
-    for (int n = 1; n <= 3; ++n)
-        if (playback_) playback_->setTitlePos(n, page.lines[n - 1].PosX, page.lines[n - 1].PosY);
-    for (int n = 1; n <= 3; ++n)
-        setLineFontStyle(n, page.lines[n - 1].FontStyle);
-    for (int n = 1; n <= 3; ++n)
-        line(n).FontSize = page.lines[n - 1].attrs.FontSize;
-    for (int n = 1; n <= 3; ++n)
-        line(n).FontColor = page.lines[n - 1].attrs.FontColor;
-    for (int n = 1; n <= 3; ++n)
-        line(n).FontName = page.lines[n - 1].attrs.FontName;
-    for (int n = 1; n <= 3; ++n)
-        line(n).ShadowOn = page.lines[n - 1].attrs.ShadowOn;
-    for (int n = 1; n <= 3; ++n)
-        line(n).BitmapFile = page.lines[n - 1].attrs.BitmapFile;
-    for (int n = 1; n <= 3; ++n) {
-        InPaths[n - 1] = page.lines[n - 1].InPath;
-        OutPaths[n - 1] = page.lines[n - 1].OutPath;
-    }
+    showManualState();
 }
 
 void TBitMovOptMain::SaveCurPage() {
@@ -158,11 +121,17 @@ void TBitMovOptMain::LoadPage(const QString& projectName) {
                QLatin1Char('.') + number);
         return;
     }
-    makenewpage();
-    Initiate();
+    // The editor's own state goes back to where a new page starts; the page is the file's.
+    AlignMode = false;
+    TITLENUM = 1;
+    for (int n = 1; n <= 3; ++n) {
+        preview(n)->hide();
+        previewLabel(n)->clear();
+    }
     PageImage page;
     pageBuffer.decode(page);
-    pageToEditor(page);
+    document_.load(page);
+    refreshControls();
     ShowPage();
     setsav(false);
 }
@@ -200,7 +169,15 @@ void TBitMovOptMain::OpenProject(const QString& fileName) {
     LoadPage(ProjectName);
 }
 
+void TBitMovOptMain::offerToSaveCurrentPage() {
+    if (!sav && !add) return;
+    if (platform::dialogs().message(MsgKind::Confirmation, QStringLiteral("Save current page?"),
+                                    MsgButtons::YesNo) == Answer::Yes)
+        SaveCurPage();
+}
+
 void TBitMovOptMain::OpenPrjToolButtonClick() {
+    offerToSaveCurrentPage();
     platform::FileDialogOptions options;
     options.title = QStringLiteral("Open");
     options.filter = QStringLiteral("KVT Title Project (*.KVT *.kvt)");
@@ -231,10 +208,17 @@ void TBitMovOptMain::SaveprojectClick1() {
     name = withKvtExtension(fileNamePart(name));
     // The page count is that of the project being saved, under its new name.
     const QString pages = GetNumberOFPages(StripKVT(name)).value_or(QString());
-    writeProjectFile(dpath + name, QApplication::applicationName(), Version, name,
-                     birthText(QDateTime::currentDateTime()), pages, UseColorBars, UseCountDown,
-                     Holdtime, platform::SystemInfo::bitsPerPixel(),
-                     platform::SystemInfo::paletteReservedEntries());
+    if (!writeProjectFile(dpath + name, QApplication::applicationName(), Version, name,
+                          birthText(QDateTime::currentDateTime()), pages, UseColorBars,
+                          UseCountDown, Holdtime, platform::SystemInfo::bitsPerPixel(),
+                          platform::SystemInfo::paletteReservedEntries())) {
+        // The project keeps the name it had: nothing was saved under the new one.
+        platform::dialogs().message(MsgKind::Error,
+                                    QStringLiteral("Can not write the project file ") + dpath +
+                                        name,
+                                    MsgButtons::OK);
+        return;
+    }
     ProjectName = name;
     ShowProjectLabel(ProjectName, GetNumberOFPages(StripKVT(ProjectName)).value_or(QString()));
 }
@@ -246,12 +230,14 @@ void TBitMovOptMain::SavePrjToolButtonClick() {
 }
 
 void TBitMovOptMain::NewProj1Click() {
+    offerToSaveCurrentPage();
     Initiate();
     ShowPage();
     ShowProjectLabel(QString(), QStringLiteral("NEW"));
 }
 
 void TBitMovOptMain::NewPrjToolButtonClick() {
+    offerToSaveCurrentPage();
     ProjectName.clear();
     ShowProjectLabel(QString(), QStringLiteral("000"));
     NewPageButton->setEnabled(false);
@@ -391,8 +377,10 @@ void TBitMovOptMain::LoadBitmap1Click() {
     options.directory = dpath;
     const std::optional<QString> file = platform::dialogs().openFile(options);
     if (!file) return;
+    const std::optional<QString> name = storableName(*file);
+    if (!name) return;
     const int n = popupLine;
-    line(n).BitmapFile = *file;
+    line(n).BitmapFile = *name;
     if (!line(n).BitmapFile.isEmpty()) {
         line(n).InUse = loadbimage(line(n).BitmapFile, preview(n), previewLabel(n));
         editFor(n)->clear();
@@ -406,12 +394,24 @@ void TBitMovOptMain::PlayaWaveto1Click() {
     options.filter = QStringLiteral("Wave Files (*.wav)");
     options.directory = dpath;
     const std::optional<QString> file = platform::dialogs().openFile(options);
-    if (file) line(popupLine).WaveFile = *file;
+    if (!file) return;
+    if (const std::optional<QString> name = storableName(*file)) line(popupLine).WaveFile = *name;
 }
 
-QString TBitMovOptMain::projectFile(const QString& name) const {
-    if (name.isEmpty() || dpath.isEmpty() || !QFileInfo(name).isRelative()) return name;
-    return dpath + name;
+std::optional<QString> TBitMovOptMain::storableName(const QString& chosen) {
+    const QString name = storableFileName(dpath, chosen);
+    if (!name.isEmpty()) return name;
+    // A cut name would name another file, or none: the line keeps what it had, and the page
+    // stays marked changed, since what the user chose is not on it.
+    platform::dialogs().message(
+        MsgKind::Error,
+        QStringLiteral("The name of %1 is longer than the %2 characters a page can keep. Move "
+                       "the file into the project's folder, or nearer to it, and choose it again.")
+            .arg(chosen)
+            .arg(pagelayout::FileNameChars),
+        MsgButtons::OK);
+    setsav(true);
+    return std::nullopt;
 }
 
 bool TBitMovOptMain::loadbimage(const QString& file, QLabel* image, QLabel* label) {

@@ -15,7 +15,8 @@ using platform::MsgKind;
 
 bool TBitMovOptMain::ProjectValid() {
     QString message;
-    if (!UseCountDown && !UseColorBars && !Lines[0].InUse && !Lines[1].InUse && !Lines[2].InUse)
+    if (!UseCountDown && !UseColorBars && !line(1).InUse && !line(2).InUse &&
+        !line(3).InUse)
         message = QStringLiteral("Enter a title in the black edit box.");
     for (int n = 3; n >= 1; --n)
         if (line(n).InUse && line(n).InDirection == 0)
@@ -56,11 +57,7 @@ void TBitMovOptMain::PlayAllPages2Click() {
 
     // Every page of the project comes into the editor: changes to the page on screen are not
     // dropped without asking.
-    if (sav || add) {
-        if (platform::dialogs().message(MsgKind::Confirmation, QStringLiteral("Save current page?"),
-                                        MsgButtons::YesNo) == Answer::Yes)
-            SaveCurPage();
-    }
+    offerToSaveCurrentPage();
 
     // "NEW" (no page 000) reads as 0; a project with every number taken plays them all.
     const QString last = GetNumberOFPages(StripKVT(ProjectName)).value_or(QStringLiteral("999"));

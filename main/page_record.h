@@ -22,12 +22,8 @@ struct Path {
     std::array<PathPoint, MaxPathPoints> Points{};
 };
 
-// The six path buffers (in and out for lines 1 to 3), shared by the main window and the
-// playback window. Index 0 is line 1.
-extern Path InPaths[3];
-extern Path OutPaths[3];
-
-// One title line of the page being edited. Its text and font style live in its edit box.
+// One title line's attributes. Its text, font style, resting position and paths stand beside
+// it in PageImage::Line.
 struct TitleLine {
     QString FontName = QStringLiteral("Arial");
     std::int32_t FontSize = 40;
@@ -71,7 +67,7 @@ struct PageImage {
     PageSettings settings;
 };
 
-// The start defaults that the playback window writes into the page when it is created.
+// The start defaults written into the page once the windows are created.
 constexpr std::int32_t StartFontSizes[3] = {60, 50, 30};
 constexpr std::int32_t StartInDirections[3] = {1, 5, 3};
 constexpr std::int32_t StartOutDirections[3] = {3, 6, 1};

@@ -10,14 +10,7 @@ class PlaybackPort {
 public:
     virtual ~PlaybackPort() = default;
 
-    // Resting positions of the title lines (line 1..3).
-    virtual std::int32_t titleX(int line) const = 0;
-    virtual std::int32_t titleY(int line) const = 0;
-    virtual void setTitlePos(int line, std::int32_t x, std::int32_t y) = 0;
-    // Clears the line's in or out path (marks the page changed).
-    virtual void clearPath(int line, bool inPath) = 0;
-
-    // Plays the page the main window holds; "000" opens with the leaders.
+    // Plays the page the document holds; "000" opens with the leaders.
     virtual void PlayPage(const QString& pageName) = 0;
     virtual bool getkillnow() const = 0;
     virtual void setkillnow(bool value) = 0;

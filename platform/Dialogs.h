@@ -40,19 +40,9 @@ public:
     virtual int runModal(QDialog& dialog) = 0;
 };
 
-// The real dialogs, Qt's own.
-class QtDialogs : public Dialogs {
-public:
-    Answer message(MsgKind kind, const QString& text, MsgButtons buttons) override;
-    std::optional<QString> openFile(const FileDialogOptions& options) override;
-    std::optional<QString> saveFile(const FileDialogOptions& options) override;
-    std::optional<TColor> chooseColor(TColor initial) override;
-    bool printSetup() override;
-    int runModal(QDialog& dialog) override;
-};
-
 // A scripted answerer for tests: records every question, answers from its queues, and falls
-// back to a default answer (OK / Cancel / nothing chosen) when a queue is empty.
+// back to a default answer (OK / Cancel / nothing chosen) when a queue is empty. It comes
+// with Qt's dialogs (platform/QtDialogs.cpp).
 class ScriptedDialogs : public Dialogs {
 public:
     struct Asked {
@@ -83,12 +73,13 @@ public:
 };
 
 Dialogs& dialogs();
-// Installs a dialog provider (tests); nullptr restores Qt's dialogs.
+// Installs a dialog provider (tests); nullptr restores the default one.
 void setDialogs(Dialogs* d);
+// The provider used when none is installed: Qt's dialogs once the program has windows
+// (useQtDialogs), else one that writes messages to the error output and chooses nothing.
+void setDefaultDialogs(Dialogs* d);
 
 // Message box titles, as the user sees them.
 QString titleFor(MsgKind kind);
-// The window message boxes are parented to; set by the main window.
-void setDialogParent(QWidget* parent);
 
 } // namespace platform

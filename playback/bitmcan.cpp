@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPaintEvent>
 
-#include "main/bitmov2.h"
 #include "platform/Dialogs.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
@@ -17,8 +16,9 @@ namespace velmora {
 using platform::MsgButtons;
 using platform::MsgKind;
 
-TCan::TCan(TBitMovOptMain* mainWindow)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), main_(mainWindow), canvas_(frame_) {
+TCan::TCan(PageDocument& document, PlaybackHost host)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), document_(document),
+      host_(std::move(host)), canvas_(frame_) {
     setObjectName(QStringLiteral("Can"));
     setWindowTitle(QStringLiteral("Velmora Playback"));
     setAccessibleName(QStringLiteral("Playback screen"));
@@ -35,7 +35,6 @@ TCan::TCan(TBitMovOptMain* mainWindow)
 
 TCan::~TCan() {
     effects::setInvalidateHook({});
-    if (main_ && main_->playback() == this) main_->setPlayback(nullptr);
 }
 
 void TCan::FormCreate() {
@@ -44,45 +43,13 @@ void TCan::FormCreate() {
     frame_ = platform::Bitmap(platform::Screen::width(), platform::Screen::height(),
                               platform::PixelFormat::Bits32);
 
-    // The page's start defaults, written over the main window's own.
-    for (int n = 1; n <= 3; ++n) {
-        TitleLine& l = main_->line(n);
-        l.FontSize = StartFontSizes[n - 1];
-        l.FontName = QStringLiteral("Arial");
-        l.FontColor = 0xFFFFFF;
-        l.InDirection = StartInDirections[n - 1];
-        l.OutDirection = StartOutDirections[n - 1];
-    }
-    main_->setPlayback(this);
-    // The direction buttons show the start defaults from the first moment.
-    main_->ShowPage();
-    if (!main_->SettingsRead) {
-        main_->SettingsReadFile();
-        main_->SettingsRead = true;
-    }
 }
 
 // ---- Positions and paths ------------------------------------------------------------------
 
-std::int32_t TCan::titleX(int line) const {
-    return line == 1 ? TitleX1 : line == 2 ? TitleX2 : TitleX3;
-}
-std::int32_t TCan::titleY(int line) const {
-    return line == 1 ? TitleY1 : line == 2 ? TitleY2 : TitleY3;
-}
-
-void TCan::setTitlePos(int line, std::int32_t x, std::int32_t y) {
-    (line == 1 ? TitleX1 : line == 2 ? TitleX2 : TitleX3) = x;
-    (line == 1 ? TitleY1 : line == 2 ? TitleY2 : TitleY3) = y;
-}
-
 void TCan::clearPath(int line, bool inPath) {
-    main_->setsav(true);
-    Path& p = inPath ? InPaths[line - 1] : OutPaths[line - 1];
-    p.LastIndex = -1;
-    // Slot MaxPathIndex (999) is left as it is.
-    for (int i = 0; i < main_->MaxPathIndex && i < MaxPathPoints; ++i)
-        p.Points[i] = PathPoint{};
+    // The last slot (999) is left as it is.
+    document_.clearPath(line, inPath, MaxPathPoints - 1);
 }
 
 // ---- The window ---------------------------------------------------------------------------
@@ -151,164 +118,70 @@ void TCan::paintEvent(QPaintEvent* event) {
     p.drawImage(event->rect(), img, event->rect());
 }
 
-void TCan::InitImageScreen() {
-    setCursor(main_->AlignMode ? Qt::ArrowCursor : Qt::BlankCursor);
+void TCan::InitImageScreen(bool alignMode) {
+    setCursor(alignMode ? Qt::ArrowCursor : Qt::BlankCursor);
     const int w = platform::Screen::width(), h = platform::Screen::height();
     if (frame_.width() != w || frame_.height() != h)
         frame_ = platform::Bitmap(w, h, platform::PixelFormat::Bits32);
     invalidatePlayback();
     resize(w, h);
     platform::pump();
-    if (main_->AlignMode) showPlayback();
-}
-
-// ---- Rendering and movement ---------------------------------------------------------------
-
-void TCan::setupImage(int n) {
-    Tbmp*& s = strip(n);
-    delete s;
-    s = new Tbmp(this, StripFormat);
-    // Pictures named without a folder lie in the project's folder.
-    TitleLine line = main_->line(n);
-    line.BitmapFile = main_->projectFile(line.BitmapFile);
-    StripInput in;
-    in.text = main_->lineText(n).left(255);
-    in.fontStyle = main_->lineFontStyle(n);
-    in.line = &line;
-    in.alignMode = main_->AlignMode;
-    in.stripFormat = StripFormat;
-    in.restX = titleX(n);
-    in.restY = titleY(n);
-    switch (renderTitleStrip(*s, in)) {
-    case StripResult::BitmapFailed:
-        main_->line(n).BitmapFile.clear();
-        stripFailed_[n - 1] = true;
-        break;
-    case StripResult::TooLarge: // reported; the line keeps its picture name and its place
-        stripFailed_[n - 1] = true;
-        break;
-    default:
-        break;
-    }
-}
-
-void TCan::SetupImage1() {
-    setupImage(1);
-}
-void TCan::setupImage2() {
-    setupImage(2);
-}
-void TCan::setupImage3() {
-    setupImage(3);
-}
-
-MoveContext TCan::moveContext() {
-    MoveContext c;
-    c.canvas = &canvas_;
-    c.screenWidth = platform::Screen::width();
-    c.screenHeight = platform::Screen::height();
-    c.fadedelay = main_->fadedelay;
-    c.easySlowdown = main_->easySlowdown();
-    c.rasterEffect = RasterEffect;
-    c.screenBits = ScreenBits;
-    c.stripBrushColor = platform::clBlack;
-    c.setStripPos = [this](int titleNum, int x, int y) {
-        if (Tbmp* s = strip(titleNum)) s->setPos(x, y);
-    };
-    return c;
-}
-
-void TCan::DrawTheBitMapInDir(std::int32_t Dir, int Width, int Height, int X, int Y,
-                              platform::Bitmap& Bitmap, std::int16_t TitleNum) {
-    setCursor(Qt::BlankCursor);
-    mover_.DrawTheBitMapInDir(moveContext(), Dir, Width, Height, X, Y, Bitmap, TitleNum);
-}
-
-void TCan::DrawTheBitMapOutDir(std::int32_t Dir, int Width, int Height, int X, int Y,
-                               platform::Bitmap& Bitmap, std::int16_t TitleNum) {
-    setCursor(Qt::BlankCursor);
-    mover_.DrawTheBitMapOutDir(moveContext(), Dir, Width, Height, X, Y, Bitmap, TitleNum);
+    if (alignMode) showPlayback();
 }
 
 // ---- Playing a page -----------------------------------------------------------------------
 
-bool TCan::openWave(int n) {
+bool TCan::openWave(int, const QString& file) {
+    MediaPlayer1.fileName = file;
     if (MediaPlayer1.open()) return true;
     platform::dialogs().message(
         MsgKind::Error, QStringLiteral("Error: Opening Media file: ") + MediaPlayer1.fileName,
         MsgButtons::OK);
     MediaPlayer1.close();
-    main_->line(n).WaveFile.clear();
     return false;
+}
+
+void TCan::pump() {
+    platform::pump();
+}
+
+void TCan::holdForSpaceBar(bool manual) {
+    spcbarpause_ = manual;
+    if (spcbarpause_) pauseUNtilSpaceBarReset();
 }
 
 void TCan::PlayPage(const QString& PageName) {
     platform::pump();
     if (killnow) return;
-    InitImageScreen();
+    const EditorState editor = editorState();
+    InitImageScreen(editor.AlignMode);
     if (!isVisible()) showPlayback();
-    if (PageName == QLatin1String("000")) {
-        if (main_->UseColorBars && main_->Holdtime > 0)
-            effects::ShowColorBars(canvas_, main_->Holdtime);
-        if (main_->UseCountDown) effects::ShowCountDown(canvas_);
-    }
-    spcbarpause_ = main_->mpause;
-    if (spcbarpause_) pauseUNtilSpaceBarReset();
 
-    stripFailed_ = {};
+    ShowOptions options;
+    options.leaders = PageName == QLatin1String("000");
+    options.useColorBars = editor.UseColorBars;
+    options.useCountDown = editor.UseCountDown;
+    options.holdTime = editor.Holdtime;
+    options.alignMode = editor.AlignMode;
+    options.easySlowdown = editor.easySlowdown;
+    options.rasterEffect = editor.rasterEffect;
+    options.screenBits = ScreenBits;
+    options.stripFormat = StripFormat;
+    options.screenWidth = platform::Screen::width();
+    options.screenHeight = platform::Screen::height();
+
+    // Pictures and waves named without a folder lie in the project's folder.
+    PageImage page = document_.page();
+    for (auto& l : page.lines) {
+        l.attrs.BitmapFile = projectFile(editor.dpath, l.attrs.BitmapFile);
+        l.attrs.WaveFile = projectFile(editor.dpath, l.attrs.WaveFile);
+    }
+    const PlayOutcome outcome = playPage(page, options, canvas_, *this);
     for (int n = 1; n <= 3; ++n) {
-        if (!main_->line(n).InUse) continue;
-        // Line 2's wave starts once its strip is rendered, the others' before.
-        const bool startBeforeRendering = n != 2;
-        MediaPlayer1.fileName = main_->projectFile(main_->line(n).WaveFile);
-        if (!MediaPlayer1.fileName.isEmpty() && !openWave(n)) {
-            for (int k = 1; k < n; ++k)
-                KillBitmaps(k);
-            return;
-        }
-        if (startBeforeRendering && !MediaPlayer1.fileName.isEmpty()) MediaPlayer1.play();
-        setupImage(n);
-        if (killnow) {
-            for (int k = 1; k <= n; ++k)
-                KillBitmaps(k);
-            MediaPlayer1.close();
-            return;
-        }
-        if (!startBeforeRendering && !MediaPlayer1.fileName.isEmpty()) MediaPlayer1.play();
-        Tbmp* s = strip(n);
-        DrawTheBitMapInDir(main_->line(n).InDirection, s->picture.width(), s->picture.height(),
-                           titleX(n), titleY(n), s->picture, static_cast<std::int16_t>(n));
-        // A line whose bitmap could not be read keeps its resting position.
-        if (!stripFailed_[n - 1]) setTitlePos(n, s->Left, s->Top);
-        MediaPlayer1.close();
+        if (outcome.bitmapFailed[n - 1]) document_.line(n).BitmapFile.clear();
+        if (outcome.waveFailed[n - 1]) document_.line(n).WaveFile.clear();
+        document_.setTitlePos(n, outcome.restX[n - 1], outcome.restY[n - 1]);
     }
-
-    spcbarpause_ = main_->mpause;
-    if (!spcbarpause_) {
-        if (main_->PauseTime > 0) effects::WaitSeconds(main_->PauseTime);
-    } else {
-        pauseUNtilSpaceBarReset();
-    }
-
-    // Once the hold is over, every line moves out.
-    for (int n = 1; n <= 3; ++n) {
-        Tbmp* s = strip(n);
-        if (!main_->line(n).InUse || !s) continue;
-        DrawTheBitMapOutDir(main_->line(n).OutDirection, s->picture.width(), s->picture.height(),
-                            titleX(n), titleY(n), s->picture, static_cast<std::int16_t>(n));
-    }
-    for (int n = 1; n <= 3; ++n)
-        KillBitmaps(n);
-}
-
-void TCan::KillBitmaps(int TitleNum) {
-    Tbmp*& s = strip(TitleNum);
-    if (s) {
-        s->hide();
-        delete s;
-        s = nullptr;
-    }
-    platform::pump();
 }
 
 void TCan::pauseUNtilSpaceBarReset() {
@@ -322,15 +195,13 @@ void TCan::killcan() {
     platform::pump();
     setEnabled(false);
     hide();
-    main_->show();
-    main_->raise();
-    main_->activateWindow();
+    if (host_.returnToEditor) host_.returnToEditor();
 }
 
 // ---- Keys, clicks and pictures ------------------------------------------------------------
 
 void TCan::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && main_->mpause) {
+    if (event->key() == Qt::Key_Space && document_.settings().mpause) {
         spcbarpause_ = !spcbarpause_;
         return;
     }
@@ -338,14 +209,14 @@ void TCan::keyPressEvent(QKeyEvent* event) {
         spcbarpause_ = false;
         killnow = true;
     }
-    if (!main_->AlignMode) {
+    if (!editorState().AlignMode) {
         spcbarpause_ = false;
         killnow = true;
     }
 }
 
 void TCan::mousePressEvent(QMouseEvent* event) {
-    if (main_->AlignMode) return;
+    if (editorState().AlignMode) return;
     const bool alone = event->modifiers() == Qt::NoModifier;
     if (alone && event->buttons() == Qt::LeftButton) {
         if (killnow) killcan();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "main/page_record.h"
 #include "platform/Clock.h"
 #include "render/effects.h"
 
@@ -82,10 +81,6 @@ Point64 moveOutEnd(std::int32_t dir, std::int64_t w, std::int64_t h, std::int64_
     default:
         return {x, -h}; // 8
     }
-}
-
-const Path* pathOf(const Path (&paths)[3], std::int16_t titleNum) {
-    return titleNum >= 1 && titleNum <= 3 ? &paths[titleNum - 1] : nullptr;
 }
 
 // The number of points to draw, at most the path's capacity.
@@ -202,7 +197,7 @@ void Mover::DrawTheBitMapInDir(const MoveContext& ctx, std::int32_t Dir, int Wid
         break;
     }
     case 11: { // every point of the line's in path; the resting position plays no part
-        const Path* path = pathOf(InPaths, TitleNum);
+        const Path* path = ctx.path;
         if (!path) break;
         const std::int32_t k = pointCount(path->LastIndex);
         for (std::int32_t i = 0; i < k; ++i) {
@@ -226,7 +221,7 @@ void Mover::DrawTheBitMapInDir(const MoveContext& ctx, std::int32_t Dir, int Wid
 }
 
 void Mover::DrawTheBitMapOutDir(const MoveContext& ctx, std::int32_t Dir, int Width, int Height,
-                                int X, int Y, Bitmap& Bitmap, std::int16_t TitleNum) {
+                                int X, int Y, Bitmap& Bitmap, std::int16_t /*TitleNum*/) {
     // A move-out keeps the copy mode that the move-in left.
     Canvas& canvas = *ctx.canvas;
     if (Dir >= 1 && Dir <= 8) {
@@ -252,7 +247,7 @@ void Mover::DrawTheBitMapOutDir(const MoveContext& ctx, std::int32_t Dir, int Wi
         }
         break;
     case 11: { // the out path without its last point
-        const Path* path = pathOf(OutPaths, TitleNum);
+        const Path* path = ctx.path;
         if (!path) break;
         const std::int32_t k = pointCount(path->LastIndex);
         for (EndX = 0; EndX < k - 1; ++EndX) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "main/page_record.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/Color.h"
@@ -18,8 +19,10 @@ struct MoveContext {
     std::int16_t rasterEffect = 0;                        // position of the "Effects ?" track bar
     std::int8_t screenBits = 24;                          // bits per pixel of the playback window
     platform::TColor stripBrushColor = platform::clBlack; // the fill of a fade-out
-    // A fade-in places the strip control of the title line (1..3) at the resting position.
+    // A fade-in places the strip of the title line (1..3) at the resting position.
     std::function<void(int titleNum, int x, int y)> setStripPos;
+    // The line's in path for a move-in, its out path for a move-out (code 11); none: no move.
+    const Path* path = nullptr;
 };
 
 // The raster operation of a RasterEffect value; values outside 1..6 give SRCCOPY.

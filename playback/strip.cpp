@@ -13,21 +13,9 @@ namespace velmora {
 using platform::Canvas;
 using platform::PixelFormat;
 
-Tbmp::Tbmp(QWidget* parent, platform::PixelFormat format) : QWidget(parent) {
+Strip::Strip(platform::PixelFormat format) {
     picture.setPixelFormat(format);
-    hide();
     setPos(platform::Screen::width() + 1, platform::Screen::height() + 1);
-    resize(0, 0);
-}
-
-void Tbmp::setPos(int left, int top) {
-    Left = left;
-    Top = top;
-    move(left, top);
-}
-
-void Tbmp::fitPicture() {
-    resize(picture.width(), picture.height());
 }
 
 namespace {
@@ -59,10 +47,9 @@ void applyEffects(platform::Bitmap& bmp, const TitleLine& line, PixelFormat form
 
 // Refuses a strip larger than four times the screen on a side, before anything is allocated:
 // the line is then skipped like an unreadable picture.
-bool refuseTooLarge(Tbmp& strip, std::int64_t width, std::int64_t height, const QString& what) {
+bool refuseTooLarge(Strip& strip, std::int64_t width, std::int64_t height, const QString& what) {
     if (!StripTooLarge(width, height)) return false;
     strip.picture.setSize(0, 0);
-    strip.fitPicture();
     platform::dialogs().message(platform::MsgKind::Error,
                                 what + QStringLiteral(" is too large to show (%1 x %2 pixels).")
                                            .arg(width)
@@ -71,7 +58,7 @@ bool refuseTooLarge(Tbmp& strip, std::int64_t width, std::int64_t height, const 
     return true;
 }
 
-StripResult renderBitmap(Tbmp& strip, const StripInput& in) {
+StripResult renderBitmap(Strip& strip, const StripInput& in) {
     const TitleLine& line = *in.line;
     const QSize stored = QImageReader(line.BitmapFile).size();
     if (stored.isValid() && refuseTooLarge(strip, stored.width(), stored.height(),
@@ -79,8 +66,7 @@ StripResult renderBitmap(Tbmp& strip, const StripInput& in) {
         return StripResult::TooLarge;
     if (!strip.picture.loadFromFile(line.BitmapFile)) {
         strip.picture.setSize(0, 0);
-        strip.fitPicture();
-        platform::dialogs().message(platform::MsgKind::Error,
+            platform::dialogs().message(platform::MsgKind::Error,
                                     QStringLiteral("Error opening file: ") + line.BitmapFile,
                                     platform::MsgButtons::OK);
         return StripResult::BitmapFailed;
@@ -91,11 +77,10 @@ StripResult renderBitmap(Tbmp& strip, const StripInput& in) {
     Canvas canvas(strip.picture);
     canvas.brush.color = in.alignMode ? platform::clRed : platform::clBlack;
     canvas.frameRect(0, 0, strip.picture.width(), strip.picture.height());
-    strip.fitPicture();
     return StripResult::Bitmap;
 }
 
-StripResult renderText(Tbmp& strip, const StripInput& in) {
+StripResult renderText(Strip& strip, const StripInput& in) {
     const TitleLine& line = *in.line;
     Canvas canvas(strip.picture);
     canvas.brush.color = platform::clBlack;
@@ -131,13 +116,12 @@ StripResult renderText(Tbmp& strip, const StripInput& in) {
     } else {
         canvas.brush.color = platform::clBlack;
     }
-    strip.fitPicture();
     return StripResult::Text;
 }
 
 } // namespace
 
-StripResult renderTitleStrip(Tbmp& strip, const StripInput& in) {
+StripResult renderTitleStrip(Strip& strip, const StripInput& in) {
     const TitleLine& line = *in.line;
     // An empty name and a missing file alike mean text; a missing file is not reported.
     if (!line.BitmapFile.isEmpty() && QFileInfo(line.BitmapFile).isFile())

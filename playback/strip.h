@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <functional>
 #include <QString>
-#include <QWidget>
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -12,22 +11,18 @@ namespace velmora {
 
 struct TitleLine;
 
-// The image control that holds one title strip: a hidden child of the playback window, placed
-// one pixel beyond the screen's bottom-right corner until a rendering sets it to the line's
-// resting position, and sized to its picture.
-class Tbmp : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit Tbmp(QWidget* parent, platform::PixelFormat format);
+// One title strip: its picture and where it stands. A new strip stands one pixel beyond the
+// screen's bottom-right corner until a rendering sets it to the line's resting position.
+struct Strip {
+    explicit Strip(platform::PixelFormat format);
 
     platform::Bitmap picture;
-    // Left and top, kept as the program sees them (the control itself never shows).
     int Left = 0;
     int Top = 0;
-    void setPos(int left, int top);
-    // Sizes the control to its picture (auto-size).
-    void fitPicture();
+    void setPos(int left, int top) {
+        Left = left;
+        Top = top;
+    }
 };
 
 // Decorates a strip for the align screen: the strip's canvas, its width and height, and the
@@ -56,11 +51,11 @@ enum class StripResult {
 // Whether a strip of that size is refused: wider than four screens or taller than four.
 bool StripTooLarge(std::int64_t width, std::int64_t height);
 
-// Renders one title line into `strip` (a new control, as the playback window makes them): the
+// Renders one title line into `strip` (a new one, as the player makes them): the
 // line's bitmap file when it names an existing file, else its text. A bitmap that cannot be read
 // is reported to the user; the caller then clears the line's bitmap file name. Grid allocation
 // failures of the blur leave as ENotEnoughMemory.
-StripResult renderTitleStrip(Tbmp& strip, const StripInput& in);
+StripResult renderTitleStrip(Strip& strip, const StripInput& in);
 
 // Strip size for a text in the canvas's current font: the text's extent plus a margin of 4
 // pixels, or with a shadow (font size div 16) + 8.

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "platform/Clock.h"
+#include "platform/QtDialogs.h"
 
 int main(int argc, char** argv) {
     // The tests run without a display; test discovery runs without the tests' environment.
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora-32"));
+    platform::useQtDialogs();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

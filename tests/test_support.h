@@ -1,8 +1,10 @@
 #pragma once
 #include <memory>
+#include <QRect>
 #include <QString>
 #include <QTemporaryDir>
 
+#include "platform/Bitmap.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 
@@ -28,5 +30,8 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// The smallest rectangle holding every pixel of colour c (empty when there is none).
+QRect pixelsOf(const platform::Bitmap& b, platform::TColor c);
 
 } // namespace testsupport

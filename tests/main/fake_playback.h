@@ -8,18 +8,10 @@
 
 namespace testsupport {
 
-// Stands in for the playback window: it holds the resting positions, clears paths, and records
-// what the show commands ask of it.
+// Stands in for the playback window: it records what the show commands ask of it.
 class FakePlayback : public velmora::PlaybackPort {
 public:
     explicit FakePlayback(velmora::TBitMovOptMain& m) : main(m) {}
-    std::int32_t titleX(int line) const override { return pos.at(line).first; }
-    std::int32_t titleY(int line) const override { return pos.at(line).second; }
-    void setTitlePos(int line, std::int32_t x, std::int32_t y) override { pos[line] = {x, y}; }
-    void clearPath(int line, bool in) override {
-        main.setsav(true);
-        (in ? velmora::InPaths : velmora::OutPaths)[line - 1].LastIndex = -1;
-    }
     void PlayPage(const QString& name) override {
         played << name + ":" + main.Edit1->text();
         if (onPlay) onPlay(name);
@@ -39,7 +31,6 @@ public:
     void invalidatePlayback() override { ++invalidates; }
 
     velmora::TBitMovOptMain& main;
-    std::map<int, std::pair<int, int>> pos{{1, {0, 0}}, {2, {0, 0}}, {3, {0, 0}}};
     QStringList played; // "page name:text of line 1"
     std::function<void(const QString&)> onPlay;
     bool killnow = false, spcbar = false, enabled = false;

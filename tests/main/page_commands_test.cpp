@@ -122,9 +122,9 @@ TEST_F(PageCommandsTest, SavingAndLoadingCarryTheWholePage) {
     w->setLineFontStyle(2, velmora::PageImage::Line{}.FontStyle | 2);
     w->DelayTrackBar->setValue(6000);
     w->PauseTrackBar->setValue(9);
-    playback->setTitlePos(3, -40, 700);
-    velmora::InPaths[1].LastIndex = 2;
-    velmora::InPaths[1].Points[1] = {640, 480};
+    w->document().setTitlePos(3, -40, 700);
+    w->inPath(2).LastIndex = 2;
+    w->inPath(2).Points[1] = {640, 480};
     w->SaveCurPage();
     EXPECT_EQ(w->currentpage, 0);
     EXPECT_FALSE(w->sav);
@@ -132,7 +132,7 @@ TEST_F(PageCommandsTest, SavingAndLoadingCarryTheWholePage) {
 
     w->NewPrjToolButtonClick(); // clears the screen
     w->ProjectName = "show.kvt";
-    playback->setTitlePos(3, 0, 0);
+    w->document().setTitlePos(3, 0, 0);
     EXPECT_EQ(loadedTitle(0), "Hello");
     EXPECT_EQ(w->Edit2->text(), QString(80, 'x'));
     EXPECT_TRUE(w->line(1).ShadowOn);
@@ -142,10 +142,10 @@ TEST_F(PageCommandsTest, SavingAndLoadingCarryTheWholePage) {
     EXPECT_EQ(w->fadedelay, 6000);
     EXPECT_EQ(w->DelayTrackBar->value(), 6000);
     EXPECT_EQ(w->PauseTime, 9);
-    EXPECT_EQ(playback->titleX(3), -40);
-    EXPECT_EQ(playback->titleY(3), 700);
-    EXPECT_EQ(velmora::InPaths[1].LastIndex, 2);
-    EXPECT_EQ(velmora::InPaths[1].Points[1].x, 640);
+    EXPECT_EQ(w->titleX(3), -40);
+    EXPECT_EQ(w->titleY(3), 700);
+    EXPECT_EQ(w->inPath(2).LastIndex, 2);
+    EXPECT_EQ(w->inPath(2).Points[1].x, 640);
     EXPECT_FALSE(w->sav);
 }
 
@@ -216,7 +216,7 @@ TEST_F(PageCommandsTest, NewAndCopiedPagesTakeTheFirstFreeNumber) {
     w->line(1).WaveFile = "/tune.wav";
     w->line(2).BlurOn = true;
     w->setLineFontStyle(3, 8);
-    playback->setTitlePos(1, 11, 22);
+    w->document().setTitlePos(1, 11, 22);
     w->line(1).FontSize = 77;
     w->line(2).GradientOn = true;
     w->NewPageButtonClick();
@@ -229,7 +229,7 @@ TEST_F(PageCommandsTest, NewAndCopiedPagesTakeTheFirstFreeNumber) {
     EXPECT_EQ(w->line(1).WaveFile, "/tune.wav");
     EXPECT_TRUE(w->line(2).BlurOn);
     EXPECT_EQ(w->lineFontStyle(3), 8);
-    EXPECT_EQ(playback->titleX(1), 11);
+    EXPECT_EQ(w->titleX(1), 11);
     EXPECT_EQ(w->line(1).FontSize, 40);
     EXPECT_FALSE(w->line(2).GradientOn);
     EXPECT_TRUE(w->Edit1->text().isEmpty());
@@ -411,7 +411,7 @@ TEST_F(PageCommandsTest, NewProjectCommands) {
     EXPECT_EQ(w->CurPgNumber->text(), "000");
     EXPECT_TRUE(w->sav);
     EXPECT_FALSE(w->NewPageButton->isEnabled());
-    EXPECT_EQ(velmora::InPaths[0].LastIndex, -1);
+    EXPECT_EQ(w->inPath(1).LastIndex, -1);
     // The next save finds no project and does nothing; Save Project asks for a name.
     seams.dialogs.clear();
     w->SaveCurPage();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Canvas.h"
+#include "test_support.h"
 
 namespace {
 
@@ -56,13 +57,7 @@ bool fourthBytesClear(const Bitmap& b) {
     return true;
 }
 
-QRect pixelsOf(const Bitmap& b, TColor c) {
-    QRect r;
-    for (int y = 0; y < b.height(); ++y)
-        for (int x = 0; x < b.width(); ++x)
-            if (b.pixel(x, y) == c) r |= QRect(x, y, 1, 1);
-    return r;
-}
+using testsupport::pixelsOf;
 
 // ---- Copies under raster operations, every source and destination format ----------------------
 

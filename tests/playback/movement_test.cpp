@@ -45,10 +45,14 @@ protected:
         ctx.screenHeight = SH;
         ctx.screenBits = 32;
     }
+    // The line's in path goes with a move-in, its out path with a move-out; withPaths false
+    // gives the movement none.
     void in(std::int32_t dir, int x, int y, std::int16_t title = 1) {
+        ctx.path = withPaths ? &inPath : nullptr;
         mover.DrawTheBitMapInDir(ctx, dir, strip.width(), strip.height(), x, y, strip, title);
     }
     void out(std::int32_t dir, int x, int y, std::int16_t title = 1) {
+        ctx.path = withPaths ? &outPath : nullptr;
         mover.DrawTheBitMapOutDir(ctx, dir, strip.width(), strip.height(), x, y, strip, title);
     }
     std::vector<Pos> positions() const {
@@ -68,6 +72,8 @@ protected:
     platform::Canvas canvas{screen};
     Bitmap strip = makeStrip(50, 20);
     velmora::MoveContext ctx;
+    velmora::Path inPath, outPath;
+    bool withPaths = true;
     Mover mover;
     std::vector<CopyRecord> copies;
     std::vector<std::size_t> spinsAtCopy; // spins recorded before each copy
@@ -145,17 +151,13 @@ TEST_F(Movement, StretchCodes) {
 }
 
 TEST_F(Movement, PathsOfLastIndexFiveDrawFiveInAndFourOut) {
-    struct Restore {
-        velmora::Path in = velmora::InPaths[1], out = velmora::OutPaths[1];
-        ~Restore() { velmora::InPaths[1] = in, velmora::OutPaths[1] = out; }
-    } restore;
     for (int i = 0; i < 6; ++i) {
-        velmora::InPaths[1].Points[i] = {std::uint16_t(10 + 7 * i), std::uint16_t(300 - 5 * i)};
-        velmora::OutPaths[1].Points[i] = {std::uint16_t(400 + i), std::uint16_t(20 * i)};
+        inPath.Points[i] = {std::uint16_t(10 + 7 * i), std::uint16_t(300 - 5 * i)};
+        outPath.Points[i] = {std::uint16_t(400 + i), std::uint16_t(20 * i)};
     }
     const std::vector<Pos> want = {{10, 300}, {17, 295}, {24, 290}, {31, 285}, {38, 280},
                                    {400, 0},  {401, 20}, {402, 40}, {403, 60}};
-    velmora::InPaths[1].LastIndex = velmora::OutPaths[1].LastIndex = 5;
+    inPath.LastIndex = outPath.LastIndex = 5;
     ctx.fadedelay = 2;
     in(11, 100, 200, 2);
     out(11, 100, 200, 2);
@@ -163,13 +165,13 @@ TEST_F(Movement, PathsOfLastIndexFiveDrawFiveInAndFourOut) {
     EXPECT_EQ(mover.EndX, 4);
     EXPECT_EQ(seams.clock.spins, std::vector<std::uint64_t>(9, 200));
 
-    // Other lines, and a single point on the way out, draw nothing.
+    // No path, and a single point on the way out, draw nothing.
     clear();
-    for (std::int16_t title : {0, 4}) {
-        in(11, 100, 200, title);
-        out(11, 100, 200, title);
-    }
-    velmora::InPaths[1].LastIndex = velmora::OutPaths[1].LastIndex = 1;
+    withPaths = false;
+    in(11, 100, 200, 2);
+    out(11, 100, 200, 2);
+    withPaths = true;
+    inPath.LastIndex = outPath.LastIndex = 1;
     in(11, 100, 200, 2);
     out(11, 100, 200, 2);
     EXPECT_EQ(positions(), std::vector<Pos>{Pos(10, 300)});
@@ -280,7 +282,7 @@ TEST_F(Movement, EasySlowdown) {
 }
 
 TEST_F(Movement, FadedelayZeroNeverSpins) {
-    velmora::InPaths[0].LastIndex = velmora::OutPaths[0].LastIndex = 3;
+    inPath.LastIndex = outPath.LastIndex = 3;
     for (bool easy : {false, true}) {
         ctx.easySlowdown = easy;
         for (int code = 1; code <= 13; ++code) {
@@ -288,7 +290,7 @@ TEST_F(Movement, FadedelayZeroNeverSpins) {
             out(code, 100, 200);
         }
     }
-    velmora::InPaths[0].LastIndex = velmora::OutPaths[0].LastIndex = -1;
+    inPath.LastIndex = outPath.LastIndex = -1;
     EXPECT_GT(copies.size(), 1000u);
     EXPECT_TRUE(seams.clock.spins.empty());
     EXPECT_EQ(seams.clock.reads, 0u);

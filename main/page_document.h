@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+#include <QObject>
+#include <QString>
+#include <QUndoStack>
+
+#include "main/page_file.h"
+#include "main/page_record.h"
+
+namespace velmora {
+
+// The one owner of the page being edited: its three lines (texts, font styles, attributes,
+// resting positions and paths), its settings, the record buffer of the last load or save and
+// the changed mark. Windows read it and change it; the playback window reads it to play.
+// Every edit command lands on its undo stack.
+class PageDocument : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PageDocument(QObject* parent = nullptr);
+
+    // Line n is 1..3.
+    TitleLine& line(int n) { return page_.lines[n - 1].attrs; }
+    const TitleLine& line(int n) const { return page_.lines[n - 1].attrs; }
+    QString text(int n) const { return page_.lines[n - 1].Text; }
+    void setText(int n, const QString& text) { page_.lines[n - 1].Text = text; }
+    std::uint8_t fontStyle(int n) const { return page_.lines[n - 1].FontStyle; }
+    void setFontStyle(int n, std::uint8_t style) { page_.lines[n - 1].FontStyle = style; }
+
+    // The resting positions.
+    std::int32_t titleX(int n) const { return page_.lines[n - 1].PosX; }
+    std::int32_t titleY(int n) const { return page_.lines[n - 1].PosY; }
+    void setTitlePos(int n, std::int32_t x, std::int32_t y);
+
+    Path& inPath(int n) { return page_.lines[n - 1].InPath; }
+    Path& outPath(int n) { return page_.lines[n - 1].OutPath; }
+    // Empties line n's in or out path: no points up to slot `keepFrom`, which with the slots
+    // above stays as it is. Marks the page changed.
+    void clearPath(int n, bool inPath, std::int32_t keepFrom = MaxPathPoints - 1);
+
+    PageSettings& settings() { return page_.settings; }
+    const PageSettings& settings() const { return page_.settings; }
+
+    // The page as it stands, texts untrimmed, with the derived flags.
+    const PageImage& page() const { return page_; }
+    // Takes every stored field of a page read from its file. The path arming is kept; a line is
+    // in use when it has a text or a picture. The changed mark is left to the caller.
+    void load(const PageImage& page);
+
+    // The record as last read or written.
+    PageBuffer& buffer() { return buffer_; }
+    const PageBuffer& buffer() const { return buffer_; }
+    // Whether the "Manual" state differs from the page as last loaded or saved.
+    bool mpauseDiffersFromBuffer() const;
+
+    // The changed mark, and its one setter. The signal comes with every call, also when the
+    // mark keeps its value, so whatever follows it is brought up to date each time.
+    bool changed() const { return changed_; }
+    const bool& changedRef() const { return changed_; }
+    void setsav(bool flag);
+
+    QUndoStack& undoStack() { return undo_; }
+
+signals:
+    void changedChanged(bool changed);
+    void loaded();
+
+private:
+    PageImage page_;
+    PageBuffer buffer_;
+    bool changed_ = false;
+    QUndoStack undo_;
+};
+
+} // namespace velmora
