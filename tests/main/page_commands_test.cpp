@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QSlider>
 #include <QToolButton>
 #include <sys/resource.h>
@@ -420,4 +422,102 @@ TEST_F(PageCommandsTest, NewProjectCommands) {
     ASSERT_EQ(seams.dialogs.fileDialogs.size(), 1u);
     EXPECT_EQ(seams.dialogs.fileDialogs[0].title, "Save KVT Title Project");
     EXPECT_TRUE(w->ProjectName.isEmpty());
+}
+
+// A picture deep inside the project's folder is stored relative to it and found again; one
+// whose name cannot fit is refused, and the line keeps what it had.
+TEST_F(PageCommandsTest, PicturesDeepInTheProjectFolderSurviveSaveAndReload) {
+    project = dir.path() + "/" + QString(40, 't') + "/";
+    ASSERT_TRUE(QDir().mkpath(project));
+    newProject();
+    w->NewPageButtonClick();
+    const QString folder = "pictures/" + QString(30, 'p') + "/" + QString(10, 'q');
+    ASSERT_TRUE(QDir(project).mkpath(folder));
+    const QString picture = project + folder + "/logo.bmp";
+    ASSERT_GE(picture.size(), 100);
+    QImage img(8, 6, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    ASSERT_TRUE(img.save(picture, "BMP"));
+
+    w->popupLine = 2;
+    seams.dialogs.files.push_back(picture);
+    w->LoadBitmap1Click();
+    EXPECT_EQ(w->line(2).BitmapFile, folder + "/logo.bmp");
+    EXPECT_TRUE(w->line(2).InUse);
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+    w->SaveCurPage();
+    ASSERT_FALSE(w->sav);
+
+    w->line(2).BitmapFile.clear();
+    EXPECT_EQ(loadedTitle(0), "");
+    EXPECT_EQ(w->line(2).BitmapFile, folder + "/logo.bmp");
+    EXPECT_TRUE(w->line(2).InUse);
+    EXPECT_TRUE(w->PreVuImage2->isVisibleTo(w.get())); // the preview found the picture
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+
+    // Outside the project's folder, a name of more than 80 characters cannot be kept.
+    QTemporaryDir other;
+    const QString far = other.path() + "/" + QString(90, 'f') + ".bmp";
+    seams.dialogs.files.push_back(far);
+    w->LoadBitmap1Click();
+    ASSERT_EQ(seams.dialogs.asked.size(), 1u);
+    EXPECT_TRUE(seams.dialogs.asked[0].text.contains(far));
+    EXPECT_EQ(w->line(2).BitmapFile, folder + "/logo.bmp");
+    EXPECT_TRUE(w->sav);
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(far);
+    w->PlayaWaveto1Click();
+    EXPECT_EQ(seams.dialogs.asked.size(), 1u);
+    EXPECT_TRUE(w->line(2).WaveFile.isEmpty());
+}
+
+TEST_F(PageCommandsTest, OpeningOrStartingAProjectOffersToSaveTheChangedPage) {
+    newProject();
+    makePages(0);
+    w->Edit1->setText("edited");
+    ASSERT_TRUE(w->sav);
+    // Yes saves the page into its project before the other one opens.
+    seams.dialogs.clear();
+    seams.dialogs.answers.push_back(Answer::Yes);
+    seams.dialogs.files.push_back(std::nullopt); // the open dialog is cancelled
+    w->OpenPrjToolButtonClick();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
+    EXPECT_FALSE(w->sav);
+    EXPECT_EQ(loadedTitle(0), "edited");
+
+    for (auto command : {&velmora::TBitMovOptMain::NewProj1Click,
+                         &velmora::TBitMovOptMain::NewPrjToolButtonClick}) {
+        w->ProjectName = "show.kvt";
+        w->Edit1->setText("dropped");
+        seams.dialogs.clear();
+        seams.dialogs.answers.push_back(Answer::No);
+        (w.get()->*command)();
+        EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
+        w->ProjectName = "show.kvt";
+        EXPECT_EQ(loadedTitle(0), "edited"); // No saved nothing
+    }
+    // Without changes nothing is asked.
+    seams.dialogs.clear();
+    w->NewProj1Click();
+    w->setsav(false);
+    w->NewPrjToolButtonClick();
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+}
+
+TEST_F(PageCommandsTest, AProjectFileThatCannotBeWrittenIsReported) {
+    // A folder where the project file should be: no file can be written there.
+    ASSERT_TRUE(QDir().mkpath(project + "show.kvt"));
+    seams.dialogs.files.push_back(project + "show");
+    w->SaveprojectClick1();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Can not write the project file " + project + "show.kvt"}));
+    EXPECT_TRUE(w->ProjectName.isEmpty());
+}
+
+TEST_F(PageCommandsTest, TitleBoxesTakeWhatAPageKeeps) {
+    for (int n = 1; n <= 3; ++n) {
+        w->editFor(n)->setText(QString(100, 'x'));
+        EXPECT_EQ(w->editFor(n)->text().size(), 80);
+        EXPECT_EQ(w->lineText(n), QString(80, 'x')); // the document follows the box
+    }
 }
