@@ -7,7 +7,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     velmora::initialiseApplication(app);
-    platform::systemClock().calibrate();
+    velmora::platform::systemClock().calibrate();
     auto windows = velmora::createWindows();
     windows->BitMovOptMain->show();
     return app.exec();

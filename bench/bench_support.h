@@ -8,6 +8,13 @@
 #include <vector>
 
 // What the benchmarks share: the memcpy reference their x_memcpy counters are measured against.
+namespace velmora::effects {}
+namespace velmora::Dynarray {}
+namespace velmora::Dynarray32 {}
+namespace velmora::platform {}
+namespace platform = velmora::platform;
+namespace effects = velmora::effects;
+
 namespace benchsupport {
 
 // Seconds per memcpy of `bytes`, best of several rounds (warm caches, like the work measured).

@@ -1,4 +1,20 @@
 #pragma once
+// The main window's controls by what the user sees:
+//   t1dirbutton..t3dirbutton      IN direction buttons of lines 1..3 (left of each title box)
+//   T1DirOutButton..T3DirOutButton OUT direction buttons (right of each title box)
+//   Edit1..Edit3                  the black title boxes; PopupMenu1 is their right-click menu
+//   StaticText3/5/6, StaticText1/2/4  the red, white and blue strips left and right of them
+//   PreVuImage1..3, image1label..3   picture previews and their file names
+//   ToolBar3                      New, Open, Save, Play, P All, Prev Pg, Next Pg, the page
+//                                 number (CurPgNumber), NPg, C Pg, S Pg, D Pg, Align, C Bar, C Dn
+//   PANEL1                        "Delay Controls":
+//     TrackBar2 / Label7          "Fade" (0..6000; the label shows the value div 230)
+//     DelayTrackBar / Label1      "Movement" (0..6000)
+//     TrackBar1 / Label3          "Effects ?" (0..6, the raster operation of every copy)
+//     PauseTrackBar / Label4, Label8  "Pause" in seconds (0..60) and "Sec"
+//     CheckBox1                   "Manual" (wait for the space bar instead of the pause)
+//     SpeedButton4                help on pausing and delays
+//   StatusPanels[0..4]            count down, colour bars, page source, page number, project
 #include <array>
 #include <cstdint>
 #include <functional>

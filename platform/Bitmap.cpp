@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 
-namespace platform {
+namespace velmora::platform {
 
 namespace {
 bool isPixelBuffer32(PixelFormat f) {
@@ -127,4 +127,4 @@ QImage Bitmap::wrap() {
                   format_ == PixelFormat::Bits32 ? QImage::Format_RGB32 : QImage::Format_BGR888);
 }
 
-} // namespace platform
+} // namespace velmora::platform

@@ -6,7 +6,7 @@
 
 #include "platform/Color.h"
 
-namespace platform {
+namespace velmora::platform {
 
 // Pixel formats as the program names them. Pixel buffers exist in 24 bits (bytes blue, green,
 // red) and 32 bits (blue, green, red, 0); the other values only describe a screen.
@@ -65,4 +65,4 @@ private:
     std::vector<std::uint8_t> data_;
 };
 
-} // namespace platform
+} // namespace velmora::platform

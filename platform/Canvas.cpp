@@ -12,7 +12,7 @@
 
 #include "platform/PixelBytes.h"
 
-namespace platform {
+namespace velmora::platform {
 
 namespace {
 
@@ -459,4 +459,4 @@ void Canvas::textOut(int x, int y, const QString& text) {
     changed(touched);
 }
 
-} // namespace platform
+} // namespace velmora::platform

@@ -7,7 +7,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Color.h"
 
-namespace platform {
+namespace velmora::platform {
 
 // Raster operations with their Windows codes.
 enum class CopyMode : std::uint32_t {
@@ -131,4 +131,4 @@ private:
     std::function<void(const QRect&)> presenter_;
 };
 
-} // namespace platform
+} // namespace velmora::platform

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace platform {
+namespace velmora::platform {
 
 // Time as the player sees it: a 32-bit millisecond tick count that wraps, and a busy-wait spin
 // measured in empty loop iterations (100 iterations are one delay unit of about 1 microsecond).
@@ -45,4 +45,4 @@ Clock& clock();
 void setClock(Clock* c);
 SystemClock& systemClock();
 
-} // namespace platform
+} // namespace velmora::platform

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-namespace platform {
+namespace velmora::platform {
 
 // A colour as the program stores it: 0x00BBGGRR, red in the low byte. Values made by the
 // colour conversions carry 0x02 in the top byte; every reader ignores the top byte.
@@ -26,4 +26,4 @@ constexpr TColor rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
 }
 
-} // namespace platform
+} // namespace velmora::platform

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <QCoreApplication>
 
-namespace platform {
+namespace velmora::platform {
 
 namespace {
 
@@ -61,4 +61,4 @@ QString titleFor(MsgKind kind) {
     return QCoreApplication::applicationName();
 }
 
-} // namespace platform
+} // namespace velmora::platform

@@ -11,7 +11,7 @@
 class QDialog;
 class QWidget;
 
-namespace platform {
+namespace velmora::platform {
 
 enum class MsgKind { Information, Warning, Error, Confirmation, Plain };
 enum class MsgButtons { OK, YesNo, YesNoCancel, None };
@@ -82,4 +82,4 @@ void setDefaultDialogs(Dialogs* d);
 // Message box titles, as the user sees them.
 QString titleFor(MsgKind kind);
 
-} // namespace platform
+} // namespace velmora::platform

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-namespace platform {
+namespace velmora::platform {
 
 namespace {
 QString theFile = QStringLiteral(":/help/Velmora.html");
@@ -81,4 +81,4 @@ QWidget* Help::window() {
     return helpWindow;
 }
 
-} // namespace platform
+} // namespace velmora::platform

@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace velmora::platform {
 
 // The program's help: HTML pages shipped with the program, shown in a small help window.
 // Topics are opened by their titles.
@@ -20,4 +20,4 @@ public:
     static QWidget* window();
 };
 
-} // namespace platform
+} // namespace velmora::platform

@@ -4,7 +4,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 
-namespace platform {
+namespace velmora::platform {
 
 namespace {
 
@@ -188,4 +188,4 @@ bool IniFile::eraseSection(const QString& section) {
     return store(lines);
 }
 
-} // namespace platform
+} // namespace velmora::platform

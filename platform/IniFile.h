@@ -2,7 +2,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace platform {
+namespace velmora::platform {
 
 // An INI file with the semantics of the Windows profile functions: section and key names match
 // without regard to case, a missing key reads as the default, a write updates the key in place
@@ -38,4 +38,4 @@ private:
     QString path_;
 };
 
-} // namespace platform
+} // namespace velmora::platform

@@ -4,7 +4,7 @@
 
 // Unaligned reads and writes of pixels in a byte buffer: quads as 32-bit words, triples as the
 // low 24 bits of one.
-namespace platform {
+namespace velmora::platform {
 
 inline std::uint32_t load32(const std::uint8_t* p) {
     std::uint32_t v;
@@ -23,4 +23,4 @@ inline void store24(std::uint8_t* p, std::uint32_t v) {
     p[2] = std::uint8_t(v >> 16);
 }
 
-} // namespace platform
+} // namespace velmora::platform

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
-namespace platform {
+namespace velmora::platform {
 
 namespace {
 std::function<void()> theHook;
@@ -22,4 +22,4 @@ void idle() {
     if (!theHook) QThread::usleep(500);
 }
 
-} // namespace platform
+} // namespace velmora::platform

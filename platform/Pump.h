@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-namespace platform {
+namespace velmora::platform {
 
 // Processes pending window messages: the only way the program lets events run during a show.
 void pump();
@@ -13,4 +13,4 @@ void setPumpHook(std::function<void()> hook);
 // With a hook installed (tests) it returns at once.
 void idle();
 
-} // namespace platform
+} // namespace velmora::platform

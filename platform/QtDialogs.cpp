@@ -9,7 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-namespace platform {
+namespace velmora::platform {
 
 namespace {
 QtDialogs qtDialogs;
@@ -182,4 +182,4 @@ void ScriptedDialogs::clear() {
     modalResults.clear();
 }
 
-} // namespace platform
+} // namespace velmora::platform

@@ -3,7 +3,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace velmora::platform {
 
 // The real dialogs, Qt's own.
 class QtDialogs : public Dialogs {
@@ -21,4 +21,4 @@ void useQtDialogs();
 // The window message boxes are parented to; set by the main window.
 void setDialogParent(QWidget* parent);
 
-} // namespace platform
+} // namespace velmora::platform

@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace platform {
+namespace velmora::platform {
 
 namespace {
 bool virtualSet = false;
@@ -45,4 +45,4 @@ void Screen::clearVirtual() {
     virtualSet = false;
 }
 
-} // namespace platform
+} // namespace velmora::platform

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace platform {
+namespace velmora::platform {
 
 // The screen the program plays on: its size in pixels and its colour depth in bits per pixel.
 // Tests and the headless renderer set a virtual screen instead of the real one.
@@ -14,4 +14,4 @@ public:
     static void clearVirtual();
 };
 
-} // namespace platform
+} // namespace velmora::platform

@@ -6,7 +6,7 @@
 
 #include "platform/Screen.h"
 
-namespace platform {
+namespace velmora::platform {
 
 std::uint64_t SystemInfo::availableMemory() {
     QFile f(QStringLiteral("/proc/meminfo"));
@@ -44,4 +44,4 @@ int SystemInfo::paletteReservedEntries() {
     return Screen::depth() <= 8 ? 20 : 0;
 }
 
-} // namespace platform
+} // namespace velmora::platform

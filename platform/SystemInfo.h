@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <QString>
 
-namespace platform {
+namespace velmora::platform {
 
 // Figures of this machine, for the main window's checks and the information windows.
 class SystemInfo {
@@ -19,4 +19,4 @@ public:
     static int paletteReservedEntries();
 };
 
-} // namespace platform
+} // namespace velmora::platform

@@ -4,7 +4,7 @@
 #include <QSoundEffect>
 #include <QUrl>
 
-namespace platform {
+namespace velmora::platform {
 
 WavePlayer::WavePlayer() = default;
 WavePlayer::~WavePlayer() {
@@ -39,4 +39,4 @@ void WavePlayer::close() {
     open_ = false;
 }
 
-} // namespace platform
+} // namespace velmora::platform

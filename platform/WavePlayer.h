@@ -4,7 +4,7 @@
 
 class QSoundEffect;
 
-namespace platform {
+namespace velmora::platform {
 
 // Plays a wave file by name: open (a clear failure when it is missing or not a wave), play
 // without waiting, close (stops it). With no sound device it plays silently and never blocks.
@@ -25,4 +25,4 @@ private:
     std::unique_ptr<QSoundEffect> effect_;
 };
 
-} // namespace platform
+} // namespace velmora::platform

@@ -8,7 +8,7 @@
 // Heap arrays of three-byte elements (one 24-bit pixel each), addressed by one linear index or
 // by column and row, both counted from 1. The blur copies a whole bitmap into such a grid pixel
 // by pixel and reads it back through the same index arithmetic.
-namespace Dynarray {
+namespace velmora::Dynarray {
 
 // Three bytes copied as they are: the blue, green and red bytes of a 24-bit scanline pixel.
 struct TByteTriple {
@@ -61,48 +61,7 @@ private:
     gridblock::Block<ElementSize, ENotEnoughMemory> FBlock;
 };
 
-// A grid stored row by row, row 1 first: element (X, Y) is element (Y - 1) * FWidth + X of
-// FItems. Only that linear index is range-checked, so a column outside 1..FWidth spills into
-// the neighbouring row: X = 0 is the last element of row Y - 1, X = FWidth + 1 the first of
-// row Y + 1.
-class TByteArray2D {
-public:
-    TByteArray2D(std::int32_t width, std::int32_t height)
-        : FItems(gridblock::product(width, height)), FWidth(width), FHeight(height) {}
-    ~TByteArray2D() {
-        FWidth = 0;
-        FHeight = 0;
-    }
-    TByteArray2D(const TByteArray2D&) = delete;
-    TByteArray2D& operator=(const TByteArray2D&) = delete;
+// A grid stored row by row, (X, Y) counted from 1 (see gridblock::Grid2D).
+using TByteArray2D = gridblock::Grid2D<TByteTriple, TBigByteArray>;
 
-    std::int32_t width() const { return FWidth; }
-    std::int32_t height() const { return FHeight; }
-
-    void GetItem(std::int32_t x, std::int32_t y, TByteTriple& result) const {
-        FItems.GetItem(linear(x, y), result);
-    }
-    void SetItem(std::int32_t x, std::int32_t y, const TByteTriple& value) {
-        FItems.SetItem(linear(x, y), value);
-    }
-
-    // The bytes of `n` consecutive elements from (x, y) on, running on across rows as the linear
-    // index does: nullptr unless all of them lie inside the grid's block.
-    std::uint8_t* Items(std::int32_t x, std::int32_t y, std::int32_t n) {
-        return FItems.Items(linear(x, y), n);
-    }
-    const std::uint8_t* Items(std::int32_t x, std::int32_t y, std::int32_t n) const {
-        return FItems.Items(linear(x, y), n);
-    }
-
-private:
-    std::int32_t linear(std::int32_t x, std::int32_t y) const {
-        return gridblock::linear(x, y, FWidth);
-    }
-
-    TBigByteArray FItems;
-    std::int32_t FWidth;
-    std::int32_t FHeight;
-};
-
-} // namespace Dynarray
+} // namespace velmora::Dynarray

@@ -8,7 +8,7 @@
 // Heap arrays of 32-bit elements (one 32-bit pixel each, its four bytes in machine order),
 // addressed by one linear index or by column and row, both counted from 1. The counterpart of
 // the three-byte arrays in Dynarray.h; the two stay separate types.
-namespace Dynarray32 {
+namespace velmora::Dynarray32 {
 
 class ENotEnoughMemory : public std::runtime_error {
 public:
@@ -58,48 +58,7 @@ private:
     gridblock::Block<ElementSize, ENotEnoughMemory> FBlock;
 };
 
-// A grid stored row by row, row 1 first: element (X, Y) is element (Y - 1) * FWidth + X of
-// FItems. Only that linear index is range-checked, so a column outside 1..FWidth spills into
-// the neighbouring row: X = 0 is the last element of row Y - 1, X = FWidth + 1 the first of
-// row Y + 1.
-class TByteArray2D32 {
-public:
-    TByteArray2D32(std::int32_t width, std::int32_t height)
-        : FItems(gridblock::product(width, height)), FWidth(width), FHeight(height) {}
-    ~TByteArray2D32() {
-        FWidth = 0;
-        FHeight = 0;
-    }
-    TByteArray2D32(const TByteArray2D32&) = delete;
-    TByteArray2D32& operator=(const TByteArray2D32&) = delete;
+// A grid stored row by row, (X, Y) counted from 1 (see gridblock::Grid2D).
+using TByteArray2D32 = gridblock::Grid2D<std::uint32_t, TBigByteArray>;
 
-    std::int32_t width() const { return FWidth; }
-    std::int32_t height() const { return FHeight; }
-
-    std::uint32_t GetItem(std::int32_t x, std::int32_t y) const {
-        return FItems.GetItem(linear(x, y));
-    }
-    void SetItem(std::int32_t x, std::int32_t y, std::uint32_t value) {
-        FItems.SetItem(linear(x, y), value);
-    }
-
-    // The bytes of `n` consecutive elements from (x, y) on, running on across rows as the linear
-    // index does: nullptr unless all of them lie inside the grid's block.
-    std::uint8_t* Items(std::int32_t x, std::int32_t y, std::int32_t n) {
-        return FItems.Items(linear(x, y), n);
-    }
-    const std::uint8_t* Items(std::int32_t x, std::int32_t y, std::int32_t n) const {
-        return FItems.Items(linear(x, y), n);
-    }
-
-private:
-    std::int32_t linear(std::int32_t x, std::int32_t y) const {
-        return gridblock::linear(x, y, FWidth);
-    }
-
-    TBigByteArray FItems;
-    std::int32_t FWidth;
-    std::int32_t FHeight;
-};
-
-} // namespace Dynarray32
+} // namespace velmora::Dynarray32

@@ -7,7 +7,7 @@
 // The storage under both kinds of pixel grid (Dynarray.h and Dynarray32.h): one contiguous
 // block of fixed-size elements addressed by a 1-based linear index, and the index arithmetic
 // of a grid stored row by row.
-namespace gridblock {
+namespace velmora::gridblock {
 
 inline std::string notEnoughMemoryText(std::int64_t bytes) {
     return "error in TBigByteArray.create: Not enough contiguous memory available\r\n"
@@ -114,4 +114,44 @@ inline std::int32_t linear(std::int32_t x, std::int32_t y, std::int32_t width) {
     return std::int32_t(std::uint32_t(product(y - 1, width)) + std::uint32_t(x));
 }
 
-} // namespace gridblock
+// A grid of Elem stored row by row over a linear array of them, row 1 first: element (X, Y) is
+// element (Y - 1) * width + X of the array. Only that linear index is range-checked, so a column
+// outside 1..width spills into the neighbouring row: X = 0 is the last element of row Y - 1,
+// X = width + 1 the first of row Y + 1. Reads and writes take the linear array's forms.
+template <class Elem, class Linear> class Grid2D {
+public:
+    Grid2D(std::int32_t width, std::int32_t height)
+        : FItems(product(width, height)), FWidth(width), FHeight(height) {}
+    Grid2D(const Grid2D&) = delete;
+    Grid2D& operator=(const Grid2D&) = delete;
+
+    std::int32_t width() const { return FWidth; }
+    std::int32_t height() const { return FHeight; }
+
+    // GetItem(x, y) returns the element, or GetItem(x, y, result) fills it, as the linear array does.
+    template <class... Result>
+    auto GetItem(std::int32_t x, std::int32_t y, Result&... result) const {
+        return FItems.GetItem(index(x, y), result...);
+    }
+    void SetItem(std::int32_t x, std::int32_t y, const Elem& value) {
+        FItems.SetItem(index(x, y), value);
+    }
+
+    // The bytes of `n` consecutive elements from (x, y) on, running on across rows as the linear
+    // index does: nullptr unless all of them lie inside the grid's block.
+    std::uint8_t* Items(std::int32_t x, std::int32_t y, std::int32_t n) {
+        return FItems.Items(index(x, y), n);
+    }
+    const std::uint8_t* Items(std::int32_t x, std::int32_t y, std::int32_t n) const {
+        return FItems.Items(index(x, y), n);
+    }
+
+private:
+    std::int32_t index(std::int32_t x, std::int32_t y) const { return linear(x, y, FWidth); }
+
+    Linear FItems;
+    std::int32_t FWidth;
+    std::int32_t FHeight;
+};
+
+} // namespace velmora::gridblock

@@ -8,7 +8,7 @@
 #include "platform/PixelBytes.h"
 #include "render/Dynarray32.h"
 
-namespace effects {
+namespace velmora::effects {
 
 // Centre 8, diagonals 1, edge neighbours 0; the outer ring is never read.
 const std::int32_t BlurKernel[5][5] = {
@@ -312,4 +312,4 @@ Bitmap& BlurBitmap32(Bitmap& bitmap) {
     return blur<Dynarray32::TByteArray2D32, 4>(bitmap);
 }
 
-} // namespace effects
+} // namespace velmora::effects

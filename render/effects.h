@@ -9,7 +9,7 @@
 
 // Plain routines of the renderer and the player: colour conversions, the vertical gradient,
 // the blur, the fades, the leaders and the timed waits.
-namespace effects {
+namespace velmora::effects {
 
 using platform::Bitmap;
 using platform::Canvas;
@@ -48,4 +48,4 @@ void ShowCountDown(Canvas& canvas);
 // Busy wait on the 32-bit tick count, with messages processed before and after.
 void WaitSeconds(std::int32_t seconds);
 
-} // namespace effects
+} // namespace velmora::effects

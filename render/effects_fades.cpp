@@ -4,7 +4,7 @@
 #include "platform/Clock.h"
 #include "render/effects.h"
 
-namespace effects {
+namespace velmora::effects {
 
 namespace {
 
@@ -99,4 +99,4 @@ void FadeStepDelay(std::int32_t count) {
     }
 }
 
-} // namespace effects
+} // namespace velmora::effects

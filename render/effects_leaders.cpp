@@ -6,7 +6,7 @@
 #include "platform/Screen.h"
 #include "render/effects.h"
 
-namespace effects {
+namespace velmora::effects {
 
 namespace {
 
@@ -112,4 +112,4 @@ void WaitSeconds(std::int32_t seconds) {
     platform::pump();
 }
 
-} // namespace effects
+} // namespace velmora::effects

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora-32"));
-    platform::useQtDialogs();
+    velmora::platform::useQtDialogs();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -8,6 +8,16 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 
+// The tests name the program's parts as the program does.
+namespace velmora::effects {}
+namespace velmora::Dynarray {}
+namespace velmora::Dynarray32 {}
+namespace velmora::platform {}
+namespace platform = velmora::platform;
+namespace effects = velmora::effects;
+namespace Dynarray = velmora::Dynarray;
+namespace Dynarray32 = velmora::Dynarray32;
+
 namespace testsupport {
 
 // Installs a scripted dialog answerer and a counting clock for the life of the object, so

@@ -1,6 +1,9 @@
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QSlider>
 #include <QToolBar>
 #include <QToolButton>
@@ -32,30 +35,22 @@ TEST_F(MainWindowTest, CaptionVersionAndStartState) {
     EXPECT_TRUE(seams.dialogs.asked.empty());
 }
 
-TEST_F(MainWindowTest, MenusAndToolButtonsCarryTheirCaptionsAndShortcuts) {
-    EXPECT_EQ(w->PlayPage2->shortcut(), QKeySequence("Ctrl+P"));
-    EXPECT_EQ(w->Align2->shortcut(), QKeySequence("Ctrl+A"));
-    EXPECT_EQ(w->Exit2->text(), "E&xit");
-    EXPECT_EQ(w->Exit1->text(), "E&xit");
-    EXPECT_EQ(w->RepeaTLoop1->text(), "RepeaT - Loop");
-    EXPECT_EQ(w->NewPrjToolButton->text(), "New ");
-    EXPECT_EQ(w->PlayAllToolButton->text(), "P All");
-    EXPECT_EQ(w->ColorBarToolButton->toolTip(), "Start with color bars");
-    EXPECT_EQ(w->CountDownToolButton->toolTip(), "Start with Count Down");
-    EXPECT_TRUE(w->ColorBarToolButton->isCheckable());
-    EXPECT_EQ(w->TrackBar1->toolTip(), "Operating  System Effects");
-    EXPECT_EQ(w->Label3->text(), "Effects ?");
-    EXPECT_EQ(w->TrackBar2->maximum(), 6000);
-    EXPECT_EQ(w->TrackBar2->singleStep(), 50);
-    EXPECT_EQ(w->DelayTrackBar->pageStep(), 200);
-    EXPECT_EQ(w->PauseTrackBar->maximum(), 60);
-    EXPECT_EQ(w->PauseTrackBar->pageStep(), 6);
-    EXPECT_EQ(w->PauseTrackBar->tickInterval(), 2);
-    // Every control without a caption has an accessible name.
-    EXPECT_EQ(w->Edit2->accessibleName(), "Title line 2");
-    EXPECT_EQ(w->T3DirOutButton->accessibleName(), "Line 3 OUT direction");
-    EXPECT_EQ(w->PreVuImage1->accessibleName(), "Line 1 preview");
-    EXPECT_EQ(w->PauseTrackBar->accessibleName(), "Pause");
+// A screen reader names every control: those without a caption of their own carry an
+// accessible name.
+TEST_F(MainWindowTest, EveryControlWithoutACaptionHasAnAccessibleName) {
+    int checked = 0;
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+        const auto* button = qobject_cast<QAbstractButton*>(c);
+        const bool control = (button && button->text().trimmed().isEmpty()) ||
+                             qobject_cast<QSlider*>(c) || qobject_cast<QLineEdit*>(c);
+        if (!control || c->objectName().startsWith("qt_")) continue;
+        if (qobject_cast<QLineEdit*>(c) && qobject_cast<QAbstractSpinBox*>(c->parentWidget()))
+            continue;
+        ++checked;
+        EXPECT_FALSE(c->accessibleName().isEmpty()) << c->metaObject()->className() << " "
+                                                    << c->objectName().toStdString();
+    }
+    EXPECT_GE(checked, 13); // 6 direction buttons, 3 title boxes, 4 sliders at the least
 }
 
 TEST_F(MainWindowTest, SetsavDrivesThePageButtons) {

@@ -83,21 +83,21 @@ protected:
 // (dx, dy); a move-in starts on its edge and ends at rest, a move-out starts at rest. Code 1
 // comes in from (-50, 50) in 151 copies; code 6 goes out to x = -49 in 150.
 TEST_F(Movement, EveryStraightCodeInAndOut) {
-    const int W = 50, H = 20, X = 100, Y = 200;
+    const int X = 100, Y = 200;
     const struct {
         int code, dx, dy;
         Pos start;
         int inCount, outCount;
         Pos end; // EndX, EndY
     } codes[] = {
-        {1, 1, 1, {-W, Y - (X + W)}, X + W + 1, SW + 1 - X, {SW + 1, SH + 1}},
-        {2, -1, -1, {SW, Y + (SW - X)}, SW - X + 1, X + W, {-W, -H}},
-        {3, 1, -1, {-W, Y + (X + W)}, X + W + 1, SW + 1 - X, {SW + 1, -H}},
-        {4, -1, 1, {SW + 1, Y - (SW + 1 - X)}, SW + 1 - X + 1, X + W, {-W, SH}},
-        {5, 1, 0, {-W, Y}, X + W + 1, SW - X, {SW, Y}},
-        {6, -1, 0, {SW, Y}, SW - X + 1, X + W, {-W, Y}},
-        {7, 0, 1, {X, -H}, Y + H + 1, SH - Y, {X, SH}},
-        {8, 0, -1, {X, SH}, SH - Y + 1, Y + H, {X, -H}},
+        {1, 1, 1, {-50, 50}, 151, 541, {641, 481}},
+        {2, -1, -1, {640, 740}, 541, 150, {-50, -20}},
+        {3, 1, -1, {-50, 350}, 151, 541, {641, -20}},
+        {4, -1, 1, {641, -341}, 542, 150, {-50, 480}},
+        {5, 1, 0, {-50, 200}, 151, 540, {640, 200}},
+        {6, -1, 0, {640, 200}, 541, 150, {-50, 200}},
+        {7, 0, 1, {100, -20}, 221, 280, {100, 480}},
+        {8, 0, -1, {100, 480}, 281, 220, {100, -20}},
     };
     ctx.fadedelay = 7;
     for (const auto& c : codes) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "test_support.h"
 #include "render/Dynarray.h"
 #include "render/Dynarray32.h"
 

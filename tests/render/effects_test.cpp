@@ -3,6 +3,7 @@
 #include <cstring>
 #include <random>
 
+#include "test_support.h"
 #include "render/Dynarray32.h"
 #include "render/effects.h"
 
