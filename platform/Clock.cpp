@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace velmora::platform {
 
@@ -52,6 +53,22 @@ void SystemClock::spin(std::uint64_t iterations) {
     emptyLoops(static_cast<std::uint64_t>(double(iterations) * loopsPerIteration_));
 }
 
+std::uint64_t SystemClock::nanos() {
+    return nowNanos();
+}
+
+void SystemClock::sleepFor(std::uint64_t nanoseconds) {
+    std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
+}
+
+void CountingClock::sleepFor(std::uint64_t nanoseconds) {
+    ++sleeps;
+    sleptNanos += nanoseconds;
+    subMillis_ += nanoseconds;
+    now += std::uint32_t(subMillis_ / 1000000u);
+    subMillis_ %= 1000000u;
+}
+
 std::uint32_t CountingClock::tickCount() {
     ++reads;
     const std::uint32_t t = now;
@@ -67,8 +84,10 @@ void CountingClock::spin(std::uint64_t iterations) {
 Clock& clock() {
     return current ? *current : theSystemClock;
 }
-void setClock(Clock* c) {
+Clock* setClock(Clock* c) {
+    Clock* before = current;
     current = c;
+    return before;
 }
 SystemClock& systemClock() {
     return theSystemClock;

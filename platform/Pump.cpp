@@ -1,7 +1,8 @@
 #include "platform/Pump.h"
 
 #include <QCoreApplication>
-#include <QThread>
+
+#include "platform/Clock.h"
 
 namespace velmora::platform {
 
@@ -14,12 +15,17 @@ void pump() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
 
+void paintOnly() {
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void setPumpHook(std::function<void()> hook) {
     theHook = std::move(hook);
 }
 
 void idle() {
-    if (!theHook) QThread::usleep(500);
+    clock().sleepFor(500000);
 }
 
 } // namespace velmora::platform

@@ -1,4 +1,5 @@
 // The show's leaders (colour bars, count down) and the timed wait behind every pause.
+#include <algorithm>
 #include <QString>
 
 #include "platform/Clock.h"
@@ -97,17 +98,23 @@ void ShowCountDown(Canvas& canvas) {
     platform::pump();
 }
 
-// The end is T + 1000 * s on the 32-bit tick count, which wraps about every 49.7 days. Both the
-// test "is the end later than T" and the spin compare in the tick count's circular order (the
-// sign of the 32-bit difference), so a wait that runs across the wrap lasts its full length
-// instead of being skipped or never ending. A wait of 0 seconds or less does not spin.
+// The end is T + 1000 * s on the 32-bit tick count, which wraps about every 49.7 days. The test
+// "is the end later than T" and the check of each slice compare in the tick count's circular
+// order (the sign of the 32-bit difference), so a wait that runs across the wrap lasts its full
+// length instead of being skipped or never ending. A wait of 0 seconds or less does not wait.
+// The wait sleeps in slices of at most 10 ms, letting the screen repaint in between; keys and
+// clicks wait for the pump at its end.
 void WaitSeconds(std::int32_t seconds) {
     platform::Clock& c = platform::clock();
     const std::uint32_t start = c.tickCount();
     platform::pump();
     const std::uint32_t end = start + 1000u * std::uint32_t(seconds);
     if (std::int32_t(end - start) > 0)
-        while (std::int32_t(c.tickCount() - end) < 0) {
+        for (;;) {
+            const std::int32_t left = std::int32_t(end - c.tickCount());
+            if (left <= 0) break;
+            c.sleepFor(std::uint64_t(std::min(left, 10)) * 1000000u);
+            platform::paintOnly();
         }
     platform::pump();
 }

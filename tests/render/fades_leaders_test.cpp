@@ -104,38 +104,43 @@ INSTANTIATE_TEST_SUITE_P(
                       FadeCase{"Out32On24", &effects::FadeOut32, PixelFormat::Bits24, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Messages are processed once the start is read and once after the spin, never during it.
-TEST(WaitSeconds, SpinsOnTheTickCountAcrossItsWrap) {
+// Messages are processed once the start is read and once at the end, never during the wait,
+// which sleeps in slices of at most 10 ms and never spins. Here reading the clock takes no time.
+TEST(WaitSeconds, SleepsInSlicesAcrossTheTickCountsWrap) {
     testsupport::Seams seams;
-    std::vector<std::uint64_t> readsAtPump;
-    platform::setPumpHook([&] { readsAtPump.push_back(seams.clock.reads); });
+    seams.clock.stepPerRead = 0;
+    std::vector<std::uint32_t> timeAtPump;
+    platform::setPumpHook([&] { timeAtPump.push_back(seams.clock.now); });
     const struct {
         std::uint32_t start;
         std::int32_t seconds;
-        std::uint64_t reads; // the start, then one a millisecond until the end
     } cases[] = {
-        {5000, 2, 2001},        {0xFFFFF000u, 5, 5001}, // the end lies beyond the wrap
-        {0xFFFFF000u, 1, 1001}, {0xFFFFFE00u, 1, 1001}, // the wrap comes during the spin
-        {5000, 0, 1},           {5000, -30, 1},
+        {5000, 2},        {0xFFFFF000u, 5}, // the end lies beyond the wrap
+        {0xFFFFF000u, 1}, {0xFFFFFE00u, 1}, // the wrap comes during the wait
+        {5000, 0},        {5000, -30},      // no wait at all
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.start << " + " << c.seconds << " s");
         seams.clock.now = c.start;
-        seams.clock.reads = 0;
-        readsAtPump.clear();
+        seams.clock.sleeps = 0;
+        seams.clock.sleptNanos = 0;
+        timeAtPump.clear();
         effects::WaitSeconds(c.seconds);
-        EXPECT_EQ(seams.clock.reads, c.reads);
-        EXPECT_EQ(seams.clock.now, std::uint32_t(c.start + c.reads));
-        EXPECT_EQ(readsAtPump, (std::vector<std::uint64_t>{1, c.reads}));
+        const std::uint32_t length = c.seconds > 0 ? 1000u * std::uint32_t(c.seconds) : 0u;
+        EXPECT_EQ(seams.clock.now, c.start + length);
+        EXPECT_EQ(seams.clock.sleptNanos, std::uint64_t(length) * 1000000u);
+        EXPECT_EQ(seams.clock.sleeps, length / 10u); // 10 ms slices
+        EXPECT_EQ(timeAtPump, (std::vector<std::uint32_t>{c.start, c.start + length}));
     }
     EXPECT_TRUE(seams.clock.spins.empty());
+    platform::setPumpHook({});
 
     // A clock moving 7 ms a read stops at the first read at or past the end.
     seams.clock.now = 0xFFFFF000u;
     seams.clock.stepPerRead = 7;
     effects::WaitSeconds(5);
     const std::int32_t late = std::int32_t(seams.clock.now - 7 - (0xFFFFF000u + 5000u));
-    EXPECT_TRUE(late >= 0 && late < 7) << late;
+    EXPECT_TRUE(late >= 0 && late < 17) << late;
 }
 
 // ---- Colour bars and count down on a 640 x 480 screen -----------------------------------------
@@ -145,27 +150,29 @@ protected:
     void SetUp() override {
         platform::Screen::setVirtual(640, 480, 32);
         screen.fill(0x00123456);
+        seams.clock.stepPerRead = 0; // only the waits' sleeps move time on
         platform::setPumpHook([this] { pump(); });
         effects::setInvalidateHook([this] {
             events.push_back("invalidate");
-            readsAtInvalidate = seams.clock.reads;
+            timeAtInvalidate = seams.clock.now;
         });
     }
     void TearDown() override {
         platform::Screen::clearVirtual();
         effects::setInvalidateHook({});
+        platform::setPumpHook({});
     }
     void pump() {
         events.push_back("pump");
-        readsAtPump.push_back(seams.clock.reads);
+        timeAtPump.push_back(seams.clock.now);
         if (onPump) onPump();
     }
     testsupport::Seams seams;
     Bitmap screen{640, 480, PixelFormat::Bits32};
     Canvas canvas{screen};
     std::vector<std::string> events;
-    std::vector<std::uint64_t> readsAtPump;
-    std::uint64_t readsAtInvalidate = 0;
+    std::vector<std::uint32_t> timeAtPump;
+    std::uint32_t timeAtInvalidate = 0;
     std::function<void()> onPump;
 };
 
@@ -179,9 +186,9 @@ TEST_F(Leaders, ColorBars) {
                                                 "pump", "pump"}));
     EXPECT_EQ(seen[0], 0x123456u); // messages run before anything is drawn
     EXPECT_EQ(seen[1], 0xFFFFFFu);
-    // The hold: three seconds on the tick count before the invalidation, one more after it.
-    EXPECT_EQ(readsAtInvalidate, 3001u);
-    EXPECT_EQ(seams.clock.reads - readsAtInvalidate, 1001u);
+    // The hold: three seconds before the invalidation, one more after it.
+    EXPECT_EQ(timeAtInvalidate, 3000u);
+    EXPECT_EQ(seams.clock.now - timeAtInvalidate, 1000u);
 
     // Seven bars 80 pixels wide, outlined in black by the pen.
     for (int x = 0; x < 560; ++x) {
@@ -225,7 +232,7 @@ TEST_F(Leaders, CountDownTenNumbersOneSecondEachThenTwoMoreSeconds) {
     };
     int checked = 0;
     onPump = [&] {
-        const std::size_t p = readsAtPump.size(); // pumps 2, 4, ..., 20 follow 10, 9, ..., 1
+        const std::size_t p = timeAtPump.size(); // pumps 2, 4, ..., 20 follow 10, 9, ..., 1
         if (p < 2 || p > 20 || p % 2 != 0) return;
         const QRect b = boxFor(10 - int(p - 2) / 2);
         int white = 0;
@@ -249,11 +256,11 @@ TEST_F(Leaders, CountDownTenNumbersOneSecondEachThenTwoMoreSeconds) {
     want.insert(want.end(), {"pump", "pump", "invalidate", "pump", "pump", "pump"});
     EXPECT_EQ(events, want);
     // Twelve one-second waits: the pumps come in pairs a second apart.
-    ASSERT_EQ(readsAtPump.size(), 26u);
-    for (std::size_t i = 1; i + 1 < readsAtPump.size(); i += 2)
-        EXPECT_EQ(readsAtPump[i + 1] - readsAtPump[i], 1000u) << i;
-    EXPECT_EQ(seams.clock.reads, 12u * 1001u);
-    EXPECT_EQ(readsAtInvalidate, 11u * 1001u);
+    ASSERT_EQ(timeAtPump.size(), 26u);
+    for (std::size_t i = 1; i + 1 < timeAtPump.size(); i += 2)
+        EXPECT_EQ(timeAtPump[i + 1] - timeAtPump[i], 1000u) << i;
+    EXPECT_EQ(seams.clock.now, 12000u);
+    EXPECT_EQ(timeAtInvalidate, 11000u);
 
     EXPECT_EQ(canvas.font.name, QStringLiteral("Arial"));
     EXPECT_EQ(canvas.font.size, 640 / 3);
