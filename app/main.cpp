@@ -2,12 +2,10 @@
 
 #include "app/startup.h"
 #include "main/bitmov2.h"
-#include "platform/Clock.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     velmora::initialiseApplication(app);
-    velmora::platform::systemClock().calibrate();
     auto windows = velmora::createWindows();
     windows->BitMovOptMain->show();
     return app.exec();

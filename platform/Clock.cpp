@@ -1,6 +1,5 @@
 #include "platform/Clock.h"
 
-#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -27,30 +26,13 @@ std::uint32_t SystemClock::tickCount() {
     return static_cast<std::uint32_t>(nowNanos() / 1000000u);
 }
 
-void SystemClock::calibrate() {
-    // One iteration is 10 ns: find how many empty loops take that long here.
-    std::uint64_t loops = 1 << 16;
-    std::uint64_t elapsed = 0;
-    for (;;) {
-        const std::uint64_t t0 = nowNanos();
-        emptyLoops(loops);
-        elapsed = nowNanos() - t0;
-        if (elapsed >= 2000000 || loops >= (std::uint64_t(1) << 34)) break;
-        loops *= 2;
-    }
-    // The machine can only slow a measurement down: the fastest of a few rounds counts.
-    for (int round = 0; round < 3; ++round) {
-        const std::uint64_t t0 = nowNanos();
-        emptyLoops(loops);
-        elapsed = std::min(elapsed, nowNanos() - t0);
-    }
-    loopsPerIteration_ = elapsed > 0 ? double(loops) * 10.0 / double(elapsed) : 1.0;
-}
-
 void SystemClock::spin(std::uint64_t iterations) {
     if (iterations == 0) return;
-    if (loopsPerIteration_ <= 0.0) calibrate();
-    emptyLoops(static_cast<std::uint64_t>(double(iterations) * loopsPerIteration_));
+    // Against the monotonic clock, not a loop count: a calibrated loop runs slower whenever the
+    // processor is shared, a deadline does not.
+    const std::uint64_t deadline = nowNanos() + iterations * NanosPerIteration;
+    while (nowNanos() < deadline)
+        emptyLoops(16);
 }
 
 std::uint64_t SystemClock::nanos() {

@@ -21,18 +21,14 @@ public:
 // How long one spin iteration lasts by its nominal length: a delay unit is 100 of them.
 constexpr std::uint64_t NanosPerIteration = 10;
 
-// The real clock: the monotonic clock in milliseconds, and a spin calibrated once so that one
-// delay unit lasts about one microsecond on every processor.
+// The real clock: the monotonic clock, and a spin that busy-waits on it, so that one delay unit
+// lasts one microsecond on every processor.
 class SystemClock : public Clock {
 public:
     std::uint32_t tickCount() override;
     void spin(std::uint64_t iterations) override;
     std::uint64_t nanos() override;
     void sleepFor(std::uint64_t nanoseconds) override;
-    void calibrate();
-
-private:
-    double loopsPerIteration_ = 0.0;
 };
 
 // A clock for tests: nothing waits. Every tick-count read advances time by `stepPerRead`

@@ -1,10 +1,13 @@
 #include "playback/bitmcan.h"
 
 #include <cstring>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QScreen>
+#include <QWindow>
 
 #include "platform/Dialogs.h"
 #include "platform/Pump.h"
@@ -92,20 +95,59 @@ void TCan::FormShow() {
 
 void TCan::showPlayback() {
     setGeometry(0, 0, platform::Screen::width(), platform::Screen::height());
-    show();
+    showFullScreen();
     raise();
     activateWindow();
     setFocus();
+    waitUntilExposed();
+    // Once mapped, on top again: without a window manager a window raised before it was mapped
+    // may still end up below the editor.
+    raise();
+    activateWindow();
+}
+
+void TCan::waitUntilExposed() {
+    platform::Clock& c = platform::clock();
+    const std::uint64_t deadline = c.nanos() + 2000000000u;
+    while (!(windowHandle() && windowHandle()->isExposed()) && c.nanos() < deadline) {
+        waitEvents();
+        c.sleepFor(1000000);
+    }
+    waitEvents();
+}
+
+std::uint64_t TCan::framePeriod() const {
+    const QScreen* s = screen();
+    const double hz = s && s->refreshRate() >= 10 ? s->refreshRate() : 60.0;
+    return std::uint64_t(1e9 / hz);
+}
+
+void TCan::present() {
+    const QRect r = dirty_;
+    dirty_ = QRect();
+    if (!isVisible() || r.isEmpty()) return;
+    repaint(r);
+    // The frame must reach the display now, not at the next turn of the event loop.
+    QGuiApplication::sync();
+}
+
+void TCan::waitEvents() {
+    platform::paintOnly();
 }
 
 void TCan::invalidatePlayback() {
     if (!frame_.isEmpty())
         std::memset(frame_.bits(), 0, std::size_t(frame_.stride()) * frame_.height());
-    update();
+    // The black screen is shown with the next frame, or when messages are next processed.
+    if (showClock_)
+        dirty_ = rect();
+    else
+        update();
 }
 
 void TCan::present(const QRect& r) {
-    if (isVisible()) repaint(r);
+    dirty_ |= r;
+    if (!showClock_) present();
 }
 
 void TCan::paintEvent(QPaintEvent* event) {
@@ -142,6 +184,7 @@ bool TCan::openWave(int, const QString& file) {
 }
 
 void TCan::pump() {
+    if (showClock_) showClock_->flush();
     platform::pump();
 }
 
@@ -176,7 +219,18 @@ void TCan::PlayPage(const QString& PageName) {
         l.attrs.BitmapFile = projectFile(editor.dpath, l.attrs.BitmapFile);
         l.attrs.WaveFile = projectFile(editor.dpath, l.attrs.WaveFile);
     }
-    const PlayOutcome outcome = playPage(page, options, canvas_, *this);
+    PlayOutcome outcome;
+    {
+        ShowClock clock(platform::clock(), *this, framePeriod());
+        const ClockScope scope(clock);
+        showClock_ = &clock;
+        struct Detach {
+            ShowClock*& c;
+            ~Detach() { c = nullptr; }
+        } detach{showClock_};
+        outcome = playPage(page, options, canvas_, *this);
+        clock.flush();
+    }
     for (int n = 1; n <= 3; ++n) {
         if (outcome.bitmapFailed[n - 1]) document_.line(n).BitmapFile.clear();
         if (outcome.waveFailed[n - 1]) document_.line(n).WaveFile.clear();
@@ -220,6 +274,8 @@ void TCan::mousePressEvent(QMouseEvent* event) {
     const bool alone = event->modifiers() == Qt::NoModifier;
     if (alone && event->buttons() == Qt::LeftButton) {
         if (killnow) killcan();
+        // Like a key, a click also ends a wait for the space bar.
+        spcbarpause_ = false;
         killnow = true;
     } else if (alone && event->buttons() == Qt::RightButton) {
         saveabitmap();

@@ -14,6 +14,7 @@
 #include "platform/Canvas.h"
 #include "platform/WavePlayer.h"
 #include "playback/page_player.h"
+#include "playback/show_clock.h"
 
 namespace velmora {
 
@@ -26,9 +27,9 @@ struct PlaybackHost {
 
 // The full-screen black playback window, which is also the align screen. Created once at
 // start, after the main window; shown and hidden, never re-created. Everything it shows is
-// drawn into a framebuffer the size of the screen; each drawing presents the rectangle it
-// changed at once, because a show runs inside a command handler with no event loop.
-class TCan : public QWidget, public PlaybackPort, private PlayControl {
+// drawn into a framebuffer the size of the screen. While a page plays, the show clock presents
+// the changed part at each display frame; outside a show each drawing is presented at once.
+class TCan : public QWidget, public PlaybackPort, private PlayControl, private FrameTarget {
     Q_OBJECT
 
 public:
@@ -83,6 +84,15 @@ private:
     void present(const QRect& r);
     EditorState editorState() const { return host_.state ? host_.state() : EditorState{}; }
 
+    // FrameTarget
+    bool hasChanges() const override { return !dirty_.isEmpty(); }
+    void present() override;
+    void waitEvents() override;
+    // The display's frame period.
+    std::uint64_t framePeriod() const;
+    // Waits, at most two seconds, until the window is exposed on the display.
+    void waitUntilExposed();
+
     // PlayControl
     bool stopped() const override { return killnow; }
     void pump() override;
@@ -99,6 +109,8 @@ private:
     platform::Canvas canvas_;
     bool killnow = false;
     bool spcbarpause_ = false;
+    ShowClock* showClock_ = nullptr; // while a page plays
+    QRect dirty_;                    // drawn, not presented yet
 };
 
 } // namespace velmora
