@@ -18,6 +18,7 @@
 #include "main/playback_port.h"
 #include "main/settings.h"
 #include "platform/QtDialogs.h"
+#include "platform/Application.h"
 #include "platform/Help.h"
 #include "platform/Screen.h"
 #include "platform/SystemInfo.h"
@@ -65,11 +66,21 @@ TBitMovOptMain::TBitMovOptMain(Accessories accessories) : accessories_(std::move
     setMinimumSize(160, 200);
     connectCommands();
     platform::setDialogParent(this);
+    // After an error that stopped a command: a show in progress ends and the editor returns.
+    platform::setExceptionRecovery([this] {
+        if (playback_ && playback_->playbackEnabled()) {
+            playback_->setkillnow(true);
+            playback_->killcan();
+        }
+    });
     FormCreate();
 }
 
 TBitMovOptMain::~TBitMovOptMain() {
-    if (theMain == this) theMain = nullptr;
+    if (theMain == this) {
+        theMain = nullptr;
+        platform::setExceptionRecovery({});
+    }
 }
 
 TBitMovOptMain* TBitMovOptMain::instance() {

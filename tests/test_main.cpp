@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
+
+#include "platform/Application.h"
 #include <QDir>
 
 #include "platform/Clock.h"
@@ -15,7 +17,7 @@ int main(int argc, char** argv) {
                                        QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
     }
-    QApplication app(argc, argv);
+    velmora::platform::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora-32"));
     velmora::platform::useQtDialogs();
     ::testing::InitGoogleTest(&argc, argv);

@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
+#include <QTimer>
 
 #include "main/bitmov2.h"
 #include "main/settings.h"
 #include "platform/Pump.h"
+#include "render/Dynarray.h"
+#include "render/Dynarray32.h"
 #include "platform/Screen.h"
 #include "playback/bitmcan.h"
 #include "test_support.h"
@@ -275,4 +278,36 @@ TEST_F(PlaybackTest, AnOutOfRangeDelayPlaysAsTheLargestTheSlidersSet) {
     const double span = double(copyTimes[moveIn - 1] - copyTimes[0]) / 1e6;
     EXPECT_NEAR(span, double(moveIn - 1) * 6.0, 17.0);
     EXPECT_TRUE(seams.clock.spins.empty()); // show time, never a spin
+}
+
+// An exception leaving a command (here the smoothing of a strip that finds no memory) is shown
+// with its own text; the show ends, the editor returns with the page as it was, and the program
+// goes on.
+TEST_F(PlaybackTest, AnErrorDuringAShowIsReportedAndTheEditorReturns) {
+    main->line(1).BlurOn = true;
+    const auto fail = [](std::int64_t) { return true; };
+    velmora::Dynarray::FailAllocation = fail;
+    velmora::Dynarray32::FailAllocation = fail;
+    QTimer::singleShot(0, main.get(), [this] { main->PlayPage2Click(); });
+    QCoreApplication::processEvents();
+    velmora::Dynarray::FailAllocation = nullptr;
+    velmora::Dynarray32::FailAllocation = nullptr;
+
+    ASSERT_EQ(seams.dialogs.asked.size(), 1u);
+    EXPECT_EQ(seams.dialogs.asked[0].kind, platform::MsgKind::Error);
+    EXPECT_TRUE(seams.dialogs.asked[0].text.startsWith(
+        "error in TBigByteArray.create: Not enough contiguous memory available"));
+    EXPECT_FALSE(can->isVisible());
+    EXPECT_FALSE(can->isEnabled());
+    EXPECT_EQ(&platform::clock(), &seams.clock); // the show's clock is gone
+    EXPECT_EQ(main->lineText(1), "One");
+    EXPECT_TRUE(main->line(1).BlurOn);
+
+    // And the next show plays.
+    seams.dialogs.clear();
+    copies.clear();
+    main->line(1).BlurOn = false;
+    main->PlayPage2Click();
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+    EXPECT_FALSE(copies.empty());
 }
