@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Velmora and runs every test: once in a release build and
-# once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds Velmora and runs every test: in a release build, then the
+# real program on a virtual X display (scripts/xvfb_check.sh), then once more under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -13,6 +14,11 @@ echo "== Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$JOBS"
 ctest --test-dir build --output-on-failure -j"$JOBS"
+
+if [ "${VELMORA_SKIP_XVFB:-}" != "1" ]; then
+  echo "== Real-display stage under Xvfb"
+  (unset QT_QPA_PLATFORM; bash scripts/xvfb_check.sh build)
+fi
 
 if [ "${VELMORA_SKIP_SANITIZERS:-}" != "1" ]; then
   echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
