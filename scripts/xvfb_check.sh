@@ -392,8 +392,9 @@ prepare_projects() {
       --line "bitmap=magenta.bmp,x=900,y=150,in=13,out=13"
 }
 
-# Says how much of the splash box (at "X Y W H") the main window covers, when it covers some.
-splash_note() {
+# Fails, saying how much of the splash box (at "X Y W H") the main window covers, when the main
+# window lies over it.
+splash_in_front() {
   local m
   m=$(win_geom "$MAIN_WID")
   [ -n "$1" ] && [ -n "$m" ] || return 0
@@ -403,7 +404,8 @@ splash_note() {
   w=$((w - ($1 > $5 ? $1 : $5)))
   h=$((h - ($2 > $6 ? $2 : $6)))
   if [ "$w" -gt 0 ] && [ "$h" -gt 0 ] && [ "$(top_window)" = "$MAIN_WID" ]; then
-    log "   note: the main window opened over the splash box and hides $((100 * w * h / ($3 * $4)))% of it"
+    WHY="the main window opened over the splash box and hides $((100 * w * h / ($3 * $4)))% of it"
+    return 1
   fi
 }
 
@@ -435,7 +437,7 @@ splash_comes_and_goes() {
     WHY="the main window did not appear within 10 s of the start; $(app_trouble)"
     return 1
   }
-  splash_note "$g"
+  splash_in_front "$g" || return 1
   # Whatever the program does, the splash box must have closed itself 6 s after it appeared.
   local left=$((6000 - ($(now_ms) - seen)))
   [ "$left" -lt 0 ] && left=0
