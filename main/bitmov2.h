@@ -233,8 +233,6 @@ public:
     void SetColorBarTime1Click();
     bool easySlowdown() const;
     bool repeatLoop() const;
-    // The "Manual" state of the page as last loaded or saved.
-    bool savedMpause() const { return document_.buffer().bytes()[pagelayout::MPause] != 0; }
 
     // ---- Help ----------------------------------------------------------------------------
     void About1Click();

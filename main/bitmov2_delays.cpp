@@ -40,7 +40,7 @@ void TBitMovOptMain::TrackBar1Change() {
 void TBitMovOptMain::CheckBox1Click() {
     setmpause(CheckBox1->isChecked());
     showManualState();
-    if (mpause != savedMpause()) setsav(true);
+    if (document_.mpauseDiffersFromBuffer()) setsav(true);
 }
 
 void TBitMovOptMain::showManualState() {

@@ -45,14 +45,6 @@ void TCan::FormCreate() {
     resize(platform::Screen::width(), platform::Screen::height());
     frame_ = platform::Bitmap(platform::Screen::width(), platform::Screen::height(),
                               platform::PixelFormat::Bits32);
-
-}
-
-// ---- Positions and paths ------------------------------------------------------------------
-
-void TCan::clearPath(int line, bool inPath) {
-    // The last slot (999) is left as it is.
-    document_.clearPath(line, inPath, MaxPathPoints - 1);
 }
 
 // ---- The window ---------------------------------------------------------------------------

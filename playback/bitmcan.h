@@ -42,8 +42,6 @@ public:
     void setTitlePos(int line, std::int32_t x, std::int32_t y) {
         document_.setTitlePos(line, x, y);
     }
-    // Clears the line's in or out path (marks the page changed).
-    void clearPath(int line, bool inPath);
 
     // PlaybackPort
     void PlayPage(const QString& PageName) override;

@@ -49,7 +49,6 @@ void ShowClock::presentAt(std::uint64_t frame) {
     }
     if (!target_.hasChanges()) return;
     target_.present();
-    ++presented_;
 }
 
 void ShowClock::catchUp() {

@@ -40,8 +40,6 @@ public:
 
     // The show's time since the clock was made, in nanoseconds.
     std::uint64_t showTime() const { return showAt_ - start_; }
-    std::uint64_t framePeriod() const { return period_; }
-    std::uint64_t framesPresented() const { return presented_; }
 
 private:
     // Waits until the frame's time, then presents when there is something to show.
@@ -54,7 +52,6 @@ private:
     std::uint64_t start_;
     std::uint64_t showAt_;    // the real time the show stands at
     std::uint64_t nextFrame_; // the next frame's time
-    std::uint64_t presented_ = 0;
 };
 
 // Installs a clock for the life of the object and puts the one before back.
