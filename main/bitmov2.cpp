@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "main/direction_glyphs.h"
+#include "platform/Canvas.h"
 #include "main/playback_port.h"
 #include "main/settings.h"
 #include "platform/QtDialogs.h"
@@ -166,12 +167,40 @@ void TBitMovOptMain::connectCommands() {
     connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
     connect(SpeedButton5, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
 
+    for (QSlider* s : {TrackBar2, DelayTrackBar, PauseTrackBar})
+        connect(s, &QSlider::sliderPressed, this, [this] { ++sliderDrags_; });
+    connect(&document_, &PageDocument::restored, this, [this] { showRestored(); });
+
     for (int n = 1; n <= 3; ++n) {
         QLineEdit* e = editFor(n);
+        e->installEventFilter(this);
         connect(e, &QLineEdit::textChanged, this, [this, n] { Edit1Change(n); });
-        connect(e, &QWidget::customContextMenuRequested, this,
-                [this, n, e](const QPoint& p) { openPopup(n, e->mapToGlobal(p)); });
+        connect(e, &QWidget::customContextMenuRequested, this, [this, n, e](const QPoint& p) {
+            PopupMenu1Popup(n);
+            PopupMenu1->popup(e->mapToGlobal(p));
+        });
+        connect(inButton(n), &QToolButton::clicked, this,
+                [this, n] { directionButtonClick(n, true); });
+        connect(outButton(n), &QToolButton::clicked, this,
+                [this, n] { directionButtonClick(n, false); });
     }
+    for (int k = 1; k <= 13; ++k)
+        connect(dir[k - 1], &QToolButton::clicked, this, [this, k] { dirClick(k); });
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
+    connect(ToolButton13, &QToolButton::clicked, this, [this] { ToolButton13Click(); });
+    connect(fontbutton, &QToolButton::clicked, this, [this] { fontbuttonClick(); });
+    connect(ToolButton9, &QToolButton::clicked, this, [this] { ToolButton9Click(); });
+    connect(FontTypeSize1, &QAction::triggered, this, [this] { FontTypeSizw1Click(); });
+    connect(FontAtributes1, &QMenu::aboutToShow, this, [this] { FontAtributes1Click(); });
+    connect(Bold1, &QAction::triggered, this, [this] { styleClick(1, Bold1->text()); });
+    connect(Italic1, &QAction::triggered, this, [this] { styleClick(2, Italic1->text()); });
+    connect(UnderLine1, &QAction::triggered, this, [this] { styleClick(4, UnderLine1->text()); });
+    connect(StrikeOut1, &QAction::triggered, this, [this] { styleClick(8, StrikeOut1->text()); });
+    connect(FontColor1, &QAction::triggered, this, [this] { ToolButton13Click(); });
+    connect(ShadowColor1, &QAction::triggered, this, [this] { ShadowColor1Click(); });
+    connect(ShadowOnOff1, &QAction::triggered, this, [this] { ShadowOnOff1Click(); });
 }
 
 // ---- Controls by line ---------------------------------------------------------------------
@@ -202,12 +231,24 @@ std::uint8_t TBitMovOptMain::lineFontStyle(int n) const {
 
 void TBitMovOptMain::setLineFontStyle(int n, std::uint8_t style) {
     document_.setFontStyle(n, style);
-    QFont f = editFor(n)->font();
-    f.setBold(style & 1);
-    f.setItalic(style & 2);
-    f.setUnderline(style & 4);
-    f.setStrikeOut(style & 8);
-    editFor(n)->setFont(f);
+    showLineFont(n);
+}
+
+void TBitMovOptMain::showLineFont(int n) {
+    QLineEdit* e = editFor(n);
+    const std::uint8_t style = document_.fontStyle(n);
+    QFont f = e->font();
+    f.setFamily(line(n).FontName);
+    f.setBold(style & platform::fsBold);
+    f.setItalic(style & platform::fsItalic);
+    f.setUnderline(style & platform::fsUnderline);
+    f.setStrikeOut(style & platform::fsStrikeOut);
+    e->setFont(f);
+    const TColor c = line(n).FontColor;
+    e->setStyleSheet(QStringLiteral("QLineEdit { background: black; color: #%1%2%3; }")
+                         .arg(platform::redOf(c), 2, 16, QLatin1Char('0'))
+                         .arg(platform::greenOf(c), 2, 16, QLatin1Char('0'))
+                         .arg(platform::blueOf(c), 2, 16, QLatin1Char('0')));
 }
 
 QString TBitMovOptMain::statusPanel(int i) const {
@@ -282,8 +323,7 @@ void TBitMovOptMain::makenewpage() {
         document_.clearPath(n, false, MaxPathIndex);
     }
     for (int n = 1; n <= 3; ++n) {
-        preview(n)->hide();
-        previewLabel(n)->clear();
+        hidePreview(n);
         line(n).InUse = false;
     }
 }
@@ -291,11 +331,11 @@ void TBitMovOptMain::makenewpage() {
 void TBitMovOptMain::ShowPage() {
     for (int n = 1; n <= 3; ++n) {
         const std::int32_t code = line(n).InDirection;
-        if (code >= 1 && code <= 13) setdirectionButton(QStringLiteral("In"), n, code, code - 1);
+        if (code >= 1 && code <= 13) setdirectionButton(QStringLiteral("In"), n, code - 1, code);
     }
     for (int n = 1; n <= 3; ++n) {
         const std::int32_t code = line(n).OutDirection;
-        if (code >= 1 && code <= 13) setdirectionButton(QStringLiteral("Out"), n, code, code - 1);
+        if (code >= 1 && code <= 13) setdirectionButton(QStringLiteral("Out"), n, code - 1, code);
     }
     // Both sliders show the one delay value; their handlers must not mark the page changed here.
     const std::int32_t delay = fadedelay;
@@ -309,52 +349,15 @@ void TBitMovOptMain::ShowPage() {
     Label7->setText(QString::number(TrackBar2->value() / 230));
     Label1->setText(QString::number(fadedelay));
     if (!mpause) Label4->setText(QString::number(PauseTime));
-    for (int n = 1; n <= 3; ++n) {
-        QLineEdit* e = editFor(n);
-        QFont f = e->font();
-        f.setFamily(line(n).FontName);
-        e->setFont(f);
-        const TColor c = line(n).FontColor;
-        e->setStyleSheet(QStringLiteral("QLineEdit { background: black; color: #%1%2%3; }")
-                             .arg(platform::redOf(c), 2, 16, QLatin1Char('0'))
-                             .arg(platform::greenOf(c), 2, 16, QLatin1Char('0'))
-                             .arg(platform::blueOf(c), 2, 16, QLatin1Char('0')));
-    }
+    for (int n = 1; n <= 3; ++n)
+        showLineFont(n);
     for (int n = 1; n <= 3; ++n)
         line(n).InUse = !editFor(n)->text().isEmpty() || !line(n).BitmapFile.isEmpty();
     loadprevus();
     ShowProjectLabel(ProjectName, MakePageNumber(currentpage));
-}
-
-void TBitMovOptMain::setdirectionButton(const QString& way, int n, std::int32_t code, int glyph) {
-    QToolButton* b =
-        way.compare(QLatin1String("In"), Qt::CaseInsensitive) == 0 ? inButton(n) : outButton(n);
-    if (!b) return;
-    b->setIcon(QIcon(directionGlyph(glyph)));
-    b->setProperty("directionCode", code);
-}
-
-void TBitMovOptMain::Edit1Change(int n) {
-    document_.setText(n, editFor(n)->text());
-    setsav(true);
-    if (!editFor(n)->text().isEmpty()) {
-        // Typed text replaces a chosen bitmap.
-        line(n).BitmapFile.clear();
-        previewLabel(n)->clear();
-        preview(n)->hide();
-        line(n).InUse = true;
-    } else if (!line(n).BitmapFile.isEmpty()) {
-        line(n).InUse = true;
-    } else {
-        line(n).InUse = false;
-    }
-}
-
-void TBitMovOptMain::openPopup(int n, const QPoint& pos) {
-    popupLine = n;
-    TITLENUM = std::uint8_t(n);
-    EditContent->setText(QLatin1Char('[') + editFor(n)->text() + QLatin1Char(']'));
-    PopupMenu1->popup(pos);
+    // The page shown is a page loaded, new or replaced: what was done to the one before cannot
+    // be undone on it.
+    document_.forgetEdits();
 }
 
 // ---- Messages, status and checks ----------------------------------------------------------

@@ -53,6 +53,8 @@ struct Accessories {
     std::function<void()> showProjectInformation;
     std::function<void()> showUnderYourHood;
     std::function<void()> showColorBarTime;
+    std::function<void()> showFontChooser;
+    std::function<void()> showEffects;
 };
 
 // Ends the program. Tests replace it; the default quits the event loop (or, for a fatal
@@ -128,32 +130,23 @@ public:
     void setfadedelay(std::int32_t v) { fadedelay = v; }
     void setsav(bool flag) { document_.setsav(flag); }
 
-    // One plain setter per page field (line 1..3).
-    void setFontName(int n, const QString& v) { line(n).FontName = v; }
-    void setFontSize(int n, std::int32_t v) { line(n).FontSize = v; }
-    void setFontColor(int n, TColor v) { line(n).FontColor = v; }
-    void setShadowColor(int n, TColor v) { line(n).ShadowColor = v; }
-    void setShadowOn(int n, bool v) { line(n).ShadowOn = v; }
-    void setGradientOn(int n, bool v) { line(n).GradientOn = v; }
-    void setGradientStartColor(int n, TColor v) { line(n).GradientStartColor = v; }
-    void setBlurOn(int n, bool v) { line(n).BlurOn = v; }
-    void setInDirection(int n, std::int32_t v) { line(n).InDirection = v; }
-    void setOutDirection(int n, std::int32_t v) { line(n).OutDirection = v; }
-    void setBitmapFile(int n, const QString& v) { line(n).BitmapFile = v; }
-    void setWaveFile(int n, const QString& v) { line(n).WaveFile = v; }
-    void setPauseTime(std::int32_t v) { PauseTime = v; }
-
     // The edit box of line n, showing its text and font style.
     QLineEdit* editFor(int n) const;
     QString lineText(int n) const;
     std::uint8_t lineFontStyle(int n) const;
     void setLineFontStyle(int n, std::uint8_t style);
+    // Line n's edit box in the line's face, style and colour (its size never changes).
+    void showLineFont(int n);
 
     void Initiate();
     void makenewpage();
     void ShowPage();
-    // The direction buttons of line n show code `code` (glyph `glyph`), way "In" or "Out".
-    void setdirectionButton(const QString& way, int n, std::int32_t code, int glyph);
+    // Stores direction `code` as line n's IN ("In") or OUT (anything else) code and shows
+    // picture `glyph` of ImageList2 on its button; leaving code 11 clears that path. Hides the
+    // direction tool bar.
+    void setdirectionButton(const QString& way, int n, int glyph, std::int32_t code);
+    // The line's IN or OUT button shows picture `glyph`, copied through WorkBitmap.
+    void showDirectionPicture(bool in, int n, int glyph);
     void loadprevus();
     bool loadbimage(const QString& file, QLabel* image, QLabel* label);
     void ShowIMagelab();
@@ -240,6 +233,30 @@ public:
     void SpeedButton4Click();
     void SpeedButton5Click();
 
+    // ---- Editing a line ------------------------------------------------------------------
+    // The IN or OUT button of line n: the direction tool bar opens beside the line.
+    void directionButtonClick(int n, bool in);
+    // Direction button of code k (1..13).
+    void dirClick(int k);
+    // The tool bar's three toggles show line n's smoothing, gradient and shadow.
+    void settoolbarbuttons(int n);
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void ToolButton13Click();
+    void ShadowColor1Click();
+    void ShadowOnOff1Click();
+    // "Bold", "Italic", "Under Line", "Strike Out": that one style alone for the menu's line.
+    void styleClick(std::uint8_t style, const QString& name);
+    // The popup menu opening on line n's edit box.
+    void PopupMenu1Popup(int n);
+    void FontAtributes1Click();
+    void fontbuttonClick();
+    void FontTypeSizw1Click();
+    void ToolButton9Click();
+    // The whole page shown again after an undo or redo.
+    void showRestored();
+
     // ---- Layout --------------------------------------------------------------------------
     void FormResize();
 
@@ -268,7 +285,14 @@ public:
     QLabel* InLabel = nullptr;
     QLabel* OutLabel = nullptr;
     QToolBar* directiontoolbar = nullptr;
+    std::array<QToolButton*, 13> dir{}; // dir[k - 1] is the button of code k
+    QToolButton* SpeedButton1 = nullptr; // smoothing
+    QToolButton* SpeedButton2 = nullptr; // gradient
+    QToolButton* SpeedButton3 = nullptr; // shadow
+    QToolButton* ToolButton13 = nullptr; // font colour
+    QToolButton* fontbutton = nullptr;
     QToolButton* SpeedButton5 = nullptr;
+    QToolButton* ToolButton9 = nullptr; // hides the tool bar
 
     QToolBar* ToolBar3 = nullptr;
     QToolButton* NewPrjToolButton = nullptr;
@@ -329,6 +353,9 @@ public:
     QAction* Contents1 = nullptr;
     QAction* Exit2 = nullptr;
     QAction* FontTypeSize1 = nullptr;
+    QMenu* FontAtributes1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
     QAction* Bold1 = nullptr;
     QAction* Italic1 = nullptr;
     QAction* UnderLine1 = nullptr;
@@ -346,6 +373,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -363,7 +391,17 @@ private:
     // A picture or wave chosen for a line, as the page can store it; empty (the user told)
     // when its name does not fit.
     std::optional<QString> storableName(const QString& chosen);
-    void openPopup(int n, const QPoint& pos);
+    void buildDirectionToolBar();
+    // The style items checked by the style rule for line n: one style alone shows its mark.
+    void markStyles(int n);
+    // Line n's picture preview, brought in line with its bitmap name.
+    void showPreview(int n);
+    void hidePreview(int n);
+    // The edit boxes show the document's texts; a text set anew starts at its beginning when
+    // fromStart, else the cursor goes to its end.
+    void showTexts(bool fromStart);
+    // The number of a slider drag in progress, or 0: the changes of one drag are one step.
+    int sliderDrag(const QSlider* slider) const;
 
     QToolButton* inButton(int n) const;
     QToolButton* outButton(int n) const;
@@ -374,6 +412,9 @@ private:
     PlaybackPort* playback_ = nullptr;
     QWidget* rowsArea_ = nullptr;
     bool closing_ = false;
+    std::array<QString, 3> shownPicture_; // the bitmap each preview shows
+    TColor colorDialogColor_ = 0;        // the colour dialog keeps its last colour
+    int sliderDrags_ = 0;
 };
 
 } // namespace velmora

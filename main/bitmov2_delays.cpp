@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "main/bitmov2.h"
+#include "main/commands/settings_commands.h"
 
 namespace velmora {
 
@@ -14,21 +15,21 @@ const char* const RasterEffectNames[7] = {"Normal",    "Not Copy",   "Not Erase"
                                           "Src Erase", "Src Invert", "Src paint"};
 
 void TBitMovOptMain::TrackBar2Change() {
-    setfadedelay(TrackBar2->value());
+    document_.undoStack().push(
+        new SetDelay(document_, TrackBar2->value(), sliderDrag(TrackBar2)));
     Label7->setText(QString::number(TrackBar2->value() / 230));
-    setsav(true);
 }
 
 void TBitMovOptMain::DelayTrackBArChange() {
-    fadedelay = DelayTrackBar->value();
+    document_.undoStack().push(
+        new SetDelay(document_, DelayTrackBar->value(), sliderDrag(DelayTrackBar)));
     Label1->setText(QString::number(fadedelay));
-    setsav(true);
 }
 
 void TBitMovOptMain::PauseTrackBarChange() {
-    PauseTime = PauseTrackBar->value();
+    document_.undoStack().push(
+        new SetPause(document_, PauseTrackBar->value(), sliderDrag(PauseTrackBar)));
     Label4->setText(QString::number(PauseTrackBar->value()));
-    setsav(true);
 }
 
 void TBitMovOptMain::TrackBar1Change() {
@@ -38,9 +39,8 @@ void TBitMovOptMain::TrackBar1Change() {
 }
 
 void TBitMovOptMain::CheckBox1Click() {
-    setmpause(CheckBox1->isChecked());
+    document_.undoStack().push(new SetManual(document_, CheckBox1->isChecked()));
     showManualState();
-    if (document_.mpauseDiffersFromBuffer()) setsav(true);
 }
 
 void TBitMovOptMain::showManualState() {

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "main/bitmov2.h"
+#include "main/direction_glyphs.h"
 
 namespace velmora {
 
@@ -39,8 +40,9 @@ QToolButton* dirButton(QWidget* parent, const QString& name) {
     b->setAccessibleName(name);
     b->setToolTip(name);
     b->resize(ButtonSize, ButtonSize);
-    b->setIconSize(QSize(22, 22));
-    b->setAutoRaise(false);
+    b->setIconSize(QSize(16, 16));
+    b->setAutoRaise(true);
+    b->setIcon(glyphIcon(questionGlyph()));
     return b;
 }
 
@@ -82,6 +84,14 @@ void TBitMovOptMain::buildMenus() {
     EasySlowdown1 = page->addAction(QStringLiteral("Easy Slow down"));
     EasySlowdown1->setCheckable(true);
 
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    Undo1 = document_.undoStack().createUndoAction(this, QStringLiteral("Undo"));
+    Undo1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    Redo1 = document_.undoStack().createRedoAction(this, QStringLiteral("Redo"));
+    Redo1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+    edit->addAction(Undo1);
+    edit->addAction(Redo1);
+
     QMenu* config = bar->addMenu(QStringLiteral("&Configuration"));
     SetColorBarTime1 = config->addAction(QStringLiteral("Set Color Bar Time"));
     UseColorBars1 = config->addAction(QStringLiteral("Use Color Bars"));
@@ -106,17 +116,19 @@ void TBitMovOptMain::buildMenus() {
     EditContent = PopupMenu1->addAction(QStringLiteral("[]"));
     PopupMenu1->addSeparator();
     FontTypeSize1 = PopupMenu1->addAction(QStringLiteral("Font Type -Size"));
-    QMenu* attrs = PopupMenu1->addMenu(QStringLiteral("Font Atributes"));
-    Bold1 = attrs->addAction(QStringLiteral("Bold"));
-    Italic1 = attrs->addAction(QStringLiteral("Italic"));
-    UnderLine1 = attrs->addAction(QStringLiteral("Under Line"));
-    StrikeOut1 = attrs->addAction(QStringLiteral("Strike Out"));
+    FontAtributes1 = PopupMenu1->addMenu(QStringLiteral("Font Atributes"));
+    Bold1 = FontAtributes1->addAction(QStringLiteral("Bold"));
+    Italic1 = FontAtributes1->addAction(QStringLiteral("Italic"));
+    UnderLine1 = FontAtributes1->addAction(QStringLiteral("Under Line"));
+    StrikeOut1 = FontAtributes1->addAction(QStringLiteral("Strike Out"));
+    for (QAction* a : {Bold1, Italic1, UnderLine1, StrikeOut1})
+        a->setCheckable(true);
     FontColor1 = PopupMenu1->addAction(QStringLiteral("Font Color"));
     ShadowColor1 = PopupMenu1->addAction(QStringLiteral("Shadow Color"));
-    ShadowOnOff1 = PopupMenu1->addAction(QStringLiteral("Shadow On/Off"));
-    PopupMenu1->addSeparator();
     LoadBitmap1 = PopupMenu1->addAction(QStringLiteral("Use a Bitmap instead..."));
     PlayaWaveto1 = PopupMenu1->addAction(QStringLiteral("Play a Wave too..."));
+    ShadowOnOff1 = PopupMenu1->addAction(QStringLiteral("Shadow On/Off"));
+    ShadowOnOff1->setCheckable(true);
 }
 
 void TBitMovOptMain::buildToolBar() {
@@ -211,13 +223,48 @@ void TBitMovOptMain::buildTitleRows(QWidget* area) {
         *labels[i] = lab;
     }
 
-    directiontoolbar = new QToolBar(QStringLiteral("Directions"), area);
+    buildDirectionToolBar();
+}
+
+void TBitMovOptMain::buildDirectionToolBar() {
+    // A floating bar over the window, placed beside a line when its IN or OUT button is pressed.
+    directiontoolbar = new QToolBar(QStringLiteral("Directions"), this);
     directiontoolbar->setObjectName(QStringLiteral("directiontoolbar"));
-    SpeedButton5 = new QToolButton(directiontoolbar);
+    directiontoolbar->setIconSize(QSize(16, 16));
+    directiontoolbar->setAutoFillBackground(true);
+    directiontoolbar->setStyleSheet(
+        QStringLiteral("QToolBar#directiontoolbar { border: 1px solid palette(mid); }"));
+    directiontoolbar->layout()->setContentsMargins(1, 1, 1, 1);
+    directiontoolbar->layout()->setSpacing(0);
+    auto button = [this](int glyph, const QString& name, bool toggle = false) {
+        auto* b = new QToolButton(directiontoolbar);
+        b->setFixedSize(24, 24);
+        b->setIconSize(QSize(16, 16));
+        b->setAutoRaise(true);
+        b->setCheckable(toggle);
+        if (glyph >= 0) b->setIcon(glyphIcon(imageList2(glyph)));
+        b->setAccessibleName(name);
+        b->setToolTip(name);
+        directiontoolbar->addWidget(b);
+        return b;
+    };
+    static const char* const moves[13] = {
+        "Down and right", "Up and left",   "Up and right",     "Down and left", "Right",
+        "Left",           "Down",          "Up",               "Right from the left edge",
+        "Left to the right edge",          "Path drawn by hand", "Fade",        "Stand still"};
+    for (int k = 1; k <= 13; ++k)
+        dir[k - 1] = button(k - 1, QStringLiteral("Direction %1: %2").arg(k).arg(moves[k - 1]));
+    directiontoolbar->addSeparator();
+    SpeedButton1 = button(13, QStringLiteral("Smoothing"), true);
+    SpeedButton2 = button(14, QStringLiteral("Gradient"), true);
+    SpeedButton3 = button(15, QStringLiteral("Shadow"), true);
+    ToolButton13 = button(16, QStringLiteral("Font Color"));
+    directiontoolbar->addSeparator();
+    fontbutton = button(17, QStringLiteral("Font and size"));
+    SpeedButton5 = button(-1, QStringLiteral("Help on buttons"));
     SpeedButton5->setText(QStringLiteral("?"));
-    SpeedButton5->setAccessibleName(QStringLiteral("Help on buttons"));
     SpeedButton5->setToolTip(QStringLiteral("Buttons"));
-    directiontoolbar->addWidget(SpeedButton5);
+    ToolButton9 = button(18, QStringLiteral("Hide the tool bar"));
     directiontoolbar->adjustSize();
 }
 
@@ -315,9 +362,6 @@ void TBitMovOptMain::FormResize() {
         outButton(n)->move(outButton(n)->x(),
                            RowTop + (n - 1) * RowStep + (RowHeight - ButtonSize) / 2);
     OutLabel->move(T1DirOutButton->x(), 2);
-    directiontoolbar->move(T1DirOutButton->x() + T1DirOutButton->width() -
-                               directiontoolbar->width(),
-                           directiontoolbar->y());
     ShowIMagelab();
 }
 

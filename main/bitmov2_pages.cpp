@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "main/bitmov2.h"
+#include "main/commands/line_commands.h"
 #include "main/page_file.h"
 #include "main/playback_port.h"
 #include "main/project_file.h"
@@ -55,20 +56,13 @@ std::optional<QString> TBitMovOptMain::GetNextPageNumber() {
 // ---- The page record and the page files ---------------------------------------------------
 
 PageImage TBitMovOptMain::pageFromEditor() const {
-    PageImage page = document_.page();
-    for (auto& l : page.lines)
-        l.Text = l.Text.trimmed();
-    return page;
+    return document_.pageToStore();
 }
 
 void TBitMovOptMain::refreshControls() {
-    for (int n = 1; n <= 3; ++n) {
-        QLineEdit* e = editFor(n);
-        const QSignalBlocker block(e);
-        e->setText(document_.text(n));
-        e->setCursorPosition(0); // a long title shows from its start
-        setLineFontStyle(n, document_.fontStyle(n));
-    }
+    showTexts(true); // a long title shows from its start
+    for (int n = 1; n <= 3; ++n)
+        showLineFont(n);
     {
         const QSignalBlocker b1(TrackBar2), b2(CheckBox1);
         TrackBar2->setValue(fadedelay);
@@ -103,7 +97,10 @@ void TBitMovOptMain::SaveCurPage() {
     ShowProjectLabel(ProjectName, number);
     add = false;
     // The user was told a failed save failed: the page still counts as changed.
-    if (written) setsav(false);
+    if (written) {
+        setsav(false);
+        document_.forgetEdits();
+    }
 }
 
 void TBitMovOptMain::LoadPage(const QString& projectName) {
@@ -124,10 +121,8 @@ void TBitMovOptMain::LoadPage(const QString& projectName) {
     // The editor's own state goes back to where a new page starts; the page is the file's.
     AlignMode = false;
     TITLENUM = 1;
-    for (int n = 1; n <= 3; ++n) {
-        preview(n)->hide();
-        previewLabel(n)->clear();
-    }
+    for (int n = 1; n <= 3; ++n)
+        hidePreview(n);
     PageImage page;
     pageBuffer.decode(page);
     document_.load(page);
@@ -311,6 +306,7 @@ void TBitMovOptMain::CopyPageButtonClick() {
 }
 
 void TBitMovOptMain::CopyPage1Click() {
+    document_.forgetEdits();
     setsav(true);
     setStatusPanel(2, QStringLiteral("Copy Page"));
     NewPageButton->setEnabled(false);
@@ -380,12 +376,10 @@ void TBitMovOptMain::LoadBitmap1Click() {
     const std::optional<QString> name = storableName(*file);
     if (!name) return;
     const int n = popupLine;
-    line(n).BitmapFile = *name;
-    if (!line(n).BitmapFile.isEmpty()) {
-        line(n).InUse = loadbimage(line(n).BitmapFile, preview(n), previewLabel(n));
-        editFor(n)->clear();
-        setsav(true);
-    }
+    const bool shown = loadbimage(*name, preview(n), previewLabel(n));
+    document_.undoStack().push(new ChooseBitmap(document_, n, *name, shown));
+    const QSignalBlocker block(editFor(n));
+    editFor(n)->clear();
 }
 
 void TBitMovOptMain::PlayaWaveto1Click() {
@@ -395,7 +389,8 @@ void TBitMovOptMain::PlayaWaveto1Click() {
     options.directory = dpath;
     const std::optional<QString> file = platform::dialogs().openFile(options);
     if (!file) return;
-    if (const std::optional<QString> name = storableName(*file)) line(popupLine).WaveFile = *name;
+    if (const std::optional<QString> name = storableName(*file))
+        document_.undoStack().push(new ChooseWave(document_, popupLine, *name));
 }
 
 std::optional<QString> TBitMovOptMain::storableName(const QString& chosen) {
@@ -416,6 +411,8 @@ std::optional<QString> TBitMovOptMain::storableName(const QString& chosen) {
 
 bool TBitMovOptMain::loadbimage(const QString& file, QLabel* image, QLabel* label) {
     label->setText(file);
+    for (int n = 1; n <= 3; ++n)
+        if (preview(n) == image) shownPicture_[n - 1] = file;
     platform::Bitmap picture;
     if (!picture.loadFromFile(projectFile(file))) {
         platform::dialogs().message(

@@ -1,11 +1,26 @@
 #pragma once
-#include <QPixmap>
+#include <QIcon>
+#include <QImage>
 
 namespace velmora {
 
-// The picture of a direction code (1..13) for the IN/OUT buttons and the direction tool bar:
-// arrows for the straight and diagonal movements, stretch marks, a pen, a fade and a dot.
-// Glyph index = code - 1; anything else gives an empty button face.
-QPixmap directionGlyph(int glyphIndex, int size = 24);
+// The pictures of the direction tool bar, 16 x 16 each, on the key colour that the buttons
+// leave transparent (the colour of the bottom-left pixel, as button glyphs have it):
+//   0..12   the direction codes 1..13: red arrows down-right, up-left, up-right, down-left,
+//           right, left, down, up; a bar with an arrow leaving it to the right; an arrow
+//           meeting a bar on the right; a pencil; a grey letter F; a walking figure on a cyan
+//           and yellow ground
+//   13..18  a blurred blue A (smoothing), a blue gradient, a blue S with a shadow, an F in
+//           several colours (font colour), the font chooser's picture, and the picture of the
+//           button that hides the tool bar
+// Any other index gives a picture of the key colour alone.
+constexpr int ImageList2Count = 19;
+QImage imageList2(int index);
+
+// The red question mark the IN and OUT buttons show until they show a code.
+QImage questionGlyph();
+
+// A button face from a glyph: the colour of its bottom-left pixel becomes transparent.
+QIcon glyphIcon(const QImage& glyph);
 
 } // namespace velmora

@@ -30,6 +30,75 @@ void PageDocument::load(const PageImage& page) {
     emit loaded();
 }
 
+PageImage PageDocument::pageToStore() const {
+    PageImage page = page_;
+    for (auto& l : page.lines)
+        l.Text = l.Text.trimmed();
+    return page;
+}
+
+EditedPage PageDocument::edited() const {
+    EditedPage e;
+    for (int i = 0; i < 3; ++i)
+        e.lines[i] = {page_.lines[i].Text, page_.lines[i].FontStyle, page_.lines[i].attrs};
+    e.settings = page_.settings;
+    return e;
+}
+
+void PageDocument::restore(const EditedPage& e) {
+    for (int i = 0; i < 3; ++i) {
+        page_.lines[i].Text = e.lines[i].Text;
+        page_.lines[i].FontStyle = e.lines[i].FontStyle;
+        page_.lines[i].attrs = e.lines[i].attrs;
+    }
+    page_.settings = e.settings;
+    emit restored();
+}
+
+void PageDocument::restorePath(int n, bool in, const Path& path) {
+    (in ? inPath(n) : outPath(n)) = path;
+}
+
+PageImage PageDocument::lastStored() const {
+    PageImage stored;
+    buffer_.decode(stored);
+    return stored;
+}
+
+bool PageDocument::differsFromBuffer() const {
+    // Both sides go through the record, so what a read brings into range, or a save cuts, counts
+    // the same on both.
+    PageBuffer now = buffer_;
+    now.encode(pageToStore(), QString());
+    PageImage a, b;
+    now.decode(a);
+    buffer_.decode(b);
+    return !(a == b);
+}
+
+bool PageDocument::stylesDifferFromBuffer() const {
+    const PageImage stored = lastStored();
+    for (int i = 0; i < 3; ++i)
+        if (page_.lines[i].FontStyle != stored.lines[i].FontStyle) return true;
+    return false;
+}
+
+bool PageDocument::shadowsDifferFromBuffer() const {
+    const PageImage stored = lastStored();
+    for (int i = 0; i < 3; ++i)
+        if (page_.lines[i].attrs.ShadowOn != stored.lines[i].attrs.ShadowOn) return true;
+    return false;
+}
+
+bool PageDocument::directionsDifferFromBuffer() const {
+    const PageImage stored = lastStored();
+    for (int i = 0; i < 3; ++i)
+        if (page_.lines[i].attrs.InDirection != stored.lines[i].attrs.InDirection) return true;
+    for (int i = 0; i < 3; ++i)
+        if (page_.lines[i].attrs.OutDirection != stored.lines[i].attrs.OutDirection) return true;
+    return false;
+}
+
 bool PageDocument::mpauseDiffersFromBuffer() const {
     return page_.settings.mpause != (buffer_.bytes()[pagelayout::MPause] != 0);
 }

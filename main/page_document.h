@@ -43,6 +43,12 @@ public:
 
     // The page as it stands, texts untrimmed, with the derived flags.
     const PageImage& page() const { return page_; }
+    // The page as a save would store it: texts trimmed.
+    PageImage pageToStore() const;
+    // The edited fields, and putting them back (undo and redo); putting back signals restored().
+    EditedPage edited() const;
+    void restore(const EditedPage& page);
+    void restorePath(int n, bool inPath, const Path& path);
     // Takes every stored field of a page read from its file. The path arming is kept; a line is
     // in use when it has a text or a picture. The changed mark is left to the caller.
     void load(const PageImage& page);
@@ -50,8 +56,17 @@ public:
     // The record as last read or written.
     PageBuffer& buffer() { return buffer_; }
     const PageBuffer& buffer() const { return buffer_; }
+    // The page as last loaded or saved, read back from the record.
+    PageImage lastStored() const;
+    // Whether the page as it stands would be stored otherwise than as last loaded or saved.
+    bool differsFromBuffer() const;
     // Whether the "Manual" state differs from the page as last loaded or saved.
     bool mpauseDiffersFromBuffer() const;
+    // Whether any line's font style, shadow switch or direction codes (IN for lines 1 to 3,
+    // then OUT) differ from the page as last loaded or saved.
+    bool stylesDifferFromBuffer() const;
+    bool shadowsDifferFromBuffer() const;
+    bool directionsDifferFromBuffer() const;
 
     // The changed mark, and its one setter. The signal comes with every call, also when the
     // mark keeps its value, so whatever follows it is brought up to date each time.
@@ -60,10 +75,14 @@ public:
     void setsav(bool flag);
 
     QUndoStack& undoStack() { return undo_; }
+    // The page was loaded, saved or replaced: its edits can no longer be undone.
+    void forgetEdits() { undo_.clear(); }
 
 signals:
     void changedChanged(bool changed);
     void loaded();
+    // An undo or redo put fields back: whatever shows the page shows it again.
+    void restored();
 
 private:
     PageImage page_;

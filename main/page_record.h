@@ -14,12 +14,16 @@ constexpr int MaxPathPoints = 1000;
 struct PathPoint {
     std::uint16_t x = 0;
     std::uint16_t y = 0;
+
+    bool operator==(const PathPoint&) const = default;
 };
 
 // A hand-drawn movement path: LastIndex is -1 when there is no path.
 struct Path {
     std::int32_t LastIndex = -1;
     std::array<PathPoint, MaxPathPoints> Points{};
+
+    bool operator==(const Path&) const = default;
 };
 
 // One title line's attributes. Its text, font style, resting position and paths stand beside
@@ -42,6 +46,8 @@ struct TitleLine {
     bool InUse = false;
     bool InPathArmed = false;
     bool OutPathArmed = false;
+
+    bool operator==(const TitleLine&) const = default;
 };
 
 // The page settings beside the three lines.
@@ -49,6 +55,8 @@ struct PageSettings {
     std::int32_t fadedelay = 0;
     std::int32_t PauseTime = 0;
     bool mpause = false;
+
+    bool operator==(const PageSettings&) const = default;
 };
 
 // The whole page as it travels to and from a page file: the lines with their texts, styles and
@@ -62,9 +70,30 @@ struct PageImage {
         TitleLine attrs;
         Path InPath;
         Path OutPath;
+
+        bool operator==(const Line&) const = default;
     };
     std::array<Line, 3> lines;
     PageSettings settings;
+
+    bool operator==(const PageImage&) const = default;
+};
+
+// What the editor's commands change of a page: each line's text, font style and attributes,
+// and the settings. Positions and paths are left out; the commands that change them keep their
+// own copies.
+struct EditedPage {
+    struct Line {
+        QString Text;
+        std::uint8_t FontStyle = 0;
+        TitleLine attrs;
+
+        bool operator==(const Line&) const = default;
+    };
+    std::array<Line, 3> lines;
+    PageSettings settings;
+
+    bool operator==(const EditedPage&) const = default;
 };
 
 // The start defaults written into the page once the windows are created.

@@ -127,8 +127,6 @@ TEST_F(MainWindowTest, FormResizeLaysTheRowsOutFromTheWindowWidth) {
     EXPECT_EQ(w->StaticText1->x(), w->Edit1->x() + w->Edit1->width());
     EXPECT_EQ(w->T1DirOutButton->x(), w->Edit1->x() + w->Edit1->width() + 16);
     EXPECT_EQ(w->OutLabel->x(), w->T1DirOutButton->x());
-    EXPECT_EQ(w->directiontoolbar->x() + w->directiontoolbar->width(),
-              w->T1DirOutButton->x() + w->T1DirOutButton->width());
     w->resize(649, 492);
     EXPECT_EQ(w->Edit2->width(), 529);
 }
@@ -141,6 +139,8 @@ TEST_F(MainWindowTest, ShowPagePushesThePageIntoTheControls) {
     w->line(3).BitmapFile = "";
     w->Edit3->setText("x");
     w->line(1).InDirection = 7;
+    // As after a load: the record holds the page shown.
+    w->pageBuffer.encode(w->pageFromEditor(), "000");
     w->setsav(false);
     w->ShowPage();
     EXPECT_EQ(w->TrackBar2->value(), 4600);
