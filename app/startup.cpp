@@ -65,6 +65,8 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     };
     acc.showUnderYourHood = [raw] { platform::dialogs().runModal(*raw->MachInfo); };
     acc.showColorBarTime = [raw] { platform::dialogs().runModal(*raw->Bconfig); };
+    acc.showFontChooser = [raw] { platform::dialogs().runModal(*raw->bFontForm); };
+    acc.showEffects = [raw] { platform::dialogs().runModal(*raw->efxctr); };
 
     w->BitMovOptMain = std::make_unique<TBitMovOptMain>(acc);
     w->bFontForm = std::make_unique<TbFontForm>(w->BitMovOptMain.get());

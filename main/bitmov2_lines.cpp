@@ -72,7 +72,7 @@ void TBitMovOptMain::ToolButton13Click() {
     if (!chosen) return;
     colorDialogColor_ = *chosen;
     if (!isLine(n)) {
-        if (*chosen != remembered) setsav(true);
+        if ((*chosen & 0xFFFFFF) != (remembered & 0xFFFFFF)) setsav(true);
         return;
     }
     document_.undoStack().push(new SetFontColor(document_, n, *chosen));

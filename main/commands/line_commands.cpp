@@ -2,6 +2,14 @@
 
 namespace velmora {
 
+namespace {
+// Colours compare by what they show: the top byte (the palette flag that colours written by the
+// effects window carry) is no difference a user could see.
+bool sameColour(TColor a, TColor b) {
+    return (a & 0xFFFFFF) == (b & 0xFFFFFF);
+}
+} // namespace
+
 TypeText::TypeText(PageDocument& doc, int n, const QString& text)
     : PageCommand(doc, QStringLiteral("Typing")), n_(n), text_(text) {}
 
@@ -37,7 +45,7 @@ SetFontColor::SetFontColor(PageDocument& doc, int n, TColor color)
     : PageCommand(doc, QStringLiteral("Font Color")), n_(n), color_(color) {}
 
 bool SetFontColor::apply(PageDocument& doc) {
-    const bool differs = doc.line(n_).FontColor != color_;
+    const bool differs = !sameColour(doc.line(n_).FontColor, color_);
     doc.line(n_).FontColor = color_;
     return differs;
 }
@@ -47,7 +55,7 @@ SetShadowColor::SetShadowColor(PageDocument& doc, int n, TColor color)
 
 bool SetShadowColor::apply(PageDocument& doc) {
     doc.line(n_).ShadowColor = color_;
-    return color_ != doc.lastStored().lines[n_ - 1].attrs.ShadowColor;
+    return !sameColour(color_, doc.lastStored().lines[n_ - 1].attrs.ShadowColor);
 }
 
 SetShadowOn::SetShadowOn(PageDocument& doc, int n, bool on)
@@ -92,7 +100,7 @@ SetGradient::SetGradient(PageDocument& doc, int n, bool on, TColor endColor, TCo
 
 bool SetGradient::apply(PageDocument& doc) {
     TitleLine& l = doc.line(n_);
-    const bool differs = l.FontColor != end_ || l.GradientStartColor != start_;
+    const bool differs = !sameColour(l.FontColor, end_) || !sameColour(l.GradientStartColor, start_);
     l.GradientOn = on_;
     l.FontColor = end_;
     l.GradientStartColor = start_;

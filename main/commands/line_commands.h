@@ -39,7 +39,7 @@ private:
     std::uint8_t style_;
 };
 
-// The font colour from the colour dialog; marks when it differs from the colour before.
+// The font colour from the colour dialog; marks when it differs from the colour before (the colours compare by what they show).
 class SetFontColor : public PageCommand {
 public:
     SetFontColor(PageDocument& doc, int n, TColor color);
