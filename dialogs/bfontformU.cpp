@@ -1,6 +1,8 @@
 #include "dialogs/bfontformU.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QItemSelectionModel>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -145,11 +147,20 @@ void TbFontForm::FormShow() {
         }
         fontsizelabel->setText(QString::number(FontSizeTrackbar->value()));
         ChosenName = l.FontName;
-        // The list shows the line's face, without counting as a choice.
-        const QList<QListWidgetItem*> found = ListBox1->findItems(l.FontName, Qt::MatchExactly);
+        // The list stands on the line's face (or the face that stands in for it), without
+        // counting as a choice; with a current item, gaining the focus chooses nothing either.
+        QList<QListWidgetItem*> found = ListBox1->findItems(l.FontName, Qt::MatchExactly);
+        if (found.isEmpty())
+            found = ListBox1->findItems(QFontInfo(QFont(l.FontName)).family(), Qt::MatchExactly);
         const QSignalBlocker block(ListBox1);
-        ListBox1->setCurrentItem(found.isEmpty() ? nullptr : found.front());
-        if (!found.isEmpty()) ListBox1->scrollToItem(found.front());
+        ListBox1->clearSelection();
+        if (!found.isEmpty()) {
+            ListBox1->setCurrentItem(found.front());
+            ListBox1->scrollToItem(found.front());
+        } else if (ListBox1->count() > 0) {
+            ListBox1->selectionModel()->setCurrentIndex(ListBox1->model()->index(0, 0),
+                                                        QItemSelectionModel::NoUpdate);
+        }
     }
     FontSizeTrackbarChange();
     platform::animateDialog(*this, main_, true);

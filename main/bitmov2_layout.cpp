@@ -231,6 +231,7 @@ void TBitMovOptMain::buildDirectionToolBar() {
     directiontoolbar = new QToolBar(QStringLiteral("Directions"), this);
     directiontoolbar->setObjectName(QStringLiteral("directiontoolbar"));
     directiontoolbar->setIconSize(QSize(16, 16));
+    directiontoolbar->setMovable(false);
     directiontoolbar->setAutoFillBackground(true);
     directiontoolbar->setStyleSheet(
         QStringLiteral("QToolBar#directiontoolbar { border: 1px solid palette(mid); }"));
