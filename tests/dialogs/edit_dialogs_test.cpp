@@ -1,0 +1,181 @@
+// The font chooser and the text effects window, driven through their handlers on a real main
+// window.
+#include <gtest/gtest.h>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+
+#include "dialogs/bfontformU.h"
+#include "dialogs/efxctrunit.h"
+#include "main/bitmov2.h"
+#include "main/settings.h"
+#include "test_support.h"
+
+using velmora::TbFontForm;
+using velmora::Tefxctr;
+
+class EditDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        velmora::setSettingsFilePath(dir.file("velmora.ini"));
+        w = std::make_unique<velmora::TBitMovOptMain>();
+        w->Edit1->setText("  Sample  ");
+        w->line(1).FontName = "DejaVu Sans";
+        w->line(1).FontSize = 40;
+        w->pageBuffer.encode(w->pageFromEditor(), "000");
+        w->ShowPage();
+        w->setsav(false);
+        w->TITLENUM = 1;
+    }
+    void TearDown() override {
+        w.reset();
+        velmora::setSettingsFilePath(QString());
+    }
+    testsupport::TempDir dir;
+    testsupport::Seams seams;
+    std::unique_ptr<velmora::TBitMovOptMain> w;
+};
+
+TEST_F(EditDialogsTest, TheFontChooserChangesTheLineOnlyOnOkAndMarksOnlyRealChanges) {
+    TbFontForm f(w.get());
+    EXPECT_EQ(f.windowTitle(), "Change Font and Size ");
+    EXPECT_GT(f.ListBox1->count(), 0);
+    f.show();
+    EXPECT_EQ(f.SampleText, "Sample");
+    EXPECT_EQ(f.fsamplelabel->text(), "Sample");
+    EXPECT_EQ(f.ChosenSize, 40);
+    EXPECT_EQ(f.fontlabel->text(), "**");
+    f.BitBtn1Click(); // untouched
+    EXPECT_FALSE(w->sav);
+    EXPECT_EQ(w->document().undoStack().count(), 0);
+
+    // Another face, then the line's own again: no change.
+    f.show();
+    f.ListBox1Click("DejaVu Serif");
+    EXPECT_EQ(f.fontlabel->text(), "DejaVu Serif");
+    f.ListBox1Click("DejaVu Sans");
+    f.BitBtn1Click();
+    EXPECT_FALSE(w->sav);
+    // The face compares case and all.
+    f.show();
+    f.ListBox1Click("dejavu sans");
+    f.BitBtn1Click();
+    EXPECT_EQ(w->line(1).FontName, "dejavu sans");
+    EXPECT_TRUE(w->sav);
+    w->Undo1->trigger();
+    EXPECT_EQ(w->line(1).FontName, "DejaVu Sans");
+    EXPECT_FALSE(w->sav);
+
+    // Cancel after moving the slider and clicking a face.
+    f.show();
+    f.FontSizeTrackbar->setValue(120);
+    f.ListBox1Click("DejaVu Serif");
+    f.BitBtn2Click();
+    EXPECT_EQ(w->line(1).FontSize, 40);
+    EXPECT_EQ(w->line(1).FontName, "DejaVu Sans");
+
+    // Sizes outside the slider's range come back within it, and that is a change.
+    for (auto [stored, kept] : {std::pair{8, 16}, std::pair{200, 200}}) {
+        w->line(1).FontSize = stored;
+        w->pageBuffer.encode(w->pageFromEditor(), "000");
+        w->setsav(false);
+        f.show();
+        EXPECT_EQ(f.FontSizeTrackbar->value(), kept);
+        f.BitBtn1Click();
+        EXPECT_EQ(w->line(1).FontSize, kept);
+        EXPECT_EQ(w->sav, stored != kept);
+    }
+
+    // OK takes the size and face into the line and its edit box, whose size never changes.
+    const int boxSize = w->Edit1->font().pixelSize();
+    f.show();
+    f.FontSizeTrackbar->setValue(72);
+    EXPECT_EQ(f.fontsizelabel->text(), "72");
+    f.ListBox1Click("DejaVu Serif");
+    f.BitBtn1Click();
+    EXPECT_EQ(w->line(1).FontSize, 72);
+    EXPECT_EQ(w->Edit1->font().family(), "DejaVu Serif");
+    EXPECT_EQ(w->Edit1->font().pixelSize(), boxSize);
+
+    // An empty line shows an empty sample.
+    w->TITLENUM = 3;
+    f.show();
+    EXPECT_TRUE(f.fsamplelabel->text().isEmpty());
+    f.BitBtn2Click();
+}
+
+TEST(EffectsArithmetic, BoxNumbersAndTheColourCycle) {
+    EXPECT_EQ(velmora::readBoxNumber(""), 0);
+    EXPECT_EQ(velmora::readBoxNumber("  7"), 7);
+    EXPECT_EQ(velmora::readBoxNumber("12 "), 12);
+    EXPECT_EQ(velmora::readBoxNumber("3x4"), 3);
+    using A = std::array<int, 6>;
+    EXPECT_EQ(velmora::sliderBoxes(0), (A{0, 255, 0, 0, 0, 255}));
+    EXPECT_EQ(velmora::sliderBoxes(255), (A{255, 0, 0, 0, 255, 0}));
+    EXPECT_EQ(velmora::sliderBoxes(256), (A{254, 1, 0, 1, 0, 254}));
+    EXPECT_EQ(velmora::sliderBoxes(510), (A{0, 255, 0, 255, 0, 0}));
+    EXPECT_EQ(velmora::sliderBoxes(765), (A{0, 0, 255, 0, 255, 0}));
+}
+
+TEST_F(EditDialogsTest, TheEffectsWindowValidatesItsBoxesAndWritesOnlyOnOk) {
+    w->line(1).GradientOn = true;
+    w->pageBuffer.encode(w->pageFromEditor(), "000");
+    Tefxctr e(w.get());
+    EXPECT_EQ(e.windowTitle(), "Color and Gradient Adjustments");
+    e.show();
+    EXPECT_EQ(e.sample().width(), 248);
+    EXPECT_EQ(e.height(), e.sample().height() + 201 + 20);
+    EXPECT_EQ(e.SpeedButton1->text(), "Gradient On");
+    EXPECT_EQ(e.edit[0]->text(), "255");
+
+    e.edit[1]->setText("300");
+    EXPECT_EQ(e.edit[1]->text(), "255");
+    EXPECT_EQ(e.EndColor, 0x02FFFFFFu);
+    // Two boxes over 255 in one colour: each pass replaces the first of them only, and the
+    // write starts the next pass.
+    e.edit[3]->blockSignals(true);
+    e.edit[3]->setText("400");
+    e.edit[3]->blockSignals(false);
+    e.edit[4]->setText("999");
+    EXPECT_EQ(e.edit[3]->text(), "255");
+    EXPECT_EQ(e.edit[4]->text(), "255");
+
+    // The slider writes the boxes; the sample's black stays black, its text takes the gradient.
+    e.TrackBar1->setValue(255);
+    EXPECT_EQ(e.EndColor, 0x020000FFu);   // red
+    EXPECT_EQ(e.StartColor, 0x0200FF00u); // green
+    int black = 0, coloured = 0;
+    for (int y = 0; y < e.sample().height(); ++y)
+        for (int x = 0; x < e.sample().width(); ++x)
+            (e.sample().pixel(x, y) == 0 ? black : coloured)++;
+    EXPECT_GT(black, coloured);
+    EXPECT_GT(coloured, 0);
+    EXPECT_EQ(e.sample().pixel(247, 0), 0u);
+
+    e.BitBtn2Click(); // Cancel touches nothing
+    EXPECT_EQ(w->line(1).FontColor, 0xFFFFFFu);
+    EXPECT_FALSE(w->sav);
+
+    // Only the toggle changed: written, not marked.
+    e.show();
+    e.SpeedButton1->click();
+    EXPECT_EQ(e.SpeedButton1->text(), "Gradient Off");
+    EXPECT_FALSE(w->SpeedButton2->isChecked());
+    e.BitBtn1Click();
+    EXPECT_FALSE(w->line(1).GradientOn);
+    EXPECT_FALSE(w->sav);
+
+    // A colour changed: written with the palette flag, marked, and undone in one step.
+    e.show();
+    e.TrackBar1->setValue(765);
+    e.BitBtn1Click();
+    EXPECT_EQ(w->line(1).FontColor, 0x02FF0000u);
+    EXPECT_EQ(w->line(1).GradientStartColor, 0x0200FF00u);
+    EXPECT_TRUE(w->sav);
+    EXPECT_EQ(w->Undo1->text(), "Undo Color and Gradient");
+    w->Undo1->trigger();
+    EXPECT_EQ(w->line(1).FontColor, 0x02FFFFFFu); // as the step before left it, flag and all
+}
