@@ -378,6 +378,7 @@ PROJECT_STILL="$WORK/project-still"           # a picture at rest, held 2 s
 PROJECT_HUGE_DELAY="$WORK/project-huge-delay" # a picture moving in with a delay of 1187822442
 PROJECT_MOVE="$WORK/project-move"             # a picture moving in with a delay of 3000, held 1 s
 PROJECT_THREE="$WORK/project-three"           # three pictures at rest, held 1 s
+PROJECT_TEXT="$WORK/project-text"             # a title line of text
 
 prepare_projects() {
   make_project "$PROJECT_STILL" --pause 2 \
@@ -389,7 +390,8 @@ prepare_projects() {
     make_project "$PROJECT_THREE" --pause 1 \
       --line "bitmap=orange.bmp,x=600,y=500,in=13,out=13" \
       --line "bitmap=green.bmp,x=300,y=300,in=13,out=13" \
-      --line "bitmap=magenta.bmp,x=900,y=150,in=13,out=13"
+      --line "bitmap=magenta.bmp,x=900,y=150,in=13,out=13" &&
+    make_project "$PROJECT_TEXT" --line "text=Hello,x=100,y=100,in=5,out=6"
 }
 
 # Fails, saying how much of the splash box (at "X Y W H") the main window covers, when the main
@@ -830,6 +832,76 @@ check_on_top_each_time() {
 
 # ---- Running them -------------------------------------------------------------------------
 
+# ---- i: the font chooser and the effects window -------------------------------------------
+
+dialog_shown() {
+  DIALOG_WID=$(find_window "$1") || return 1
+  is_viewable "$DIALOG_WID"
+}
+dialog_closed() { [ -n "$DIALOG_WID" ] && is_not_viewable "$DIALOG_WID"; }
+
+# white_in NAME X Y W H: how many near-white pixels the rectangle of the screenshot holds.
+white_in() { python3 "$HELPERS/shot.py" count "$SHOTS/$1.ppm" "$2" "$3" "$4" "$5" 250; }
+
+# shown_with_sample CAPTION SHOT X Y W H: waits for the dialog, shoots it, and fails when its sample (the
+# given rectangle inside the dialog, relative to it) shows no white title text.
+shown_with_sample() {
+  local caption=$1 shot=$2 sx=$3 sy=$4 sw=$5 sh=$6
+  wait_for 3000 dialog_shown "$caption" || {
+    shoot "$shot-none"
+    keep "$shot-none"
+    WHY="\"$caption\" did not appear within 3 s; $(app_trouble) ($shot-none.png)"
+    return 1
+  }
+  # shellcheck disable=SC2046
+  set -- $(win_geom "$DIALOG_WID")
+  local dx=$1 dy=$2 white=0
+  local end=$(($(now_ms) + 3000))
+  while :; do
+    shoot "$shot"
+    white=$(white_in "$shot" $((dx + sx)) $((dy + sy)) "$sw" "$sh")
+    [ "${white:-0}" -gt 30 ] && break
+    [ "$(now_ms)" -ge "$end" ] && break
+    sleep 0.05
+  done
+  if [ "${white:-0}" -le 30 ]; then
+    keep "$shot"
+    WHY="\"$caption\" shows no title text in its sample ($white white pixels; $shot.png)"
+    return 1
+  fi
+  log "   \"$caption\" shows its sample ($white white pixels)"
+}
+
+close_dialog() {
+  keys_to "$DIALOG_WID" Escape
+  wait_for 3000 dialog_closed || {
+    WHY="Escape left \"$1\" open for 3 s"
+    return 1
+  }
+}
+
+check_edit_dialogs() {
+  start_editor dialogs "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649 || return 1
+  # shellcheck disable=SC2046
+  set -- $(win_geom "$MAIN_WID")
+  local mx=$1 my=$2
+  # The font chooser from the title box's popup menu: its second item.
+  timeout 5 xdotool mousemove $((mx + 300)) $((my + 106)) click 3
+  wait_for 3000 menu_open || {
+    WHY="a right click on the first title box opened no menu; $(describe_windows)"
+    return 1
+  }
+  timeout 5 xdotool key Down Down Return
+  shown_with_sample "Change Font and Size" i-font 220 70 310 250 || return 1
+  close_dialog "Change Font and Size" || return 1
+
+  # The effects window from the gradient button of line 1's direction tool bar.
+  timeout 5 xdotool mousemove $((mx + 34)) $((my + 106)) click 1
+  timeout 5 xdotool mousemove $((mx + 384)) $((my + 70)) click 1
+  shown_with_sample "Color and Gradient Adjustments" i-effects 0 0 254 60 || return 1
+  close_dialog "Color and Gradient Adjustments" || return 1
+}
+
 # run_check LETTER FUNCTION DESCRIPTION
 run_check() {
   local letter=$1 fn=$2 text=$3 kind=strict
@@ -874,6 +946,7 @@ run_check d check_extreme_settings "settings far off the screen"
 run_check e check_huge_delay "a page with a delay of 1187822442: Escape during its move"
 run_check g check_move_frames "a move's frames reach the screen while it moves"
 run_check h check_on_top_each_time "the playback window on top, showing the page, in 5 plays"
+run_check i check_edit_dialogs "the font chooser and the effects window show their samples and close"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then
   log "Real-display checks FAILED:"

@@ -6,6 +6,8 @@
         for each shot, prints "SHOT X Y ..." with the top-left corner of every block of at
         least WIDTH x HEIGHT pixels all of exactly that colour whose top and left edges border
         another colour, or "SHOT" alone when there is none
+    shot.py count SHOT X Y WIDTH HEIGHT MIN
+        prints how many pixels of the rectangle have red, green and blue all at least MIN
 """
 
 import sys
@@ -87,6 +89,16 @@ def main(argv):
                 ):
                     found.append(f"{x} {y}")
             print(" ".join([path] + found))
+        return 0
+    if len(argv) == 7 and argv[0] == "count":
+        s = Shot(argv[1])
+        x0, y0, w, h, least = (int(v) for v in argv[2:])
+        n = 0
+        for y in range(max(0, y0), min(s.height, y0 + h)):
+            for x in range(max(0, x0), min(s.width, x0 + w)):
+                if min(s.rgb(x, y)) >= least:
+                    n += 1
+        print(n)
         return 0
     print(__doc__, file=sys.stderr)
     return 2
