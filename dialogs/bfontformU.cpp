@@ -183,12 +183,11 @@ void TbFontForm::ListBox1Click(const QString& face) {
 void TbFontForm::BitBtn1Click() {
     const int n = main_->TITLENUM;
     if (n >= 1 && n <= 3) {
-        // Marks the page when the size or the face (compared exactly) differs from the line's.
+        // Marks the page when the size or the face (compared exactly) differs from the line's,
+        // which is what it was at opening.
         main_->document().undoStack().push(
             new SetFont(main_->document(), n, ChosenName, ChosenSize));
         main_->showLineFont(n);
-    } else if (ChosenSize != SizeAtOpen || ChosenName != NameAtOpen) {
-        main_->setsav(true);
     }
     accept();
 }

@@ -13,6 +13,7 @@
 #include "main/commands/line_commands.h"
 #include "platform/Animate.h"
 #include "platform/Canvas.h"
+#include "playback/strip.h"
 #include "render/effects.h"
 
 namespace velmora {
@@ -174,11 +175,7 @@ void Tefxctr::Writeonbitmap() {
     canvas.font.color = l.ShadowOn ? l.ShadowColor : l.FontColor;
     sample_.setSize(PanelWidth, canvas.textHeight(text));
     if (l.ShadowOn) {
-        canvas.textOut(0, 0, text);
-        canvas.brush.style = platform::BrushStyle::Clear;
-        canvas.font.color = l.FontColor;
-        canvas.textOut(0, 0, text);
-        canvas.brush.style = platform::BrushStyle::Solid;
+        drawShadowedText(canvas, text, {0, 0}, {0, 0}, l.FontColor);
     } else {
         canvas.textOut(0, -1, text);
     }

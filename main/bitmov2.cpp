@@ -337,18 +337,7 @@ void TBitMovOptMain::ShowPage() {
         const std::int32_t code = line(n).OutDirection;
         if (code >= 1 && code <= 13) setdirectionButton(QStringLiteral("Out"), n, code - 1, code);
     }
-    // Both sliders show the one delay value; their handlers must not mark the page changed here.
-    const std::int32_t delay = fadedelay;
-    const std::int32_t pause = PauseTime;
-    {
-        const QSignalBlocker b1(TrackBar2), b2(DelayTrackBar), b3(PauseTrackBar);
-        TrackBar2->setValue(delay);
-        DelayTrackBar->setValue(delay);
-        PauseTrackBar->setValue(pause);
-    }
-    Label7->setText(QString::number(TrackBar2->value() / 230));
-    Label1->setText(QString::number(fadedelay));
-    if (!mpause) Label4->setText(QString::number(PauseTime));
+    showSettings();
     for (int n = 1; n <= 3; ++n)
         showLineFont(n);
     for (int n = 1; n <= 3; ++n)

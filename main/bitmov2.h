@@ -201,9 +201,6 @@ public:
     std::optional<QString> GetNextPageNumber();
     // The page on screen as it would be stored.
     PageImage pageFromEditor() const;
-    // Shows the document's page in the controls, their signals blocked, so that showing a
-    // page never counts as editing it.
-    void refreshControls();
 
     // The one page record buffer: the page as last loaded or saved.
     PageBuffer& pageBuffer = document_.buffer();
@@ -388,6 +385,8 @@ private:
     void showPageButtons(bool changed);
     // The pause controls for the "Manual" state.
     void showManualState();
+    // The delay, pause and "Manual" controls show the page's settings, signals blocked.
+    void showSettings();
     // A picture or wave chosen for a line, as the page can store it; empty (the user told)
     // when its name does not fit.
     std::optional<QString> storableName(const QString& chosen);

@@ -1,6 +1,7 @@
 // The delay controls and the show toggles of the main window.
 #include <QAction>
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
 
@@ -40,6 +41,20 @@ void TBitMovOptMain::TrackBar1Change() {
 
 void TBitMovOptMain::CheckBox1Click() {
     document_.undoStack().push(new SetManual(document_, CheckBox1->isChecked()));
+    showManualState();
+}
+
+void TBitMovOptMain::showSettings() {
+    // Both delay sliders show the one delay value; showing it never counts as an edit.
+    {
+        const QSignalBlocker b1(TrackBar2), b2(DelayTrackBar), b3(PauseTrackBar), b4(CheckBox1);
+        TrackBar2->setValue(fadedelay);
+        DelayTrackBar->setValue(fadedelay);
+        PauseTrackBar->setValue(PauseTime);
+        CheckBox1->setChecked(mpause);
+    }
+    Label7->setText(QString::number(TrackBar2->value() / 230));
+    Label1->setText(QString::number(fadedelay));
     showManualState();
 }
 

@@ -67,14 +67,11 @@ void TBitMovOptMain::styleClick(std::uint8_t style, const QString& name) {
 void TBitMovOptMain::ToolButton13Click() {
     const int n = TITLENUM;
     if (isLine(n)) colorDialogColor_ = line(n).FontColor;
-    const TColor remembered = colorDialogColor_;
     const std::optional<TColor> chosen = platform::dialogs().chooseColor(colorDialogColor_);
     if (!chosen) return;
     colorDialogColor_ = *chosen;
-    if (!isLine(n)) {
-        if ((*chosen & 0xFFFFFF) != (remembered & 0xFFFFFF)) setsav(true);
-        return;
-    }
+    if (!isLine(n)) return;
+    // Marks the page when the colour differs from the line's.
     document_.undoStack().push(new SetFontColor(document_, n, *chosen));
     showLineFont(n);
 }
@@ -200,16 +197,7 @@ void TBitMovOptMain::showTexts(bool fromStart) {
 
 void TBitMovOptMain::showRestored() {
     showTexts(false);
-    {
-        const QSignalBlocker b1(TrackBar2), b2(DelayTrackBar), b3(PauseTrackBar), b4(CheckBox1);
-        TrackBar2->setValue(fadedelay);
-        DelayTrackBar->setValue(fadedelay);
-        PauseTrackBar->setValue(PauseTime);
-        CheckBox1->setChecked(mpause);
-    }
-    Label7->setText(QString::number(TrackBar2->value() / 230));
-    Label1->setText(QString::number(fadedelay));
-    showManualState();
+    showSettings();
     for (int n = 1; n <= 3; ++n) {
         showLineFont(n);
         showPreview(n);

@@ -59,18 +59,6 @@ PageImage TBitMovOptMain::pageFromEditor() const {
     return document_.pageToStore();
 }
 
-void TBitMovOptMain::refreshControls() {
-    showTexts(true); // a long title shows from its start
-    for (int n = 1; n <= 3; ++n)
-        showLineFont(n);
-    {
-        const QSignalBlocker b1(TrackBar2), b2(CheckBox1);
-        TrackBar2->setValue(fadedelay);
-        CheckBox1->setChecked(mpause);
-    }
-    showManualState();
-}
-
 void TBitMovOptMain::SaveCurPage() {
     if (ProjectName.isEmpty()) return;
     const QString base = StripKVT(ProjectName);
@@ -126,7 +114,7 @@ void TBitMovOptMain::LoadPage(const QString& projectName) {
     PageImage page;
     pageBuffer.decode(page);
     document_.load(page);
-    refreshControls();
+    showTexts(true); // a long title shows from its start; ShowPage shows the rest
     ShowPage();
     setsav(false);
 }

@@ -99,11 +99,7 @@ StripResult renderText(Strip& strip, const StripInput& in) {
     strip.setPos(in.restX, in.restY);
 
     if (line.ShadowOn) {
-        canvas.textOut(6, 6, text);
-        canvas.brush.style = platform::BrushStyle::Clear;
-        canvas.font.color = line.FontColor;
-        canvas.textOut(3, 3, text);
-        canvas.brush.style = platform::BrushStyle::Solid;
+        drawShadowedText(canvas, text, {6, 6}, {3, 3}, line.FontColor);
     } else {
         canvas.textOut(2, 2, text);
     }
@@ -120,6 +116,15 @@ StripResult renderText(Strip& strip, const StripInput& in) {
 }
 
 } // namespace
+
+void drawShadowedText(platform::Canvas& canvas, const QString& text, QPoint shadowAt,
+                      QPoint textAt, platform::TColor textColor) {
+    canvas.textOut(shadowAt.x(), shadowAt.y(), text);
+    canvas.brush.style = platform::BrushStyle::Clear;
+    canvas.font.color = textColor;
+    canvas.textOut(textAt.x(), textAt.y(), text);
+    canvas.brush.style = platform::BrushStyle::Solid;
+}
 
 StripResult renderTitleStrip(Strip& strip, const StripInput& in) {
     const TitleLine& line = *in.line;

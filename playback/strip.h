@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <QPoint>
 #include <QString>
 
 #include "platform/Bitmap.h"
@@ -56,6 +57,11 @@ bool StripTooLarge(std::int64_t width, std::int64_t height);
 // is reported to the user; the caller then clears the line's bitmap file name. Grid allocation
 // failures of the blur leave as ENotEnoughMemory.
 StripResult renderTitleStrip(Strip& strip, const StripInput& in);
+
+// A title with its shadow: the text in the canvas's font colour (the shadow) at shadowAt, then
+// over it, with a clear background, in textColor at textAt.
+void drawShadowedText(platform::Canvas& canvas, const QString& text, QPoint shadowAt,
+                      QPoint textAt, platform::TColor textColor);
 
 // Strip size for a text in the canvas's current font: the text's extent plus a margin of 4
 // pixels, or with a shadow (font size div 16) + 8.

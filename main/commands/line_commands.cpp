@@ -66,20 +66,13 @@ bool SetShadowOn::apply(PageDocument& doc) {
     return doc.shadowsDifferFromBuffer();
 }
 
-SetBlurOn::SetBlurOn(PageDocument& doc, int n, bool on)
-    : PageCommand(doc, QStringLiteral("Smoothing")), n_(n), on_(on) {}
+LineSwitchCommand::LineSwitchCommand(PageDocument& doc, const QString& text,
+                                     bool TitleLine::*field, int n, bool on)
+    : PageCommand(doc, text), field_(field), n_(n), on_(on) {}
 
-bool SetBlurOn::apply(PageDocument& doc) {
-    doc.line(n_).BlurOn = on_;
-    return on_ != doc.lastStored().lines[n_ - 1].attrs.BlurOn;
-}
-
-SetGradientOn::SetGradientOn(PageDocument& doc, int n, bool on)
-    : PageCommand(doc, QStringLiteral("Gradient On/Off")), n_(n), on_(on) {}
-
-bool SetGradientOn::apply(PageDocument& doc) {
-    doc.line(n_).GradientOn = on_;
-    return on_ != doc.lastStored().lines[n_ - 1].attrs.GradientOn;
+bool LineSwitchCommand::apply(PageDocument& doc) {
+    doc.line(n_).*field_ = on_;
+    return on_ != doc.lastStored().lines[n_ - 1].attrs.*field_;
 }
 
 SetFont::SetFont(PageDocument& doc, int n, const QString& name, std::int32_t size)

@@ -78,31 +78,32 @@ private:
     bool on_;
 };
 
-// The smoothing (blur) switch; marks when it differs from the line's as last loaded or saved.
-class SetBlurOn : public PageCommand {
-public:
-    SetBlurOn(PageDocument& doc, int n, bool on);
-
+// A switch of the line; marks when it differs from the line's as last loaded or saved.
+class LineSwitchCommand : public PageCommand {
 protected:
+    LineSwitchCommand(PageDocument& doc, const QString& text, bool TitleLine::*field, int n,
+                      bool on);
     bool apply(PageDocument& doc) override;
 
 private:
+    bool TitleLine::*field_;
     int n_;
     bool on_;
 };
 
-// The gradient switch of the tool bar; marks when it differs from the line's as last loaded
-// or saved.
-class SetGradientOn : public PageCommand {
+// The smoothing (blur) switch.
+class SetBlurOn : public LineSwitchCommand {
 public:
-    SetGradientOn(PageDocument& doc, int n, bool on);
+    SetBlurOn(PageDocument& doc, int n, bool on)
+        : LineSwitchCommand(doc, QStringLiteral("Smoothing"), &TitleLine::BlurOn, n, on) {}
+};
 
-protected:
-    bool apply(PageDocument& doc) override;
-
-private:
-    int n_;
-    bool on_;
+// The gradient switch of the tool bar.
+class SetGradientOn : public LineSwitchCommand {
+public:
+    SetGradientOn(PageDocument& doc, int n, bool on)
+        : LineSwitchCommand(doc, QStringLiteral("Gradient On/Off"), &TitleLine::GradientOn, n,
+                            on) {}
 };
 
 // Font face and size from the font chooser; marks when either differs from before.

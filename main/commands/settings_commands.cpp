@@ -2,34 +2,19 @@
 
 namespace velmora {
 
-SetDelay::SetDelay(PageDocument& doc, std::int32_t delay, int drag)
-    : PageCommand(doc, QStringLiteral("Delay")), delay_(delay), drag_(drag) {}
+SliderCommand::SliderCommand(PageDocument& doc, const QString& text,
+                             std::int32_t PageSettings::*field, std::int32_t value, int drag)
+    : PageCommand(doc, text), field_(field), value_(value), drag_(drag) {}
 
-bool SetDelay::apply(PageDocument& doc) {
-    doc.settings().fadedelay = delay_;
+bool SliderCommand::apply(PageDocument& doc) {
+    doc.settings().*field_ = value_;
     return true;
 }
 
-bool SetDelay::mergeWith(const QUndoCommand* other) {
-    const auto* later = dynamic_cast<const SetDelay*>(other);
-    if (!later || drag_ == 0 || later->drag_ != drag_) return false;
-    delay_ = later->delay_;
-    takeResultOf(*later);
-    return true;
-}
-
-SetPause::SetPause(PageDocument& doc, std::int32_t seconds, int drag)
-    : PageCommand(doc, QStringLiteral("Pause")), seconds_(seconds), drag_(drag) {}
-
-bool SetPause::apply(PageDocument& doc) {
-    doc.settings().PauseTime = seconds_;
-    return true;
-}
-
-bool SetPause::mergeWith(const QUndoCommand* other) {
-    const auto* later = dynamic_cast<const SetPause*>(other);
-    if (!later || drag_ == 0 || later->drag_ != drag_) return false;
-    seconds_ = later->seconds_;
+bool SliderCommand::mergeWith(const QUndoCommand* other) {
+    const auto* later = dynamic_cast<const SliderCommand*>(other);
+    if (!later || later->field_ != field_ || drag_ == 0 || later->drag_ != drag_) return false;
+    value_ = later->value_;
     takeResultOf(*later);
     return true;
 }
