@@ -87,7 +87,7 @@ void TBitMovOptMain::SaveCurPage() {
     // The user was told a failed save failed: the page still counts as changed.
     if (written) {
         setsav(false);
-        document_.forgetEdits();
+        document_.stored();
     }
 }
 

@@ -67,6 +67,9 @@ public:
     bool stylesDifferFromBuffer() const;
     bool shadowsDifferFromBuffer() const;
     bool directionsDifferFromBuffer() const;
+    // Whether any of the six paths' counters (LastIndex) differs from the page as last loaded or
+    // saved.
+    bool pathsDifferFromBuffer() const;
 
     // The changed mark, and its one setter. The signal comes with every call, also when the
     // mark keeps its value, so whatever follows it is brought up to date each time.
@@ -75,8 +78,12 @@ public:
     void setsav(bool flag);
 
     QUndoStack& undoStack() { return undo_; }
-    // The page was loaded, saved or replaced: its edits can no longer be undone.
+    // The page was loaded or replaced: its edits can no longer be undone.
     void forgetEdits() { undo_.clear(); }
+    // The page was written to its file: the record buffer holds it now. Its edits can still be
+    // undone; an undo or redo then marks the page by whether it differs from what was written.
+    void stored() { ++storedCount_; }
+    int storedCount() const { return storedCount_; }
 
 signals:
     void changedChanged(bool changed);
@@ -88,6 +95,7 @@ private:
     PageImage page_;
     PageBuffer buffer_;
     bool changed_ = false;
+    int storedCount_ = 0;
     QUndoStack undo_;
 };
 

@@ -9,27 +9,32 @@ PageCommand::PageCommand(PageDocument& doc, const QString& text) : doc_(doc) {
 void PageCommand::redo() {
     if (done_) {
         doc_.restore(after_);
-        doc_.setsav(markAfter_);
+        doc_.setsav(savedSince() ? doc_.differsFromBuffer() : markAfter_);
         return;
     }
+    storedCount_ = doc_.storedCount();
     before_ = doc_.edited();
     markBefore_ = doc_.changed();
     if (apply(doc_)) doc_.setsav(true);
     after_ = doc_.edited();
     markAfter_ = doc_.changed();
     done_ = true;
-    setObsolete(after_ == before_ && markAfter_ == markBefore_);
+    setObsolete(after_ == before_ && markAfter_ == markBefore_ && !changesMore());
 }
 
 void PageCommand::undo() {
     doc_.restore(before_);
-    doc_.setsav(markBefore_ && doc_.differsFromBuffer());
+    doc_.setsav((markBefore_ || savedSince()) && doc_.differsFromBuffer());
+}
+
+bool PageCommand::savedSince() const {
+    return doc_.storedCount() != storedCount_;
 }
 
 void PageCommand::takeResultOf(const PageCommand& later) {
     after_ = later.after_;
     markAfter_ = later.markAfter_;
-    setObsolete(after_ == before_ && markAfter_ == markBefore_);
+    setObsolete(after_ == before_ && markAfter_ == markBefore_ && !changesMore());
 }
 
 } // namespace velmora

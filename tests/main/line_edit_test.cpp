@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSlider>
@@ -272,4 +273,30 @@ TEST_F(LineEditTest, ADragOfASliderIsOneStepAndALoadForgetsEveryEdit) {
     EXPECT_FALSE(stack().canUndo());
     EXPECT_FALSE(stack().canRedo());
     EXPECT_EQ(w->Undo1->text(), "Undo");
+}
+
+TEST_F(LineEditTest, EditsSurviveASaveAndUndoingPastItMarksThePageAgain) {
+    w->dpath = dir.path() + "/";
+    w->ProjectName = "saved.kvt";
+    loadedAsShown();
+    QTest::keyClicks(w->Edit1, "Ab");
+    w->SavePgToolButtonClick();
+    ASSERT_FALSE(w->sav);
+    ASSERT_TRUE(QFile::exists(dir.file("SAVED.000")));
+    ASSERT_TRUE(stack().canUndo());
+
+    // Back before the save: the page differs from its file.
+    w->Undo1->trigger();
+    EXPECT_EQ(w->Edit1->text(), "");
+    EXPECT_TRUE(w->sav);
+    // Forward again: the page is as written.
+    w->Redo1->trigger();
+    EXPECT_EQ(w->Edit1->text(), "Ab");
+    EXPECT_FALSE(w->sav);
+
+    // An edit after the save, undone, comes back to the page as saved.
+    QTest::keyClicks(w->Edit2, "c");
+    EXPECT_TRUE(w->sav);
+    w->Undo1->trigger();
+    EXPECT_FALSE(w->sav);
 }
