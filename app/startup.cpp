@@ -76,6 +76,8 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     PlaybackHost host;
     host.state = [&main] { return main.editorState(); };
     host.returnToEditor = [&main] { main.returnFromPlayback(); };
+    host.setAlignMode = [&main](bool on) { main.AlignMode = on; };
+    host.showProjectInformation = acc.showProjectInformation;
     w->Can = std::make_unique<TCan>(main.document(), std::move(host));
     startPage(main, *w->Can);
     w->efxctr = std::make_unique<Tefxctr>(w->BitMovOptMain.get());

@@ -128,6 +128,7 @@ void TBitMovOptMain::connectCommands() {
     connect(Exit2, &QAction::triggered, this, [this] { Exit2Click(); });
     connect(PlayPage2, &QAction::triggered, this, [this] { PlayPage2Click(); });
     connect(PlayAllPages2, &QAction::triggered, this, [this] { PlayAllPages2Click(); });
+    connect(Align2, &QAction::triggered, this, [this] { Align2Click(); });
     // "Easy Slow down" and "RepeaT - Loop" only invert their check marks, which choosing a
     // checkable menu item does by itself: they need no connection.
     connect(SetColorBarTime1, &QAction::triggered, this, [this] { SetColorBarTime1Click(); });
@@ -149,6 +150,7 @@ void TBitMovOptMain::connectCommands() {
     connect(SavePrjToolButton, &QToolButton::clicked, this, [this] { SavePrjToolButtonClick(); });
     connect(PlayPgToolButton, &QToolButton::clicked, this, [this] { PlayPage2Click(); });
     connect(PlayAllToolButton, &QToolButton::clicked, this, [this] { PlayAllPages2Click(); });
+    connect(AlignToolButton, &QToolButton::clicked, this, [this] { AlignToolButtonClick(); });
     connect(PrevPage, &QToolButton::clicked, this, [this] { PrevPageClick(); });
     connect(NextPage, &QToolButton::clicked, this, [this] { NextPageClick(); });
     connect(NewPageButton, &QToolButton::clicked, this, [this] { NewPageButtonClick(); });
@@ -275,6 +277,7 @@ EditorState TBitMovOptMain::editorState() const {
     s.UseCountDown = UseCountDown;
     s.Holdtime = Holdtime;
     s.dpath = dpath;
+    s.MaxPathIndex = MaxPathIndex;
     return s;
 }
 

@@ -210,6 +210,9 @@ public:
     // ---- Shows and delay controls --------------------------------------------------------
     void PlayPage2Click();
     void PlayAllPages2Click();
+    // The align screen over the page on screen.
+    void Align2Click();
+    void AlignToolButtonClick() { Align2Click(); }
     void EasySlowdown1Click();
     bool ProjectValid();
     void TrackBar2Change();
@@ -371,6 +374,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A click on the bare window brings it back over the playback window.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void FormCreate();

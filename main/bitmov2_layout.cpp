@@ -171,7 +171,7 @@ void TBitMovOptMain::buildToolBar() {
     CopyPageButton = button(QStringLiteral("C Pg"), QStringLiteral("Copy page"));
     SavePgToolButton = button(QStringLiteral("S Pg"), QStringLiteral("Save page"));
     DeletePgToolButton = button(QStringLiteral("D Pg"), QStringLiteral("Delete page"));
-    AlignToolButton = button(QStringLiteral("Align"), QStringLiteral("Align the titles"));
+    AlignToolButton = button(QStringLiteral("Align"), QStringLiteral("Go to the Align screen"));
     ColorBarToolButton =
         button(QStringLiteral("C Bar"), QStringLiteral("Start with color bars"), true);
     CountDownToolButton =

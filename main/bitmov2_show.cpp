@@ -1,10 +1,12 @@
 // Playing the page on screen and whole shows.
 #include <QApplication>
+#include <QMouseEvent>
 
 #include "main/bitmov2.h"
 #include "main/page_file.h"
 #include "main/playback_port.h"
 #include "platform/Dialogs.h"
+#include "platform/Pump.h"
 #include "render/effects.h"
 
 namespace velmora {
@@ -35,6 +37,19 @@ void TBitMovOptMain::PlayPage2Click() {
     playback_->setkillnow(true);
     playback_->killcan();
     checkstatus();
+}
+
+void TBitMovOptMain::Align2Click() {
+    if (playback_) playback_->StartAlign();
+}
+
+void TBitMovOptMain::mousePressEvent(QMouseEvent* event) {
+    QMainWindow::mousePressEvent(event);
+    if (playback_) playback_->hidePlayback();
+    platform::pump();
+    show();
+    raise();
+    activateWindow();
 }
 
 namespace {

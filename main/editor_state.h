@@ -14,6 +14,7 @@ struct EditorState {
     bool UseCountDown = false;
     std::int32_t Holdtime = 10; // colour bar time, seconds
     QString dpath;              // the project's folder, ending in '/', or empty
+    std::int32_t MaxPathIndex = 999; // how far drawing may fill a path
 };
 
 // A picture or wave named without a folder lies in the project's folder.

@@ -99,6 +99,15 @@ bool PageDocument::directionsDifferFromBuffer() const {
     return false;
 }
 
+bool PageDocument::pathsDifferFromBuffer() const {
+    const PageImage stored = lastStored();
+    for (int i = 0; i < 3; ++i)
+        if (page_.lines[i].InPath.LastIndex != stored.lines[i].InPath.LastIndex ||
+            page_.lines[i].OutPath.LastIndex != stored.lines[i].OutPath.LastIndex)
+            return true;
+    return false;
+}
+
 bool PageDocument::mpauseDiffersFromBuffer() const {
     return page_.settings.mpause != (buffer_.bytes()[pagelayout::MPause] != 0);
 }

@@ -24,6 +24,10 @@ public:
     virtual void showPlayback() = 0;
     // The screen turns black when messages are next processed.
     virtual void invalidatePlayback() = 0;
+    // Opens the align screen over the page the document holds.
+    virtual void StartAlign() = 0;
+    // Hides the playback window or the align screen, leaving its mode as it is.
+    virtual void hidePlayback() = 0;
 };
 
 } // namespace velmora

@@ -1,11 +1,13 @@
 #include "playback/bitmcan.h"
 
 #include <cstring>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QProgressBar>
 #include <QScreen>
 #include <QWindow>
 
@@ -34,6 +36,10 @@ TCan::TCan(PageDocument& document, PlaybackHost host)
     canvas_.setPresenter([this](const QRect& r) { present(r); });
     effects::setInvalidateHook([this] { invalidatePlayback(); });
     FormCreate();
+    // An undo or redo may move a line while the align screen shows it.
+    connect(&document_, &PageDocument::restored, this, [this] {
+        if (alignMode() && isVisible()) placeStripsFromPage();
+    });
 }
 
 TCan::~TCan() {
@@ -45,6 +51,7 @@ void TCan::FormCreate() {
     resize(platform::Screen::width(), platform::Screen::height());
     frame_ = platform::Bitmap(platform::Screen::width(), platform::Screen::height(),
                               platform::PixelFormat::Bits32);
+    buildAlignPanel();
 }
 
 // ---- The window ---------------------------------------------------------------------------
@@ -83,6 +90,12 @@ void TCan::FormShow() {
                                                                     : platform::PixelFormat::Bits24;
     }
     ScreenBits = static_cast<std::int8_t>(depth > 0 ? depth : 0);
+    if (alignMode()) {
+        showAlignPanel();
+    } else {
+        ToolBar1->hide();
+        Panel1->hide();
+    }
 }
 
 void TCan::showPlayback() {
@@ -139,7 +152,7 @@ void TCan::invalidatePlayback() {
 
 void TCan::present(const QRect& r) {
     dirty_ |= r;
-    if (!showClock_) present();
+    if (!showClock_ && batching_ == 0) present();
 }
 
 void TCan::paintEvent(QPaintEvent* event) {
@@ -189,6 +202,9 @@ void TCan::PlayPage(const QString& PageName) {
     platform::pump();
     if (killnow) return;
     const EditorState editor = editorState();
+    Timer1.stop();
+    ToolBar1->hide();
+    gauge1->hide();
     InitImageScreen(editor.AlignMode);
     if (!isVisible()) showPlayback();
 
@@ -262,7 +278,12 @@ void TCan::keyPressEvent(QKeyEvent* event) {
 }
 
 void TCan::mousePressEvent(QMouseEvent* event) {
-    if (editorState().AlignMode) return;
+    if (alignMode()) {
+        const QPoint at = event->position().toPoint();
+        FormMouseDown(event->buttons(), event->modifiers(), at.x(), at.y());
+        return;
+    }
+    Timer1.stop();
     const bool alone = event->modifiers() == Qt::NoModifier;
     if (alone && event->buttons() == Qt::LeftButton) {
         if (killnow) killcan();
@@ -274,11 +295,29 @@ void TCan::mousePressEvent(QMouseEvent* event) {
     }
 }
 
+void TCan::mouseMoveEvent(QMouseEvent* event) {
+    if (!alignMode()) return;
+    const QPoint at = event->position().toPoint();
+    FormMouseMove(event->buttons(), event->modifiers(), at.x(), at.y());
+}
+
+void TCan::mouseReleaseEvent(QMouseEvent* event) {
+    if (!alignMode()) return;
+    // The panel hidden by its own button: the release comes here instead.
+    if (Panel1->isHidden() && panelHeld_) ToolButton4MouseUp();
+    const QPoint at = event->position().toPoint();
+    FormMouseUp(at.x(), at.y());
+}
+
 void TCan::saveabitmap() {
     platform::Bitmap picture(platform::Screen::width(), platform::Screen::height(),
                              platform::PixelFormat::Bits24);
     platform::Canvas c(picture);
     c.draw(0, 0, frame_);
+    saveBitmapAs(picture);
+}
+
+void TCan::saveBitmapAs(const platform::Bitmap& picture) {
     platform::FileDialogOptions options;
     options.title = QStringLiteral("Save As A Bitmap File");
     options.filter = QStringLiteral("Bitmaps Only (*.bmp)");

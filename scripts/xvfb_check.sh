@@ -379,6 +379,7 @@ PROJECT_HUGE_DELAY="$WORK/project-huge-delay" # a picture moving in with a delay
 PROJECT_MOVE="$WORK/project-move"             # a picture moving in with a delay of 3000, held 1 s
 PROJECT_THREE="$WORK/project-three"           # three pictures at rest, held 1 s
 PROJECT_TEXT="$WORK/project-text"             # a title line of text
+PROJECT_ALIGN="$WORK/project-align"           # two pictures to align, one to follow a path
 
 prepare_projects() {
   make_project "$PROJECT_STILL" --pause 2 \
@@ -391,7 +392,10 @@ prepare_projects() {
       --line "bitmap=orange.bmp,x=600,y=500,in=13,out=13" \
       --line "bitmap=green.bmp,x=300,y=300,in=13,out=13" \
       --line "bitmap=magenta.bmp,x=900,y=150,in=13,out=13" &&
-    make_project "$PROJECT_TEXT" --line "text=Hello,x=100,y=100,in=5,out=6"
+    make_project "$PROJECT_TEXT" --line "text=Hello,x=100,y=100,in=5,out=6" &&
+    make_project "$PROJECT_ALIGN" --fadedelay 3000 --pause 1 \
+      --line "bitmap=orange.bmp,x=100,y=100,in=13,out=13" \
+      --line "bitmap=green.bmp,x=600,y=500,in=13,out=13"
 }
 
 # Fails, saying how much of the splash box (at "X Y W H") the main window covers, when the main
@@ -902,6 +906,146 @@ check_edit_dialogs() {
   close_dialog "Color and Gradient Adjustments" || return 1
 }
 
+# j. The align screen driven by the pointer, as a person does it: line 1's IN set to the
+#    hand-drawn path, the screen opened with Ctrl+A, a curve drawn, line 2 dragged elsewhere,
+#    the screen left and the page saved; the page file holds the path and the new place, the
+#    show follows the path, and undoing the drag and the stroke takes both back.
+# The tool panel lies at (6, 6); its buttons are 27 pixels wide from x = 10: the six path
+# buttons (P1In at 10), the grid boxes (52 and 62 pixels), then "Reset Current Path",
+# "Hide Panel", "Project Info", "Help" and "Exit Alignment Screen" (400..427).
+ALIGN_P1IN_X=23
+ALIGN_EXIT_X=413
+ALIGN_BUTTON_Y=23
+ALIGN_CURVE='import math
+curve = lambda k: (401 + k, 300 + round(25 * math.sin((k + 1) / 30)))'
+page_file_shows() { [ "$(python3 "$HELPERS/fixtures.py" read "$ALIGN_PAGE" | head -3 | tr '\n' ';')" = "$1" ]; }
+align_screen_up() {
+  playback_shown || return 1
+  shoot j-align-open || return 1
+  [ "$(pixels j-align-open 7 20)" = "0000FF" ] &&
+    [ "$(blocks j-align-open "$ORANGE")" = "101 101" ] &&
+    [ "$(blocks j-align-open "$GREEN")" = "601 501" ]
+}
+check_align_screen() {
+  local dir="$PROJECT_ALIGN"
+  ALIGN_PAGE="$dir/XVFB.000"
+  start_editor align "$dir" --top 0 --left 0 --height 492 --width 649 || return 1
+  # The hand-drawn path for line 1's IN: its IN button, then the pencil of the tool bar.
+  timeout 5 xdotool mousemove 34 106 click 1 mousemove 272 70 click 1
+  PLAYBACK_WID=""
+  keys_to "$MAIN_WID" ctrl+a || {
+    WHY="could not focus the main window to press Ctrl+A"
+    return 1
+  }
+  wait_for 5000 align_screen_up || {
+    keep j-align-open
+    WHY="Ctrl+A showed no align screen with its blue tool panel and the two pictures at their places; $(app_trouble) (j-align-open.png)"
+    return 1
+  }
+  # The curve: one pixel right per move, up and down by a sine never steeper than one pixel a
+  # move, so that the path (one pixel a move towards the pointer) follows it exactly. The first
+  # move's point is the path's first.
+  local curve
+  curve=$(python3 -c "$ALIGN_CURVE"'
+print(" ".join(f"mousemove {x} {y}" for x, y in map(curve, range(240))))')
+  # shellcheck disable=SC2086
+  timeout 5 xdotool mousemove "$ALIGN_P1IN_X" "$ALIGN_BUTTON_Y" click 1 \
+    mousemove 400 300 mousedown 1 $curve
+  shoot j-stroke
+  timeout 5 xdotool mouseup 1
+  local red
+  # Line 2's picture dragged from its middle: its top-left corner follows the pointer; a copy
+  # stays at its starting place.
+  local drag
+  drag=$(python3 -c 'print(" ".join(f"mousemove {620 + 14 * i} {515 - round(10.75 * i)}" for i in range(1, 21)))')
+  # shellcheck disable=SC2086
+  timeout 5 xdotool mousemove 620 515 mousedown 1 $drag
+  shoot j-drag
+  timeout 5 xdotool mouseup 1
+  keep j-align-open j-stroke j-drag
+  if [ "$(blocks j-drag "$GREEN")" != "901 301 601 501" ]; then
+    WHY="while dragged to (900, 300) line 2's picture stood at '$(blocks j-drag "$GREEN")' (j-drag.png)"
+    return 1
+  fi
+  timeout 5 xdotool mousemove "$ALIGN_EXIT_X" "$ALIGN_BUTTON_Y" click 1
+  wait_for 3000 editor_back || {
+    WHY="the exit button left the align screen up; $(app_trouble)"
+    return 1
+  }
+  # "S Pg" saves the page.
+  timeout 5 xdotool mousemove 442 41 click 1
+  # 240 moves: the counter at 239, the points 0..238 used, the last of them line 1's place.
+  local want
+  want="$(python3 -c "$ALIGN_CURVE"'
+print("1 %d %d 239 -1;2 900 300 -1 -1;3 0 0 -1 -1;" % curve(238))')"
+  wait_for 3000 page_file_shows "$want" || {
+    WHY="after the save the page file reads '$(python3 "$HELPERS/fixtures.py" read "$ALIGN_PAGE" | head -3 | tr '\n' ';')', not '$want'"
+    return 1
+  }
+  local wrong
+  wrong=$(python3 "$HELPERS/fixtures.py" read "$ALIGN_PAGE" | python3 -c "$ALIGN_CURVE"'
+import sys
+for row in sys.stdin:
+    f = row.split()
+    if f[0] != "in": continue
+    k = int(f[2]); x, y = int(f[3]), int(f[4])
+    if (x, y) != curve(k):
+        print(f"point {k} at ({x}, {y}), not {curve(k)}"); break')
+  [ -z "$wrong" ] || {
+    WHY="the stored path leaves the drawn curve: $wrong"
+    return 1
+  }
+  log "   the page file holds the drawn curve of 239 points; line 1 rests at its end, line 2 at (900, 300)"
+
+  # The show: line 1's picture on the curve on its way, at its end at last.
+  PLAYBACK_WID=""
+  play_page || return 1
+  local n=0 pressed
+  pressed=$(now_ms)
+  while [ $(($(now_ms) - pressed)) -lt 12000 ] && [ "$n" -lt 150 ]; do
+    n=$((n + 1))
+    shoot_part "$(printf 'j-play-%03d' "$n")" 1000x500
+    if [ -n "$PLAYBACK_WID" ] || playback_shown; then
+      editor_back && break
+    fi
+  done
+  local files=() f
+  for f in "$SHOTS"/j-play-*.ppm; do files+=("$f"); done
+  local seen off
+  seen=$(python3 "$HELPERS/shot.py" blocks "$ORANGE" "$INNER_W" "$INNER_H" "${files[@]}" | awk 'NF >= 3 {print $2, $3}' | sort -u)
+  off=$(python3 -c "$ALIGN_CURVE"'
+import sys
+for row in sys.stdin.read().split("\n"):
+    if not row: continue
+    x, y = (int(v) - 1 for v in row.split())
+    if not (0 <= x - 401 < 239 and (x, y) == curve(x - 401)):
+        print(x, y); break' <<<"$seen")
+  local places rest
+  places=$(grep -c . <<<"$seen")
+  rest=$(python3 -c "$ALIGN_CURVE"'
+print("%d %d" % tuple(v + 1 for v in curve(238)))')
+  if [ -n "$off" ] || [ "$places" -lt 3 ] || ! grep -qx "$rest" <<<"$seen"; then
+    keep j-play-001 "$(printf 'j-play-%03d' "$n")"
+    WHY="in $n screenshots of the show line 1's picture stood at $places places (corners less one: $(tr '\n' ';' <<<"$seen")), off the curve at '$off'"
+    return 1
+  fi
+  log "   the show moved line 1 along the curve: seen at $places places, at rest at its end"
+
+  # Undo twice: the drag, then the stroke.
+  keys_to "$MAIN_WID" ctrl+z ctrl+z || {
+    WHY="could not focus the main window to press Ctrl+Z"
+    return 1
+  }
+  timeout 5 xdotool mousemove 442 41 click 1
+  want="1 100 100 -1 -1;2 600 500 -1 -1;3 0 0 -1 -1;"
+  wait_for 3000 page_file_shows "$want" || {
+    WHY="after two undos and a save the page file reads '$(python3 "$HELPERS/fixtures.py" read "$ALIGN_PAGE" | head -3 | tr '\n' ';')', not '$want'"
+    return 1
+  }
+  log "   two undos took back the drag and the stroke"
+  stop_app
+}
+
 # run_check LETTER FUNCTION DESCRIPTION
 run_check() {
   local letter=$1 fn=$2 text=$3 kind=strict
@@ -947,6 +1091,7 @@ run_check e check_huge_delay "a page with a delay of 1187822442: Escape during i
 run_check g check_move_frames "a move's frames reach the screen while it moves"
 run_check h check_on_top_each_time "the playback window on top, showing the page, in 5 plays"
 run_check i check_edit_dialogs "the font chooser and the effects window show their samples and close"
+run_check j check_align_screen "the align screen: a path drawn and a picture dragged with the pointer, saved, played, undone"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then
   log "Real-display checks FAILED:"

@@ -11,6 +11,10 @@ failing check instead of being repeated here.
     fixtures.py project FILE NAME LASTPAGE
     fixtures.py settings FILE [--project PATH] [--dir DIR] [--top N] [--left N]
                               [--height N] [--width N]
+    fixtures.py read FILE
+        prints, for each line of a page file, "N X Y IN_LAST OUT_LAST" (the resting position
+        and the two paths' LastIndex), then "in N I X Y" for every point of each in path
+        that the path uses
 
 A --line takes text=..., bitmap=..., x=..., y=..., in=..., out=..., size=..., color=RRGGBB.
 """
@@ -50,6 +54,7 @@ PAGE_NUMBER = 1686
 PAGE_NUMBER_CHARS = 3
 IN_PATH_LAST_INDEX = [1692, 9700, 17708]
 OUT_PATH_LAST_INDEX = [1696, 9704, 17712]
+IN_PATH_POINTS = [1700, 9708, 17716]
 
 # The offsets above must describe a record of exactly RECORD_SIZE bytes: the last field is
 # line 3's out path, 1000 points of 4 bytes from 21716.
@@ -137,6 +142,23 @@ def bmp(width, height, rgb):
     return header + info + pixels
 
 
+def read_page(path):
+    with open(path, "rb") as f:
+        buf = f.read()
+    if len(buf) != RECORD_SIZE:
+        raise ValueError(f"{path} has {len(buf)} bytes, not {RECORD_SIZE}")
+    int32 = lambda at: struct.unpack_from("<i", buf, at)[0]
+    rows, points = [], []
+    for i in range(3):
+        last = int32(IN_PATH_LAST_INDEX[i])
+        rows.append(f"{i + 1} {int32(POS_X[i])} {int32(POS_Y[i])} {last} "
+                    f"{int32(OUT_PATH_LAST_INDEX[i])}")
+        for k in range(max(0, min(last, 1000))):
+            x, y = struct.unpack_from("<HH", buf, IN_PATH_POINTS[i] + 4 * k)
+            points.append(f"in {i + 1} {k} {x} {y}")
+    return "\n".join(rows + points) + "\n"
+
+
 def write(path, data, mode="wb"):
     with open(path, mode) as f:
         f.write(data)
@@ -172,8 +194,13 @@ def main(argv):
     for key in ("top", "left", "height", "width"):
         p.add_argument("--" + key, type=int)
 
+    p = sub.add_parser("read")
+    p.add_argument("file")
+
     a = ap.parse_args(argv)
-    if a.what == "bmp":
+    if a.what == "read":
+        sys.stdout.write(read_page(a.file))
+    elif a.what == "bmp":
         write(a.file, bmp(a.width, a.height, a.rgb))
     elif a.what == "page":
         if len(a.line) > 3:

@@ -29,12 +29,14 @@ public:
     bool playbackEnabled() const override { return enabled; }
     void showPlayback() override { ++shows; }
     void invalidatePlayback() override { ++invalidates; }
+    void StartAlign() override { ++aligns; }
+    void hidePlayback() override { ++hides; }
 
     velmora::TBitMovOptMain& main;
     QStringList played; // "page name:text of line 1"
     std::function<void(const QString&)> onPlay;
     bool killnow = false, spcbar = false, enabled = false;
-    int killcans = 0, spaceWaits = 0, shows = 0, invalidates = 0;
+    int killcans = 0, spaceWaits = 0, shows = 0, invalidates = 0, aligns = 0, hides = 0;
 };
 
 } // namespace testsupport

@@ -1,0 +1,451 @@
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QToolButton>
+
+#include "main/bitmov2.h"
+#include "main/settings.h"
+#include "platform/Pump.h"
+#include "platform/Screen.h"
+#include "playback/align_drawing.h"
+#include "playback/bitmcan.h"
+#include "test_support.h"
+
+using velmora::Path;
+using velmora::PathPoint;
+
+namespace {
+
+constexpr platform::TColor Red = 0x0000FF;
+constexpr platform::TColor White = 0xFFFFFF;
+
+platform::TColor px(const platform::Canvas& c, int x, int y) {
+    return c.pixel(x, y) & 0xFFFFFF;
+}
+
+} // namespace
+
+TEST(AlignDrawing, TheStripFrameHasItsCornerSquareBorderAndMiddleTicks) {
+    platform::Bitmap b(100, 40, platform::PixelFormat::Bits32);
+    platform::Canvas c(b);
+    velmora::drawalign(c, 100, 40, Red);
+    EXPECT_EQ(px(c, 5, 5), Red);       // the corner square
+    EXPECT_EQ(px(c, 6, 3), 0u);
+    EXPECT_EQ(px(c, 99, 39), Red);     // the border
+    EXPECT_EQ(px(c, 30, 39), Red);
+    // The ticks: lines of 5 pixels inwards from the middle of each edge, their end points left
+    // out; those from the bottom and right edges start just outside the strip.
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(px(c, 50, i), Red) << i;
+        EXPECT_EQ(px(c, i, 20), Red) << i;
+    }
+    for (int i = 1; i < 5; ++i) {
+        EXPECT_EQ(px(c, 50, 40 - i), Red) << i;
+        EXPECT_EQ(px(c, 100 - i, 20), Red) << i;
+    }
+    EXPECT_EQ(px(c, 50, 5), 0u);
+    EXPECT_EQ(px(c, 50, 35), 0u);
+    EXPECT_EQ(px(c, 5, 20), 0u);
+    EXPECT_EQ(px(c, 95, 20), 0u);
+    EXPECT_EQ(px(c, 49, 2), 0u);
+    EXPECT_EQ(px(c, 2, 21), 0u);
+}
+
+TEST(AlignDrawing, GridLinesAndStepsAndRestingPlaces) {
+    const auto g1 = velmora::grid1Lines(1001, 767);
+    EXPECT_EQ(g1[0], QLine(500, 0, 500, 767));
+    EXPECT_EQ(g1[1], QLine(0, 383, 1001, 383));
+    const auto g2 = velmora::grid2Lines(1024, 768, 1001, 767);
+    EXPECT_EQ(g2[0], QLine(341, 0, 341, 768));
+    EXPECT_EQ(g2[1], QLine(682, 0, 682, 768));
+    EXPECT_EQ(g2[2], QLine(0, 255, 1001, 255));
+    EXPECT_EQ(g2[3], QLine(0, 510, 1001, 510));
+
+    const struct {
+        PathPoint from;
+        int x, y;
+        PathPoint to;
+    } steps[] = {{{10, 10}, 110, 10, {11, 10}}, {{10, 10}, 0, 0, {9, 9}},
+                 {{10, 10}, 10, 200, {10, 11}}, {{10, 10}, 10, 10, {10, 10}},
+                 {{0, 5}, -40, 5, {0, 5}},      {{65535, 0}, 70000, 3, {65535, 1}}};
+    for (const auto& s : steps) {
+        EXPECT_EQ(velmora::stepToward(s.from, s.x, s.y), s.to) << s.x << "," << s.y;
+    }
+    EXPECT_EQ(velmora::packPoint({0x1234, 0xABCD}), 0xABCD1234u);
+
+    Path in;
+    in.Points[4] = {321, 123};
+    for (int last : {-1, 0}) {
+        in.LastIndex = last;
+        EXPECT_EQ(velmora::restingPlace(in, QPoint(7, 8)), QPoint(7, 8)) << last;
+    }
+    in.LastIndex = 5;
+    EXPECT_EQ(velmora::restingPlace(in, QPoint(7, 8)), QPoint(321, 123));
+}
+
+TEST(AlignDrawing, TheMarqueePaintsAlternatePointsFlippedAgainstTheScreen) {
+    platform::Bitmap b(10, 1, platform::PixelFormat::Bits32);
+    platform::Canvas c(b);
+    Path p;
+    for (int i = 0; i < 4; ++i)
+        p.Points[i] = {std::uint16_t(i), 0};
+    velmora::PaintMarquee(c, p, 3, true, Red); // points 0 and 1; point 0 black: colour first
+    EXPECT_EQ(px(c, 0, 0), Red);
+    EXPECT_EQ(px(c, 1, 0), 0u);
+    EXPECT_EQ(px(c, 2, 0), 0u);
+    velmora::PaintMarquee(c, p, 3, false, Red); // points 1 and 2; point 1 black: colour first
+    EXPECT_EQ(px(c, 1, 0), Red);
+    EXPECT_EQ(px(c, 2, 0), 0u);
+    velmora::PaintMarquee(c, p, 3, true, Red); // point 0 shows the colour: black first
+    EXPECT_EQ(px(c, 0, 0), 0u);
+    EXPECT_EQ(px(c, 1, 0), Red);
+    EXPECT_EQ(px(c, 3, 0), 0u); // beyond the count
+}
+
+// The real align screen on a 640 x 480 virtual screen: line 1 "One" at (100, 50), line 2
+// "Two" at (300, 200), line 3 unused; line 1's IN is the hand-drawn path.
+class AlignTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::Screen::setVirtual(640, 480, 32);
+        velmora::setSettingsFilePath(dir.file("velmora.ini"));
+        main = std::make_unique<velmora::TBitMovOptMain>();
+        velmora::PlaybackHost host;
+        host.state = [this] { return main->editorState(); };
+        host.returnToEditor = [this] { main->returnFromPlayback(); };
+        host.setAlignMode = [this](bool on) { main->AlignMode = on; };
+        host.showProjectInformation = [this] { ++infoShown; };
+        can = std::make_unique<velmora::TCan>(main->document(), std::move(host));
+        main->setPlayback(can.get());
+        main->Edit1->setText("One");
+        main->Edit2->setText("Two");
+        can->setTitlePos(1, 100, 50);
+        can->setTitlePos(2, 300, 200);
+        can->setTitlePos(3, 20, 20);
+        main->setdirectionButton("In", 1, 10, 11); // line 1 IN: the path
+        loadAsSaved();
+    }
+    void TearDown() override {
+        platform::setPumpHook({});
+        main->setPlayback(nullptr);
+        can.reset();
+        main.reset();
+        velmora::setSettingsFilePath(QString());
+        platform::Screen::clearVirtual();
+    }
+
+    // The page as it stands becomes the page as last saved: unmarked, no edits to undo.
+    void loadAsSaved() {
+        velmora::PageDocument& d = main->document();
+        d.buffer().encode(d.pageToStore(), QString());
+        d.setsav(false);
+        d.forgetEdits();
+    }
+
+    void send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+              Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, mods);
+        QCoreApplication::sendEvent(w, &e);
+    }
+    void press(QWidget* w, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        send(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, mods);
+    }
+    void moveTo(QWidget* w, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        send(w, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton, mods);
+    }
+    void release(QWidget* w, QPoint at) {
+        send(w, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    }
+    // A drag of line n's strip from its corner by (dx, dy), through a point half way.
+    void dragStrip(int n, QPoint to) {
+        velmora::Tbmp* s = can->strip(n);
+        press(s, {1, 1});
+        moveTo(s, s->mapFrom(can.get(), (s->pos() + to) / 2));
+        moveTo(s, s->mapFrom(can.get(), to));
+        release(s, s->mapFrom(can.get(), to));
+    }
+    Path& inPath1() { return main->document().inPath(1); }
+
+    testsupport::TempDir dir;
+    testsupport::Seams seams;
+    std::unique_ptr<velmora::TBitMovOptMain> main;
+    std::unique_ptr<velmora::TCan> can;
+    int infoShown = 0;
+};
+
+TEST_F(AlignTest, OpeningShowsTheLinesInUseAndLeavingUntouchedLeavesThePageAsItWas) {
+    main->Align2->trigger();
+    EXPECT_TRUE(main->AlignMode);
+    EXPECT_TRUE(can->isVisible());
+    ASSERT_NE(can->strip(1), nullptr);
+    ASSERT_NE(can->strip(2), nullptr);
+    EXPECT_EQ(can->strip(3), nullptr); // not in use
+    EXPECT_EQ(can->strip(1)->pos(), QPoint(100, 50));
+    EXPECT_TRUE(can->Panel1->isVisible());
+    EXPECT_TRUE(can->gauge1->isVisible());
+    EXPECT_EQ(can->gauge1->maximum(), 999);
+    EXPECT_TRUE(can->P1In->isEnabled());
+    EXPECT_FALSE(can->P1Out->isEnabled());
+    EXPECT_FALSE(can->P2In->isEnabled());
+    // The strip framed for this screen in line 1's red, and its copy on the screen below.
+    const velmora::Tbmp& s1 = *can->strip(1);
+    EXPECT_EQ(s1.strip.picture.pixel(2, 2) & 0xFFFFFF, Red);
+    EXPECT_EQ(can->canvas().pixel(102, 52) & 0xFFFFFF, Red);
+    EXPECT_EQ(can->strip(2)->strip.picture.pixel(2, 2) & 0xFFFFFF, White);
+
+    can->ExitAlignClick();
+    EXPECT_FALSE(main->AlignMode);
+    EXPECT_FALSE(can->isVisible());
+    EXPECT_FALSE(can->isEnabled());
+    EXPECT_EQ(can->strip(1), nullptr);
+    EXPECT_FALSE(main->sav);
+    EXPECT_EQ(can->titleX(1), 100);
+    EXPECT_EQ(can->titleY(2), 200);
+    EXPECT_EQ(can->titleX(3), 20); // no strip: its place is kept
+    EXPECT_EQ(main->document().undoStack().count(), 0);
+}
+
+TEST_F(AlignTest, ADraggedStripMovesWithThePointerClampedToTheScreenAndIsOneUndoStep) {
+    main->AlignToolButton->click();
+    dragStrip(2, {400, 250});
+    EXPECT_EQ(can->strip(2)->pos(), QPoint(400, 250));
+    EXPECT_EQ(can->Label1->text(), "H 400\r\nV 250");
+    EXPECT_TRUE(main->sav);
+    EXPECT_TRUE(can->Timer1.isActive()); // started again by the drop
+    // The copy at the starting place stays as a marker.
+    EXPECT_EQ(can->canvas().pixel(302, 202) & 0xFFFFFF, White);
+
+    dragStrip(2, {900, 700});
+    EXPECT_EQ(can->strip(2)->pos(), QPoint(640, 480));
+
+    can->ExitAlignClick();
+    EXPECT_EQ(can->titleX(2), 640);
+    EXPECT_EQ(can->titleY(2), 480);
+    auto& undo = main->document().undoStack();
+    ASSERT_EQ(undo.count(), 2);
+    EXPECT_EQ(undo.undoText(), "Move Line 2");
+    undo.undo();
+    EXPECT_EQ(can->titleX(2), 400);
+    EXPECT_TRUE(main->sav);
+    undo.undo();
+    EXPECT_EQ(can->titleX(2), 300);
+    EXPECT_EQ(can->titleY(2), 200);
+    EXPECT_FALSE(main->sav); // back to the page as saved
+    undo.redo();
+    EXPECT_EQ(can->titleX(2), 400);
+    EXPECT_TRUE(main->sav);
+}
+
+TEST_F(AlignTest, DroppingInPlaceOrMovingThePanelStillMarksThePage) {
+    can->StartAlign();
+    dragStrip(1, {100, 50});
+    EXPECT_TRUE(main->sav);
+    can->ExitAlignClick();
+    EXPECT_EQ(can->titleX(1), 100);
+
+    loadAsSaved();
+    can->StartAlign();
+    QFrame* panel = can->Panel1;
+    press(panel, {1, 1});
+    moveTo(panel, {51, 41}); // window (57, 47)
+    release(panel, {1, 1});
+    EXPECT_EQ(panel->pos(), QPoint(57, 47));
+    EXPECT_TRUE(main->sav);
+    can->ExitAlignClick();
+    // The panel keeps its place, also when the screen is next opened.
+    can->StartAlign();
+    EXPECT_EQ(can->Panel1->pos(), QPoint(57, 47));
+    can->ExitAlignClick();
+}
+
+TEST_F(AlignTest, AStrokeRecordsOnePixelAMoveAndFillsThePathToItsLimit) {
+    can->StartAlign();
+    can->P1In->click();
+    EXPECT_TRUE(can->P1In->isChecked());
+    EXPECT_EQ(inPath1().LastIndex, -1);
+    QWidget* w = can.get();
+    press(w, {200, 200});
+    moveTo(w, {200, 200});
+    EXPECT_EQ(inPath1().LastIndex, -1); // recorded on release
+    moveTo(w, {300, 100});
+    moveTo(w, {300, 100});
+    release(w, {300, 100});
+    ASSERT_EQ(inPath1().LastIndex, 2);
+    EXPECT_EQ(inPath1().Points[0], (PathPoint{200, 200}));
+    EXPECT_EQ(inPath1().Points[1], (PathPoint{201, 199}));
+    EXPECT_EQ(inPath1().Points[2], (PathPoint{202, 198}));
+    EXPECT_EQ(can->PenX, 202);
+    EXPECT_EQ(can->Label2->text(), "2");
+    // The step's line on the screen, in line 1's red.
+    EXPECT_EQ(can->canvas().pixel(201, 199) & 0xFFFFFF, Red);
+
+    // Pressing again continues the same path; 999 moves in all fill it, the rest store nothing.
+    press(w, {100, 300});
+    for (int i = 3; i < 1005; ++i)
+        moveTo(w, {100, 300});
+    release(w, {100, 300});
+    EXPECT_EQ(inPath1().LastIndex, 999);
+    EXPECT_EQ(inPath1().Points[998], (PathPoint{100, 300}));
+    EXPECT_EQ(can->gauge1->value(), 998);
+    EXPECT_EQ(can->Label2->text(), "998");
+    EXPECT_EQ(main->document().undoStack().undoText(), "Draw Path");
+    EXPECT_TRUE(main->sav);
+
+    // The line rests where its in path ends.
+    can->ExitAlignClick();
+    EXPECT_EQ(can->titleX(1), 100);
+    EXPECT_EQ(can->titleY(1), 300);
+    // Undo takes back the strokes one by one, then the path reset.
+    auto& undo = main->document().undoStack();
+    undo.undo();
+    EXPECT_EQ(inPath1().LastIndex, 2);
+    undo.undo();
+    EXPECT_EQ(inPath1().LastIndex, -1);
+    EXPECT_EQ(undo.undoText(), "Reset Path");
+}
+
+TEST_F(AlignTest, ModifiersOtherButtonsAndUnarmedPathsRecordNothing) {
+    velmora::PageDocument& d = main->document();
+    can->StartAlign();
+    can->P1In->click();
+    QWidget* w = can.get();
+    press(w, {10, 10}, Qt::ShiftModifier);
+    moveTo(w, {20, 20}, Qt::ShiftModifier);
+    moveTo(w, {20, 20}, Qt::ControlModifier);
+    send(w, QEvent::MouseMove, {20, 20}, Qt::NoButton, Qt::RightButton);
+    send(w, QEvent::MouseMove, {20, 20}, Qt::NoButton, Qt::NoButton);
+    release(w, {20, 20});
+    EXPECT_EQ(inPath1().LastIndex, -1);
+
+    // Line 2's out path is not armed: its button, pressed anyway, records nothing.
+    can->P2Out->setEnabled(true);
+    can->P2Out->click();
+    press(w, {10, 10});
+    moveTo(w, {20, 20});
+    moveTo(w, {30, 30});
+    release(w, {30, 30});
+    EXPECT_EQ(d.outPath(2).LastIndex, -1);
+
+    // "Reset Current Path" releases the path buttons: moves draw nothing.
+    can->ToolButton10->click();
+    EXPECT_FALSE(can->P2Out->isChecked());
+    EXPECT_FALSE(can->P1In->isChecked());
+    press(w, {10, 10});
+    moveTo(w, {20, 20});
+    release(w, {20, 20});
+    EXPECT_EQ(inPath1().LastIndex, -1);
+    can->ExitAlignClick();
+}
+
+TEST_F(AlignTest, APathButtonStartsThePathAfreshAndTheOpeningShowsLongPaths) {
+    velmora::PageDocument& d = main->document();
+    Path& in = inPath1();
+    in.LastIndex = 300;
+    for (int i = 0; i < 1000; ++i)
+        in.Points[i] = {std::uint16_t(50 + i % 400), std::uint16_t(400)};
+    loadAsSaved();
+    can->StartAlign();
+    // A path over one point long is drawn at once, and the timer keeps it crawling.
+    EXPECT_TRUE(can->Timer1.isActive());
+    EXPECT_EQ(can->canvas().pixel(60, 400) & 0xFFFFFF, Red);
+    const bool before = can->MarqueePhase;
+    can->Timer1Timer();
+    EXPECT_NE(can->MarqueePhase, before);
+
+    can->P1In->click();
+    EXPECT_EQ(in.LastIndex, -1);
+    EXPECT_EQ(in.Points[0], (PathPoint{}));
+    EXPECT_EQ(in.Points[998], (PathPoint{}));
+    EXPECT_EQ(in.Points[999], (PathPoint{std::uint16_t(50 + 999 % 400), 400}));
+    EXPECT_EQ(can->canvas().pixel(60, 400) & 0xFFFFFF, 0u); // the old dots painted black
+    EXPECT_TRUE(d.changed());
+    can->ExitAlignClick();
+    d.undoStack().undo();
+    EXPECT_EQ(in.LastIndex, 300);
+    EXPECT_FALSE(d.changed());
+
+    // A path of two points is neither drawn nor keeps the timer going.
+    in.LastIndex = 1;
+    loadAsSaved();
+    can->StartAlign();
+    EXPECT_FALSE(can->Timer1.isActive());
+    can->ExitAlignClick();
+}
+
+TEST_F(AlignTest, TheGridsAreDrawnAndUncheckingOneRepaintsTheMarkersAway) {
+    can->StartAlign();
+    EXPECT_EQ(can->canvas().pixel(102, 52) & 0xFFFFFF, Red); // the marker of line 1's place
+    const int w = 640, h = 480;
+    can->CheckBox1->click();
+    EXPECT_EQ(can->canvas().pixel(w / 2, 10) & 0xFFFFFF, velmora::GridColor);
+    EXPECT_EQ(can->canvas().pixel(10, h / 2) & 0xFFFFFF, velmora::GridColor);
+    can->CheckBox2->click();
+    EXPECT_EQ(can->canvas().pixel(213, 10) & 0xFFFFFF, velmora::GridColor);
+    EXPECT_EQ(can->canvas().pixel(426, 10) & 0xFFFFFF, velmora::GridColor);
+    EXPECT_EQ(can->canvas().pixel(10, 320) & 0xFFFFFF, velmora::GridColor);
+    can->CheckBox1->click();
+    EXPECT_EQ(can->canvas().pixel(w / 2, 10) & 0xFFFFFF, 0u);
+    EXPECT_EQ(can->canvas().pixel(102, 52) & 0xFFFFFF, 0u);
+    // The timer's next tick brings back the grid still checked.
+    EXPECT_EQ(can->canvas().pixel(213, 10) & 0xFFFFFF, 0u);
+    can->Timer1Timer();
+    EXPECT_EQ(can->canvas().pixel(213, 10) & 0xFFFFFF, velmora::GridColor);
+    EXPECT_EQ(can->canvas().pixel(w / 2, 10) & 0xFFFFFF, 0u);
+    can->ExitAlignClick();
+}
+
+TEST_F(AlignTest, TheToolsHideThePanelShowInformationAndSaveAStrip) {
+    can->StartAlign();
+    can->ToolButton4MouseDown();
+    EXPECT_FALSE(can->Panel1->isVisible());
+    can->ToolButton4MouseUp();
+    EXPECT_TRUE(can->Panel1->isVisible());
+    can->ToolButton2->click();
+    EXPECT_EQ(infoShown, 1);
+
+    seams.dialogs.files.push_back(dir.file("strip.bmp"));
+    send(can->strip(2), QEvent::MouseButtonPress, {3, 3}, Qt::RightButton, Qt::RightButton);
+    EXPECT_EQ(seams.dialogs.fileDialogs.back().title, "Save As A Bitmap File");
+    const QImage saved(dir.file("strip.bmp"));
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.size(), can->strip(2)->size());
+    EXPECT_EQ(can->strip(2)->pos(), QPoint(300, 200)); // a right press drags nothing
+    for (QWidget* c : can->ToolBar1->findChildren<QWidget*>()) {
+        const bool separator = qobject_cast<QFrame*>(c) && !qobject_cast<QLabel*>(c);
+        if (!separator) {
+            EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
+        }
+    }
+    // A click on the bare main window brings it back and hides the screen, still aligning.
+    send(main.get(), QEvent::MouseButtonPress, {5, 300}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_FALSE(can->isVisible());
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(main->AlignMode);
+    can->StartAlign();
+    can->ToolButton1->click();
+    EXPECT_FALSE(main->AlignMode);
+    EXPECT_FALSE(can->isVisible());
+}
+
+TEST_F(AlignTest, ALineWhosePictureCannotBeReadKeepsItsPlace) {
+    QFile bad(dir.file("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM not a picture");
+    bad.close();
+    main->line(3).BitmapFile = dir.file("bad.bmp");
+    main->line(3).InUse = true;
+    can->StartAlign();
+    EXPECT_EQ(can->strip(3), nullptr);
+    ASSERT_FALSE(seams.dialogs.asked.empty());
+    EXPECT_TRUE(seams.dialogs.asked.back().text.startsWith("Error opening file: "));
+    can->ExitAlignClick();
+    EXPECT_EQ(can->titleX(3), 20);
+    EXPECT_EQ(can->titleY(3), 20);
+    EXPECT_TRUE(main->line(3).BitmapFile.isEmpty()); // as a show clears it
+}
