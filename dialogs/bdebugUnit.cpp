@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "dialogs/figures.h"
 #include "main/bitmov2.h"
 #include "main/page_file.h"
 
@@ -13,12 +14,8 @@ namespace {
 
 constexpr int PathRecordBytes = MaxPathPoints * 4;
 
-// A figure's label, named after its caption; it shows "?" until it is first written.
 QLabel* figure(QWidget* parent, const QString& caption) {
-    auto* l = new QLabel(QStringLiteral("?"), parent);
-    l->setProperty("caption", caption);
-    l->setAccessibleName(caption + QStringLiteral(": ?"));
-    return l;
+    return figureLabel(parent, caption);
 }
 
 void writeColor(QLabel* label, TColor c) {
@@ -30,12 +27,6 @@ void writeColor(QLabel* label, TColor c) {
 }
 
 } // namespace
-
-void setFigure(QLabel* label, const QString& text) {
-    label->setText(text);
-    const QString caption = label->property("caption").toString();
-    label->setAccessibleName(caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
-}
 
 Tbdebug::Tbdebug(TBitMovOptMain* main) : QDialog(main), main_(main) {
     setObjectName(QStringLiteral("bdebug"));
@@ -127,6 +118,7 @@ Tbdebug::Tbdebug(TBitMovOptMain* main) : QDialog(main), main_(main) {
 }
 
 void Tbdebug::showEvent(QShowEvent* event) {
+    centreOnScreen(*this);
     QDialog::showEvent(event);
     FormShow();
 }

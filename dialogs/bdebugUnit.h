@@ -57,7 +57,4 @@ private:
     TBitMovOptMain* main_;
 };
 
-// Writes a figure and names it for assistive technology after what it shows.
-void setFigure(QLabel* label, const QString& text);
-
 } // namespace velmora
