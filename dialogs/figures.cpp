@@ -26,7 +26,8 @@ void centreOnScreen(QWidget& window) {
     const QScreen* screen = window.screen();
     if (!screen) return;
     const QRect area = screen->availableGeometry();
-    window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+    window.move(area.x() + (area.width() - window.width()) / 2,
+                area.y() + (area.height() - window.height()) / 2);
 }
 
 } // namespace velmora

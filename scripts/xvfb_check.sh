@@ -57,7 +57,7 @@ die() {
   exit 2
 }
 
-for tool in Xvfb xdotool xwininfo xprop import convert python3 timeout; do
+for tool in Xvfb xdotool xwininfo xprop import convert python3 timeout pdftotext pdftoppm; do
   command -v "$tool" >/dev/null 2>&1 || die "$tool is missing (bash scripts/setup.sh installs it)"
 done
 [ -x "$APP" ] || die "no program at $APP: build it first"
@@ -379,6 +379,7 @@ PROJECT_HUGE_DELAY="$WORK/project-huge-delay" # a picture moving in with a delay
 PROJECT_MOVE="$WORK/project-move"             # a picture moving in with a delay of 3000, held 1 s
 PROJECT_THREE="$WORK/project-three"           # three pictures at rest, held 1 s
 PROJECT_TEXT="$WORK/project-text"             # a title line of text
+PROJECT_FIVE="$WORK/project-five"             # five pages of text, 000 to 004
 
 prepare_projects() {
   make_project "$PROJECT_STILL" --pause 2 \
@@ -391,7 +392,14 @@ prepare_projects() {
       --line "bitmap=orange.bmp,x=600,y=500,in=13,out=13" \
       --line "bitmap=green.bmp,x=300,y=300,in=13,out=13" \
       --line "bitmap=magenta.bmp,x=900,y=150,in=13,out=13" &&
-    make_project "$PROJECT_TEXT" --line "text=Hello,x=100,y=100,in=5,out=6"
+    make_project "$PROJECT_TEXT" --line "text=Hello,x=100,y=100,in=5,out=6" &&
+    make_project "$PROJECT_FIVE" --line "text=First0,x=100,y=100,in=5,out=6" &&
+    for n in 1 2 3 4; do
+      fixtures page "$PROJECT_FIVE/XVFB.00$n" --number "00$n" \
+        --line "text=First$n,x=100,y=100,in=5,out=6" --line "text=Second$n,x=100,y=300,in=5,out=6" ||
+        return 1
+    done &&
+    fixtures project "$PROJECT_FIVE/xvfb.kvt" xvfb.kvt 004
 }
 
 # Fails, saying how much of the splash box (at "X Y W H") the main window covers, when the main
@@ -902,6 +910,195 @@ check_edit_dialogs() {
   close_dialog "Color and Gradient Adjustments" || return 1
 }
 
+# ---- j..m: the colour-bar time, Under Your Hood, Project Information, printing ------------
+
+# menu_item KEYS...: opens a menu of the main window by its mnemonic and presses the keys.
+menu_item() {
+  local open=$1
+  shift
+  keys_to "$MAIN_WID" "$open" || {
+    WHY="could not focus the main window to press $open"
+    return 1
+  }
+  wait_for 3000 menu_open || {
+    WHY="$open opened no menu within 3 s; the program's windows: $(describe_windows)"
+    return 1
+  }
+  timeout 5 xdotool key "$@"
+}
+
+# window_shown CAPTION SHOT W H: the window of exactly that caption becomes viewable with a
+# client area of W x H; a screenshot is taken.
+window_shown() {
+  local caption=$1 shot=$2 w=$3 h=$4
+  wait_for 3000 dialog_shown "$caption" || {
+    shoot "$shot-none"
+    keep "$shot-none"
+    WHY="\"$caption\" did not appear within 3 s; $(app_trouble) ($shot-none.png)"
+    return 1
+  }
+  local name g
+  name=$(win_name "$DIALOG_WID")
+  [ "$name" = "$caption" ] || {
+    WHY="the window's caption is \"$name\", not \"$caption\""
+    return 1
+  }
+  g=$(win_geom "$DIALOG_WID")
+  if [ -n "$w" ] && [ "${g#* * }" != "$w $h" ]; then
+    WHY="\"$caption\" is ${g#* * } (width height), not $w $h"
+    return 1
+  fi
+  shoot "$shot"
+}
+
+# dark_in SHOT X Y W H: how many near-black pixels (text) the rectangle holds.
+dark_in() { python3 "$HELPERS/shot.py" dark "$SHOTS/$1.ppm" "$2" "$3" "$4" "$5" 90; }
+
+check_color_bar_time() {
+  start_editor config "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649 || return 1
+  local key
+  for key in Escape Return; do
+    menu_item alt+c Return || return 1
+    window_shown "Time  Options" "j-config-$key" "" "" || return 1
+    # shellcheck disable=SC2046
+    set -- $(win_geom "$DIALOG_WID")
+    local text
+    text=$(dark_in "j-config-$key" "$1" "$2" "$3" "$4")
+    if [ "${text:-0}" -lt 200 ]; then
+      keep "j-config-$key"
+      WHY="\"Time  Options\" shows almost no text ($text dark pixels; j-config-$key.png)"
+      return 1
+    fi
+    keys_to "$DIALOG_WID" "$key" || {
+      WHY="could not focus \"Time  Options\" to press $key"
+      return 1
+    }
+    wait_for 3000 dialog_closed || {
+      WHY="$key left \"Time  Options\" open for 3 s"
+      return 1
+    }
+  done
+  log "   \"Time  Options\" opened twice from the Configuration menu, closed by Escape and by Enter"
+  stop_app
+}
+
+# Under Your Hood is centred on the screen, shows its figures, and its clock runs.
+check_under_your_hood() {
+  start_editor hood "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649 || return 1
+  menu_item alt+w Down Return || return 1
+  window_shown "Under Your Hood" k-hood 582 402 || return 1
+  local g want
+  g=$(win_geom "$DIALOG_WID")
+  want="$(((SCREEN_W - 582) / 2)) $(((SCREEN_H - 402) / 2)) 582 402"
+  [ "$g" = "$want" ] || {
+    WHY="\"Under Your Hood\" lies at $g, not centred at $want"
+    return 1
+  }
+  # shellcheck disable=SC2086
+  set -- $g
+  local x=$1 y=$2 text
+  text=$(dark_in k-hood "$x" "$((y + 30))" 582 340)
+  if [ "${text:-0}" -lt 3000 ]; then
+    keep k-hood
+    WHY="\"Under Your Hood\" shows almost no figures ($text dark pixels; k-hood.png)"
+    return 1
+  fi
+  # The clock at the bottom right changes with the one-second timer.
+  clock_moved() {
+    shoot k-hood-later || return 1
+    [ "$(python3 "$HELPERS/shot.py" differ "$SHOTS/k-hood.ppm" "$SHOTS/k-hood-later.ppm" \
+      $((x + 382)) $((y + 380)) 200 22)" -gt 0 ]
+  }
+  wait_for 3000 clock_moved || {
+    keep k-hood k-hood-later
+    WHY="the clock of \"Under Your Hood\" did not change within 3 s (k-hood.png, k-hood-later.png)"
+    return 1
+  }
+  log "   \"Under Your Hood\" centred at $g with $text dark pixels of figures; its clock runs"
+  keys_to "$DIALOG_WID" Escape
+  wait_for 3000 dialog_closed || {
+    WHY="Escape left \"Under Your Hood\" open for 3 s"
+    return 1
+  }
+  stop_app
+}
+
+# Project Information shows the page's figures beside the editor, which stays usable.
+check_project_information() {
+  start_editor info "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649 || return 1
+  menu_item alt+w Return || return 1
+  window_shown "Velmora Pro Data" l-info 530 380 || return 1
+  # shellcheck disable=SC2046
+  set -- $(win_geom "$DIALOG_WID")
+  local text
+  text=$(dark_in l-info "$1" "$2" 530 380)
+  if [ "${text:-0}" -lt 2000 ]; then
+    keep l-info
+    WHY="\"Velmora Pro Data\" shows almost no figures ($text dark pixels; l-info.png)"
+    return 1
+  fi
+  # Not modal: the main window's menu still opens while it is shown.
+  menu_item alt+h Escape || return 1
+  is_viewable "$DIALOG_WID" || {
+    WHY="\"Velmora Pro Data\" closed when the main window was used"
+    return 1
+  }
+  keys_to "$DIALOG_WID" Escape
+  wait_for 3000 dialog_closed || {
+    WHY="Escape left \"Velmora Pro Data\" open for 3 s"
+    return 1
+  }
+  log "   \"Velmora Pro Data\" shown beside the editor with $text dark pixels of figures"
+  stop_app
+}
+
+# Printing a five-page project on a machine without a printer writes a PDF file into the
+# documents folder, says where, and the file reads back with every page.
+info_box_shown() {
+  INFO_WID=$(find_window Information) && is_viewable "$INFO_WID"
+}
+check_print_to_pdf() {
+  local docs="$WORK/print/documents"
+  mkdir -p "$WORK/print/config"
+  printf 'XDG_DOCUMENTS_DIR="%s"\n' "$docs" >"$WORK/print/config/user-dirs.dirs"
+  start_editor print "$PROJECT_FIVE" --top 0 --left 0 --height 492 --width 649 || return 1
+  # "&Print..." shares its mnemonic with "New &Page": the second P reaches it.
+  menu_item alt+f p p Return || return 1
+  INFO_WID=""
+  wait_for 10000 info_box_shown || {
+    shoot m-no-box
+    keep m-no-box
+    WHY="no message box within 10 s of choosing Print; $(app_trouble) (m-no-box.png)"
+    return 1
+  }
+  local pdf="$docs/KVT PROJECT.pdf"
+  [ -s "$pdf" ] || {
+    WHY="no PDF file at $pdf after printing: $(ls -la "$docs" 2>&1 | tr '\n' ' ')"
+    return 1
+  }
+  local text pages
+  text=$(timeout 20 pdftotext -layout "$pdf" - 2>&1)
+  pages=$(grep -o 'Page: 00[0-4]' <<<"$text" | tr '\n' ' ')
+  if [ "$pages" != "Page: 000 Page: 001 Page: 002 Page: 003 Page: 004 " ] ||
+    ! grep -q 'xvfb.kvt Pages : 004' <<<"$text" || ! grep -q 'Total Pages: 004' <<<"$text" ||
+    ! grep -q 'First4' <<<"$text"; then
+    cp "$pdf" "$KEPT/" 2>/dev/null
+    WHY="the PDF does not read as the five-page summary: pages \"$pages\"; text: $(head -c 300 <<<"$text" | tr '\n' ' ')"
+    return 1
+  fi
+  timeout 30 pdftoppm -png -r 40 -f 1 -l 1 "$pdf" "$SHOTS/m-print" || {
+    WHY="pdftoppm could not render $pdf"
+    return 1
+  }
+  keys_to "$INFO_WID" Return
+  wait_for 3000 is_not_viewable "$INFO_WID" || {
+    WHY="Enter left the message box about the PDF file open for 3 s"
+    return 1
+  }
+  log "   the summary went to $pdf and reads back with pages 000 to 004"
+  stop_app
+}
+
 # run_check LETTER FUNCTION DESCRIPTION
 run_check() {
   local letter=$1 fn=$2 text=$3 kind=strict
@@ -947,6 +1144,10 @@ run_check e check_huge_delay "a page with a delay of 1187822442: Escape during i
 run_check g check_move_frames "a move's frames reach the screen while it moves"
 run_check h check_on_top_each_time "the playback window on top, showing the page, in 5 plays"
 run_check i check_edit_dialogs "the font chooser and the effects window show their samples and close"
+run_check j check_color_bar_time "the colour-bar time window opens from its menu and closes"
+run_check k check_under_your_hood "Under Your Hood shows this machine's figures, centred, with its clock running"
+run_check l check_project_information "Project Information shows the page's figures beside the editor"
+run_check m check_print_to_pdf "printing a five-page project without a printer gives a readable PDF file"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then
   log "Real-display checks FAILED:"
