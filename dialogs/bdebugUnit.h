@@ -1,14 +1,60 @@
 #pragma once
+#include <array>
 #include <QDialog>
+
+class QLabel;
+class QPushButton;
 
 namespace velmora {
 
-// The diagnostics window: the stored parameters of the page on screen.
+class TBitMovOptMain;
+
+// "Velmora Pro Data": the stored parameters of the page on screen, the three lines side by
+// side. Not modal; the figures are taken once, when the window is shown.
 class Tbdebug : public QDialog {
     Q_OBJECT
 
 public:
-    explicit Tbdebug(QWidget* parent = nullptr);
+    explicit Tbdebug(TBitMovOptMain* main);
+
+    // One column per title line.
+    struct Column {
+        QLabel* Yend = nullptr;
+        QLabel* Xend = nullptr;
+        QLabel* GradColor = nullptr;
+        QLabel* FontColor = nullptr;
+        QLabel* ShadowColor = nullptr;
+        QLabel* FontSize = nullptr;
+        QLabel* FontName = nullptr;
+        QLabel* PosY = nullptr; // as last loaded or saved
+        QLabel* PosX = nullptr;
+        QLabel* PixHeight = nullptr; // never written
+        QLabel* BrushColor = nullptr;
+        QLabel* PixBits = nullptr;
+    };
+    std::array<Column, 3> columns{};
+
+    QLabel* Label1 = nullptr; // "Stored Params"
+    QLabel* ProjectPath = nullptr;
+    std::array<QLabel*, 3> Valid{};   // "Valid" or "n-Not Valid"
+    std::array<QLabel*, 3> Content{}; // the line's text, or its bitmap
+    QLabel* Pause = nullptr;
+    QLabel* Delay = nullptr;
+    QLabel* OS = nullptr;
+    QLabel* PathRecordSize = nullptr;
+    QLabel* PageRecordSize = nullptr;
+    std::array<QLabel*, 3> PathIn{};
+    std::array<QLabel*, 3> PathOut{};
+    QPushButton* BitBtn1 = nullptr; // "Close"
+
+    void FormShow();
+    void BitBtn1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    TBitMovOptMain* main_;
 };
 
 } // namespace velmora

@@ -227,6 +227,12 @@ public:
     bool easySlowdown() const;
     bool repeatLoop() const;
 
+    // ---- Printing ------------------------------------------------------------------------
+    // Prints the project summary, every page in turn loaded into the editor; the page on
+    // screen is offered for saving first.
+    void PrintFileButton1Click1();
+    void PrintSetup1Click();
+
     // ---- Help ----------------------------------------------------------------------------
     void About1Click();
     void Contents1Click();
@@ -385,6 +391,10 @@ private:
     void buildDelayControls();
     void buildStatusBar();
     void connectCommands();
+    void connectPrinting();
+    // Before a command loads other pages: a changed or new page on screen is offered for
+    // saving. False when the user chose to save it and the save failed.
+    bool pageMayBeReplaced();
     void FormClose();
     void Edit1Change(int n);
     void showPageButtons(bool changed);

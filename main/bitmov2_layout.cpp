@@ -72,6 +72,7 @@ void TBitMovOptMain::buildMenus() {
     file->addSeparator();
     PrintFileButton1 = file->addAction(QStringLiteral("&Print..."));
     PrintSetup1 = file->addAction(QStringLiteral("P&rint Setup..."));
+    connectPrinting();
     file->addSeparator();
     Exit1 = file->addAction(QStringLiteral("E&xit"));
 

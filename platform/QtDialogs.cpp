@@ -9,6 +9,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "platform/Printer.h"
+
 namespace velmora::platform {
 
 namespace {
@@ -110,8 +112,8 @@ std::optional<TColor> QtDialogs::chooseColor(TColor initial) {
 }
 
 bool QtDialogs::printSetup() {
-    QPrinter printer;
-    QPrintDialog d(&printer, parentWidget.data());
+    // The printer and settings chosen here are those of every later print job.
+    QPrintDialog d(&Printer::chosen(), parentWidget.data());
     return d.exec() == QDialog::Accepted;
 }
 

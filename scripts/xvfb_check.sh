@@ -57,7 +57,7 @@ die() {
   exit 2
 }
 
-for tool in Xvfb xdotool xwininfo xprop import convert python3 timeout; do
+for tool in Xvfb xdotool xwininfo xprop import convert python3 timeout pdftotext pdftoppm; do
   command -v "$tool" >/dev/null 2>&1 || die "$tool is missing (bash scripts/setup.sh installs it)"
 done
 [ -x "$APP" ] || die "no program at $APP: build it first"
@@ -380,6 +380,7 @@ PROJECT_MOVE="$WORK/project-move"             # a picture moving in with a delay
 PROJECT_THREE="$WORK/project-three"           # three pictures at rest, held 1 s
 PROJECT_TEXT="$WORK/project-text"             # a title line of text
 PROJECT_ALIGN="$WORK/project-align"           # two pictures to align, one to follow a path
+PROJECT_FIVE="$WORK/project-five"             # five pages of text, 000 to 004
 
 prepare_projects() {
   make_project "$PROJECT_STILL" --pause 2 \
@@ -395,7 +396,14 @@ prepare_projects() {
     make_project "$PROJECT_TEXT" --line "text=Hello,x=100,y=100,in=5,out=6" &&
     make_project "$PROJECT_ALIGN" --fadedelay 3000 --pause 1 \
       --line "bitmap=orange.bmp,x=100,y=100,in=13,out=13" \
-      --line "bitmap=green.bmp,x=600,y=500,in=13,out=13"
+      --line "bitmap=green.bmp,x=600,y=500,in=13,out=13" &&
+    make_project "$PROJECT_FIVE" --line "text=First0,x=100,y=100,in=5,out=6" &&
+    for n in 1 2 3 4; do
+      fixtures page "$PROJECT_FIVE/XVFB.00$n" --number "00$n" \
+        --line "text=First$n,x=100,y=100,in=5,out=6" --line "text=Second$n,x=100,y=300,in=5,out=6" ||
+        return 1
+    done &&
+    fixtures project "$PROJECT_FIVE/xvfb.kvt" xvfb.kvt 004
 }
 
 # Fails, saying how much of the splash box (at "X Y W H") the main window covers, when the main
@@ -906,7 +914,7 @@ check_edit_dialogs() {
   close_dialog "Color and Gradient Adjustments" || return 1
 }
 
-# j. The align screen driven by the pointer, as a person does it: line 1's IN set to the
+# n. The align screen driven by the pointer, as a person does it: line 1's IN set to the
 #    hand-drawn path, the screen opened with Ctrl+A, a curve drawn, line 2 dragged elsewhere,
 #    the screen left and the page saved; the page file holds the path and the new place, the
 #    show follows the path, and undoing the drag and the stroke takes both back.
@@ -921,10 +929,10 @@ curve = lambda k: (401 + k, 300 + round(25 * math.sin((k + 1) / 30)))'
 page_file_shows() { [ "$(python3 "$HELPERS/fixtures.py" read "$ALIGN_PAGE" | head -3 | tr '\n' ';')" = "$1" ]; }
 align_screen_up() {
   playback_shown || return 1
-  shoot j-align-open || return 1
-  [ "$(pixels j-align-open 7 20)" = "0000FF" ] &&
-    [ "$(blocks j-align-open "$ORANGE")" = "101 101" ] &&
-    [ "$(blocks j-align-open "$GREEN")" = "601 501" ]
+  shoot n-align-open || return 1
+  [ "$(pixels n-align-open 7 20)" = "0000FF" ] &&
+    [ "$(blocks n-align-open "$ORANGE")" = "101 101" ] &&
+    [ "$(blocks n-align-open "$GREEN")" = "601 501" ]
 }
 check_align_screen() {
   local dir="$PROJECT_ALIGN"
@@ -938,8 +946,8 @@ check_align_screen() {
     return 1
   }
   wait_for 5000 align_screen_up || {
-    keep j-align-open
-    WHY="Ctrl+A showed no align screen with its blue tool panel and the two pictures at their places; $(app_trouble) (j-align-open.png)"
+    keep n-align-open
+    WHY="Ctrl+A showed no align screen with its blue tool panel and the two pictures at their places; $(app_trouble) (n-align-open.png)"
     return 1
   }
   # The curve: one pixel right per move, up and down by a sine never steeper than one pixel a
@@ -951,7 +959,7 @@ print(" ".join(f"mousemove {x} {y}" for x, y in map(curve, range(240))))')
   # shellcheck disable=SC2086
   timeout 5 xdotool mousemove "$ALIGN_P1IN_X" "$ALIGN_BUTTON_Y" click 1 \
     mousemove 400 300 mousedown 1 $curve
-  shoot j-stroke
+  shoot n-stroke
   timeout 5 xdotool mouseup 1
   local red
   # Line 2's picture dragged from its middle: its top-left corner follows the pointer; a copy
@@ -960,11 +968,11 @@ print(" ".join(f"mousemove {x} {y}" for x, y in map(curve, range(240))))')
   drag=$(python3 -c 'print(" ".join(f"mousemove {620 + 14 * i} {515 - round(10.75 * i)}" for i in range(1, 21)))')
   # shellcheck disable=SC2086
   timeout 5 xdotool mousemove 620 515 mousedown 1 $drag
-  shoot j-drag
+  shoot n-drag
   timeout 5 xdotool mouseup 1
-  keep j-align-open j-stroke j-drag
-  if [ "$(blocks j-drag "$GREEN")" != "901 301 601 501" ]; then
-    WHY="while dragged to (900, 300) line 2's picture stood at '$(blocks j-drag "$GREEN")' (j-drag.png)"
+  keep n-align-open n-stroke n-drag
+  if [ "$(blocks n-drag "$GREEN")" != "901 301 601 501" ]; then
+    WHY="while dragged to (900, 300) line 2's picture stood at '$(blocks n-drag "$GREEN")' (n-drag.png)"
     return 1
   fi
   timeout 5 xdotool mousemove "$ALIGN_EXIT_X" "$ALIGN_BUTTON_Y" click 1
@@ -1004,13 +1012,13 @@ for row in sys.stdin:
   pressed=$(now_ms)
   while [ $(($(now_ms) - pressed)) -lt 12000 ] && [ "$n" -lt 150 ]; do
     n=$((n + 1))
-    shoot_part "$(printf 'j-play-%03d' "$n")" 1000x500
+    shoot_part "$(printf 'n-play-%03d' "$n")" 1000x500
     if [ -n "$PLAYBACK_WID" ] || playback_shown; then
       editor_back && break
     fi
   done
   local files=() f
-  for f in "$SHOTS"/j-play-*.ppm; do files+=("$f"); done
+  for f in "$SHOTS"/n-play-*.ppm; do files+=("$f"); done
   local seen off
   seen=$(python3 "$HELPERS/shot.py" blocks "$ORANGE" "$INNER_W" "$INNER_H" "${files[@]}" | awk 'NF >= 3 {print $2, $3}' | sort -u)
   off=$(python3 -c "$ALIGN_CURVE"'
@@ -1025,7 +1033,7 @@ for row in sys.stdin.read().split("\n"):
   rest=$(python3 -c "$ALIGN_CURVE"'
 print("%d %d" % tuple(v + 1 for v in curve(238)))')
   if [ -n "$off" ] || [ "$places" -lt 3 ] || ! grep -qx "$rest" <<<"$seen"; then
-    keep j-play-001 "$(printf 'j-play-%03d' "$n")"
+    keep n-play-001 "$(printf 'n-play-%03d' "$n")"
     WHY="in $n screenshots of the show line 1's picture stood at $places places (corners less one: $(tr '\n' ';' <<<"$seen")), off the curve at '$off'"
     return 1
   fi
@@ -1043,6 +1051,192 @@ print("%d %d" % tuple(v + 1 for v in curve(238)))')
     return 1
   }
   log "   two undos took back the drag and the stroke"
+# ---- j..m: the colour-bar time, Under Your Hood, Project Information, printing ------------
+
+# menu_item KEYS...: opens a menu of the main window by its mnemonic and presses the keys.
+menu_item() {
+  local open=$1
+  shift
+  keys_to "$MAIN_WID" "$open" || {
+    WHY="could not focus the main window to press $open"
+    return 1
+  }
+  wait_for 3000 menu_open || {
+    WHY="$open opened no menu within 3 s; the program's windows: $(describe_windows)"
+    return 1
+  }
+  timeout 5 xdotool key "$@"
+}
+
+# window_shown CAPTION SHOT W H: the window of exactly that caption becomes viewable with a
+# client area of W x H; a screenshot is taken.
+window_shown() {
+  local caption=$1 shot=$2 w=$3 h=$4
+  wait_for 3000 dialog_shown "$caption" || {
+    shoot "$shot-none"
+    keep "$shot-none"
+    WHY="\"$caption\" did not appear within 3 s; $(app_trouble) ($shot-none.png)"
+    return 1
+  }
+  local name g
+  name=$(win_name "$DIALOG_WID")
+  [ "$name" = "$caption" ] || {
+    WHY="the window's caption is \"$name\", not \"$caption\""
+    return 1
+  }
+  g=$(win_geom "$DIALOG_WID")
+  if [ -n "$w" ] && [ "${g#* * }" != "$w $h" ]; then
+    WHY="\"$caption\" is ${g#* * } (width height), not $w $h"
+    return 1
+  fi
+  shoot "$shot"
+}
+
+# dark_in SHOT X Y W H: how many near-black pixels (text) the rectangle holds.
+dark_in() { python3 "$HELPERS/shot.py" dark "$SHOTS/$1.ppm" "$2" "$3" "$4" "$5" 90; }
+
+check_color_bar_time() {
+  start_editor config "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649 || return 1
+  local key
+  for key in Escape Return; do
+    menu_item alt+c Return || return 1
+    window_shown "Time  Options" "j-config-$key" "" "" || return 1
+    # shellcheck disable=SC2046
+    set -- $(win_geom "$DIALOG_WID")
+    local text
+    text=$(dark_in "j-config-$key" "$1" "$2" "$3" "$4")
+    if [ "${text:-0}" -lt 200 ]; then
+      keep "j-config-$key"
+      WHY="\"Time  Options\" shows almost no text ($text dark pixels; j-config-$key.png)"
+      return 1
+    fi
+    keys_to "$DIALOG_WID" "$key" || {
+      WHY="could not focus \"Time  Options\" to press $key"
+      return 1
+    }
+    wait_for 3000 dialog_closed || {
+      WHY="$key left \"Time  Options\" open for 3 s"
+      return 1
+    }
+  done
+  log "   \"Time  Options\" opened twice from the Configuration menu, closed by Escape and by Enter"
+  stop_app
+}
+
+# Under Your Hood is centred on the screen, shows its figures, and its clock runs.
+check_under_your_hood() {
+  start_editor hood "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649 || return 1
+  menu_item alt+w Down Return || return 1
+  window_shown "Under Your Hood" k-hood 582 402 || return 1
+  local g want
+  g=$(win_geom "$DIALOG_WID")
+  want="$(((SCREEN_W - 582) / 2)) $(((SCREEN_H - 402) / 2)) 582 402"
+  [ "$g" = "$want" ] || {
+    WHY="\"Under Your Hood\" lies at $g, not centred at $want"
+    return 1
+  }
+  # shellcheck disable=SC2086
+  set -- $g
+  local x=$1 y=$2 text
+  text=$(dark_in k-hood "$x" "$((y + 30))" 582 340)
+  if [ "${text:-0}" -lt 3000 ]; then
+    keep k-hood
+    WHY="\"Under Your Hood\" shows almost no figures ($text dark pixels; k-hood.png)"
+    return 1
+  fi
+  # The clock at the bottom right changes with the one-second timer.
+  clock_moved() {
+    shoot k-hood-later || return 1
+    [ "$(python3 "$HELPERS/shot.py" differ "$SHOTS/k-hood.ppm" "$SHOTS/k-hood-later.ppm" \
+      $((x + 382)) $((y + 380)) 200 22)" -gt 0 ]
+  }
+  wait_for 3000 clock_moved || {
+    keep k-hood k-hood-later
+    WHY="the clock of \"Under Your Hood\" did not change within 3 s (k-hood.png, k-hood-later.png)"
+    return 1
+  }
+  log "   \"Under Your Hood\" centred at $g with $text dark pixels of figures; its clock runs"
+  keys_to "$DIALOG_WID" Escape
+  wait_for 3000 dialog_closed || {
+    WHY="Escape left \"Under Your Hood\" open for 3 s"
+    return 1
+  }
+  stop_app
+}
+
+# Project Information shows the page's figures beside the editor, which stays usable.
+check_project_information() {
+  start_editor info "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649 || return 1
+  menu_item alt+w Return || return 1
+  window_shown "Velmora Pro Data" l-info 530 380 || return 1
+  # shellcheck disable=SC2046
+  set -- $(win_geom "$DIALOG_WID")
+  local text
+  text=$(dark_in l-info "$1" "$2" 530 380)
+  if [ "${text:-0}" -lt 2000 ]; then
+    keep l-info
+    WHY="\"Velmora Pro Data\" shows almost no figures ($text dark pixels; l-info.png)"
+    return 1
+  fi
+  # Not modal: the main window's menu still opens while it is shown.
+  menu_item alt+h Escape || return 1
+  is_viewable "$DIALOG_WID" || {
+    WHY="\"Velmora Pro Data\" closed when the main window was used"
+    return 1
+  }
+  keys_to "$DIALOG_WID" Escape
+  wait_for 3000 dialog_closed || {
+    WHY="Escape left \"Velmora Pro Data\" open for 3 s"
+    return 1
+  }
+  log "   \"Velmora Pro Data\" shown beside the editor with $text dark pixels of figures"
+  stop_app
+}
+
+# Printing a five-page project on a machine without a printer writes a PDF file into the
+# documents folder, says where, and the file reads back with every page.
+info_box_shown() {
+  INFO_WID=$(find_window Information) && is_viewable "$INFO_WID"
+}
+check_print_to_pdf() {
+  local docs="$WORK/print/documents"
+  mkdir -p "$WORK/print/config"
+  printf 'XDG_DOCUMENTS_DIR="%s"\n' "$docs" >"$WORK/print/config/user-dirs.dirs"
+  start_editor print "$PROJECT_FIVE" --top 0 --left 0 --height 492 --width 649 || return 1
+  # "&Print..." shares its mnemonic with "New &Page": the second P reaches it.
+  menu_item alt+f p p Return || return 1
+  INFO_WID=""
+  wait_for 10000 info_box_shown || {
+    shoot m-no-box
+    keep m-no-box
+    WHY="no message box within 10 s of choosing Print; $(app_trouble) (m-no-box.png)"
+    return 1
+  }
+  local pdf="$docs/KVT PROJECT.pdf"
+  [ -s "$pdf" ] || {
+    WHY="no PDF file at $pdf after printing: $(ls -la "$docs" 2>&1 | tr '\n' ' ')"
+    return 1
+  }
+  local text pages
+  text=$(timeout 20 pdftotext -layout "$pdf" - 2>&1)
+  pages=$(grep -o 'Page: 00[0-4]' <<<"$text" | tr '\n' ' ')
+  if [ "$pages" != "Page: 000 Page: 001 Page: 002 Page: 003 Page: 004 " ] ||
+    ! grep -q 'xvfb.kvt Pages : 004' <<<"$text" || ! grep -q 'Total Pages: 004' <<<"$text" ||
+    ! grep -q 'First4' <<<"$text"; then
+    cp "$pdf" "$KEPT/" 2>/dev/null
+    WHY="the PDF does not read as the five-page summary: pages \"$pages\"; text: $(head -c 300 <<<"$text" | tr '\n' ' ')"
+    return 1
+  fi
+  timeout 30 pdftoppm -png -r 40 -f 1 -l 1 "$pdf" "$SHOTS/m-print" || {
+    WHY="pdftoppm could not render $pdf"
+    return 1
+  }
+  keys_to "$INFO_WID" Return
+  wait_for 3000 is_not_viewable "$INFO_WID" || {
+    WHY="Enter left the message box about the PDF file open for 3 s"
+    return 1
+  }
+  log "   the summary went to $pdf and reads back with pages 000 to 004"
   stop_app
 }
 
@@ -1091,7 +1285,11 @@ run_check e check_huge_delay "a page with a delay of 1187822442: Escape during i
 run_check g check_move_frames "a move's frames reach the screen while it moves"
 run_check h check_on_top_each_time "the playback window on top, showing the page, in 5 plays"
 run_check i check_edit_dialogs "the font chooser and the effects window show their samples and close"
-run_check j check_align_screen "the align screen: a path drawn and a picture dragged with the pointer, saved, played, undone"
+run_check j check_color_bar_time "the colour-bar time window opens from its menu and closes"
+run_check k check_under_your_hood "Under Your Hood shows this machine's figures, centred, with its clock running"
+run_check l check_project_information "Project Information shows the page's figures beside the editor"
+run_check m check_print_to_pdf "printing a five-page project without a printer gives a readable PDF file"
+run_check n check_align_screen "the align screen: a path drawn and a picture dragged with the pointer, saved, played, undone"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then
   log "Real-display checks FAILED:"

@@ -8,6 +8,10 @@
         another colour, or "SHOT" alone when there is none
     shot.py count SHOT X Y WIDTH HEIGHT MIN
         prints how many pixels of the rectangle have red, green and blue all at least MIN
+    shot.py dark SHOT X Y WIDTH HEIGHT MAX
+        prints how many pixels of the rectangle have red, green and blue all at most MAX
+    shot.py differ SHOT1 SHOT2 X Y WIDTH HEIGHT
+        prints how many pixels of the rectangle differ between the two shots
 """
 
 import sys
@@ -97,6 +101,26 @@ def main(argv):
         for y in range(max(0, y0), min(s.height, y0 + h)):
             for x in range(max(0, x0), min(s.width, x0 + w)):
                 if min(s.rgb(x, y)) >= least:
+                    n += 1
+        print(n)
+        return 0
+    if len(argv) == 7 and argv[0] == "dark":
+        s = Shot(argv[1])
+        x0, y0, w, h, most = (int(v) for v in argv[2:])
+        n = 0
+        for y in range(max(0, y0), min(s.height, y0 + h)):
+            for x in range(max(0, x0), min(s.width, x0 + w)):
+                if max(s.rgb(x, y)) <= most:
+                    n += 1
+        print(n)
+        return 0
+    if len(argv) == 7 and argv[0] == "differ":
+        a, b = Shot(argv[1]), Shot(argv[2])
+        x0, y0, w, h = (int(v) for v in argv[3:])
+        n = 0
+        for y in range(max(0, y0), min(a.height, b.height, y0 + h)):
+            for x in range(max(0, x0), min(a.width, b.width, x0 + w)):
+                if a.rgb(x, y) != b.rgb(x, y):
                     n += 1
         print(n)
         return 0
