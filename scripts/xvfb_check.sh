@@ -1051,6 +1051,9 @@ print("%d %d" % tuple(v + 1 for v in curve(238)))')
     return 1
   }
   log "   two undos took back the drag and the stroke"
+  stop_app
+}
+
 # ---- j..m: the colour-bar time, Under Your Hood, Project Information, printing ------------
 
 # menu_item KEYS...: opens a menu of the main window by its mnemonic and presses the keys.
