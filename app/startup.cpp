@@ -7,6 +7,7 @@
 #include "dialogs/bdebugUnit.h"
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
+#include "dialogs/exportdlg.h"
 #include "dialogs/machinfo.h"
 #include "dialogs/splash.h"
 #include "main/bitmov2.h"
@@ -18,6 +19,7 @@ namespace velmora {
 
 Windows::~Windows() {
     // The playback window refers to the main window: it goes first.
+    exportDialog.reset();
     MachInfo.reset();
     efxctr.reset();
     if (BitMovOptMain) BitMovOptMain->setPlayback(nullptr);
@@ -67,6 +69,10 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     acc.showColorBarTime = [raw] { platform::dialogs().runModal(*raw->Bconfig); };
     acc.showFontChooser = [raw] { platform::dialogs().runModal(*raw->bFontForm); };
     acc.showEffects = [raw] { platform::dialogs().runModal(*raw->efxctr); };
+    acc.exportShow = [raw](const QString& project) {
+        if (!raw->exportDialog) raw->exportDialog = std::make_unique<TExportDialog>();
+        raw->exportDialog->exportProject(project);
+    };
 
     w->BitMovOptMain = std::make_unique<TBitMovOptMain>(acc);
     w->bFontForm = std::make_unique<TbFontForm>(w->BitMovOptMain.get());

@@ -12,6 +12,7 @@ class TBconfig;
 class TCan;
 class Tefxctr;
 class TMachInfo;
+class TExportDialog;
 
 // The program's windows, each created once at start and kept until the program ends.
 struct Windows {
@@ -22,6 +23,7 @@ struct Windows {
     std::unique_ptr<TCan> Can;
     std::unique_ptr<Tefxctr> efxctr;
     std::unique_ptr<TMachInfo> MachInfo;
+    std::unique_ptr<TExportDialog> exportDialog; // made when first asked for
     ~Windows();
 };
 

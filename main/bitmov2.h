@@ -55,6 +55,8 @@ struct Accessories {
     std::function<void()> showColorBarTime;
     std::function<void()> showFontChooser;
     std::function<void()> showEffects;
+    // File > "Export Show...": the project file to render.
+    std::function<void(const QString&)> exportShow;
 };
 
 // Ends the program. Tests replace it; the default quits the event loop (or, for a fatal
@@ -344,6 +346,7 @@ public:
     QAction* BDeletepage = nullptr;
     QAction* PrintFileButton1 = nullptr;
     QAction* PrintSetup1 = nullptr;
+    QAction* ExportShow1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Align2 = nullptr;
     QAction* PlayPage2 = nullptr;
@@ -392,6 +395,8 @@ private:
     void buildStatusBar();
     void connectCommands();
     void connectPrinting();
+    // Renders the saved project to a video file, after offering to save the page on screen.
+    void ExportShow1Click();
     // Before a command loads other pages: a changed or new page on screen is offered for
     // saving. False when the user chose to save it and the save failed.
     bool pageMayBeReplaced();

@@ -73,6 +73,8 @@ void TBitMovOptMain::buildMenus() {
     PrintFileButton1 = file->addAction(QStringLiteral("&Print..."));
     PrintSetup1 = file->addAction(QStringLiteral("P&rint Setup..."));
     connectPrinting();
+    ExportShow1 = file->addAction(QStringLiteral("&Export Show..."));
+    connect(ExportShow1, &QAction::triggered, this, [this] { ExportShow1Click(); });
     file->addSeparator();
     Exit1 = file->addAction(QStringLiteral("E&xit"));
 

@@ -39,6 +39,18 @@ void TBitMovOptMain::PlayPage2Click() {
     checkstatus();
 }
 
+void TBitMovOptMain::ExportShow1Click() {
+    if (StripKVT(ProjectName).isEmpty()) {
+        platform::dialogs().message(MsgKind::Information,
+                                    QStringLiteral("Open a Project or Save this project first."),
+                                    MsgButtons::OK);
+        return;
+    }
+    // The show is rendered from the project's files.
+    if (!pageMayBeReplaced()) return;
+    if (accessories_.exportShow) accessories_.exportShow(dpath + ProjectName);
+}
+
 void TBitMovOptMain::Align2Click() {
     if (playback_) playback_->StartAlign();
 }

@@ -43,6 +43,8 @@ void FadeStepDelay(std::int32_t count);
 // next processed) they call the hook that the playback window installs; an empty function
 // removes it.
 void setInvalidateHook(std::function<void()> hook);
+// Puts in a hook and returns the one it replaces.
+std::function<void()> exchangeInvalidateHook(std::function<void()> hook);
 void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds);
 void ShowCountDown(Canvas& canvas);
 // Busy wait on the 32-bit tick count, with messages processed before and after.

@@ -59,6 +59,11 @@ void setInvalidateHook(std::function<void()> hook) {
     invalidateHook = std::move(hook);
 }
 
+std::function<void()> exchangeInvalidateHook(std::function<void()> hook) {
+    std::swap(invalidateHook, hook);
+    return hook;
+}
+
 void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds) {
     platform::pump();
     const int sw = platform::Screen::width(), sh = platform::Screen::height();

@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev
   libasound2-dev libgl-dev
   fonts-liberation2 fonts-dejavu-core
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils python3
 )
 

@@ -1,0 +1,193 @@
+#include "export/exporter.h"
+
+#include <cstdio>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/WaveFile.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+namespace velmora {
+
+// Products of times and rates that would overflow 64 bits.
+__extension__ typedef __int128 Wide;
+
+namespace {
+
+// One wave as 48 kHz stereo float samples.
+std::optional<std::vector<float>> resampled(const platform::WaveSound& sound, QString* error) {
+    const QByteArray s16 = platform::toInt16Samples(sound);
+    const int inFrames = int(s16.size() / 2 / std::max(1, sound.channels));
+    if (inFrames == 0) return std::vector<float>{};
+    AVChannelLayout in, out = AV_CHANNEL_LAYOUT_STEREO;
+    av_channel_layout_default(&in, sound.channels);
+    SwrContext* swr = nullptr;
+    if (swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_FLT, AudioRate, &in, AV_SAMPLE_FMT_S16,
+                            sound.sampleRate, 0, nullptr) < 0 ||
+        swr_init(swr) < 0) {
+        swr_free(&swr);
+        if (error) *error = QStringLiteral("cannot resample a wave of %1 Hz").arg(sound.sampleRate);
+        return std::nullopt;
+    }
+    const int capacity = swr_get_out_samples(swr, inFrames) + 64;
+    std::vector<float> samples(std::size_t(capacity) * 2);
+    const std::uint8_t* src = reinterpret_cast<const std::uint8_t*>(s16.constData());
+    std::uint8_t* dst = reinterpret_cast<std::uint8_t*>(samples.data());
+    int got = swr_convert(swr, &dst, capacity, &src, inFrames);
+    int total = std::max(got, 0);
+    // What the resampler still holds.
+    while (got > 0 && total < capacity) {
+        dst = reinterpret_cast<std::uint8_t*>(samples.data() + std::size_t(total) * 2);
+        got = swr_convert(swr, &dst, capacity - total, nullptr, 0);
+        total += std::max(got, 0);
+    }
+    swr_free(&swr);
+    samples.resize(std::size_t(total) * 2);
+    return samples;
+}
+
+std::int64_t samplesAt(std::int64_t nanos) {
+    return std::int64_t(Wide(nanos) * AudioRate / 1000000000);
+}
+
+bool removeAll(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir()) return QDir(path).removeRecursively();
+    return !info.exists() || QFile::remove(path);
+}
+
+} // namespace
+
+std::optional<AudioTrack> mixWaves(const std::vector<ShowWave>& waves, std::int64_t duration,
+                                   QString* error) {
+    AudioTrack track;
+    track.samples.assign(std::size_t(samplesAt(duration)) * 2, 0.0f);
+    for (const ShowWave& w : waves) {
+        QFile f(w.file);
+        QString why;
+        std::optional<platform::WaveSound> sound;
+        if (f.open(QIODevice::ReadOnly)) sound = platform::parseWave(f.readAll(), &why);
+        else why = f.errorString();
+        if (!sound) {
+            if (error) *error = QStringLiteral("cannot read the wave %1: %2").arg(w.file, why);
+            return std::nullopt;
+        }
+        const std::optional<std::vector<float>> s = resampled(*sound, error);
+        if (!s) return std::nullopt;
+        const std::int64_t from = samplesAt(w.start);
+        const std::int64_t until = std::min(samplesAt(w.stop), track.frames());
+        const std::int64_t n = std::min(until - from, std::int64_t(s->size() / 2));
+        for (std::int64_t i = 0; i < n; ++i) {
+            track.samples[std::size_t(from + i) * 2] += (*s)[std::size_t(i) * 2];
+            track.samples[std::size_t(from + i) * 2 + 1] += (*s)[std::size_t(i) * 2 + 1];
+        }
+    }
+    return track;
+}
+
+std::optional<VideoFormat> formatOfOutput(const QString& output) {
+    const QString suffix = QFileInfo(output).suffix().toLower();
+    if (suffix.isEmpty()) return VideoFormat::Png;
+    return videoFormatNamed(suffix);
+}
+
+ExportResult exportShow(const ExportOptions& options, const ExportProgress& progress,
+                        const std::atomic<bool>* cancel) {
+    ExportResult result;
+    auto fail = [&result](const QString& why) {
+        result.error = why;
+        return result;
+    };
+    if (options.alpha && options.format == VideoFormat::Mp4)
+        return fail(QStringLiteral("mp4 (H.264) keeps no transparency: use --alpha with mov, "
+                                   "webm or png"));
+    QString error;
+    const std::optional<ShowProject> project = loadShowProject(options.project, &error);
+    if (!project) return fail(error);
+    if (options.show.firstPage && *options.show.firstPage >= int(project->pages.size()))
+        return fail(QStringLiteral("the project has no page %1").arg(*options.show.firstPage));
+
+    av_log_set_level(AV_LOG_ERROR);
+    // The timeline first: the length of the show and where its waves start.
+    const ShowRun timeline = renderShow(*project, options.show, {}, cancel);
+    if (!timeline.error.isEmpty()) return fail(timeline.error);
+    if (timeline.cancelled) {
+        result.cancelled = true;
+        return fail(QStringLiteral("cancelled"));
+    }
+    std::optional<AudioTrack> audio;
+    if (!timeline.waves.empty()) {
+        audio = mixWaves(timeline.waves, timeline.duration, &error);
+        if (!audio) return fail(error);
+    }
+
+    // The file is written under a temporary name beside the output.
+    const QFileInfo out(options.output);
+    const QString folder = out.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return fail(QStringLiteral("cannot write %1: no folder %2").arg(options.output, folder));
+    const bool sequence = options.format == VideoFormat::Png;
+    if (sequence && out.exists() && !(out.isDir() && QDir(out.filePath()).isEmpty()))
+        return fail(QStringLiteral("%1 is there already and is not an empty folder")
+                        .arg(options.output));
+    if (!sequence && out.isDir())
+        return fail(QStringLiteral("cannot write %1: it is a folder").arg(options.output));
+    const QString temp =
+        QDir(folder).filePath(QStringLiteral(".%1.partial-%2")
+                                  .arg(out.fileName())
+                                  .arg(QCoreApplication::applicationPid()));
+    removeAll(temp);
+    if (sequence && !QDir().mkpath(temp))
+        return fail(QStringLiteral("cannot write %1: cannot make a folder in %2")
+                        .arg(options.output, folder));
+
+    VideoSettings settings;
+    settings.format = options.format;
+    settings.width = options.show.width;
+    settings.height = options.show.height;
+    settings.rate = options.show.rate;
+    settings.alpha = options.alpha;
+    settings.audio = audio ? &*audio : nullptr;
+    std::unique_ptr<FrameWriter> writer = openFrameWriter(temp, settings, &error);
+    if (!writer) {
+        removeAll(temp);
+        return fail(error);
+    }
+    const std::int64_t total = timeline.frames;
+    result.run = renderShow(
+        *project, options.show,
+        [&](std::int64_t k, const platform::Bitmap& frame) {
+            if (!writer->write(k, frame)) return false;
+            if (progress) progress(k + 1, total);
+            return true;
+        },
+        cancel);
+    const bool written = writer->error().isEmpty() && !result.run.cancelled;
+    if (!written || !writer->finish()) {
+        result.cancelled = result.run.cancelled && writer->error().isEmpty();
+        const QString why = result.cancelled ? QStringLiteral("cancelled") : writer->error();
+        writer.reset();
+        removeAll(temp);
+        return fail(why);
+    }
+    writer.reset();
+    // An empty folder of that name gives way to the sequence.
+    if (sequence && out.exists()) QDir().rmdir(out.absoluteFilePath());
+    if (std::rename(QFile::encodeName(temp).constData(),
+                    QFile::encodeName(out.absoluteFilePath()).constData()) != 0) {
+        removeAll(temp);
+        return fail(QStringLiteral("cannot write %1").arg(options.output));
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace velmora

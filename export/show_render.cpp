@@ -1,0 +1,282 @@
+#include "export/show_render.h"
+
+#include <cstring>
+#include <QFile>
+#include <QFileInfo>
+
+#include "main/editor_state.h"
+#include "main/page_file.h"
+#include "platform/Canvas.h"
+#include "platform/Screen.h"
+#include "platform/WaveFile.h"
+#include "playback/page_player.h"
+#include "playback/show_clock.h"
+#include "render/effects.h"
+
+namespace velmora {
+
+std::optional<ShowProject> loadShowProject(const QString& path, QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    const QFileInfo info(path);
+    if (!info.isFile()) return fail(QStringLiteral("no project file %1").arg(path));
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read the project file %1").arg(path));
+    probe.close();
+
+    ShowProject show;
+    show.dpath = info.absolutePath() + QLatin1Char('/');
+    show.settings = readProjectFile(path);
+    if (show.settings.ProjectName.isEmpty())
+        show.settings.ProjectName = info.fileName();
+    const QString base = StripKVT(show.settings.ProjectName);
+    if (base.isEmpty())
+        return fail(QStringLiteral("the project file %1 names no project").arg(path));
+    const std::optional<QString> last = GetNumberOFPages(show.dpath, base);
+    bool numeric = false;
+    const int lastPage = last ? last->toInt(&numeric) : 999;
+    if (last && !numeric)
+        return fail(QStringLiteral("the project %1 has no pages (no %2)")
+                        .arg(path, pageFileName(show.dpath, base, QStringLiteral("000"))));
+    for (int i = 0; i <= lastPage; ++i) {
+        const QString number = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+        const QString file = pageFileName(show.dpath, base, number);
+        PageBuffer buffer;
+        if (readPageFile(file, buffer) != PageReadResult::Ok)
+            return fail(QStringLiteral("cannot read the page file %1").arg(file));
+        PageImage page;
+        buffer.decode(page);
+        for (auto& l : page.lines) {
+            l.attrs.InUse = !l.Text.isEmpty() || !l.attrs.BitmapFile.isEmpty();
+            l.attrs.InPathArmed = l.attrs.InDirection == 11;
+            l.attrs.OutPathArmed = l.attrs.OutDirection == 11;
+            // Pictures and waves named without a folder lie in the project's folder.
+            l.attrs.BitmapFile = projectFile(show.dpath, l.attrs.BitmapFile);
+            l.attrs.WaveFile = projectFile(show.dpath, l.attrs.WaveFile);
+        }
+        show.pageNames.push_back(number);
+        show.pages.push_back(page);
+    }
+    return show;
+}
+
+namespace {
+
+// What the player asks of the show, answered at the render's pace: nothing waits for a key, a
+// wait for the space bar lasts the manual hold, and every move and wave is noted in the
+// timeline.
+class RenderControl : public PlayControl {
+public:
+    RenderControl(RenderClock& clock, ShowRun& run, std::int64_t manualHold,
+                  const std::function<bool()>& stop)
+        : clock_(clock), run_(run), manualHold_(manualHold), stop_(stop) {}
+
+    void startPage(int page, const PageImage& image) {
+        page_ = page;
+        inUse_.clear();
+        for (int n = 1; n <= 3; ++n)
+            if (image.lines[n - 1].attrs.InUse) inUse_.push_back(n);
+        moves_ = 0;
+        inMove_ = 0;
+    }
+
+    bool stopped() const override { return !run_.error.isEmpty() || stop_(); }
+    void pump() override {}
+    void holdForSpaceBar(bool manual) override {
+        if (manual) clock_.advance(manualHold_);
+    }
+    bool openWave(int, const QString& file) override {
+        QFile f(file);
+        QString why;
+        if (!f.open(QIODevice::ReadOnly)) {
+            why = f.errorString();
+        } else if (f.size() > MaxWaveBytes) {
+            why = QStringLiteral("larger than 1 GB");
+        } else if (!platform::parseWave(f.readAll(), &why)) {
+            if (why.isEmpty()) why = QStringLiteral("not a PCM wave");
+        }
+        if (!why.isEmpty()) {
+            run_.error = QStringLiteral("cannot play the wave %1: %2").arg(file, why);
+            return false;
+        }
+        pendingWave_ = file;
+        return true;
+    }
+    void playWave() override {
+        run_.waves.push_back({pendingWave_, clock_.now(), -1});
+        playing_ = true;
+    }
+    void closeWave() override {
+        if (playing_) run_.waves.back().stop = clock_.now();
+        playing_ = false;
+        // The player lets a wave go when its line has moved in.
+        if (inMove_) {
+            note(ShowEvent::MoveInEnd, inMove_);
+            inMove_ = 0;
+        }
+    }
+    void beforeMove() override {
+        const std::size_t k = moves_++;
+        if (k < inUse_.size()) {
+            inMove_ = inUse_[k];
+            note(ShowEvent::MoveIn, inMove_);
+        } else if (k - inUse_.size() < inUse_.size()) {
+            note(ShowEvent::MoveOut, inUse_[k - inUse_.size()]);
+        }
+    }
+
+    void note(ShowEvent::Kind kind, int line = 0) {
+        run_.events.push_back({kind, clock_.now(), page_, line});
+    }
+
+private:
+    static constexpr qint64 MaxWaveBytes = qint64(1) << 30;
+
+    RenderClock& clock_;
+    ShowRun& run_;
+    std::int64_t manualHold_;
+    const std::function<bool()>& stop_;
+    int page_ = 0;
+    std::vector<int> inUse_;
+    std::size_t moves_ = 0;
+    int inMove_ = 0;
+    QString pendingWave_;
+    bool playing_ = false;
+};
+
+void clearToBlack(platform::Bitmap& b) {
+    std::memset(b.bits(), 0, std::size_t(b.stride()) * b.height());
+}
+
+} // namespace
+
+ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
+                   const std::function<bool(std::int64_t, const platform::Bitmap&)>& onFrame,
+                   const std::atomic<bool>* cancel) {
+    ShowRun run;
+    platform::Screen::setVirtual(options.width, options.height, 32);
+    platform::Bitmap frame(options.width, options.height, platform::PixelFormat::Bits32);
+    platform::Canvas canvas(frame);
+    bool refused = false;
+    const std::function<bool()> stop = [&] {
+        return refused || (cancel && cancel->load(std::memory_order_relaxed));
+    };
+    RenderClock clock(options.rate, [&](std::int64_t k) {
+        if (stop() || !onFrame) return;
+        if (!onFrame(k, frame)) refused = true;
+    });
+    const ClockScope scope(clock);
+    RenderControl control(clock, run, options.manualHoldNanos, stop);
+    // Where the leaders clear the playback window, they clear the framebuffer.
+    struct Hook {
+        std::function<void()> before;
+        ~Hook() { effects::setInvalidateHook(std::move(before)); }
+    } hook{effects::exchangeInvalidateHook([&frame] { clearToBlack(frame); })};
+
+    const int first = options.firstPage.value_or(0);
+    const int last = std::min(options.lastPage.value_or(int(project.pages.size()) - 1),
+                              int(project.pages.size()) - 1);
+    for (int i = first; i <= last && !control.stopped(); ++i) {
+        const PageImage& page = project.pages[std::size_t(i)];
+        const std::int64_t pause = std::int64_t(std::max(0, page.settings.PauseTime)) * 1000000000;
+        control.startPage(i, page);
+        control.note(ShowEvent::PageStart);
+        clearToBlack(frame);
+        clock.advance(pause);
+        control.note(ShowEvent::PlayStart);
+        clearToBlack(frame);
+
+        ShowOptions show;
+        show.leaders = options.leaders && project.pageNames[std::size_t(i)] == QLatin1String("000");
+        show.useColorBars = project.settings.UseColorBars;
+        show.useCountDown = project.settings.UseCountDown;
+        show.holdTime = project.settings.Holdtime;
+        show.screenBits = 32;
+        show.stripFormat = platform::PixelFormat::Bits32;
+        show.screenWidth = options.width;
+        show.screenHeight = options.height;
+        playPage(page, show, canvas, control);
+        control.note(ShowEvent::PageEnd);
+        clock.advance(pause);
+    }
+    control.note(ShowEvent::ShowEnd);
+    run.cancelled = stop();
+    if (!run.cancelled) clock.finish();
+    run.duration = clock.now();
+    run.frames = clock.nextFrame();
+    run.rate = options.rate;
+    for (ShowWave& w : run.waves)
+        if (w.stop < 0) w.stop = run.duration;
+    platform::Screen::clearVirtual();
+    return run;
+}
+
+QString timelineText(const ShowProject& project, const ShowRun& run) {
+    auto secs = [](std::int64_t ns) { return QString::number(double(ns) / 1e9, 'f', 3); };
+    QString out;
+    const std::vector<ShowEvent>& ev = run.events;
+    for (std::size_t i = 0; i < ev.size(); ++i) {
+        if (ev[i].kind != ShowEvent::PageStart) continue;
+        const int page = ev[i].page;
+        std::size_t end = i + 1;
+        while (end < ev.size() && ev[end].kind != ShowEvent::PageStart &&
+               ev[end].kind != ShowEvent::ShowEnd)
+            ++end;
+        std::int64_t playStart = ev[i].time, pageEnd = ev[i].time, lastIn = -1, firstOut = -1;
+        struct LineTimes {
+            std::int64_t in = -1, inEnd = -1, out = -1, outEnd = -1;
+        } lines[3];
+        int lastOutLine = 0;
+        for (std::size_t k = i + 1; k < end; ++k) {
+            const ShowEvent& e = ev[k];
+            switch (e.kind) {
+            case ShowEvent::PlayStart:
+                playStart = e.time;
+                break;
+            case ShowEvent::MoveIn:
+                lines[e.line - 1].in = e.time;
+                break;
+            case ShowEvent::MoveInEnd:
+                lines[e.line - 1].inEnd = e.time;
+                lastIn = e.time;
+                break;
+            case ShowEvent::MoveOut:
+                if (firstOut < 0) firstOut = e.time;
+                if (lastOutLine) lines[lastOutLine - 1].outEnd = e.time;
+                lines[e.line - 1].out = e.time;
+                lastOutLine = e.line;
+                break;
+            case ShowEvent::PageEnd:
+                pageEnd = e.time;
+                if (lastOutLine) lines[lastOutLine - 1].outEnd = e.time;
+                break;
+            default:
+                break;
+            }
+        }
+        const std::int64_t hold = firstOut >= 0 && lastIn >= 0 ? firstOut - lastIn : 0;
+        out += QStringLiteral("Page %1  starts %2 s  plays from %3 s  hold %4 s  lines gone %5 s\n")
+                   .arg(project.pageNames[std::size_t(page)], secs(ev[i].time), secs(playStart),
+                        secs(hold), secs(pageEnd));
+        for (int n = 1; n <= 3; ++n) {
+            const LineTimes& t = lines[n - 1];
+            if (t.in < 0) continue;
+            const std::int64_t inLen = (t.inEnd >= 0 ? t.inEnd : pageEnd) - t.in;
+            const std::int64_t outLen =
+                t.out >= 0 ? (t.outEnd >= 0 ? t.outEnd : pageEnd) - t.out : 0;
+            out += QStringLiteral("  line %1  moves in at %2 s for %3 s  moves out at %4 s for %5 s\n")
+                       .arg(n)
+                       .arg(secs(t.in), secs(inLen), secs(t.out), secs(outLen));
+        }
+    }
+    out += QStringLiteral("Total %1 s: %2 frames at %3 frames a second\n")
+               .arg(secs(run.duration))
+               .arg(run.frames)
+               .arg(QString::number(run.rate.perSecond(), 'g', 6));
+    return out;
+}
+
+} // namespace velmora

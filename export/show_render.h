@@ -1,0 +1,85 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <QString>
+#include <vector>
+
+#include "export/render_clock.h"
+#include "main/page_record.h"
+#include "main/project_file.h"
+#include "platform/Bitmap.h"
+
+// A show played without a window onto a framebuffer, at the nominal pace, with its timeline
+// recorded: what the video export renders frame by frame.
+namespace velmora {
+
+// A project's pages as the show plays them, read from its files.
+struct ShowProject {
+    QString dpath; // the project's folder, ending in '/'
+    ProjectSettings settings;
+    std::vector<QString> pageNames; // "000", "001", ...
+    std::vector<PageImage> pages;
+};
+
+// Reads the project file and its pages 000 to the last of the unbroken run. Nothing, with a
+// one-line reason, when the project or a page cannot be read or there is no page.
+std::optional<ShowProject> loadShowProject(const QString& projectFile, QString* error);
+
+struct ShowRenderOptions {
+    int width = 1920, height = 1080;
+    FrameRate rate;
+    bool leaders = true;             // colour bars and count down when the project has them
+    std::int64_t manualHoldNanos = 3000000000; // a wait for the space bar lasts this long
+    std::optional<int> firstPage, lastPage;    // page numbers; the whole show by default
+};
+
+// One moment of the show, in nanoseconds from its start.
+struct ShowEvent {
+    enum Kind {
+        PageStart, // a page's wait before it
+        PlayStart, // the page itself, after its wait (leaders first when it has them)
+        MoveIn,    // a line starts moving in
+        MoveInEnd,
+        MoveOut, // a line starts moving out
+        PageEnd, // the page's lines are gone; its wait after it follows
+        ShowEnd,
+    };
+    Kind kind;
+    std::int64_t time;
+    int page = 0; // index into the project's pages
+    int line = 0; // 1..3 for the moves
+};
+
+// A wave of a line, mixed in from the start of the line's move-in until it ends or the move-in
+// does (the show stops a wave when its line is at rest).
+struct ShowWave {
+    QString file;
+    std::int64_t start = 0, stop = 0;
+};
+
+struct ShowRun {
+    std::int64_t duration = 0; // nanoseconds
+    std::int64_t frames = 0;
+    FrameRate rate;
+    std::vector<ShowEvent> events;
+    std::vector<ShowWave> waves;
+    bool cancelled = false;
+    QString error; // a wave that could not be opened
+};
+
+// Plays the project's pages in order onto a framebuffer of the options' size, as the show runs
+// them: each page's pause before it, the page (the leaders before page 000), its pause after
+// it; a wait for the space bar lasts the manual hold. `onFrame` gets every frame in order with
+// the framebuffer (32 bits a pixel) and returns false to stop; without it only the timeline is
+// recorded.
+ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
+                   const std::function<bool(std::int64_t, const platform::Bitmap&)>& onFrame,
+                   const std::atomic<bool>* cancel = nullptr);
+
+// The timeline as text: each page with its start, its lines' move-in, hold and move-out
+// lengths, and the total.
+QString timelineText(const ShowProject& project, const ShowRun& run);
+
+} // namespace velmora

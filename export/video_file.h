@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <QString>
+#include <vector>
+
+#include "export/render_clock.h"
+#include "platform/Bitmap.h"
+
+// Writing rendered frames to a file: video through FFmpeg's libraries, or a numbered sequence
+// of PNG pictures.
+namespace velmora {
+
+enum class VideoFormat { Mp4, Mov, Webm, Png };
+
+// "mp4", "mov", "webm" or "png"; nothing for any other name.
+std::optional<VideoFormat> videoFormatNamed(const QString& name);
+QString videoFormatName(VideoFormat f);
+
+// The audio track: 48 kHz stereo samples, interleaved, -1..1.
+constexpr int AudioRate = 48000;
+struct AudioTrack {
+    std::vector<float> samples; // left, right, left, right...
+    std::int64_t frames() const { return std::int64_t(samples.size() / 2); }
+};
+
+// A frame with `alpha`: the black screen transparent. The alpha of a pixel is the largest of its
+// red, green and blue, its colour that divided by the alpha, so smooth edges and shadows stay
+// soft over any background. Writes RGBA bytes, four a pixel, row after row.
+void transparentFromBlack(const platform::Bitmap& frame, std::uint8_t* rgba);
+
+class FrameWriter {
+public:
+    virtual ~FrameWriter() = default;
+    // Writes frame k of the show (frames come in order, none left out); false on failure, with
+    // the reason in error().
+    virtual bool write(std::int64_t k, const platform::Bitmap& frame) = 0;
+    // Writes what is buffered and closes the file; false on failure.
+    virtual bool finish() = 0;
+    QString error() const { return error_; }
+
+protected:
+    QString error_;
+};
+
+struct VideoSettings {
+    VideoFormat format = VideoFormat::Mp4;
+    int width = 1920, height = 1080;
+    FrameRate rate;
+    bool alpha = false;
+    const AudioTrack* audio = nullptr; // none: no audio track
+};
+
+// Opens the writer on `path` (the folder for a PNG sequence, which must exist). Nothing, with
+// the reason in *error, when the format's encoder is missing or the file cannot be written.
+std::unique_ptr<FrameWriter> openFrameWriter(const QString& path, const VideoSettings& settings,
+                                             QString* error);
+
+} // namespace velmora

@@ -1,0 +1,97 @@
+// File > "Export Show...": the choices, the render from the dialog and what the user is told.
+#include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "dialogs/exportdlg.h"
+#include "main/bitmov2.h"
+#include "main/page_file.h"
+#include "main/project_file.h"
+#include "main/settings.h"
+#include "test_support.h"
+
+using velmora::TExportDialog;
+using velmora::VideoFormat;
+
+TEST(ExportDialog, TheFormatDecidesTheExtensionAndWhetherTransparencyIsOffered) {
+    TExportDialog d;
+    d.FileEdit->setText("/tmp/show");
+    d.FormatBox->setCurrentIndex(1); // MOV
+    EXPECT_EQ(d.FileEdit->text(), "/tmp/show.mov");
+    EXPECT_TRUE(d.AlphaBox->isEnabled());
+    d.AlphaBox->setChecked(true);
+    d.SizeBox->setCurrentIndex(1);
+    d.RateBox->setCurrentIndex(3);
+    velmora::ExportOptions o = d.options("p.kvt");
+    EXPECT_EQ(o.format, VideoFormat::Mov);
+    EXPECT_TRUE(o.alpha);
+    EXPECT_EQ(o.show.width, 1280);
+    EXPECT_EQ(o.show.rate.num, 30000);
+    EXPECT_EQ(o.show.rate.den, 1001);
+
+    d.FormatBox->setCurrentIndex(0); // MP4: no transparency
+    EXPECT_EQ(d.FileEdit->text(), "/tmp/show.mp4");
+    EXPECT_FALSE(d.AlphaBox->isEnabled());
+    EXPECT_FALSE(d.options("p.kvt").alpha);
+    d.FormatBox->setCurrentIndex(3); // pictures: a folder
+    EXPECT_EQ(d.FileEdit->text(), "/tmp/show");
+    d.FileEdit->clear();
+    EXPECT_FALSE(d.OkButton->isEnabled());
+}
+
+TEST(ExportDialog, TheMainWindowOffersToSaveThenRendersTheSavedProject) {
+    testsupport::TempDir dir;
+    testsupport::Seams seams;
+    velmora::setSettingsFilePath(dir.file("velmora.ini"));
+    velmora::PageImage page;
+    page.lines[0].Text = "Hello";
+    page.lines[0].attrs.InDirection = 13;
+    page.lines[0].attrs.OutDirection = 13;
+    velmora::PageBuffer buffer;
+    buffer.encode(page, "000");
+    ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.000"), buffer));
+    ASSERT_TRUE(velmora::writeProjectFile(dir.file("show.kvt"), "Velmora-32", "1.30", "show.kvt",
+                                          "2026-12-07 10:00:00", "000", false, false, 10, 32, 0));
+
+    TExportDialog dialog;
+    velmora::Accessories acc;
+    acc.exportShow = [&](const QString& project) { dialog.exportProject(project); };
+    velmora::TBitMovOptMain w(acc);
+    w.OpenProject(dir.file("show.kvt"));
+    w.Edit1->setText("Changed"); // on screen, not saved
+
+    seams.dialogs.answers.push_back(platform::Answer::No); // "Save current page?"
+    seams.dialogs.onModal = [&](QDialog&) {
+        dialog.FormatBox->setCurrentIndex(3);
+        dialog.SizeBox->setCurrentIndex(3); // 720 x 576
+        dialog.FileEdit->setText(dir.file("frames"));
+    };
+    seams.dialogs.modalResults.push_back(QDialog::Accepted);
+    w.ExportShow1->trigger();
+
+    const QStringList asked = seams.dialogs.texts();
+    ASSERT_GE(asked.size(), 2);
+    EXPECT_EQ(asked[0], "Save current page?");
+    EXPECT_TRUE(asked.last().startsWith("The show was written to " + dir.file("frames")))
+        << asked.last().toStdString();
+    const QStringList frames = QDir(dir.file("frames")).entryList({"*.png"});
+    ASSERT_FALSE(frames.isEmpty());
+    EXPECT_EQ(QImage(dir.file("frames/000001.png")).size(), QSize(720, 576));
+    EXPECT_EQ(w.Edit1->text(), "Changed"); // the editor as it was
+    EXPECT_TRUE(w.sav);
+
+    // A failure is told as one.
+    seams.dialogs.clear();
+    seams.dialogs.answers.push_back(platform::Answer::No);
+    seams.dialogs.onModal = [&](QDialog&) {
+        dialog.FileEdit->setText(dir.file("no/such/folder"));
+    };
+    seams.dialogs.modalResults.push_back(QDialog::Accepted);
+    w.ExportShow1->trigger();
+    EXPECT_TRUE(seams.dialogs.texts().last().startsWith("The show could not be exported: "));
+    velmora::setSettingsFilePath(QString());
+}

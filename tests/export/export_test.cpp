@@ -1,0 +1,372 @@
+// Rendering shows to files: the render's clock, the frames against the step arithmetic, the
+// leaders, the containers read back, and every failure leaving no file.
+#include <gtest/gtest.h>
+#include <cmath>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+
+#include "decoded_video.h"
+#include "export/exporter.h"
+#include "main/page_file.h"
+#include "main/project_file.h"
+#include "test_support.h"
+
+using velmora::ExportOptions;
+using velmora::FrameRate;
+using velmora::PageImage;
+using velmora::RenderClock;
+using velmora::VideoFormat;
+
+TEST(RenderClock, FramesComeAtTheirTimesWithEveryStepUpToThemApplied) {
+    std::vector<std::int64_t> seen;
+    RenderClock c({25, 1}, [&](std::int64_t k) { seen.push_back(k); });
+    c.advance(39999999); // [0, 40 ms): frame 0 only
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{0}));
+    c.advance(1); // frame 1 stands at exactly 40 ms: it waits for the step made then
+    EXPECT_EQ(seen.size(), 1u);
+    c.advance(120000000); // [40, 160 ms): frames 1, 2, 3
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{0, 1, 2, 3}));
+    c.spin(100); // a delay unit: one microsecond
+    EXPECT_EQ(c.now(), 160001000);
+    EXPECT_EQ(c.tickCount(), 160u);
+    c.finish();
+    EXPECT_EQ(seen.back(), 5); // the end (160.001 ms) is shown in frame 5, at 200 ms
+
+    const FrameRate ntsc{30000, 1001};
+    EXPECT_EQ(ntsc.frameTime(1), 33366666);
+    EXPECT_EQ(ntsc.frameTime(30000), 1001000000000);
+    EXPECT_EQ(ntsc.framesBefore(33366666), 1);
+    EXPECT_EQ(ntsc.framesBefore(33366667), 2);
+    EXPECT_EQ(ntsc.framesBefore(0), 0);
+}
+
+TEST(TransparentFromBlack, AlphaIsTheBrightestChannelAndTheColourIsDividedByIt) {
+    platform::Bitmap b(4, 1, platform::PixelFormat::Bits32);
+    b.setPixel(0, 0, platform::rgb(0, 0, 0));
+    b.setPixel(1, 0, platform::rgb(255, 128, 0));
+    b.setPixel(2, 0, platform::rgb(64, 32, 16)); // a shadow's soft edge: orange at a quarter
+    b.setPixel(3, 0, platform::rgb(1, 0, 1));
+    std::uint8_t px[16];
+    velmora::transparentFromBlack(b, px);
+    const std::uint8_t want[16] = {0, 0, 0, 0, 255, 128, 0, 255, 255, 128, 64, 64, 255, 0, 255, 1};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(px[i], want[i]) << i;
+}
+
+namespace {
+
+constexpr int PicW = 40, PicH = 30;
+constexpr platform::TColor Orange = 0x00A0FF; // 0xBBGGRR
+
+QString writePicture(const QString& file, QRgb colour) {
+    QImage img(PicW, PicH, QImage::Format_RGB32);
+    img.fill(colour);
+    img.save(file, "BMP");
+    return file;
+}
+
+// A 16-bit mono wave: a tone of `seconds`.
+void writeWave(const QString& file, int rate, double seconds) {
+    const int n = int(rate * seconds);
+    QByteArray data;
+    for (int i = 0; i < n; ++i) {
+        const auto v = std::int16_t(12000 * std::sin(2 * M_PI * 440 * i / rate));
+        data.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
+    }
+    auto u32 = [](std::uint32_t v) {
+        return QByteArray(reinterpret_cast<const char*>(&v), 4);
+    };
+    auto u16 = [](std::uint16_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
+    QByteArray wav = "RIFF" + u32(36 + std::uint32_t(data.size())) + "WAVEfmt " + u32(16) +
+                     u16(1) + u16(1) + u32(std::uint32_t(rate)) + u32(std::uint32_t(rate * 2)) +
+                     u16(2) + u16(16) + "data" + u32(std::uint32_t(data.size())) + data;
+    QFile f(file);
+    f.open(QIODevice::WriteOnly);
+    f.write(wav);
+}
+
+class ExportTest : public ::testing::Test {
+protected:
+    // A project "show.kvt" of the pages given.
+    QString writeProject(const std::vector<PageImage>& pages, bool bars = false,
+                         bool countDown = false, int holdtime = 10) {
+        velmora::PageBuffer buffer;
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            const QString number = *velmora::pageNumberText(int(i));
+            buffer.encode(pages[i], number);
+            EXPECT_TRUE(velmora::writePageFile(
+                velmora::pageFileName(dir.path() + "/", "SHOW", number), buffer));
+        }
+        const QString file = dir.file("show.kvt");
+        velmora::writeProjectFile(file, "Velmora-32", "1.30", "show.kvt", "2026-12-07 10:00:00",
+                                  *velmora::pageNumberText(int(pages.size()) - 1), bars,
+                                  countDown, holdtime, 32, 0);
+        return file;
+    }
+    // A page with one picture at (x, y) moving in by `in` and out without movement.
+    PageImage picturePage(int in, int x, int y, int delay, int pause) {
+        PageImage p;
+        p.lines[0].attrs.BitmapFile = writePicture(dir.file("pic.bmp"), qRgb(255, 160, 0));
+        p.lines[0].attrs.InDirection = in;
+        p.lines[0].attrs.OutDirection = 13;
+        p.lines[0].PosX = x;
+        p.lines[0].PosY = y;
+        p.settings.fadedelay = delay;
+        p.settings.PauseTime = pause;
+        return p;
+    }
+    ExportOptions options(const QString& project, const QString& out, VideoFormat f) {
+        ExportOptions o;
+        o.project = project;
+        o.output = out;
+        o.format = f;
+        o.show.width = 320;
+        o.show.height = 240;
+        o.show.rate = {25, 1};
+        return o;
+    }
+    // Files left in the folder besides those the test wrote.
+    QStringList leftovers(const QStringList& expected) {
+        QStringList all = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                     QDir::Hidden);
+        for (const QString& e : expected)
+            all.removeAll(e);
+        return all;
+    }
+
+    testsupport::TempDir dir;
+};
+
+// The picture's pixels: the picture is orange inside a one-pixel black frame.
+bool orangeAt(const QImage& img, int x, int y) {
+    return img.valid(x, y) && img.pixel(x, y) == qRgb(255, 160, 0);
+}
+
+} // namespace
+
+TEST_F(ExportTest, EachFrameShowsTheStepsUpToItsTimeAndARenderIsByteIdentical) {
+    // Code 3 from the bottom-left: one pixel right and up a step, every step 3000 units (3 ms).
+    const int x = 150, y = 120, delay = 3000;
+    const QString project = writeProject({picturePage(3, x, y, delay, 0)});
+    const QString out = dir.file("frames");
+    const velmora::ExportResult r = velmora::exportShow(options(project, out, VideoFormat::Png));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+
+    // The move: steps i = 0 .. x + w at x = -w + i, y = y + x + w - i, step i made at i * 3 ms.
+    const int steps = x + PicW + 1;
+    const std::int64_t stepNanos = std::int64_t(delay) * 1000;
+    // The frames before the end of the show, and one more that shows it.
+    const std::int64_t end = steps * stepNanos;
+    ASSERT_EQ(r.run.frames, (end + 40000000 - 1) / 40000000 + 1);
+    const QStringList files = QDir(out).entryList({"*.png"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), r.run.frames);
+    EXPECT_EQ(files.first(), "000001.png");
+    for (std::int64_t k = 0; k < r.run.frames; ++k) {
+        const std::int64_t t = k * 40000000;
+        const int i = int(std::min<std::int64_t>(t / stepNanos, steps - 1));
+        const int left = -PicW + i, top = y + x + PicW - i;
+        const QImage img(QDir(out).filePath(files[int(k)]));
+        // The newest copy's top-right inner pixel, and nothing beyond it to the right and above.
+        SCOPED_TRACE(k);
+        if (QRect(0, 0, 320, 240).contains(left + PicW - 2, top + 1)) {
+            EXPECT_TRUE(orangeAt(img, left + PicW - 2, top + 1));
+        }
+        EXPECT_FALSE(orangeAt(img, left + PicW - 1, top + 1));
+        EXPECT_FALSE(orangeAt(img, left + PicW - 2, top));
+    }
+    const QImage last(QDir(out).filePath(files.last()));
+    EXPECT_TRUE(orangeAt(last, x + 1, y + 1)); // at rest
+    EXPECT_TRUE(orangeAt(last, x + PicW - 2, y + PicH - 2));
+
+    const QString again = dir.file("again");
+    ASSERT_TRUE(velmora::exportShow(options(project, again, VideoFormat::Png)).ok);
+    for (const QString& f : files) {
+        QFile a(QDir(out).filePath(f)), b(QDir(again).filePath(f));
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        ASSERT_EQ(a.readAll(), b.readAll()) << f.toStdString();
+    }
+}
+
+TEST_F(ExportTest, TheColourBarsAndTheCountDownComeAtTheirTimes) {
+    const QString project = writeProject({picturePage(13, 10, 10, 0, 0)}, true, true, 2);
+    auto o = options(project, dir.file("leaders"), VideoFormat::Png);
+    o.show.rate = {5, 1};
+    const velmora::ExportResult r = velmora::exportShow(o);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    auto frame = [&](double seconds) {
+        return QImage(QDir(o.output).filePath(
+            QStringLiteral("%1.png").arg(int(seconds * 5) + 1, 6, 10, QLatin1Char('0'))));
+    };
+    // The bars from the start for the colour bar time, then a black second, then the numbers.
+    auto whiteIn = [](const QImage& img, QRect r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += img.pixel(x, y) == qRgb(255, 255, 255);
+        return n;
+    };
+    const QImage bars = frame(1.8), cleared = frame(2.4), ten = frame(3.4), one = frame(12.8);
+    ASSERT_FALSE(bars.isNull());
+    EXPECT_EQ(bars.pixel(20, 120), qRgb(255, 255, 255));
+    EXPECT_EQ(bars.pixel(180, 120), qRgb(255, 0, 255));
+    EXPECT_EQ(whiteIn(cleared, QRect(0, 0, 320, 240)), 0);
+    EXPECT_GT(whiteIn(ten, QRect(100, 60, 120, 120)), 200);
+    EXPECT_EQ(whiteIn(frame(2.8), QRect(0, 0, 320, 240)), 0);
+    EXPECT_GT(whiteIn(one, QRect(100, 60, 120, 120)), 100);
+    // The page's picture comes after both: 2 s of bars and the count down.
+    const std::vector<velmora::ShowEvent>& ev = r.run.events;
+    auto in = std::find_if(ev.begin(), ev.end(),
+                           [](const auto& e) { return e.kind == velmora::ShowEvent::MoveIn; });
+    ASSERT_NE(in, ev.end());
+    // 2 s of bars, 1 s of black, ten numbers of a second, then two seconds more.
+    EXPECT_EQ(in->time, 15000000000);
+    EXPECT_FALSE(orangeAt(frame(double(in->time) / 1e9 - 0.2), 11, 11));
+    EXPECT_TRUE(orangeAt(frame(double(in->time) / 1e9), 11, 11)); // its frame, the last
+}
+
+TEST_F(ExportTest, TheContainersHoldWhatWasRenderedWithAlphaAndSoundWhereAsked) {
+    PageImage page = picturePage(5, 100, 100, 200, 1);
+    writeWave(dir.file("tone.wav"), 22050, 0.5);
+    page.lines[0].attrs.WaveFile = "tone.wav"; // beside the project
+    const QString withWave = writeProject({page});
+    const struct {
+        VideoFormat format;
+        const char* name;
+        bool alpha;
+        const char* codec;
+        const char* audio;
+    } cases[] = {{VideoFormat::Mp4, "show.mp4", false, "h264", "aac"},
+                 {VideoFormat::Mov, "show.mov", true, "prores", "pcm_s16le"},
+                 {VideoFormat::Webm, "show.webm", true, "libvpx-vp9", "opus"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto o = options(withWave, dir.file(c.name), c.format);
+        o.alpha = c.alpha;
+        const velmora::ExportResult r = velmora::exportShow(o);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        const testsupport::DecodedVideo v = testsupport::decodeVideo(o.output, {0, r.run.frames - 1});
+        ASSERT_TRUE(v.ok);
+        EXPECT_EQ(v.frames, r.run.frames);
+        EXPECT_NEAR(v.duration, double(r.run.frames) / 25, 0.05);
+        EXPECT_EQ(v.width, 320);
+        EXPECT_EQ(v.height, 240);
+        EXPECT_EQ(v.videoCodec.toStdString(), c.codec);
+        EXPECT_EQ(v.alpha, c.alpha);
+        EXPECT_TRUE(v.hasAudio);
+        EXPECT_EQ(v.audioCodec.toStdString(), c.audio);
+        EXPECT_EQ(v.audioRate, 48000);
+        // The wave starts as its line starts moving in, after the page's pause of 1 s.
+        ASSERT_EQ(r.run.waves.size(), 1u);
+        EXPECT_EQ(r.run.waves[0].start, 1000000000);
+        EXPECT_NEAR(v.firstSound, 1.0, 1024.0 / 48000);
+        // The last frame: the picture at rest, and with alpha the black around it transparent.
+        ASSERT_EQ(v.kept.size(), 2u);
+        const QImage& last = v.kept[1];
+        const QColor inside = last.pixelColor(120, 115), outside = last.pixelColor(20, 20);
+        EXPECT_GT(inside.red(), 200);
+        EXPECT_LT(inside.blue(), 60);
+        EXPECT_EQ(outside.alpha(), c.alpha ? 0 : 255);
+        EXPECT_EQ(inside.alpha(), 255);
+    }
+
+    // Without a wave there is no sound track.
+    const QString silent = writeProject({picturePage(5, 100, 100, 200, 1)});
+    const velmora::ExportResult r =
+        velmora::exportShow(options(silent, dir.file("silent.mp4"), VideoFormat::Mp4));
+    ASSERT_TRUE(r.ok);
+    EXPECT_FALSE(testsupport::decodeVideo(dir.file("silent.mp4")).hasAudio);
+}
+
+TEST_F(ExportTest, FailuresNameTheirCauseAndLeaveNoFile) {
+    const QString project = writeProject({picturePage(5, 10, 10, 100, 0)});
+    const QStringList mine = {"show.kvt", "SHOW.000", "pic.bmp"};
+    auto fails = [&](ExportOptions o, const QString& cause) {
+        const velmora::ExportResult r = velmora::exportShow(o);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.contains(cause)) << r.error.toStdString();
+        EXPECT_FALSE(r.error.contains('\n'));
+        EXPECT_EQ(leftovers(mine), QStringList()) << r.error.toStdString();
+    };
+    fails(options(dir.file("none.kvt"), dir.file("a.mp4"), VideoFormat::Mp4), "no project file");
+    fails(options(project, dir.file("missing/a.mp4"), VideoFormat::Mp4), "no folder");
+    auto alpha = options(project, dir.file("a.mp4"), VideoFormat::Mp4);
+    alpha.alpha = true;
+    fails(alpha, "transparency");
+
+    // A page that cannot be read.
+    QFile page(dir.file("SHOW.000"));
+    const QByteArray good = (page.open(QIODevice::ReadOnly), page.readAll());
+    page.close();
+    page.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    page.write("short");
+    page.close();
+    fails(options(project, dir.file("a.mp4"), VideoFormat::Mp4), "SHOW.000");
+    page.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    page.write(good);
+    page.close();
+
+    // Cancelled half way: the earlier file of that name is kept as it was.
+    QFile earlier(dir.file("a.mp4"));
+    earlier.open(QIODevice::WriteOnly);
+    earlier.write("earlier");
+    earlier.close();
+    const QString longer = writeProject({picturePage(5, 10, 10, 100, 2)});
+    std::atomic<bool> cancel{false};
+    const velmora::ExportResult r = velmora::exportShow(
+        options(longer, dir.file("a.mp4"), VideoFormat::Mp4),
+        [&](std::int64_t frame, std::int64_t) {
+            if (frame == 5) cancel = true;
+        },
+        &cancel);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(leftovers(mine), QStringList({"a.mp4"}));
+    earlier.open(QIODevice::ReadOnly);
+    EXPECT_EQ(earlier.readAll(), "earlier");
+}
+
+TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
+    const QString project = writeProject({picturePage(5, 10, 10, 100, 2)});
+    auto run = [&](const QStringList& args, QString* out = nullptr) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::SeparateChannels);
+        p.start(VELMORA_RENDER, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        if (out) *out = QString::fromUtf8(p.readAllStandardOutput());
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        return std::make_pair(p.exitCode(), err);
+    };
+    const struct {
+        QStringList args;
+        const char* message;
+    } bad[] = {
+        {{project, "-o", dir.file("x.avi")}, "cannot tell the format"},
+        {{project, "-o", dir.file("x"), "--format", "gif"}, "unknown format gif"},
+        {{project, "-o", dir.file("x.mp4"), "--alpha"}, "transparency"},
+        {{project, "-o", dir.file("x.mp4"), "--fps", "23"}, "--fps 23"},
+        {{project, "-o", dir.file("x.mp4"), "--size", "0x0"}, "--size 0x0"},
+        {{dir.file("no.kvt"), "-o", dir.file("x.mp4")}, "no project file"},
+        {{project}, "no output"},
+    };
+    for (const auto& b : bad) {
+        const auto [code, err] = run(b.args);
+        EXPECT_EQ(code, 1) << b.message;
+        EXPECT_TRUE(err.startsWith("velmora-render: ")) << err.toStdString();
+        EXPECT_TRUE(err.section('\n', 0, 0).contains(b.message)) << err.toStdString();
+    }
+    EXPECT_EQ(leftovers({"show.kvt", "SHOW.000", "pic.bmp"}), QStringList());
+
+    QString timeline;
+    const auto [code, err] = run({"--timeline", project, "--size", "320x240"}, &timeline);
+    EXPECT_EQ(code, 0) << err.toStdString();
+    // The page waits 2 s, its line moves in from the left edge to x = 10 (51 steps of 100
+    // units), holds 2 s and leaves at once; then the page's 2 s again.
+    EXPECT_TRUE(timeline.contains("Page 000  starts 0.000 s  plays from 2.000 s  hold 2.000 s"))
+        << timeline.toStdString();
+    EXPECT_TRUE(timeline.contains("line 1  moves in at 2.000 s for 0.005 s")) << timeline.toStdString();
+    EXPECT_TRUE(timeline.contains("Total 6.005 s: 182 frames at 30 frames a second"))
+        << timeline.toStdString();
+}

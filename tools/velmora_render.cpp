@@ -1,0 +1,256 @@
+// velmora-render: renders a Velmora show to a video file or a PNG sequence, without a display.
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include "export/exporter.h"
+
+namespace {
+
+using velmora::FrameRate;
+using velmora::VideoFormat;
+
+constexpr const char* Usage =
+    "usage: velmora-render PROJECT.kvt -o OUT [--size WxH] [--fps 24|25|29.97|30|50|59.94|60]\n"
+    "                      [--format mp4|mov|webm|png] [--alpha] [--pages FIRST-LAST]\n"
+    "                      [--manual-hold SECONDS] [--no-leaders] [--quiet]\n"
+    "       velmora-render --timeline PROJECT.kvt\n";
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) {
+    interrupted.store(true);
+}
+
+// Qt's notes about the missing session of a program without a display are no news here.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtDebugMsg || text.startsWith(QLatin1String("QStandardPaths: "))) return;
+    std::fprintf(stderr, "velmora-render: %s\n", qPrintable(text));
+}
+
+struct Args {
+    velmora::ExportOptions options;
+    std::optional<VideoFormat> format;
+    bool timeline = false;
+    bool quiet = false;
+};
+
+std::optional<FrameRate> rateNamed(const QString& text) {
+    static const struct {
+        const char* name;
+        FrameRate rate;
+    } rates[] = {{"24", {24, 1}},         {"25", {25, 1}}, {"29.97", {30000, 1001}},
+                 {"30", {30, 1}},         {"50", {50, 1}}, {"59.94", {60000, 1001}},
+                 {"60", {60, 1}}};
+    for (const auto& r : rates)
+        if (text == QLatin1String(r.name)) return r.rate;
+    return std::nullopt;
+}
+
+// Reads the arguments; on a mistake, the message to print.
+std::optional<Args> parse(const QStringList& a, QString* error) {
+    Args args;
+    velmora::ShowRenderOptions& show = args.options.show;
+    show.rate = {30, 1};
+    auto value = [&](int& i) -> std::optional<QString> {
+        if (i + 1 >= a.size()) {
+            *error = QStringLiteral("%1 needs a value").arg(a[i]);
+            return std::nullopt;
+        }
+        return a[++i];
+    };
+    for (int i = 1; i < a.size(); ++i) {
+        const QString& arg = a[i];
+        if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) {
+            const auto v = value(i);
+            if (!v) return std::nullopt;
+            args.options.output = *v;
+        } else if (arg == QLatin1String("--size")) {
+            const auto v = value(i);
+            if (!v) return std::nullopt;
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(*v);
+            const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
+            const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
+            if (w < 16 || h < 16 || w > 7680 || h > 4320 || w % 2 || h % 2) {
+                *error = QStringLiteral("--size %1: give WIDTHxHEIGHT, even numbers from 16x16 "
+                                        "to 7680x4320")
+                             .arg(*v);
+                return std::nullopt;
+            }
+            show.width = w;
+            show.height = h;
+        } else if (arg == QLatin1String("--fps")) {
+            const auto v = value(i);
+            if (!v) return std::nullopt;
+            const std::optional<FrameRate> r = rateNamed(*v);
+            if (!r) {
+                *error = QStringLiteral("--fps %1: one of 24, 25, 29.97, 30, 50, 59.94, 60").arg(*v);
+                return std::nullopt;
+            }
+            show.rate = *r;
+        } else if (arg == QLatin1String("--format")) {
+            const auto v = value(i);
+            if (!v) return std::nullopt;
+            args.format = velmora::videoFormatNamed(*v);
+            if (!args.format) {
+                *error = QStringLiteral("unknown format %1: mp4, mov, webm or png").arg(*v);
+                return std::nullopt;
+            }
+        } else if (arg == QLatin1String("--alpha")) {
+            args.options.alpha = true;
+        } else if (arg == QLatin1String("--pages")) {
+            const auto v = value(i);
+            if (!v) return std::nullopt;
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("^(\\d{1,3})-(\\d{1,3})$")).match(*v);
+            if (!m.hasMatch() || m.captured(1).toInt() > m.captured(2).toInt()) {
+                *error = QStringLiteral("--pages %1: give FIRST-LAST, as 0-4").arg(*v);
+                return std::nullopt;
+            }
+            show.firstPage = m.captured(1).toInt();
+            show.lastPage = m.captured(2).toInt();
+        } else if (arg == QLatin1String("--manual-hold")) {
+            const auto v = value(i);
+            if (!v) return std::nullopt;
+            bool ok = false;
+            const double s = v->toDouble(&ok);
+            if (!ok || s < 0 || s > 3600) {
+                *error = QStringLiteral("--manual-hold %1: seconds from 0 to 3600").arg(*v);
+                return std::nullopt;
+            }
+            show.manualHoldNanos = std::int64_t(s * 1e9);
+        } else if (arg == QLatin1String("--no-leaders")) {
+            show.leaders = false;
+        } else if (arg == QLatin1String("--quiet")) {
+            args.quiet = true;
+        } else if (arg == QLatin1String("--timeline")) {
+            args.timeline = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            *error = QString();
+            return std::nullopt;
+        } else if (arg.startsWith(QLatin1Char('-'))) {
+            *error = QStringLiteral("unknown option %1").arg(arg);
+            return std::nullopt;
+        } else if (args.options.project.isEmpty()) {
+            args.options.project = arg;
+        } else {
+            *error = QStringLiteral("one project only: %1").arg(arg);
+            return std::nullopt;
+        }
+    }
+    if (args.options.project.isEmpty()) {
+        *error = QStringLiteral("no project given");
+        return std::nullopt;
+    }
+    if (!args.timeline && args.options.output.isEmpty()) {
+        *error = QStringLiteral("no output given (-o OUT)");
+        return std::nullopt;
+    }
+    if (!args.timeline) {
+        const std::optional<VideoFormat> f =
+            args.format ? args.format : velmora::formatOfOutput(args.options.output);
+        if (!f) {
+            *error = QStringLiteral("cannot tell the format of %1: give --format")
+                         .arg(args.options.output);
+            return std::nullopt;
+        }
+        args.options.format = *f;
+    }
+    return args;
+}
+
+// "[#####     ] frame 120/900  87.5 fps  0:09 left", rewritten in place.
+class ProgressBar {
+public:
+    void show(std::int64_t frame, std::int64_t total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (frame < total && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        shown_ = true;
+        const double secs = std::chrono::duration<double>(now - start_).count();
+        const double fps = secs > 0 ? double(frame) / secs : 0;
+        const int width = 30;
+        const int filled = total > 0 ? int(width * frame / total) : width;
+        const int left = fps > 0 ? int(double(total - frame) / fps + 0.5) : 0;
+        std::fprintf(stderr, "\r[%s%s] frame %lld/%lld  %.1f fps  %d:%02d left ",
+                     std::string(std::size_t(filled), '#').c_str(),
+                     std::string(std::size_t(width - filled), ' ').c_str(), (long long)frame,
+                     (long long)total, fps, left / 60, left % 60);
+        std::fflush(stderr);
+    }
+    // Ends the bar's line, when there is one.
+    void end() {
+        if (shown_) std::fputc('\n', stderr);
+        shown_ = false;
+    }
+
+private:
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point last_{};
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Text is drawn with Qt's fonts, which need no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
+    QGuiApplication app(argc, argv);
+    QString error;
+    const std::optional<Args> args = parse(app.arguments(), &error);
+    if (!args) {
+        if (error.isEmpty()) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "velmora-render: %s\n%s", qPrintable(error), Usage);
+        return 1;
+    }
+
+    if (args->timeline) {
+        const std::optional<velmora::ShowProject> project =
+            velmora::loadShowProject(args->options.project, &error);
+        if (!project) {
+            std::fprintf(stderr, "velmora-render: %s\n", qPrintable(error));
+            return 1;
+        }
+        const velmora::ShowRun run = velmora::renderShow(*project, args->options.show, {});
+        if (!run.error.isEmpty()) {
+            std::fprintf(stderr, "velmora-render: %s\n", qPrintable(run.error));
+            return 1;
+        }
+        std::fputs(qPrintable(velmora::timelineText(*project, run)), stdout);
+        return 0;
+    }
+
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    // The bar only on a terminal; a log gets the last line alone.
+    const bool showBar = !args->quiet && isatty(STDERR_FILENO);
+    ProgressBar bar;
+    const velmora::ExportResult result = velmora::exportShow(
+        args->options,
+        [&](std::int64_t frame, std::int64_t total) {
+            if (showBar) bar.show(frame, total);
+        },
+        &interrupted);
+    bar.end();
+    if (!result.ok) {
+        std::fprintf(stderr, "velmora-render: %s\n",
+                     qPrintable(result.cancelled ? QStringLiteral("interrupted; nothing written")
+                                                 : result.error));
+        return 1;
+    }
+    if (!args->quiet)
+        std::fprintf(stderr, "velmora-render: wrote %s (%lld frames, %.3f s)\n",
+                     qPrintable(args->options.output), (long long)result.run.frames,
+                     double(result.run.duration) / 1e9);
+    return 0;
+}
