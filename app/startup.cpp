@@ -70,7 +70,7 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     acc.showFontChooser = [raw] { platform::dialogs().runModal(*raw->bFontForm); };
     acc.showEffects = [raw] { platform::dialogs().runModal(*raw->efxctr); };
     acc.exportShow = [raw](const QString& project) {
-        if (!raw->exportDialog) raw->exportDialog = std::make_unique<TExportDialog>();
+        if (!raw->exportDialog) raw->exportDialog = std::make_unique<TExportDialog>(raw->BitMovOptMain.get());
         raw->exportDialog->exportProject(project);
     };
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -33,13 +34,15 @@ constexpr FormatChoice Formats[] = {
 constexpr struct {
     const char* caption;
     int w, h;
-} Sizes[] = {{"1920 x 1080", 1920, 1080}, {"1280 x 720", 1280, 720}, {"3840 x 2160", 3840, 2160},
+} Sizes[] = {{"1920 x 1080", 1920, 1080},
+             {"1280 x 720", 1280, 720},
+             {"3840 x 2160", 3840, 2160},
              {"720 x 576", 720, 576}};
 constexpr struct {
     const char* caption;
     FrameRate rate;
-} Rates[] = {{"25", {25, 1}},         {"30", {30, 1}}, {"24", {24, 1}},         {"29.97", {30000, 1001}},
-             {"50", {50, 1}},         {"59.94", {60000, 1001}}, {"60", {60, 1}}};
+} Rates[] = {{"25", {25, 1}}, {"30", {30, 1}},          {"24", {24, 1}}, {"29.97", {30000, 1001}},
+             {"50", {50, 1}}, {"59.94", {60000, 1001}}, {"60", {60, 1}}};
 
 QComboBox* combo(QWidget* parent, const QString& name) {
     auto* c = new QComboBox(parent);
@@ -49,7 +52,7 @@ QComboBox* combo(QWidget* parent, const QString& name) {
 
 } // namespace
 
-TExportDialog::TExportDialog() {
+TExportDialog::TExportDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Export Show"));
     setObjectName(QStringLiteral("ExportDialog"));
     auto* form = new QFormLayout(this);
@@ -62,7 +65,9 @@ TExportDialog::TExportDialog() {
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(FileEdit, 1);
     fileRow->addWidget(BrowseButton);
-    form->addRow(QStringLiteral("&File:"), fileRow);
+    auto* fileLabel = new QLabel(QStringLiteral("&File:"), this);
+    fileLabel->setBuddy(FileEdit);
+    form->addRow(fileLabel, fileRow);
 
     FormatBox = combo(this, QStringLiteral("Format"));
     for (const FormatChoice& f : Formats)
@@ -117,7 +122,8 @@ void TExportDialog::browse() {
                          : QStringLiteral("Folder of pictures (*)");
     o.defaultSuffix = QString::fromLatin1(f.suffix).mid(1);
     o.directory = QFileInfo(FileEdit->text()).absolutePath();
-    if (const std::optional<QString> file = platform::dialogs().saveFile(o)) FileEdit->setText(*file);
+    if (const std::optional<QString> file = platform::dialogs().saveFile(o))
+        FileEdit->setText(*file);
 }
 
 ExportOptions TExportDialog::options(const QString& projectFile) const {
@@ -147,7 +153,8 @@ ExportResult TExportDialog::render(const ExportOptions& options) {
             if (frame % 8 && frame != total) return;
             progress.setMaximum(int(std::min<std::int64_t>(total, 1 << 30)));
             progress.setValue(int(frame));
-            progress.setLabelText(QStringLiteral("Rendering the show: frame %1 of %2").arg(frame).arg(total));
+            progress.setLabelText(
+                QStringLiteral("Rendering the show: frame %1 of %2").arg(frame).arg(total));
             platform::pump();
             if (progress.wasCanceled()) cancel = true;
         },
@@ -170,9 +177,10 @@ void TExportDialog::exportProject(const QString& projectFile) {
     if (r.ok) {
         platform::dialogs().message(
             platform::MsgKind::Information,
-            QStringLiteral("The show was written to %1 (%2 frames, %3 s).")
+            QStringLiteral("The show was written to %1 (%2 %3, %4 s).")
                 .arg(o.output)
                 .arg(r.run.frames)
+                .arg(r.run.frames == 1 ? QStringLiteral("frame") : QStringLiteral("frames"))
                 .arg(QString::number(double(r.run.duration) / 1e9, 'f', 1)),
             platform::MsgButtons::OK);
     } else if (!r.cancelled) {

@@ -18,7 +18,7 @@ class TExportDialog : public QDialog {
     Q_OBJECT
 
 public:
-    TExportDialog();
+    explicit TExportDialog(QWidget* parent = nullptr);
 
     QLineEdit* FileEdit = nullptr;
     QPushButton* BrowseButton = nullptr;

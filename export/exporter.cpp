@@ -74,8 +74,10 @@ std::optional<AudioTrack> mixWaves(const std::vector<ShowWave>& waves, std::int6
         QFile f(w.file);
         QString why;
         std::optional<platform::WaveSound> sound;
-        if (f.open(QIODevice::ReadOnly)) sound = platform::parseWave(f.readAll(), &why);
-        else why = f.errorString();
+        if (f.open(QIODevice::ReadOnly))
+            sound = platform::parseWave(f.readAll(), &why);
+        else
+            why = f.errorString();
         if (!sound) {
             if (error) *error = QStringLiteral("cannot read the wave %1: %2").arg(w.file, why);
             return std::nullopt;
@@ -136,14 +138,13 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
         return fail(QStringLiteral("cannot write %1: no folder %2").arg(options.output, folder));
     const bool sequence = options.format == VideoFormat::Png;
     if (sequence && out.exists() && !(out.isDir() && QDir(out.filePath()).isEmpty()))
-        return fail(QStringLiteral("%1 is there already and is not an empty folder")
-                        .arg(options.output));
+        return fail(
+            QStringLiteral("%1 is there already and is not an empty folder").arg(options.output));
     if (!sequence && out.isDir())
         return fail(QStringLiteral("cannot write %1: it is a folder").arg(options.output));
-    const QString temp =
-        QDir(folder).filePath(QStringLiteral(".%1.partial-%2")
-                                  .arg(out.fileName())
-                                  .arg(QCoreApplication::applicationPid()));
+    const QString temp = QDir(folder).filePath(QStringLiteral(".%1.partial-%2")
+                                                   .arg(out.fileName())
+                                                   .arg(QCoreApplication::applicationPid()));
     removeAll(temp);
     if (sequence && !QDir().mkpath(temp))
         return fail(QStringLiteral("cannot write %1: cannot make a folder in %2")
@@ -164,8 +165,8 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
     const std::int64_t total = timeline.frames;
     result.run = renderShow(
         *project, options.show,
-        [&](std::int64_t k, const platform::Bitmap& frame) {
-            if (!writer->write(k, frame)) return false;
+        [&](std::int64_t k, const platform::Bitmap& frame, bool changed) {
+            if (!writer->write(k, frame, changed)) return false;
             if (progress) progress(k + 1, total);
             return true;
         },

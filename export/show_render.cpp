@@ -30,8 +30,7 @@ std::optional<ShowProject> loadShowProject(const QString& path, QString* error) 
     ShowProject show;
     show.dpath = info.absolutePath() + QLatin1Char('/');
     show.settings = readProjectFile(path);
-    if (show.settings.ProjectName.isEmpty())
-        show.settings.ProjectName = info.fileName();
+    if (show.settings.ProjectName.isEmpty()) show.settings.ProjectName = info.fileName();
     const QString base = StripKVT(show.settings.ProjectName);
     if (base.isEmpty())
         return fail(QStringLiteral("the project file %1 names no project").arg(path));
@@ -154,19 +153,22 @@ void clearToBlack(platform::Bitmap& b) {
 } // namespace
 
 ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
-                   const std::function<bool(std::int64_t, const platform::Bitmap&)>& onFrame,
-                   const std::atomic<bool>* cancel) {
+                   const FrameFn& onFrame, const std::atomic<bool>* cancel) {
     ShowRun run;
     platform::Screen::setVirtual(options.width, options.height, 32);
     platform::Bitmap frame(options.width, options.height, platform::PixelFormat::Bits32);
     platform::Canvas canvas(frame);
+    // Whether anything was drawn since the last frame.
+    bool changed = true;
+    canvas.setPresenter([&changed](const QRect&) { changed = true; });
     bool refused = false;
     const std::function<bool()> stop = [&] {
         return refused || (cancel && cancel->load(std::memory_order_relaxed));
     };
     RenderClock clock(options.rate, [&](std::int64_t k) {
         if (stop() || !onFrame) return;
-        if (!onFrame(k, frame)) refused = true;
+        if (!onFrame(k, frame, changed)) refused = true;
+        changed = false;
     });
     const ClockScope scope(clock);
     RenderControl control(clock, run, options.manualHoldNanos, stop);
@@ -174,7 +176,10 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
     struct Hook {
         std::function<void()> before;
         ~Hook() { effects::setInvalidateHook(std::move(before)); }
-    } hook{effects::exchangeInvalidateHook([&frame] { clearToBlack(frame); })};
+    } hook{effects::exchangeInvalidateHook([&] {
+        clearToBlack(frame);
+        changed = true;
+    })};
 
     const int first = options.firstPage.value_or(0);
     const int last = std::min(options.lastPage.value_or(int(project.pages.size()) - 1),
@@ -185,9 +190,11 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
         control.startPage(i, page);
         control.note(ShowEvent::PageStart);
         clearToBlack(frame);
+        changed = true;
         clock.advance(pause);
         control.note(ShowEvent::PlayStart);
         clearToBlack(frame);
+        changed = true;
 
         ShowOptions show;
         show.leaders = options.leaders && project.pageNames[std::size_t(i)] == QLatin1String("000");
@@ -267,9 +274,10 @@ QString timelineText(const ShowProject& project, const ShowRun& run) {
             const std::int64_t inLen = (t.inEnd >= 0 ? t.inEnd : pageEnd) - t.in;
             const std::int64_t outLen =
                 t.out >= 0 ? (t.outEnd >= 0 ? t.outEnd : pageEnd) - t.out : 0;
-            out += QStringLiteral("  line %1  moves in at %2 s for %3 s  moves out at %4 s for %5 s\n")
-                       .arg(n)
-                       .arg(secs(t.in), secs(inLen), secs(t.out), secs(outLen));
+            out +=
+                QStringLiteral("  line %1  moves in at %2 s for %3 s  moves out at %4 s for %5 s\n")
+                    .arg(n)
+                    .arg(secs(t.in), secs(inLen), secs(t.out), secs(outLen));
         }
     }
     out += QStringLiteral("Total %1 s: %2 frames at %3 frames a second\n")

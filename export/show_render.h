@@ -30,7 +30,7 @@ std::optional<ShowProject> loadShowProject(const QString& projectFile, QString* 
 struct ShowRenderOptions {
     int width = 1920, height = 1080;
     FrameRate rate;
-    bool leaders = true;             // colour bars and count down when the project has them
+    bool leaders = true; // colour bars and count down when the project has them
     std::int64_t manualHoldNanos = 3000000000; // a wait for the space bar lasts this long
     std::optional<int> firstPage, lastPage;    // page numbers; the whole show by default
 };
@@ -72,11 +72,11 @@ struct ShowRun {
 // Plays the project's pages in order onto a framebuffer of the options' size, as the show runs
 // them: each page's pause before it, the page (the leaders before page 000), its pause after
 // it; a wait for the space bar lasts the manual hold. `onFrame` gets every frame in order with
-// the framebuffer (32 bits a pixel) and returns false to stop; without it only the timeline is
-// recorded.
+// the framebuffer (32 bits a pixel) and whether it changed since the frame before, and returns
+// false to stop; without it only the timeline is recorded.
+using FrameFn = std::function<bool(std::int64_t frame, const platform::Bitmap&, bool changed)>;
 ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
-                   const std::function<bool(std::int64_t, const platform::Bitmap&)>& onFrame,
-                   const std::atomic<bool>* cancel = nullptr);
+                   const FrameFn& onFrame, const std::atomic<bool>* cancel = nullptr);
 
 // The timeline as text: each page with its start, its lines' move-in, hold and move-out
 // lengths, and the total.

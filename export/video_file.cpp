@@ -72,7 +72,7 @@ class PngWriter : public FrameWriter {
 public:
     PngWriter(const QString& folder, const VideoSettings& s) : folder_(folder), s_(s) {}
 
-    bool write(std::int64_t k, const platform::Bitmap& frame) override {
+    bool write(std::int64_t k, const platform::Bitmap& frame, bool) override {
         const QString file =
             QDir(folder_).filePath(QStringLiteral("%1.png").arg(k + 1, 6, 10, QLatin1Char('0')));
         QImage img;
@@ -80,8 +80,8 @@ public:
             img = QImage(frame.width(), frame.height(), QImage::Format_RGBA8888);
             transparentFromBlack(frame, img.bits());
         } else {
-            img = const_cast<platform::Bitmap&>(frame).wrap().convertToFormat(
-                QImage::Format_RGB888);
+            img =
+                const_cast<platform::Bitmap&>(frame).wrap().convertToFormat(QImage::Format_RGB888);
         }
         if (!img.save(file, "PNG")) {
             error_ = QStringLiteral("cannot write %1").arg(file);
@@ -128,7 +128,8 @@ public:
                                 : s.format == VideoFormat::Mov ? "mov"
                                                                : "webm";
         int rc = avformat_alloc_output_context2(&oc_, nullptr, container, file.constData());
-        if (rc < 0 || !oc_) return fail(QStringLiteral("no %1 container: %2").arg(container, averror(rc)));
+        if (rc < 0 || !oc_)
+            return fail(QStringLiteral("no %1 container: %2").arg(container, averror(rc)));
 
         const AVCodec* vcodec = avcodec_find_encoder_by_name(codecs.video);
         if (!vcodec)
@@ -162,7 +163,8 @@ public:
             break;
         }
         if ((rc = avcodec_open2(vc_, vcodec, nullptr)) < 0)
-            return fail(QStringLiteral("the %1 encoder did not start: %2").arg(codecs.video, averror(rc)));
+            return fail(
+                QStringLiteral("the %1 encoder did not start: %2").arg(codecs.video, averror(rc)));
         avcodec_parameters_from_context(vst_->codecpar, vc_);
         vst_->time_base = vc_->time_base;
         vst_->avg_frame_rate = vc_->framerate;
@@ -182,15 +184,27 @@ public:
         vframe_->height = s.height;
         if (av_frame_get_buffer(vframe_, 0) < 0) return fail(QStringLiteral("out of memory"));
         const AVPixelFormat source = s.alpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_BGR0;
-        sws_ = sws_getContext(s.width, s.height, source, s.width, s.height, vc_->pix_fmt,
-                              SWS_POINT, nullptr, nullptr, nullptr);
+        sws_ = sws_getContext(s.width, s.height, source, s.width, s.height, vc_->pix_fmt, SWS_POINT,
+                              nullptr, nullptr, nullptr);
         if (!sws_) return fail(QStringLiteral("no conversion to the encoder's pixels"));
         if (s.alpha) rgba_.resize(std::size_t(s.width) * s.height * 4);
         pkt_ = av_packet_alloc();
         return true;
     }
 
-    bool write(std::int64_t k, const platform::Bitmap& frame) override {
+    bool write(std::int64_t k, const platform::Bitmap& frame, bool changed) override {
+        // An unchanged frame is the converted one before again.
+        if (changed || !converted_) {
+            if (!convert(frame)) return false;
+            converted_ = true;
+        }
+        vframe_->pts = k;
+        if (!encode(vc_, vst_, vframe_)) return false;
+        // The sound up to the end of this frame goes beside it.
+        return writeAudioUntil(framesToSamples(k + 1));
+    }
+
+    bool convert(const platform::Bitmap& frame) {
         const std::uint8_t* src[1];
         int stride[1];
         if (s_.alpha) {
@@ -203,10 +217,7 @@ public:
         }
         if (av_frame_make_writable(vframe_) < 0) return fail(QStringLiteral("out of memory"));
         sws_scale(sws_, src, stride, 0, s_.height, vframe_->data, vframe_->linesize);
-        vframe_->pts = k;
-        if (!encode(vc_, vst_, vframe_)) return false;
-        // The sound up to the end of this frame goes beside it.
-        return writeAudioUntil(framesToSamples(k + 1));
+        return true;
     }
 
     bool finish() override {
@@ -354,6 +365,7 @@ private:
     int chunk_ = 1024;
     std::int64_t written_ = 0;  // audio samples written
     std::int64_t audioEnd_ = 0; // the samples the video asked for
+    bool converted_ = false;    // vframe_ holds a converted frame
     bool headerWritten_ = false;
     bool trailerWritten_ = false;
 };

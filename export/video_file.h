@@ -32,9 +32,9 @@ void transparentFromBlack(const platform::Bitmap& frame, std::uint8_t* rgba);
 class FrameWriter {
 public:
     virtual ~FrameWriter() = default;
-    // Writes frame k of the show (frames come in order, none left out); false on failure, with
-    // the reason in error().
-    virtual bool write(std::int64_t k, const platform::Bitmap& frame) = 0;
+    // Writes frame k of the show (frames come in order, none left out); `changed` is false when
+    // it is the frame before again. False on failure, with the reason in error().
+    virtual bool write(std::int64_t k, const platform::Bitmap& frame, bool changed) = 0;
     // Writes what is buffered and closes the file; false on failure.
     virtual bool finish() = 0;
     QString error() const { return error_; }

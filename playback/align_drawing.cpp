@@ -65,8 +65,7 @@ void DrawTpath(Canvas& canvas, int x, int y, TColor color) {
     canvas.setPixel(x, y - 1, color);
 }
 
-void PaintMarquee(Canvas& canvas, const Path& path, std::int32_t count, bool phase,
-                  TColor color) {
+void PaintMarquee(Canvas& canvas, const Path& path, std::int32_t count, bool phase, TColor color) {
     std::int32_t i = phase ? 0 : 1;
     count = std::min(count, std::int32_t(MaxPathPoints));
     if (i >= count) return;

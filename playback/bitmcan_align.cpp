@@ -1,8 +1,8 @@
 // The align screen: the page's strips at their resting places, dragged into place with the
 // mouse, the two guide grids and the tool panel.
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,9 +34,9 @@ void drawPencil(QPainter& p) {
     p.rotate(-45);
     p.setPen(QPen(QColor(60, 40, 0), 1));
     p.setBrush(QColor(250, 200, 40));
-    p.drawRect(QRectF(-3.5, -2, 9, 4));       // the body
+    p.drawRect(QRectF(-3.5, -2, 9, 4)); // the body
     p.setBrush(QColor(240, 150, 150));
-    p.drawRect(QRectF(5.5, -2, 2, 4));        // the eraser
+    p.drawRect(QRectF(5.5, -2, 2, 4)); // the eraser
     p.setBrush(QColor(235, 205, 160));
     QPainterPath wood;
     wood.moveTo(-3.5, -2);
@@ -203,16 +203,17 @@ void TCan::buildAlignPanel() {
         QToolButton** button;
         const char* name;
         const char* hint;
-    } paths[6] = {{&P1In, "P1In", "1 in"},   {&P1Out, "P1Out", "1 out"},
-                  {&P2In, "P2In", "2 In"},   {&P2Out, "P2Out", "2 Out"},
-                  {&P3In, "P3In", "3 In"},   {&P3Out, "P3Out", "3 Out"}};
+    } paths[6] = {{&P1In, "P1In", "1 in"}, {&P1Out, "P1Out", "1 out"},
+                  {&P2In, "P2In", "2 In"}, {&P2Out, "P2Out", "2 Out"},
+                  {&P3In, "P3In", "3 In"}, {&P3Out, "P3Out", "3 Out"}};
     pathGroup_ = new QButtonGroup(this);
     pathGroup_->setExclusive(true);
     for (int i = 0; i < 6; ++i) {
         QToolButton* b = toolButton(ToolBar1, QLatin1String(paths[i].name),
                                     QLatin1String(paths[i].hint), Glyph::Pencil, true);
-        b->setAccessibleName(QStringLiteral("Path of line %1 %2").arg(i / 2 + 1).arg(
-            i % 2 == 0 ? QStringLiteral("in") : QStringLiteral("out")));
+        b->setAccessibleName(QStringLiteral("Path of line %1 %2")
+                                 .arg(i / 2 + 1)
+                                 .arg(i % 2 == 0 ? QStringLiteral("in") : QStringLiteral("out")));
         *paths[i].button = b;
         pathButtons_[i] = b;
         pathGroup_->addButton(b);

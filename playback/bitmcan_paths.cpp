@@ -46,8 +46,7 @@ void TCan::resetPath(int n, bool in) {
     stroke_.reset();
 }
 
-void TCan::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int X,
-                         int Y) {
+void TCan::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int X, int Y) {
     Timer1.stop();
     if (!alignMode() || !leftAlone(buttons, modifiers)) return;
     const Batch batch(*this);
@@ -63,8 +62,7 @@ void TCan::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifie
     stroke_ = Stroke{down, in, pagePath(down, in)};
 }
 
-void TCan::FormMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int X,
-                         int Y) {
+void TCan::FormMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int X, int Y) {
     bool in = true;
     const int n = downPathLine(&in);
     if (!alignMode() || !n) return;

@@ -1243,6 +1243,44 @@ check_print_to_pdf() {
   stop_app
 }
 
+# o. File > "Export Show...": the dialog opens with a file in the videos folder, Enter renders
+#    the five-page project with a progress window, the user is told, and the file decodes as
+#    the show at 1920 x 1080.
+check_export_show() {
+  local videos="$WORK/export/videos"
+  mkdir -p "$WORK/export/config" "$videos"
+  printf 'XDG_VIDEOS_DIR="%s"\n' "$videos" >"$WORK/export/config/user-dirs.dirs"
+  start_editor export "$PROJECT_FIVE" --top 0 --left 0 --height 492 --width 649 || return 1
+  menu_item alt+f e || return 1
+  window_shown "Export Show" o-dialog "" "" || return 1
+  keys_to "$DIALOG_WID" Return
+  INFO_WID=""
+  wait_for 60000 info_box_shown || {
+    shoot o-no-box
+    keep o-dialog o-no-box
+    WHY="no message box within 60 s of Export; $(app_trouble) (o-no-box.png)"
+    return 1
+  }
+  shoot o-told
+  local file="$videos/xvfb.mp4" info
+  info=$(timeout 60 "$BUILD_DIR/tests/frame_grab" "$file" "$SHOTS/o-frame-" 0 2>&1)
+  case "$info" in
+  *" h264 1920x1080 yuv420p "*) ;;
+  *)
+    keep o-dialog o-told
+    WHY="the exported $file does not read as 1920 x 1080 H.264: $info"
+    return 1
+    ;;
+  esac
+  keys_to "$INFO_WID" Return
+  wait_for 3000 is_not_viewable "$INFO_WID" || {
+    WHY="Enter left the message box about the export open for 3 s"
+    return 1
+  }
+  log "   the show went to $file: $info"
+  stop_app
+}
+
 # run_check LETTER FUNCTION DESCRIPTION
 run_check() {
   local letter=$1 fn=$2 text=$3 kind=strict
@@ -1293,6 +1331,7 @@ run_check k check_under_your_hood "Under Your Hood shows this machine's figures,
 run_check l check_project_information "Project Information shows the page's figures beside the editor"
 run_check m check_print_to_pdf "printing a five-page project without a printer gives a readable PDF file"
 run_check n check_align_screen "the align screen: a path drawn and a picture dragged with the pointer, saved, played, undone"
+run_check o check_export_show "File > Export Show... renders the project to a video file the user is told of"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then
   log "Real-display checks FAILED:"

@@ -3,10 +3,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QStringList>
+#include <unistd.h>
 
 #include "export/exporter.h"
 
@@ -44,8 +44,8 @@ std::optional<FrameRate> rateNamed(const QString& text) {
     static const struct {
         const char* name;
         FrameRate rate;
-    } rates[] = {{"24", {24, 1}},         {"25", {25, 1}}, {"29.97", {30000, 1001}},
-                 {"30", {30, 1}},         {"50", {50, 1}}, {"59.94", {60000, 1001}},
+    } rates[] = {{"24", {24, 1}}, {"25", {25, 1}}, {"29.97", {30000, 1001}},
+                 {"30", {30, 1}}, {"50", {50, 1}}, {"59.94", {60000, 1001}},
                  {"60", {60, 1}}};
     for (const auto& r : rates)
         if (text == QLatin1String(r.name)) return r.rate;
@@ -90,7 +90,8 @@ std::optional<Args> parse(const QStringList& a, QString* error) {
             if (!v) return std::nullopt;
             const std::optional<FrameRate> r = rateNamed(*v);
             if (!r) {
-                *error = QStringLiteral("--fps %1: one of 24, 25, 29.97, 30, 50, 59.94, 60").arg(*v);
+                *error =
+                    QStringLiteral("--fps %1: one of 24, 25, 29.97, 30, 50, 59.94, 60").arg(*v);
                 return std::nullopt;
             }
             show.rate = *r;

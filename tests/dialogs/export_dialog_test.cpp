@@ -87,9 +87,7 @@ TEST(ExportDialog, TheMainWindowOffersToSaveThenRendersTheSavedProject) {
     // A failure is told as one.
     seams.dialogs.clear();
     seams.dialogs.answers.push_back(platform::Answer::No);
-    seams.dialogs.onModal = [&](QDialog&) {
-        dialog.FileEdit->setText(dir.file("no/such/folder"));
-    };
+    seams.dialogs.onModal = [&](QDialog&) { dialog.FileEdit->setText(dir.file("no/such/folder")); };
     seams.dialogs.modalResults.push_back(QDialog::Accepted);
     w.ExportShow1->trigger();
     EXPECT_TRUE(seams.dialogs.texts().last().startsWith("The show could not be exported: "));

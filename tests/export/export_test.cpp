@@ -1,7 +1,7 @@
 // Rendering shows to files: the render's clock, the frames against the step arithmetic, the
 // leaders, the containers read back, and every failure leaving no file.
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -76,13 +76,11 @@ void writeWave(const QString& file, int rate, double seconds) {
         const auto v = std::int16_t(12000 * std::sin(2 * M_PI * 440 * i / rate));
         data.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
     }
-    auto u32 = [](std::uint32_t v) {
-        return QByteArray(reinterpret_cast<const char*>(&v), 4);
-    };
+    auto u32 = [](std::uint32_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
     auto u16 = [](std::uint16_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
-    QByteArray wav = "RIFF" + u32(36 + std::uint32_t(data.size())) + "WAVEfmt " + u32(16) +
-                     u16(1) + u16(1) + u32(std::uint32_t(rate)) + u32(std::uint32_t(rate * 2)) +
-                     u16(2) + u16(16) + "data" + u32(std::uint32_t(data.size())) + data;
+    QByteArray wav = "RIFF" + u32(36 + std::uint32_t(data.size())) + "WAVEfmt " + u32(16) + u16(1) +
+                     u16(1) + u32(std::uint32_t(rate)) + u32(std::uint32_t(rate * 2)) + u16(2) +
+                     u16(16) + "data" + u32(std::uint32_t(data.size())) + data;
     QFile f(file);
     f.open(QIODevice::WriteOnly);
     f.write(wav);
@@ -102,8 +100,8 @@ protected:
         }
         const QString file = dir.file("show.kvt");
         velmora::writeProjectFile(file, "Velmora-32", "1.30", "show.kvt", "2026-12-07 10:00:00",
-                                  *velmora::pageNumberText(int(pages.size()) - 1), bars,
-                                  countDown, holdtime, 32, 0);
+                                  *velmora::pageNumberText(int(pages.size()) - 1), bars, countDown,
+                                  holdtime, 32, 0);
         return file;
     }
     // A page with one picture at (x, y) moving in by `in` and out without movement.
@@ -130,8 +128,8 @@ protected:
     }
     // Files left in the folder besides those the test wrote.
     QStringList leftovers(const QStringList& expected) {
-        QStringList all = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                     QDir::Hidden);
+        QStringList all =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         for (const QString& e : expected)
             all.removeAll(e);
         return all;
@@ -247,7 +245,8 @@ TEST_F(ExportTest, TheContainersHoldWhatWasRenderedWithAlphaAndSoundWhereAsked) 
         o.alpha = c.alpha;
         const velmora::ExportResult r = velmora::exportShow(o);
         ASSERT_TRUE(r.ok) << r.error.toStdString();
-        const testsupport::DecodedVideo v = testsupport::decodeVideo(o.output, {0, r.run.frames - 1});
+        const testsupport::DecodedVideo v =
+            testsupport::decodeVideo(o.output, {0, r.run.frames - 1});
         ASSERT_TRUE(v.ok);
         EXPECT_EQ(v.frames, r.run.frames);
         EXPECT_NEAR(v.duration, double(r.run.frames) / 25, 0.05);
@@ -366,7 +365,8 @@ TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
     // units), holds 2 s and leaves at once; then the page's 2 s again.
     EXPECT_TRUE(timeline.contains("Page 000  starts 0.000 s  plays from 2.000 s  hold 2.000 s"))
         << timeline.toStdString();
-    EXPECT_TRUE(timeline.contains("line 1  moves in at 2.000 s for 0.005 s")) << timeline.toStdString();
+    EXPECT_TRUE(timeline.contains("line 1  moves in at 2.000 s for 0.005 s"))
+        << timeline.toStdString();
     EXPECT_TRUE(timeline.contains("Total 6.005 s: 182 frames at 30 frames a second"))
         << timeline.toStdString();
 }

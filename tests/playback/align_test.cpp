@@ -35,9 +35,9 @@ TEST(AlignDrawing, TheStripFrameHasItsCornerSquareBorderAndMiddleTicks) {
     platform::Bitmap b(100, 40, platform::PixelFormat::Bits32);
     platform::Canvas c(b);
     velmora::drawalign(c, 100, 40, Red);
-    EXPECT_EQ(px(c, 5, 5), Red);       // the corner square
+    EXPECT_EQ(px(c, 5, 5), Red); // the corner square
     EXPECT_EQ(px(c, 6, 3), 0u);
-    EXPECT_EQ(px(c, 99, 39), Red);     // the border
+    EXPECT_EQ(px(c, 99, 39), Red); // the border
     EXPECT_EQ(px(c, 30, 39), Red);
     // The ticks: lines of 5 pixels inwards from the middle of each edge, their end points left
     // out; those from the bottom and right edges start just outside the strip.

@@ -52,9 +52,8 @@ DecodedVideo decodeVideo(const QString& file, const std::vector<std::int64_t>& k
     auto openDecoder = [&](int stream) -> AVCodecContext* {
         const AVCodecParameters* par = fc->streams[stream]->codecpar;
         // VP9 keeps its alpha in side data that only libvpx's decoder reads.
-        const AVCodec* codec = par->codec_id == AV_CODEC_ID_VP9
-                                   ? avcodec_find_decoder_by_name("libvpx-vp9")
-                                   : nullptr;
+        const AVCodec* codec =
+            par->codec_id == AV_CODEC_ID_VP9 ? avcodec_find_decoder_by_name("libvpx-vp9") : nullptr;
         if (!codec) codec = avcodec_find_decoder(par->codec_id);
         AVCodecContext* c = avcodec_alloc_context3(codec);
         avcodec_parameters_to_context(c, par);
@@ -87,8 +86,8 @@ DecodedVideo decodeVideo(const QString& file, const std::vector<std::int64_t>& k
             if (std::find(keep.begin(), keep.end(), v.frames) != keep.end()) {
                 QImage img(f->width, f->height, QImage::Format_RGBA8888);
                 sws = sws_getCachedContext(sws, f->width, f->height, AVPixelFormat(f->format),
-                                           f->width, f->height, AV_PIX_FMT_RGBA, SWS_POINT,
-                                           nullptr, nullptr, nullptr);
+                                           f->width, f->height, AV_PIX_FMT_RGBA, SWS_POINT, nullptr,
+                                           nullptr, nullptr);
                 std::uint8_t* dst[1] = {img.bits()};
                 int stride[1] = {int(img.bytesPerLine())};
                 sws_scale(sws, f->data, f->linesize, 0, f->height, dst, stride);
