@@ -158,9 +158,11 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
     settings.alpha = options.alpha;
     settings.audio = audio ? &*audio : nullptr;
     std::unique_ptr<FrameWriter> writer = openFrameWriter(temp, settings, &error);
+    // The user knows the file by its own name.
+    auto named = [&](QString why) { return why.replace(temp, options.output); };
     if (!writer) {
         removeAll(temp);
-        return fail(error);
+        return fail(named(error));
     }
     const std::int64_t total = timeline.frames;
     result.run = renderShow(
@@ -174,7 +176,8 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
     const bool written = writer->error().isEmpty() && !result.run.cancelled;
     if (!written || !writer->finish()) {
         result.cancelled = result.run.cancelled && writer->error().isEmpty();
-        const QString why = result.cancelled ? QStringLiteral("cancelled") : writer->error();
+        const QString why =
+            result.cancelled ? QStringLiteral("cancelled") : named(writer->error());
         writer.reset();
         removeAll(temp);
         return fail(why);
