@@ -316,6 +316,8 @@ void TCan::showAlignPanel() {
 void TCan::StartAlign() {
     // Every mouse move is one point of a path: none may be merged with the next.
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    stroke_.reset();
+    dragSource_ = nullptr;
     setEnabled(true);
     if (host_.setAlignMode) host_.setAlignMode(true);
     InitImageScreen(true);
@@ -395,6 +397,7 @@ void TCan::ExitAlignClick() {
     Panel1->hide();
     hide();
     setEnabled(false);
+    dragSource_ = nullptr;
     for (int n = 1; n <= 3; ++n)
         KillBitmaps(n);
     if (host_.returnToEditor) host_.returnToEditor();
