@@ -50,7 +50,7 @@ set(CPACK_PACKAGE_VENDOR "The Velmora developers")
 set(CPACK_PACKAGE_CONTACT "The Velmora developers <dev@velmora.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "video titler: title pages played full screen for recording")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Velmora Pro composes projects of title pages, each with up to three title lines (text or\n a picture, font, colours, shadow, gradient) and the movements by which they come in and\n leave, and plays them full screen on black, ready to be recorded.")
+    "Velmora Pro composes projects of title pages, each with up to three title lines (text or\na picture, font, colours, shadow, gradient) and the movements by which they come in and\nleave, and plays them full screen on black, ready to be recorded.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
