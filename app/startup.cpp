@@ -1,6 +1,9 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include "dialogs/About1.h"
 #include "dialogs/bconfigUnit.h"
@@ -11,6 +14,7 @@
 #include "dialogs/machinfo.h"
 #include "dialogs/splash.h"
 #include "main/bitmov2.h"
+#include "main/project_file.h"
 #include "platform/QtDialogs.h"
 #include "platform/Help.h"
 #include "playback/bitmcan.h"
@@ -89,6 +93,28 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     w->efxctr = std::make_unique<Tefxctr>(w->BitMovOptMain.get());
     w->MachInfo = std::make_unique<TMachInfo>(w->BitMovOptMain.get());
     return w;
+}
+
+bool openProjectFromCommandLine(TBitMovOptMain& main, const QString& file) {
+    const QFileInfo info(file);
+    const QString path = QDir::cleanPath(info.absoluteFilePath());
+    QString problem;
+    QFile probe(path);
+    if (!info.exists())
+        problem = QStringLiteral("The project file %1 does not exist.");
+    else if (info.isDir() || !probe.open(QIODevice::ReadOnly))
+        problem = QStringLiteral("The project file %1 can not be read.");
+    if (!problem.isEmpty()) {
+        platform::dialogs().message(platform::MsgKind::Error, problem.arg(path),
+                                    platform::MsgButtons::OK);
+        return false;
+    }
+    probe.close();
+    // As "Open" does with a chosen file: the folder becomes the project's, the page unchanged.
+    main.dpath = directoryPart(path);
+    main.OpenProject(path);
+    main.setsav(false);
+    return true;
 }
 
 } // namespace velmora

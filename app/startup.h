@@ -2,6 +2,7 @@
 #include <memory>
 
 class QApplication;
+class QString;
 
 namespace velmora {
 
@@ -34,5 +35,10 @@ void initialiseApplication(QApplication& app);
 void startPage(TBitMovOptMain& main, TCan& can);
 // Creates the windows in their order. withSplash false leaves the splash out (tests).
 std::unique_ptr<Windows> createWindows(bool withSplash = true);
+
+// Opens the project file named on the command line once the windows exist, as the "Open"
+// command opens a chosen one. A missing or unreadable file is said in an error message and
+// leaves the program as it started; false then.
+bool openProjectFromCommandLine(TBitMovOptMain& main, const QString& file);
 
 } // namespace velmora

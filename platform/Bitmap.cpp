@@ -72,15 +72,19 @@ void Bitmap::fill(TColor c) {
 
 bool Bitmap::loadFromFile(const QString& fileName, QString* error) {
     QImageReader reader(fileName);
+    const auto tooLarge = [](QSize size) {
+        return size.width() > MaxSide || size.height() > MaxSide || needsTooMuchMemory(size);
+    };
     const QSize size = reader.size();
-    if (size.isValid() && (size.width() > MaxSide || size.height() > MaxSide)) {
+    if (size.isValid() && tooLarge(size)) {
         if (error) *error = QStringLiteral("picture too large");
         return false;
     }
-    reader.setAllocationLimit(0);
+    // Qt's own limit covers the formats whose header gives no size; in megabytes.
+    reader.setAllocationLimit(int(MaxPictureBytes / (1024 * 1024)));
     QImage img = reader.read();
-    if (img.isNull() || img.width() > MaxSide || img.height() > MaxSide) {
-        if (error) *error = reader.errorString();
+    if (img.isNull() || tooLarge(img.size())) {
+        if (error) *error = img.isNull() ? reader.errorString() : QStringLiteral("picture too large");
         return false;
     }
     *this = fromQImage(img, format_);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <vector>
 
@@ -56,6 +57,12 @@ public:
 
     // Pictures larger than this on a side are refused as unreadable.
     static constexpr int MaxSide = 16384;
+    // Nor is a picture loaded that would need more than this many bytes as 32-bit pixels: it
+    // is refused from its header, before its pixels are read.
+    static constexpr qint64 MaxPictureBytes = qint64(256) * 1024 * 1024;
+    static bool needsTooMuchMemory(QSize size) {
+        return qint64(size.width()) * size.height() * 4 > MaxPictureBytes;
+    }
 
 private:
     int width_ = 0;

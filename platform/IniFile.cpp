@@ -108,7 +108,8 @@ int IniFile::toInteger(const QString& text, int def) {
     else if (t.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive))
         v = static_cast<int>(t.mid(2).toUInt(&ok, 16));
     else if (t.startsWith('-') && (t.mid(1).startsWith('$')))
-        v = -static_cast<int>(t.mid(2).toUInt(&ok, 16));
+        // Negated as unsigned: "-$80000000" is the lowest integer, not an overflow.
+        v = static_cast<int>(0u - t.mid(2).toUInt(&ok, 16));
     else
         v = t.toInt(&ok, 10);
     return ok ? v : def;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <QFile>
 
 namespace velmora::platform {
 
@@ -67,6 +68,22 @@ std::optional<WaveSound> parseWave(const QByteArray& bytes, QString* reason) {
         at = body + length + (length & 1);
     }
     return fail(reason, QStringLiteral("not a wave file"));
+}
+
+std::optional<WaveSound> readWaveFile(const QString& fileName, QString* error) {
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error) *error = QStringLiteral("cannot open ") + fileName;
+        return std::nullopt;
+    }
+    if (f.size() > MaxWaveFileBytes) {
+        if (error) *error = fileName + QStringLiteral(" is too large to play");
+        return std::nullopt;
+    }
+    QString reason;
+    std::optional<WaveSound> sound = parseWave(f.read(MaxWaveFileBytes), &reason);
+    if (!sound && error) *error = fileName + QStringLiteral(" is ") + reason;
+    return sound;
 }
 
 QByteArray toInt16Samples(const WaveSound& sound) {

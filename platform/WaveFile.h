@@ -22,6 +22,14 @@ struct WaveSound {
 // are no such wave.
 std::optional<WaveSound> parseWave(const QByteArray& bytes, QString* reason = nullptr);
 
+// The largest wave file opened: 1 GiB, about an hour and a half of CD sound. A larger file is
+// refused from its size, before anything of it is read.
+constexpr qint64 MaxWaveFileBytes = qint64(1) << 30;
+
+// Opens and parses a wave file. Nothing when it cannot be opened, is too large or is no such
+// wave; the error then names the file and says why ("<file> is not a wave file").
+std::optional<WaveSound> readWaveFile(const QString& fileName, QString* error = nullptr);
+
 // The samples as signed 16-bit ones, the same channels and rate.
 QByteArray toInt16Samples(const WaveSound& sound);
 

@@ -16,8 +16,6 @@ namespace velmora::platform {
 
 namespace {
 
-// The largest wave file read into memory: about 25 minutes of CD sound.
-constexpr qint64 MaxWaveBytes = 256 * 1024 * 1024;
 // How often the feeder tops the device up.
 constexpr int FeedIntervalMs = 5;
 
@@ -125,21 +123,8 @@ WavePlayer::~WavePlayer() {
 
 bool WavePlayer::open(QString* error) {
     close();
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error) *error = QStringLiteral("cannot open ") + fileName;
-        return false;
-    }
-    if (f.size() > MaxWaveBytes) {
-        if (error) *error = fileName + QStringLiteral(" is too large to play");
-        return false;
-    }
-    QString reason;
-    const std::optional<WaveSound> sound = parseWave(f.readAll(), &reason);
-    if (!sound) {
-        if (error) *error = fileName + QStringLiteral(" is ") + reason;
-        return false;
-    }
+    const std::optional<WaveSound> sound = readWaveFile(fileName, error);
+    if (!sound) return false;
     samples_ = std::make_shared<const QByteArray>(toInt16Samples(*sound));
     sampleRate_ = sound->sampleRate;
     channels_ = sound->channels;

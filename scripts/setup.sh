@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever Velmora's build, program and checks need and
-# is still missing. Quiet and quick when everything is there already.
+# is still missing. Quiet and quick when everything is there already. Further package names
+# on the command line are installed as well (scripts/fuzz.sh asks for clang this way).
 set -euo pipefail
 
 PACKAGES=(
@@ -11,6 +12,9 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils python3
+  # installing: the Debian package, the validators of the desktop files
+  dpkg-dev file fakeroot desktop-file-utils appstream shared-mime-info
+  "$@"
 )
 
 missing=()

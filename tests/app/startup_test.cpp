@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QToolButton>
 
 #include "app/startup.h"
 #include "dialogs/bconfigUnit.h"
@@ -8,6 +11,7 @@
 #include "dialogs/efxctrunit.h"
 #include "dialogs/machinfo.h"
 #include "main/bitmov2.h"
+#include "main/page_file.h"
 #include "main/settings.h"
 #include "platform/IniFile.h"
 #include "playback/bitmcan.h"
@@ -77,4 +81,79 @@ TEST_F(StartupTest, WindowMenuEntriesOpenTheirWindows) {
     w->BitMovOptMain->SetColorBarTime1->trigger();
     EXPECT_EQ(seams.dialogs.modalWindows,
               (std::vector<QString>{"Under Your Hood", "Time  Options"}));
+}
+
+namespace {
+
+// The demo project copied into the folder; returns the project file's path.
+QString copyDemo(const testsupport::TempDir& dir) {
+    const QString demo = QStringLiteral(VELMORA_SOURCE_DIR "/examples/demo/");
+    for (const QString& name : QDir(demo).entryList(QDir::Files))
+        EXPECT_TRUE(QFile::copy(demo + name, dir.file(name))) << name.toStdString();
+    return dir.file("demo.kvt");
+}
+
+velmora::PageImage firstDemoPage() {
+    velmora::PageBuffer buffer;
+    EXPECT_EQ(velmora::readPageFile(QStringLiteral(VELMORA_SOURCE_DIR "/examples/demo/DEMO.000"),
+                                    buffer),
+              velmora::PageReadResult::Ok);
+    velmora::PageImage page;
+    buffer.decode(page);
+    return page;
+}
+
+} // namespace
+
+TEST_F(StartupTest, AProjectNamedOnTheCommandLineOpensAsOpenWouldOpenIt) {
+    testsupport::TempDir projects;
+    const QString file = copyDemo(projects);
+    auto w = velmora::createWindows(false);
+    auto& m = *w->BitMovOptMain;
+    ASSERT_TRUE(velmora::openProjectFromCommandLine(m, file));
+    EXPECT_EQ(m.ProjectName, "demo.kvt");
+    EXPECT_EQ(m.dpath, projects.path() + "/");
+    EXPECT_TRUE(m.UseColorBars);
+    EXPECT_TRUE(m.UseCountDown);
+    EXPECT_EQ(m.Holdtime, 3);
+    EXPECT_FALSE(m.sav);
+    const velmora::PageImage first = firstDemoPage();
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(m.lineText(n), first.lines[n - 1].Text) << n;
+    EXPECT_TRUE(m.PlayAllToolButton->isEnabled());
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+}
+
+TEST_F(StartupTest, TheCommandLineProjectWinsOverTheLastOneButTheSettingsKeepTheRest) {
+    testsupport::TempDir last, named;
+    const QString lastFile = copyDemo(last);
+    const QString namedFile = copyDemo(named);
+    platform::IniFile ini(dir.file("velmora.ini"));
+    ini.writeString("VELMORA Options", "Lastproject", lastFile);
+    ini.writeInteger("VELMORA Options", "Width", 700);
+    ini.writeInteger("VELMORA Options", "Height", 500);
+    auto w = velmora::createWindows(false);
+    auto& m = *w->BitMovOptMain;
+    ASSERT_EQ(m.dpath, last.path() + "/"); // the settings opened the last project
+    ASSERT_TRUE(velmora::openProjectFromCommandLine(m, namedFile));
+    EXPECT_EQ(m.dpath, named.path() + "/");
+    EXPECT_EQ(m.size(), QSize(700, 500));
+}
+
+TEST_F(StartupTest, AMissingOrUnreadableProjectFileIsSaidAndNothingElseChanges) {
+    auto w = velmora::createWindows(false);
+    auto& m = *w->BitMovOptMain;
+    const QString missing = dir.file("nowhere.kvt");
+    EXPECT_FALSE(velmora::openProjectFromCommandLine(m, missing));
+    ASSERT_EQ(seams.dialogs.asked.size(), 1u);
+    EXPECT_EQ(seams.dialogs.asked[0].kind, platform::MsgKind::Error);
+    EXPECT_EQ(seams.dialogs.asked[0].text, "The project file " + missing + " does not exist.");
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.kvt"));
+    EXPECT_FALSE(velmora::openProjectFromCommandLine(m, dir.file("folder.kvt")));
+    ASSERT_EQ(seams.dialogs.asked.size(), 2u);
+    EXPECT_EQ(seams.dialogs.asked[1].text,
+              "The project file " + dir.file("folder.kvt") + " can not be read.");
+    EXPECT_TRUE(m.ProjectName.isEmpty());
+    EXPECT_TRUE(m.dpath.isEmpty());
 }

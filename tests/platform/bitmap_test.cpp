@@ -84,3 +84,24 @@ TEST(Bitmap, AbsurdAndBrokenPicturesFailAndLeaveTheBitmapAsItWas) {
     EXPECT_EQ(b.width(), 16384);
     EXPECT_EQ(b.pixel(16383, 0), 0x404040u);
 }
+
+TEST(Bitmap, APictureNeedingMoreThan256MegabytesIsRefusedFromItsHeader) {
+    EXPECT_FALSE(Bitmap::needsTooMuchMemory(QSize(8192, 8192))); // 256 MB exactly
+    EXPECT_TRUE(Bitmap::needsTooMuchMemory(QSize(8192, 8193)));
+    EXPECT_TRUE(Bitmap::needsTooMuchMemory(QSize(16384, 16384)));
+
+    testsupport::TempDir dir;
+    Bitmap b(3, 3, PixelFormat::Bits24);
+    b.setPixel(2, 2, 0x010203);
+    // Within the side limit, but 8193 x 8192 pixels: only the header is there, so a loader
+    // that went past the header would have allocated the pixels before finding them missing.
+    QFile big(dir.file("big.bmp"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(bmpHeader(8193, 8192));
+    big.close();
+    QString why;
+    EXPECT_FALSE(b.loadFromFile(dir.file("big.bmp"), &why));
+    EXPECT_EQ(why, "picture too large");
+    EXPECT_EQ(b.width(), 3);
+    EXPECT_EQ(b.pixel(2, 2), 0x010203u);
+}

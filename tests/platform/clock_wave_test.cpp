@@ -42,6 +42,9 @@ TEST(WavePlayer, FilesThatAreNoWavesFailToOpenWithTheirReason) {
         f.write(bytes);
         return dir.file(name);
     };
+    // One byte over the limit, refused from its size (a sparse file: nothing of it is written).
+    const QString tooLarge = write("huge.wav", "RIFF\xff\xff\xff\xffWAVE");
+    ASSERT_TRUE(QFile::resize(tooLarge, platform::MaxWaveFileBytes + 1));
     struct Case {
         QString file, reason;
     };
@@ -54,6 +57,7 @@ TEST(WavePlayer, FilesThatAreNoWavesFailToOpenWithTheirReason) {
          dir.file("avi.wav") + " is not a wave file"},
         {write("text.wav", "just some text, long enough"),
          dir.file("text.wav") + " is not a wave file"},
+        {tooLarge, tooLarge + " is too large to play"},
     };
     WavePlayer player;
     for (const Case& c : cases) {

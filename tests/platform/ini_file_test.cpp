@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <limits>
 #include <QFile>
 
 #include "platform/IniFile.h"
@@ -51,6 +52,7 @@ TEST(IniFile, IntegersReadLikeTheProfileFunctions) {
     EXPECT_EQ(IniFile::toInteger("abc", 5), 5);
     EXPECT_EQ(IniFile::toInteger("", 9), 9);
     EXPECT_EQ(IniFile::toInteger("99999999999", 3), 3);
+    EXPECT_EQ(IniFile::toInteger("-$1F", 0), -31);
 
     testsupport::TempDir dir;
     IniFile ini(dir.file("b.ini"));
@@ -59,6 +61,19 @@ TEST(IniFile, IntegersReadLikeTheProfileFunctions) {
     EXPECT_TRUE(ini.readBool("S", "Nothing", true));
     ini.writeBool("S", "Flag", true);
     EXPECT_TRUE(ini.readBool("S", "Flag", false));
+}
+
+// "-$80000000" used to negate the lowest integer, an overflow that UndefinedBehaviorSanitizer
+// stops on (the settings fuzz target's regression input). It reads as that integer.
+TEST(IniFile, TheLowestNegativeHexIntegerReadsWithoutOverflow) {
+    EXPECT_EQ(IniFile::toInteger("-$80000000", 7), std::numeric_limits<int>::min());
+    EXPECT_EQ(IniFile::toInteger("-$7FFFFFFF", 7), -std::numeric_limits<int>::max());
+    EXPECT_EQ(IniFile::toInteger("-$FFFFFFFF", 7), 1);
+    testsupport::TempDir dir;
+    QFile::copy(VELMORA_SOURCE_DIR "/tests/data/fuzz/fuzz_settings_file/negated-lowest-hex.ini",
+                dir.file("velmora.ini"));
+    EXPECT_EQ(IniFile(dir.file("velmora.ini")).readInteger("VELMORA Options", "Top", 0),
+              std::numeric_limits<int>::min());
 }
 
 TEST(IniFile, WritesUpdateInPlaceAndKeepEveryOtherLine) {
