@@ -71,15 +71,10 @@ std::optional<AudioTrack> mixWaves(const std::vector<ShowWave>& waves, std::int6
     AudioTrack track;
     track.samples.assign(std::size_t(samplesAt(duration)) * 2, 0.0f);
     for (const ShowWave& w : waves) {
-        QFile f(w.file);
         QString why;
-        std::optional<platform::WaveSound> sound;
-        if (f.open(QIODevice::ReadOnly))
-            sound = platform::parseWave(f.readAll(), &why);
-        else
-            why = f.errorString();
+        const std::optional<platform::WaveSound> sound = platform::readWaveFile(w.file, &why);
         if (!sound) {
-            if (error) *error = QStringLiteral("cannot read the wave %1: %2").arg(w.file, why);
+            if (error) *error = QStringLiteral("cannot read the wave: %1").arg(why);
             return std::nullopt;
         }
         const std::optional<std::vector<float>> s = resampled(*sound, error);
@@ -176,8 +171,7 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
     const bool written = writer->error().isEmpty() && !result.run.cancelled;
     if (!written || !writer->finish()) {
         result.cancelled = result.run.cancelled && writer->error().isEmpty();
-        const QString why =
-            result.cancelled ? QStringLiteral("cancelled") : named(writer->error());
+        const QString why = result.cancelled ? QStringLiteral("cancelled") : named(writer->error());
         writer.reset();
         removeAll(temp);
         return fail(why);

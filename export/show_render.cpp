@@ -88,17 +88,9 @@ public:
         if (manual) clock_.advance(manualHold_);
     }
     bool openWave(int, const QString& file) override {
-        QFile f(file);
         QString why;
-        if (!f.open(QIODevice::ReadOnly)) {
-            why = f.errorString();
-        } else if (f.size() > MaxWaveBytes) {
-            why = QStringLiteral("larger than 1 GB");
-        } else if (!platform::parseWave(f.readAll(), &why)) {
-            if (why.isEmpty()) why = QStringLiteral("not a PCM wave");
-        }
-        if (!why.isEmpty()) {
-            run_.error = QStringLiteral("cannot play the wave %1: %2").arg(file, why);
+        if (!platform::readWaveFile(file, &why)) {
+            run_.error = QStringLiteral("cannot play the wave: %1").arg(why);
             return false;
         }
         pendingWave_ = file;
@@ -132,8 +124,6 @@ public:
     }
 
 private:
-    static constexpr qint64 MaxWaveBytes = qint64(1) << 30;
-
     RenderClock& clock_;
     ShowRun& run_;
     std::int64_t manualHold_;

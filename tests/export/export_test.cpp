@@ -307,6 +307,13 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndLeaveNoFile) {
     page.write(good);
     page.close();
 
+    // A wave that is not there.
+    PageImage withWave = picturePage(5, 10, 10, 100, 0);
+    withWave.lines[0].attrs.WaveFile = "missing.wav";
+    const QString waveProject = writeProject({withWave});
+    fails(options(waveProject, dir.file("a.mp4"), VideoFormat::Mp4), "missing.wav");
+    writeProject({picturePage(5, 10, 10, 100, 0)});
+
     // Cancelled half way: the earlier file of that name is kept as it was.
     QFile earlier(dir.file("a.mp4"));
     earlier.open(QIODevice::WriteOnly);
