@@ -6,10 +6,7 @@ include(GNUInstallDirs)
 # Debian's name for the package's documentation, whatever the project is called.
 set(VELMORA_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/velmora)
 
-install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(TARGET velmora-render)
-    install(TARGETS velmora-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS velmora velmora-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program shows its help from inside itself; the same page is installed to read anywhere.
 install(FILES ${CMAKE_SOURCE_DIR}/platform/help/Velmora.html ${CMAKE_SOURCE_DIR}/README.md
         DESTINATION ${VELMORA_DOCDIR})
@@ -20,6 +17,7 @@ add_subdirectory(${CMAKE_SOURCE_DIR}/data ${CMAKE_BINARY_DIR}/data)
 # an install into a temporary prefix with this list.
 set(installed
     bin/velmora
+    bin/velmora-render
     share/applications/org.velmora.Velmora.desktop
     share/doc/velmora/README.md
     share/doc/velmora/Velmora.html
@@ -28,9 +26,6 @@ set(installed
     share/icons/hicolor/scalable/apps/org.velmora.Velmora.svg
     share/metainfo/org.velmora.Velmora.metainfo.xml
     share/mime/packages/org.velmora.Velmora.xml)
-if(TARGET velmora-render)
-    list(APPEND installed bin/velmora-render)
-endif()
 file(GLOB demo_files RELATIVE ${CMAKE_SOURCE_DIR}/examples CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/examples/demo/*)
 foreach(f ${demo_files})

@@ -27,7 +27,7 @@ extern "C" void onInterrupt(int) {
     interrupted.store(true);
 }
 
-// Qt's notes about the missing session of a program without a display are no news here.
+// Qt's notes about the runtime folder a program without a display may lack are no news here.
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtDebugMsg || text.startsWith(QLatin1String("QStandardPaths: "))) return;
     std::fprintf(stderr, "velmora-render: %s\n", qPrintable(text));
