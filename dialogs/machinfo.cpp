@@ -105,9 +105,9 @@ TMachInfo::TMachInfo(TBitMovOptMain* main) : QDialog(main), main_(main) {
     PageControl1->setGeometry(0, 0, 582, 402);
     PageControl1->setAccessibleName(QStringLiteral("Hood"));
     PageControl1->addTab(buildSystemTab(), QStringLiteral("System Info"));
-    waveOut = buildDeviceTab(QStringLiteral("Wave Out"), QStringLiteral("Driver ID"),
-                             {QStringLiteral("Formats"), QStringLiteral("Channels"),
-                              QStringLiteral("Support")});
+    waveOut = buildDeviceTab(
+        QStringLiteral("Wave Out"), QStringLiteral("Driver ID"),
+        {QStringLiteral("Formats"), QStringLiteral("Channels"), QStringLiteral("Support")});
     midiOut = buildDeviceTab(QStringLiteral("Midi Out"), QStringLiteral("Output Device ID"),
                              {QStringLiteral("Technology"), QStringLiteral("Voices"),
                               QStringLiteral("Synth Max Notes"), QStringLiteral("Channel Masks"),
@@ -180,17 +180,16 @@ QWidget* TMachInfo::buildSystemTab() {
     BuildNumber = row(left, r++, 0, QStringLiteral("Build Number :"));
     ComputerName = row(left, r++, 0, QStringLiteral("Computer Name"));
 
-    static const char* const explanations[10] = {
-        "Width, in millimeters, of the physical screen.",
-        "Height, in millimeters, of the physical screen.",
-        " Width, in pixels, of the screen.",
-        "Height, in raster lines, of the screen",
-        "Pixels per logical inch along the screen width.",
-        "Pixels per logical inch along the screen height.",
-        "Number of adjacent color bits for each pixel.",
-        "Number of color planes",
-        "Number of device-specific brushes.",
-        "Number of device-specific pens."};
+    static const char* const explanations[10] = {"Width, in millimeters, of the physical screen.",
+                                                 "Height, in millimeters, of the physical screen.",
+                                                 " Width, in pixels, of the screen.",
+                                                 "Height, in raster lines, of the screen",
+                                                 "Pixels per logical inch along the screen width.",
+                                                 "Pixels per logical inch along the screen height.",
+                                                 "Number of adjacent color bits for each pixel.",
+                                                 "Number of color planes",
+                                                 "Number of device-specific brushes.",
+                                                 "Number of device-specific pens."};
     middle->setVerticalSpacing(3);
     for (int i = 0; i < 10; ++i) {
         auto* caption = new QLabel(QString::fromLatin1(explanations[i]), middle->parentWidget());
@@ -200,8 +199,8 @@ QWidget* TMachInfo::buildSystemTab() {
         deviceCaps[i] = figureLabel(middle->parentWidget(), QString::fromLatin1(explanations[i]));
         middle->addWidget(deviceCaps[i], i, 1, Qt::AlignRight | Qt::AlignVCenter);
     }
-    SpeedButton1 = new QPushButton(QStringLiteral("Print memory information"),
-                                   middle->parentWidget());
+    SpeedButton1 =
+        new QPushButton(QStringLiteral("Print memory information"), middle->parentWidget());
     middle->addItem(new QSpacerItem(1, 8), 10, 0);
     middle->addWidget(SpeedButton1, 11, 0, 1, 2);
 
@@ -332,10 +331,9 @@ void TMachInfo::ShowUndertheHood() {
 
 void TMachInfo::memcheck() {
     const SystemInfo::Heap h = SystemInfo::heap();
-    const std::int64_t figures[HeapFigureCount] = {h.addressSpace, h.uncommitted, h.committed,
-                                                   h.allocated,    h.free,        h.freeSmall,
-                                                   h.freeBig,      h.unused,      h.overhead,
-                                                   h.errorCode};
+    const std::int64_t figures[HeapFigureCount] = {
+        h.addressSpace, h.uncommitted, h.committed, h.allocated, h.free,
+        h.freeSmall,    h.freeBig,     h.unused,    h.overhead,  h.errorCode};
     for (int i = 0; i < HeapFigureCount; ++i)
         setFigure(heap[i], thousands(figures[i]));
     setFigure(AllocMemCount, thousands(h.allocCount));
@@ -394,74 +392,69 @@ void TMachInfo::ListBox4Click(int row) {
 
 namespace {
 
-template <typename Caps>
-void showCommon(const TMachInfo::DeviceTab& t, int id, const Caps& c) {
+// A device tab: "none" when there is no device; otherwise the list from `first`, and the
+// figures every device has of device `id` (or of the last one listed when its query fails).
+// The device's capabilities for the tab's own figures; nothing when there is no device.
+template <typename Caps, typename Query>
+std::optional<Caps> showDevice(const TMachInfo::DeviceTab& t, int id, int count, int first,
+                               Query query, const QString& none) {
+    if (count <= 0) {
+        setFigure(t.name, none);
+        return std::nullopt;
+    }
+    Caps c = fillList<Caps>(t.list, first, count, query);
+    if (const std::optional<Caps> asked = query(id)) c = *asked;
     setFigure(t.id, QString::number(id));
     setFigure(t.manufacturer, MMManufacturerName(c.manufacturerId));
     setFigure(t.product, MMProductName(c.productId));
     setFigure(t.version, driverVersionText(c.driverVersion));
     setFigure(t.name, c.productName);
+    return c;
 }
 
 } // namespace
 
 void TMachInfo::WaveInfoOut(int id) {
     platform::MediaDevices& d = platform::mediaDevices();
-    const int count = d.waveOutCount();
-    if (count <= 0) {
-        setFigure(waveOut.name, QStringLiteral("No Wave Out device drivers in system"));
-        return;
-    }
-    WaveCaps c = fillList<WaveCaps>(waveOut.list, -1, count, [&d](int i) { return d.waveOut(i); });
-    if (const std::optional<WaveCaps> asked = d.waveOut(id)) c = *asked;
-    showCommon(waveOut, id, c);
-    setFigure(waveOut.own[0], shownLines(waveFormatsText(c.formats)));
-    setFigure(waveOut.own[1], QString::number(c.channels));
-    setFigure(waveOut.own[2], shownLines(waveOutSupportText(c.support)));
+    const std::optional<WaveCaps> c = showDevice<WaveCaps>(
+        waveOut, id, d.waveOutCount(), -1, [&d](int i) { return d.waveOut(i); },
+        QStringLiteral("No Wave Out device drivers in system"));
+    if (!c) return;
+    setFigure(waveOut.own[0], shownLines(waveFormatsText(c->formats)));
+    setFigure(waveOut.own[1], QString::number(c->channels));
+    setFigure(waveOut.own[2], shownLines(waveOutSupportText(c->support)));
 }
 
 void TMachInfo::MidiInfoOut(int id) {
     platform::MediaDevices& d = platform::mediaDevices();
-    const int count = d.midiOutCount();
-    if (count <= 0) {
-        setFigure(midiOut.name, QStringLiteral("No Midi Output devices drivers in system"));
-        return;
-    }
-    MidiCaps c = fillList<MidiCaps>(midiOut.list, -1, count, [&d](int i) { return d.midiOut(i); });
-    if (const std::optional<MidiCaps> asked = d.midiOut(id)) c = *asked;
-    showCommon(midiOut, id, c);
-    setFigure(midiOut.own[0], shownLines(midiTechnologyText(c.technology)));
-    setFigure(midiOut.own[1], QString::number(c.voices));
-    setFigure(midiOut.own[2], QString::number(c.notes));
-    setFigure(midiOut.own[3], QString::number(c.channelMask));
-    setFigure(midiOut.own[4], shownLines(midiSupportText(c.support)));
+    const std::optional<MidiCaps> c = showDevice<MidiCaps>(
+        midiOut, id, d.midiOutCount(), -1, [&d](int i) { return d.midiOut(i); },
+        QStringLiteral("No Midi Output devices drivers in system"));
+    if (!c) return;
+    setFigure(midiOut.own[0], shownLines(midiTechnologyText(c->technology)));
+    setFigure(midiOut.own[1], QString::number(c->voices));
+    setFigure(midiOut.own[2], QString::number(c->notes));
+    setFigure(midiOut.own[3], QString::number(c->channelMask));
+    setFigure(midiOut.own[4], shownLines(midiSupportText(c->support)));
 }
 
 void TMachInfo::WaveInfoIn(int id) {
     platform::MediaDevices& d = platform::mediaDevices();
-    const int count = d.waveInCount();
-    if (count <= 0) {
-        setFigure(waveIn.name, QStringLiteral("No Wave Input device drivers in system"));
-        return;
-    }
-    WaveCaps c = fillList<WaveCaps>(waveIn.list, -1, count, [&d](int i) { return d.waveIn(i); });
-    if (const std::optional<WaveCaps> asked = d.waveIn(id)) c = *asked;
-    showCommon(waveIn, id, c);
-    setFigure(waveIn.own[0], shownLines(waveFormatsText(c.formats)));
-    setFigure(waveIn.own[1], QString::number(c.channels));
+    const std::optional<WaveCaps> c = showDevice<WaveCaps>(
+        waveIn, id, d.waveInCount(), -1, [&d](int i) { return d.waveIn(i); },
+        QStringLiteral("No Wave Input device drivers in system"));
+    if (!c) return;
+    setFigure(waveIn.own[0], shownLines(waveFormatsText(c->formats)));
+    setFigure(waveIn.own[1], QString::number(c->channels));
 }
 
 void TMachInfo::MidiInfoIn(int id) {
     platform::MediaDevices& d = platform::mediaDevices();
-    const int count = d.midiInCount();
-    if (count <= 0) {
-        setFigure(midiIn.name, QStringLiteral("No Midi Input devices drivers in system"));
-        return;
-    }
-    MidiCaps c = fillList<MidiCaps>(midiIn.list, 0, count, [&d](int i) { return d.midiIn(i); });
-    if (const std::optional<MidiCaps> asked = d.midiIn(id)) c = *asked;
-    showCommon(midiIn, id, c);
-    setFigure(midiIn.own[0], shownLines(midiSupportText(c.support)));
+    const std::optional<MidiCaps> c = showDevice<MidiCaps>(
+        midiIn, id, d.midiInCount(), 0, [&d](int i) { return d.midiIn(i); },
+        QStringLiteral("No Midi Input devices drivers in system"));
+    if (!c) return;
+    setFigure(midiIn.own[0], shownLines(midiSupportText(c->support)));
 }
 
 QStringList TMachInfo::memoryReport() const {

@@ -117,6 +117,15 @@ QToolButton* toolButton(QWidget* parent, const QString& name, const QString& hin
     return b;
 }
 
+QCheckBox* gridBox(QWidget* parent, const QString& name, const QString& caption, int width) {
+    auto* b = new QCheckBox(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(caption);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setFixedWidth(width);
+    return b;
+}
+
 QFrame* separator(QWidget* parent) {
     auto* f = new QFrame(parent);
     f->setFrameShape(QFrame::VLine);
@@ -224,18 +233,12 @@ void TCan::buildAlignPanel() {
     }
     row->addWidget(separator(ToolBar1));
 
-    CheckBox1 = new QCheckBox(QStringLiteral("Grid"), ToolBar1);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setAccessibleName(QStringLiteral("Grid"));
-    CheckBox1->setFocusPolicy(Qt::NoFocus);
-    CheckBox1->setFixedWidth(52);
+    // The grid boxes have fixed widths, so the buttons after them stand where the real-display
+    // check expects them.
+    CheckBox1 = gridBox(ToolBar1, QStringLiteral("CheckBox1"), QStringLiteral("Grid"), 52);
     connect(CheckBox1, &QCheckBox::clicked, this, &TCan::CheckBox1Click);
     row->addWidget(CheckBox1);
-    CheckBox2 = new QCheckBox(QStringLiteral("Grid 2"), ToolBar1);
-    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-    CheckBox2->setAccessibleName(QStringLiteral("Grid 2"));
-    CheckBox2->setFocusPolicy(Qt::NoFocus);
-    CheckBox2->setFixedWidth(62);
+    CheckBox2 = gridBox(ToolBar1, QStringLiteral("CheckBox2"), QStringLiteral("Grid 2"), 62);
     connect(CheckBox2, &QCheckBox::clicked, this, &TCan::CheckBox2Click);
     row->addWidget(CheckBox2);
 

@@ -7,26 +7,14 @@
 #include "dialogs/bconfigUnit.h"
 #include "dialogs/bdebugUnit.h"
 #include "main/bitmov2.h"
+#include "main/main_window_fixture.h"
 #include "main/settings.h"
 #include "test_support.h"
 
 using velmora::Tbdebug;
 using velmora::TBconfig;
 
-class AccessoryWindowsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        velmora::setSettingsFilePath(dir.file("velmora.ini"));
-        w = std::make_unique<velmora::TBitMovOptMain>();
-    }
-    void TearDown() override {
-        w.reset();
-        velmora::setSettingsFilePath(QString());
-    }
-    testsupport::TempDir dir;
-    testsupport::Seams seams;
-    std::unique_ptr<velmora::TBitMovOptMain> w;
-};
+using AccessoryWindowsTest = MainWindowTest;
 
 TEST_F(AccessoryWindowsTest, ColorBarTimeIsLimitedTo30AndCancelPutsBackTheTimeItOpenedWith) {
     TBconfig c(w.get());

@@ -11,17 +11,17 @@
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
 #include "main/bitmov2.h"
+#include "main/main_window_fixture.h"
 #include "main/settings.h"
 #include "test_support.h"
 
 using velmora::TbFontForm;
 using velmora::Tefxctr;
 
-class EditDialogsTest : public ::testing::Test {
+class EditDialogsTest : public MainWindowTest {
 protected:
     void SetUp() override {
-        velmora::setSettingsFilePath(dir.file("velmora.ini"));
-        w = std::make_unique<velmora::TBitMovOptMain>();
+        MainWindowTest::SetUp();
         w->Edit1->setText("  Sample  ");
         w->line(1).FontName = "DejaVu Sans";
         w->line(1).FontSize = 40;
@@ -30,13 +30,6 @@ protected:
         w->setsav(false);
         w->TITLENUM = 1;
     }
-    void TearDown() override {
-        w.reset();
-        velmora::setSettingsFilePath(QString());
-    }
-    testsupport::TempDir dir;
-    testsupport::Seams seams;
-    std::unique_ptr<velmora::TBitMovOptMain> w;
 };
 
 TEST_F(EditDialogsTest, TheFontChooserChangesTheLineOnlyOnOkAndMarksOnlyRealChanges) {

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QToolButton>
 
+#include "playback_fixture.h"
 #include "main/bitmov2.h"
 #include "main/settings.h"
 #include "platform/Pump.h"
@@ -110,19 +111,10 @@ TEST(AlignDrawing, TheMarqueePaintsAlternatePointsFlippedAgainstTheScreen) {
 
 // The real align screen on a 640 x 480 virtual screen: line 1 "One" at (100, 50), line 2
 // "Two" at (300, 200), line 3 unused; line 1's IN is the hand-drawn path.
-class AlignTest : public ::testing::Test {
+class AlignTest : public PlaybackWindowTest {
 protected:
     void SetUp() override {
-        platform::Screen::setVirtual(640, 480, 32);
-        velmora::setSettingsFilePath(dir.file("velmora.ini"));
-        main = std::make_unique<velmora::TBitMovOptMain>();
-        velmora::PlaybackHost host;
-        host.state = [this] { return main->editorState(); };
-        host.returnToEditor = [this] { main->returnFromPlayback(); };
-        host.setAlignMode = [this](bool on) { main->AlignMode = on; };
-        host.showProjectInformation = [this] { ++infoShown; };
-        can = std::make_unique<velmora::TCan>(main->document(), std::move(host));
-        main->setPlayback(can.get());
+        PlaybackWindowTest::SetUp();
         main->Edit1->setText("One");
         main->Edit2->setText("Two");
         can->setTitlePos(1, 100, 50);
@@ -130,14 +122,6 @@ protected:
         can->setTitlePos(3, 20, 20);
         main->setdirectionButton("In", 1, 10, 11); // line 1 IN: the path
         loadAsSaved();
-    }
-    void TearDown() override {
-        platform::setPumpHook({});
-        main->setPlayback(nullptr);
-        can.reset();
-        main.reset();
-        velmora::setSettingsFilePath(QString());
-        platform::Screen::clearVirtual();
     }
 
     // The page as it stands becomes the page as last saved: unmarked, no edits to undo.
@@ -171,12 +155,6 @@ protected:
         release(s, s->mapFrom(can.get(), to));
     }
     Path& inPath1() { return main->document().inPath(1); }
-
-    testsupport::TempDir dir;
-    testsupport::Seams seams;
-    std::unique_ptr<velmora::TBitMovOptMain> main;
-    std::unique_ptr<velmora::TCan> can;
-    int infoShown = 0;
 };
 
 TEST_F(AlignTest, OpeningShowsTheLinesInUseAndLeavingUntouchedLeavesThePageAsItWas) {

@@ -9,6 +9,7 @@
 #include <QSlider>
 #include <QTimer>
 
+#include "playback_fixture.h"
 #include "main/bitmov2.h"
 #include "main/settings.h"
 #include "platform/Pump.h"
@@ -20,19 +21,11 @@
 
 using platform::CopyRecord;
 
-// The real playback window on a 640 x 480 virtual screen, with its copies recorded, the
-// clock counting and dialogs answered by script.
-class PlaybackTest : public ::testing::Test {
+// The real playback window with its copies recorded.
+class PlaybackTest : public PlaybackWindowTest {
 protected:
     void SetUp() override {
-        platform::Screen::setVirtual(640, 480, 32);
-        velmora::setSettingsFilePath(dir.file("velmora.ini"));
-        main = std::make_unique<velmora::TBitMovOptMain>();
-        velmora::PlaybackHost host;
-        host.state = [this] { return main->editorState(); };
-        host.returnToEditor = [this] { main->returnFromPlayback(); };
-        can = std::make_unique<velmora::TCan>(main->document(), std::move(host));
-        main->setPlayback(can.get());
+        PlaybackWindowTest::SetUp();
         can->canvas().setObserver([this](const CopyRecord& r) {
             copies.push_back(r);
             if (onCopy) onCopy(r);
@@ -45,14 +38,6 @@ protected:
         }
         can->setTitlePos(1, 100, 50);
     }
-    void TearDown() override {
-        platform::setPumpHook({});
-        main->setPlayback(nullptr);
-        can.reset();
-        main.reset();
-        velmora::setSettingsFilePath(QString());
-        platform::Screen::clearVirtual();
-    }
 
     void press(int key) {
         QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
@@ -63,10 +48,6 @@ protected:
         QCoreApplication::sendEvent(can.get(), &e);
     }
 
-    testsupport::TempDir dir;
-    testsupport::Seams seams;
-    std::unique_ptr<velmora::TBitMovOptMain> main;
-    std::unique_ptr<velmora::TCan> can;
     std::vector<CopyRecord> copies;
     std::function<void(const CopyRecord&)> onCopy;
 };
