@@ -106,8 +106,11 @@ void PageBuffer::putPath(int lastIndexOffset, int pointsOffset, const Path& path
     }
 }
 
+// A counter outside -1..999 (a damaged or hand-made file) reads as no path: every user of a
+// path indexes its points by the counter.
 void PageBuffer::getPath(int lastIndexOffset, int pointsOffset, Path& path) const {
-    path.LastIndex = int32At(lastIndexOffset);
+    const std::int32_t last = int32At(lastIndexOffset);
+    path.LastIndex = last >= -1 && last < MaxPathPoints ? last : -1;
     for (int i = 0; i < MaxPathPoints; ++i) {
         const int at = pointsOffset + i * L::PathPointSize;
         path.Points[i].x = uint16At(at);

@@ -57,6 +57,15 @@ PathPoint stepToward(PathPoint previous, int x, int y) {
     return {stepCoordinate(previous.x, x), stepCoordinate(previous.y, y)};
 }
 
+PathMove advancePath(Path& path, std::int32_t limit) {
+    limit = std::clamp(limit, std::int32_t(0), std::int32_t(MaxPathPoints - 1));
+    path.LastIndex = std::max(path.LastIndex, std::int32_t(-1));
+    if (path.LastIndex >= limit) return PathMove::Full;
+    ++path.LastIndex;
+    if (path.LastIndex == 0) return PathMove::First;
+    return path.LastIndex < limit ? PathMove::Step : PathMove::Full;
+}
+
 void DrawTpath(Canvas& canvas, int x, int y, TColor color) {
     canvas.setPixel(x, y, color);
     canvas.setPixel(x + 1, y, color);

@@ -37,6 +37,14 @@ constexpr std::uint32_t packPoint(PathPoint p) {
     return std::uint32_t(p.x) | (std::uint32_t(p.y) << 16);
 }
 
+// What one recorded mouse move does to a path. The counter moves on by one while it is below
+// `limit`: to 0, the move stores the pointer itself at slot 0 (First); below the limit, the step
+// towards the pointer at the slot the counter names (Step); on reaching the limit nothing is
+// stored and the counter stays there (Full). A counter below -1 starts afresh; the limit is
+// kept within the slots.
+enum class PathMove { Full, First, Step };
+PathMove advancePath(Path& path, std::int32_t limit);
+
 // A small plus sign: five pixels at (x, y) and its four neighbours.
 void DrawTpath(platform::Canvas& canvas, int x, int y, platform::TColor color);
 

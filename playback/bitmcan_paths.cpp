@@ -79,17 +79,20 @@ void TCan::FormMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifie
     Y = std::clamp(Y, 0, std::max(0, height() - 1));
 
     const Batch batch(*this);
-    ++path.LastIndex;
-    if (path.LastIndex == 0) {
+    switch (advancePath(path, N)) {
+    case PathMove::First:
         canvas_.moveTo(X, Y);
         path.Points[0] = {std::uint16_t(X), std::uint16_t(Y)};
-    } else if (path.LastIndex < N) {
+        break;
+    case PathMove::Step:
         canvas_.pen.color = lineColor(n);
         path.Points[path.LastIndex] = SetXY(X, Y, path.Points[path.LastIndex - 1]);
         Label2->setText(QString::number(path.LastIndex));
         gauge1->setValue(path.LastIndex);
+        break;
+    case PathMove::Full: // the counter stays at its limit and nothing is stored
+        break;
     }
-    // Otherwise the path is full: the counter stays at its limit and nothing is stored.
 }
 
 PathPoint TCan::SetXY(int X, int Y, PathPoint previous) {

@@ -217,6 +217,25 @@ TEST(PageRecordLayout, ReadingBringsNumbersIntoTheControlsRanges) {
     }
 }
 
+// A path's counter names the slots its users index: one outside -1..999 reads as no path.
+TEST(PageRecordLayout, PathCountersOutsideTheSlotsReadAsNoPath) {
+    const struct {
+        std::int32_t stored, read;
+    } cases[] = {{-1, -1},   {0, 0},      {999, 999},       {-2, -1},       {-50, -1},
+                 {1000, -1}, {5000, -1}, {INT32_MIN, -1}, {INT32_MAX, -1}, {2, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        RawRecord r;
+        for (int offset : {1692, 1696, 9700, 9704, 17708, 17712})
+            r.le(offset, std::uint32_t(c.stored), 4);
+        const PageImage p = decoded(r);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(p.lines[i].InPath.LastIndex, c.read);
+            EXPECT_EQ(p.lines[i].OutPath.LastIndex, c.read);
+        }
+    }
+}
+
 TEST(PageRecordStrings, LongStringsAreCutToTheirFields) {
     QString longText;
     for (int i = 0; i < 300; ++i)

@@ -288,6 +288,47 @@ TEST_F(AlignTest, AStrokeRecordsOnePixelAMoveAndFillsThePathToItsLimit) {
     EXPECT_EQ(undo.undoText(), "Reset Path");
 }
 
+// A counter below -1 (a path made in memory, past the file's checks) starts afresh instead of
+// storing outside the path's slots.
+TEST_F(AlignTest, APathWithADamagedCounterStartsAfreshWhenDrawnOn) {
+    inPath1().LastIndex = -50;
+    can->StartAlign();
+    can->P1In->setChecked(true); // down without the reset a click makes
+    QWidget* w = can.get();
+    press(w, {40, 40});
+    moveTo(w, {40, 40});
+    moveTo(w, {60, 40});
+    moveTo(w, {60, 40});
+    release(w, {60, 40});
+    ASSERT_EQ(inPath1().LastIndex, 2);
+    EXPECT_EQ(inPath1().Points[0], (PathPoint{40, 40}));
+    EXPECT_EQ(inPath1().Points[2], (PathPoint{42, 40}));
+    can->ExitAlignClick();
+}
+
+TEST(AlignDrawing, AdvancingAPathStoresUpToItsLimitAndNeverOutsideItsSlots) {
+    using velmora::PathMove;
+    const struct {
+        std::int32_t last, limit;
+        PathMove move;
+        std::int32_t after;
+    } cases[] = {
+        {-1, 999, PathMove::First, 0}, {0, 999, PathMove::Step, 1},
+        {997, 999, PathMove::Step, 998}, {998, 999, PathMove::Full, 999},
+        {999, 999, PathMove::Full, 999}, {-50, 999, PathMove::First, 0},
+        {INT32_MIN, 999, PathMove::First, 0}, {5000, 999, PathMove::Full, 5000},
+        {998, 5000, PathMove::Full, 999}, {997, 5000, PathMove::Step, 998},
+        {-1, 0, PathMove::First, 0}, {0, 0, PathMove::Full, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.last << " limit " << c.limit);
+        Path p;
+        p.LastIndex = c.last;
+        EXPECT_EQ(velmora::advancePath(p, c.limit), c.move);
+        EXPECT_EQ(p.LastIndex, c.after);
+    }
+}
+
 TEST_F(AlignTest, ModifiersOtherButtonsAndUnarmedPathsRecordNothing) {
     velmora::PageDocument& d = main->document();
     can->StartAlign();
