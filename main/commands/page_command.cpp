@@ -22,9 +22,11 @@ void PageCommand::redo() {
     setObsolete(after_ == before_ && markAfter_ == markBefore_ && !changesMore());
 }
 
+// The mark goes back to what it was before the command: a copy or a new page equals the record
+// buffer and is still unsaved. Only a save since then makes the file the measure.
 void PageCommand::undo() {
     doc_.restore(before_);
-    doc_.setsav((markBefore_ || savedSince()) && doc_.differsFromBuffer());
+    doc_.setsav(savedSince() ? doc_.differsFromBuffer() : markBefore_);
 }
 
 bool PageCommand::savedSince() const {

@@ -9,10 +9,9 @@ namespace velmora {
 
 // One edit of the page on the document's undo stack. The first time it is done it makes its
 // change and decides from its own rule whether the page counts as changed; afterwards undo and
-// redo put back the fields and the changed mark as they stood. An undo back to the page as last
-// loaded or saved leaves the page unmarked; once the page has been saved since the command was
-// done, the mark says whether the page differs from what was saved. A command that changed
-// nothing is dropped.
+// redo put back the fields and the changed mark as they stood before and after it, so a copied or
+// new page stays unsaved; once the page has been saved since the command was done, the mark says
+// whether the page differs from what was saved. A command that changed nothing is dropped.
 class PageCommand : public QUndoCommand {
 public:
     void redo() override;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QSlider>
+#include <QTest>
 #include <QToolButton>
 #include <sys/resource.h>
 
@@ -250,6 +251,49 @@ TEST_F(PageCommandsTest, NewAndCopiedPagesTakeTheFirstFreeNumber) {
     EXPECT_EQ(w->Edit1->text(), "page 1");
     w->SaveCurPage();
     EXPECT_EQ(loadedTitle(4), "page 1");
+}
+
+// A copy and a new page are unsaved although their fields equal the record buffer: an edit
+// undone there leaves them unsaved, and "S Pg" still writes them.
+TEST_F(PageCommandsTest, AnEditUndoneOnACopyOrANewPageKeepsItUnsaved) {
+    newProject();
+    makePages(1);
+    EXPECT_EQ(loadedTitle(0), "page 0");
+    w->CopyPageButtonClick();
+    ASSERT_EQ(w->currentpage, 2);
+    ASSERT_TRUE(w->sav);
+    QTest::keyClick(w->Edit1, Qt::Key_End);
+    QTest::keyClick(w->Edit1, Qt::Key_X);
+    EXPECT_EQ(w->Edit1->text(), "page 0x");
+    w->Undo1->trigger();
+    EXPECT_EQ(w->Edit1->text(), "page 0");
+    EXPECT_TRUE(w->sav);
+    EXPECT_TRUE(w->SavePgToolButton->isEnabled());
+    // Leaving the copy asks first; Yes saves it and stays.
+    seams.dialogs.clear();
+    seams.dialogs.answers.push_back(Answer::Yes);
+    w->PrevPageClick();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
+    EXPECT_EQ(w->currentpage, 2);
+    EXPECT_FALSE(w->sav);
+    EXPECT_EQ(loadedTitle(2), "page 0");
+
+    // A redo and an undo after the save follow what was written.
+    w->NewPageButtonClick();
+    ASSERT_EQ(w->currentpage, 3);
+    ASSERT_TRUE(w->sav);
+    QTest::keyClicks(w->Edit2, "ab");
+    w->Undo1->trigger();
+    EXPECT_TRUE(w->Edit2->text().isEmpty());
+    EXPECT_TRUE(w->sav);
+    w->SavePgToolButtonClick();
+    ASSERT_TRUE(QFileInfo::exists(page(3)));
+    EXPECT_FALSE(w->sav);
+    w->Redo1->trigger();
+    EXPECT_EQ(w->Edit2->text(), "ab");
+    EXPECT_TRUE(w->sav);
+    w->Undo1->trigger();
+    EXPECT_FALSE(w->sav);
 }
 
 TEST_F(PageCommandsTest, DeletingRenumbersThePagesAbove) {
