@@ -172,12 +172,14 @@ void TBitMovOptMain::ToolButton9Click() {
 // ---- Undo and redo ------------------------------------------------------------------------
 
 bool TBitMovOptMain::eventFilter(QObject* watched, QEvent* event) {
-    // In the edit boxes, undo and redo are the page's, not the box's own.
+    // In the edit boxes, undo and redo are the page's, not the box's own; and Ctrl+A opens the
+    // align screen, the usual way there after typing a title, instead of selecting the text.
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
-            pressed == Undo1->shortcut() || pressed == Redo1->shortcut()) {
+            pressed == Undo1->shortcut() || pressed == Redo1->shortcut() ||
+            pressed == Align2->shortcut()) {
             event->ignore();
             return true;
         }

@@ -31,6 +31,11 @@ public:
     std::int32_t titleX(int n) const { return page_.lines[n - 1].PosX; }
     std::int32_t titleY(int n) const { return page_.lines[n - 1].PosY; }
     void setTitlePos(int n, std::int32_t x, std::int32_t y);
+    // Whether the align screen is up. There a line stands where its strip was put; once the
+    // screen is left, a line whose in path has points rests at its end (restingPlace), and the
+    // align screen's edits, undone or redone, put the line where leaving would.
+    bool aligning() const { return aligning_; }
+    void setAligning(bool on) { aligning_ = on; }
 
     Path& inPath(int n) { return page_.lines[n - 1].InPath; }
     Path& outPath(int n) { return page_.lines[n - 1].OutPath; }
@@ -95,6 +100,7 @@ private:
     PageImage page_;
     PageBuffer buffer_;
     bool changed_ = false;
+    bool aligning_ = false;
     int storedCount_ = 0;
     QUndoStack undo_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <QPoint>
 #include <QString>
 
 #include "platform/Color.h"
@@ -25,6 +26,16 @@ struct Path {
 
     bool operator==(const Path&) const = default;
 };
+
+// Where a line rests once the align screen is left: the last point its in path uses, when it
+// has one, else where its strip stands.
+inline QPoint restingPlace(const Path& inPath, QPoint stripAt) {
+    if (inPath.LastIndex > 0 && inPath.LastIndex <= MaxPathPoints) {
+        const PathPoint p = inPath.Points[inPath.LastIndex - 1];
+        return {p.x, p.y};
+    }
+    return stripAt;
+}
 
 // One title line's attributes. Its text, font style, resting position and paths stand beside
 // it in PageImage::Line.

@@ -96,12 +96,4 @@ void drawPathLines(Canvas& canvas, const Path& path) {
         canvas.lineTo(path.Points[i].x, path.Points[i].y);
 }
 
-QPoint restingPlace(const Path& inPath, QPoint stripAt) {
-    if (inPath.LastIndex > 0 && inPath.LastIndex <= MaxPathPoints) {
-        const PathPoint p = inPath.Points[inPath.LastIndex - 1];
-        return {p.x, p.y};
-    }
-    return stripAt;
-}
-
 } // namespace velmora

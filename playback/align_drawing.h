@@ -62,8 +62,4 @@ inline bool pathShown(const Path& path) {
     return path.LastIndex > 1;
 }
 
-// Where a line rests when the align screen is left: the last point its in path uses, when it
-// has one, else where its strip stands.
-QPoint restingPlace(const Path& inPath, QPoint stripAt);
-
 } // namespace velmora

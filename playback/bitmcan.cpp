@@ -296,15 +296,20 @@ void TCan::mousePressEvent(QMouseEvent* event) {
 }
 
 void TCan::mouseMoveEvent(QMouseEvent* event) {
-    if (!alignMode()) return;
+    // While "Hide Panel" is held, the pointer's moves and release come here: they are the
+    // button's, not a stroke's.
+    if (!alignMode() || panelHeld_) return;
     const QPoint at = event->position().toPoint();
     FormMouseMove(event->buttons(), event->modifiers(), at.x(), at.y());
 }
 
 void TCan::mouseReleaseEvent(QMouseEvent* event) {
     if (!alignMode()) return;
-    // The panel hidden by its own button: the release comes here instead.
-    if (Panel1->isHidden() && panelHeld_) ToolButton4MouseUp();
+    // The panel hidden by its own button: the release comes here instead, and is its alone.
+    if (panelHeld_) {
+        ToolButton4MouseUp();
+        return;
+    }
     const QPoint at = event->position().toPoint();
     FormMouseUp(at.x(), at.y());
 }

@@ -201,6 +201,10 @@ private:
     void KillBitmaps(int line);
     // Places the strip controls where the page now puts its lines (after an undo or redo).
     void placeStripsFromPage();
+    // Where line n's strip stands on the align screen; none for a line without one.
+    std::optional<QPoint> stripPlace(int n) const;
+    // The panel's place nearest `at` at which all of it is on the screen.
+    QPoint panelInView(QPoint at) const;
     // Drawing on the align screen is presented once a handler is done, not pixel by pixel.
     struct Batch {
         explicit Batch(TCan& c) : can(c) { ++can.batching_; }

@@ -1,5 +1,6 @@
 // The align screen: the page's strips at their resting places, dragged into place with the
 // mouse, the two guide grids and the tool panel.
+#include <algorithm>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -307,10 +308,17 @@ void TCan::buildAlignPanel() {
     connect(&Timer1, &QTimer::timeout, this, &TCan::Timer1Timer);
 }
 
+QPoint TCan::panelInView(QPoint at) const {
+    return {std::clamp(at.x(), 0, std::max(0, platform::Screen::width() - Panel1->width())),
+            std::clamp(at.y(), 0, std::max(0, platform::Screen::height() - Panel1->height()))};
+}
+
 void TCan::showAlignPanel() {
     Panel1->show();
     Panel1->raise();
     if (Panel1->x() == 6) Panel1->move(6, 6);
+    // Left off the screen before, or on a smaller screen now: back into view.
+    Panel1->move(panelInView(Panel1->pos()));
     if (CheckBox1->isChecked()) Showgrid1(true);
 }
 
@@ -322,6 +330,7 @@ void TCan::StartAlign() {
     stroke_.reset();
     dragSource_ = nullptr;
     setEnabled(true);
+    document_.setAligning(true);
     if (host_.setAlignMode) host_.setAlignMode(true);
     InitImageScreen(true);
     setCursor(Qt::ArrowCursor);
@@ -387,6 +396,7 @@ void TCan::KillBitmaps(int n) {
 void TCan::ExitAlignClick() {
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, true);
     if (host_.setAlignMode) host_.setAlignMode(false);
+    document_.setAligning(false);
     Timer1.stop();
     for (int n = 1; n <= 3; ++n) {
         if (!document_.line(n).InUse || !strips_[n - 1]) continue;
@@ -404,6 +414,11 @@ void TCan::ExitAlignClick() {
     for (int n = 1; n <= 3; ++n)
         KillBitmaps(n);
     if (host_.returnToEditor) host_.returnToEditor();
+}
+
+std::optional<QPoint> TCan::stripPlace(int n) const {
+    if (!document_.line(n).InUse || !strips_[n - 1]) return std::nullopt;
+    return strips_[n - 1]->pos();
 }
 
 void TCan::placeStripsFromPage() {
@@ -438,16 +453,19 @@ bool TCan::CanDragOver(QObject* source, int X, int Y) {
     Timer1.stop();
     bool accepted = false;
     if (auto* s = dynamic_cast<Tbmp*>(source); s && strips_[s->line() - 1] == s) {
-        int left = X, top = Y;
-        if (platform::Screen::height() < top) top = platform::Screen::height();
-        if (platform::Screen::width() < left) left = platform::Screen::width();
+        // The pointer may leave the window while the button is held: a strip stays where at
+        // least its corner can be seen and grabbed again.
+        const int left = std::clamp(X, 0, std::max(0, platform::Screen::width() - 1));
+        const int top = std::clamp(Y, 0, std::max(0, platform::Screen::height() - 1));
+        const QPoint from = s->pos();
         s->move(left, top);
         // The command marks the page, also when the strip comes back to where it was.
         document_.undoStack().push(
-            new MoveTitleLine(document_, s->line(), QPoint(left, top), dragNumber_));
+            new MoveTitleLine(document_, s->line(), QPoint(left, top), dragNumber_, from));
         accepted = true;
     } else if (source == Panel1) {
-        Panel1->move(X, Y);
+        // The panel holds the only way out: all of it stays on the screen.
+        Panel1->move(panelInView(QPoint(X, Y)));
         document_.setsav(true);
         accepted = true;
     }

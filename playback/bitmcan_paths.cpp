@@ -42,7 +42,7 @@ void TCan::resetPath(int n, bool in) {
     const std::int32_t keep = std::clamp(maxPathIndex(), 0, MaxPathPoints);
     for (std::int32_t i = 0; i < keep; ++i)
         DrawTpath(canvas_, path.Points[i].x, path.Points[i].y, platform::clBlack);
-    document_.undoStack().push(new ResetPath(document_, n, in, keep));
+    document_.undoStack().push(new ResetPath(document_, n, in, keep, stripPlace(n)));
     stroke_.reset();
 }
 
@@ -120,11 +120,11 @@ void TCan::FormMouseUp(int X, int Y) {
             rest = QPoint(X, Y);
         }
     }
-    if (stroke_) {
-        document_.undoStack().push(
-            new DrawPath(document_, stroke_->line, stroke_->in, stroke_->path, rest));
-        stroke_.reset();
-    }
+    // A press and release without a recorded move leaves the path as it was: no step to undo.
+    if (stroke_ && stroke_->path.LastIndex != pagePath(stroke_->line, stroke_->in).LastIndex)
+        document_.undoStack().push(new DrawPath(document_, stroke_->line, stroke_->in,
+                                                stroke_->path, rest, stripPlace(stroke_->line)));
+    stroke_.reset();
     Timer1.start();
 }
 

@@ -2,31 +2,39 @@
 
 namespace velmora {
 
-namespace {
+AlignCommand::AlignCommand(PageDocument& doc, const QString& text, int n)
+    : PageCommand(doc, text), n_(n) {}
 
-QPoint restOf(const PageDocument& doc, int n) {
-    return {doc.titleX(n), doc.titleY(n)};
+LinePlace AlignCommand::placeNow(std::optional<QPoint> stripAt) const {
+    const QPoint screen(doc_.titleX(n_), doc_.titleY(n_));
+    if (!stripAt) return {screen, screen};
+    return {screen, restingPlace(doc_.inPath(n_), *stripAt)};
 }
 
-} // namespace
+void AlignCommand::placeLine(const LinePlace& place) {
+    const QPoint at = doc_.aligning() ? place.screen : place.rest;
+    doc_.setTitlePos(n_, at.x(), at.y());
+}
 
-MoveTitleLine::MoveTitleLine(PageDocument& doc, int n, QPoint to, int drag)
-    : PageCommand(doc, QStringLiteral("Move Line %1").arg(n)), n_(n), to_(to), drag_(drag) {}
+MoveTitleLine::MoveTitleLine(PageDocument& doc, int n, QPoint to, int drag, QPoint stripFrom)
+    : AlignCommand(doc, QStringLiteral("Move Line %1").arg(n), n), to_(to), stripFrom_(stripFrom),
+      drag_(drag) {}
 
 bool MoveTitleLine::apply(PageDocument& doc) {
-    from_ = restOf(doc, n_);
+    before_ = placeNow(stripFrom_);
     doc.setTitlePos(n_, to_.x(), to_.y());
+    after_ = placeNow(to_);
     applied_ = true;
     return true;
 }
 
 void MoveTitleLine::redo() {
-    if (applied_) doc_.setTitlePos(n_, to_.x(), to_.y());
+    if (applied_) placeLine(after_);
     PageCommand::redo();
 }
 
 void MoveTitleLine::undo() {
-    doc_.setTitlePos(n_, from_.x(), from_.y());
+    placeLine(before_);
     PageCommand::undo();
 }
 
@@ -34,53 +42,66 @@ bool MoveTitleLine::mergeWith(const QUndoCommand* other) {
     const auto* later = dynamic_cast<const MoveTitleLine*>(other);
     if (!later || later->n_ != n_ || drag_ == 0 || later->drag_ != drag_) return false;
     to_ = later->to_;
+    after_ = later->after_;
     takeResultOf(*later);
     return true;
 }
 
-DrawPath::DrawPath(PageDocument& doc, int n, bool in, const Path& drawn, QPoint restAfter)
-    : PageCommand(doc, QStringLiteral("Draw Path")), n_(n), in_(in), after_(drawn),
-      restAfter_(restAfter) {}
+DrawPath::DrawPath(PageDocument& doc, int n, bool in, const Path& drawn, QPoint restAfter,
+                   std::optional<QPoint> stripAt)
+    : AlignCommand(doc, QStringLiteral("Draw Path"), n), in_(in), pathAfter_(drawn),
+      restAfter_(restAfter), stripAt_(stripAt) {}
 
 bool DrawPath::apply(PageDocument& doc) {
-    before_ = path();
-    restBefore_ = restOf(doc, n_);
-    path() = after_;
+    pathBefore_ = path();
+    before_ = placeNow(stripAt_);
+    path() = pathAfter_;
     doc.setTitlePos(n_, restAfter_.x(), restAfter_.y());
+    after_ = placeNow(stripAt_);
     applied_ = true;
     return doc.pathsDifferFromBuffer();
 }
 
 void DrawPath::redo() {
     if (applied_) {
-        path() = after_;
-        doc_.setTitlePos(n_, restAfter_.x(), restAfter_.y());
+        path() = pathAfter_;
+        placeLine(after_);
     }
     PageCommand::redo();
 }
 
 void DrawPath::undo() {
-    path() = before_;
-    doc_.setTitlePos(n_, restBefore_.x(), restBefore_.y());
+    path() = pathBefore_;
+    placeLine(before_);
     PageCommand::undo();
 }
 
-ResetPath::ResetPath(PageDocument& doc, int n, bool in, std::int32_t keepFrom)
-    : PageCommand(doc, QStringLiteral("Reset Path")), n_(n), in_(in), keepFrom_(keepFrom) {}
+ResetPath::ResetPath(PageDocument& doc, int n, bool in, std::int32_t keepFrom,
+                     std::optional<QPoint> stripAt)
+    : AlignCommand(doc, QStringLiteral("Reset Path"), n), in_(in), keepFrom_(keepFrom),
+      stripAt_(stripAt) {}
 
 bool ResetPath::apply(PageDocument& doc) {
     cleared_ = in_ ? doc.inPath(n_) : doc.outPath(n_);
+    before_ = placeNow(stripAt_);
     doc.clearPath(n_, in_, keepFrom_);
+    after_ = placeNow(stripAt_);
     return true;
 }
 
 void ResetPath::redo() {
-    if (cleared_) doc_.clearPath(n_, in_, keepFrom_);
+    if (cleared_) {
+        doc_.clearPath(n_, in_, keepFrom_);
+        placeLine(after_);
+    }
     PageCommand::redo();
 }
 
 void ResetPath::undo() {
-    if (cleared_) doc_.restorePath(n_, in_, *cleared_);
+    if (cleared_) {
+        doc_.restorePath(n_, in_, *cleared_);
+        placeLine(before_);
+    }
     PageCommand::undo();
 }
 

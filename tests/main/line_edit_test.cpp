@@ -92,6 +92,20 @@ TEST_F(LineEditTest, KeystrokesInOneBoxAreOneStepAndUndoingThemRestoresTheLoaded
     EXPECT_EQ(stack().index(), 3);
 }
 
+// Ctrl+A in a title box is the align screen's shortcut, not the box's "select all": the box
+// leaves the shortcut to the window (the real-display stage presses it on a real window).
+TEST_F(LineEditTest, CtrlAInATitleBoxIsLeftToTheAlignShortcut) {
+    for (QLineEdit* box : {w->Edit1, w->Edit2, w->Edit3}) {
+        box->setText("Title");
+        box->setCursorPosition(2);
+        QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_A, Qt::ControlModifier);
+        QCoreApplication::sendEvent(box, &override);
+        EXPECT_FALSE(override.isAccepted()) << box->objectName().toStdString();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_FALSE(box->hasSelectedText());
+    }
+}
+
 TEST_F(LineEditTest, StyleItemsSetOneStyleAloneAndMarkOnlyADifferenceFromTheRecord) {
     w->setLineFontStyle(1, 1); // bold, as loaded
     w->setLineFontStyle(2, 1 | 2);

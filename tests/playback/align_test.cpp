@@ -200,11 +200,11 @@ TEST_F(AlignTest, ADraggedStripMovesWithThePointerClampedToTheScreenAndIsOneUndo
     EXPECT_EQ(can->canvas().pixel(302, 202) & 0xFFFFFF, White);
 
     dragStrip(2, {900, 700});
-    EXPECT_EQ(can->strip(2)->pos(), QPoint(640, 480));
+    EXPECT_EQ(can->strip(2)->pos(), QPoint(639, 479));
 
     can->ExitAlignClick();
-    EXPECT_EQ(can->titleX(2), 640);
-    EXPECT_EQ(can->titleY(2), 480);
+    EXPECT_EQ(can->titleX(2), 639);
+    EXPECT_EQ(can->titleY(2), 479);
     auto& undo = main->document().undoStack();
     ASSERT_EQ(undo.count(), 2);
     EXPECT_EQ(undo.undoText(), "Move Line 2");
@@ -220,6 +220,34 @@ TEST_F(AlignTest, ADraggedStripMovesWithThePointerClampedToTheScreenAndIsOneUndo
     EXPECT_TRUE(main->sav);
 }
 
+// The pointer leaves the window during a drag: a strip keeps a corner on the screen, the panel
+// (the only way out) all of itself, also when the screen is next opened on a smaller screen.
+TEST_F(AlignTest, DragsStayInsideTheWindowAndThePanelComesBackIntoView) {
+    can->StartAlign();
+    dragStrip(2, {-80, -5000});
+    EXPECT_EQ(can->strip(2)->pos(), QPoint(0, 0));
+    dragStrip(2, {640, 480});
+    EXPECT_EQ(can->strip(2)->pos(), QPoint(639, 479));
+
+    QFrame* panel = can->Panel1;
+    const QSize size = panel->size();
+    press(panel, {1, 1});
+    moveTo(panel, panel->mapFrom(can.get(), QPoint(5000, 5000)));
+    release(panel, panel->mapFrom(can.get(), QPoint(5000, 5000)));
+    EXPECT_EQ(panel->geometry(), QRect(QPoint(640 - size.width(), 480 - size.height()), size));
+    press(panel, {1, 1});
+    moveTo(panel, panel->mapFrom(can.get(), QPoint(-300, -2)));
+    release(panel, panel->mapFrom(can.get(), QPoint(-300, -2)));
+    EXPECT_EQ(panel->pos(), QPoint(0, 0));
+    can->ExitAlignClick();
+
+    // Left far out on a larger screen, the panel is back in view when the screen opens.
+    panel->move(1500, 900);
+    can->StartAlign();
+    EXPECT_TRUE(can->rect().contains(panel->geometry()));
+    can->ExitAlignClick();
+}
+
 TEST_F(AlignTest, DroppingInPlaceOrMovingThePanelStillMarksThePage) {
     can->StartAlign();
     dragStrip(1, {100, 50});
@@ -231,14 +259,14 @@ TEST_F(AlignTest, DroppingInPlaceOrMovingThePanelStillMarksThePage) {
     can->StartAlign();
     QFrame* panel = can->Panel1;
     press(panel, {1, 1});
-    moveTo(panel, {51, 41}); // window (57, 47)
+    moveTo(panel, {-1, 41}); // window (5, 47): all of the panel stays on the 640-pixel screen
     release(panel, {1, 1});
-    EXPECT_EQ(panel->pos(), QPoint(57, 47));
+    EXPECT_EQ(panel->pos(), QPoint(5, 47));
     EXPECT_TRUE(main->sav);
     can->ExitAlignClick();
     // The panel keeps its place, also when the screen is next opened.
     can->StartAlign();
-    EXPECT_EQ(can->Panel1->pos(), QPoint(57, 47));
+    EXPECT_EQ(can->Panel1->pos(), QPoint(5, 47));
     can->ExitAlignClick();
 }
 
@@ -327,6 +355,80 @@ TEST(AlignDrawing, AdvancingAPathStoresUpToItsLimitAndNeverOutsideItsSlots) {
         EXPECT_EQ(velmora::advancePath(p, c.limit), c.move);
         EXPECT_EQ(p.LastIndex, c.after);
     }
+}
+
+// Once the screen is left, undoing and redoing its edits puts a line where leaving puts it: at
+// its in path's end when it has one, else where its strip was put.
+TEST_F(AlignTest, UndoAndRedoAfterLeavingPutALineWhereLeavingPutsIt) {
+    auto& undo = main->document().undoStack();
+    can->StartAlign();
+    can->P1In->click();
+    QWidget* w = can.get();
+    press(w, {200, 200});
+    moveTo(w, {200, 200});
+    for (int i = 0; i < 5; ++i)
+        moveTo(w, {300, 300});
+    release(w, {300, 300}); // (200, 200) .. (204, 204) used; the release at (300, 300)
+    dragStrip(1, {150, 60});
+    dragStrip(2, {400, 250});
+    can->ExitAlignClick();
+    ASSERT_EQ(inPath1().LastIndex, 5);
+    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(204, 204));
+
+    undo.undo(); // line 2's drag
+    EXPECT_EQ(QPoint(can->titleX(2), can->titleY(2)), QPoint(300, 200));
+    undo.undo(); // line 1's drag: the path still ends where it did
+    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(204, 204));
+    undo.undo(); // the stroke: no path, the strip where it stood
+    EXPECT_EQ(inPath1().LastIndex, -1);
+    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(100, 50));
+    undo.redo(); // not the release point: the path's end
+    EXPECT_EQ(inPath1().LastIndex, 5);
+    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(204, 204));
+    undo.redo();
+    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(204, 204));
+    undo.redo();
+    EXPECT_EQ(QPoint(can->titleX(2), can->titleY(2)), QPoint(400, 250));
+
+    // Back on the screen, an undo puts the strip where it was put before.
+    can->StartAlign();
+    undo.undo();
+    EXPECT_EQ(can->strip(2)->pos(), QPoint(300, 200));
+    can->ExitAlignClick();
+}
+
+// A click records nothing and leaves nothing to undo; nor does holding "Hide Panel", whose
+// release comes to the window once the panel is hidden.
+TEST_F(AlignTest, AClickOrTheHidePanelButtonRecordsNoStroke) {
+    auto& undo = main->document().undoStack();
+    can->StartAlign();
+    can->P1In->click();
+    const int steps = undo.count();
+    QWidget* w = can.get();
+    press(w, {200, 200});
+    release(w, {200, 200});
+    EXPECT_EQ(undo.count(), steps);
+    EXPECT_EQ(inPath1().LastIndex, -1);
+
+    // "Hide Panel" held with a path button down: the moves and the release reach the window.
+    auto screen = [&] {
+        std::vector<platform::TColor> pixels;
+        for (int y = 0; y < 480; y += 2)
+            for (int x = 0; x < 640; x += 2)
+                pixels.push_back(px(can->canvas(), x, y));
+        return pixels;
+    };
+    emit can->ToolButton4->pressed(); // the screen repainted: the copies go
+    EXPECT_TRUE(can->Panel1->isHidden());
+    const auto before = screen();
+    moveTo(w, {30, 30});
+    moveTo(w, {40, 40});
+    release(w, {40, 40});
+    EXPECT_FALSE(can->Panel1->isHidden());
+    EXPECT_EQ(inPath1().LastIndex, -1);
+    EXPECT_EQ(undo.count(), steps);
+    EXPECT_TRUE(screen() == before); // no stroke's line, no strip's copy
+    can->ExitAlignClick();
 }
 
 TEST_F(AlignTest, ModifiersOtherButtonsAndUnarmedPathsRecordNothing) {
