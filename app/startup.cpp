@@ -15,8 +15,9 @@
 #include "dialogs/splash.h"
 #include "main/bitmov2.h"
 #include "main/project_file.h"
-#include "platform/QtDialogs.h"
+#include "platform/FrontWindow.h"
 #include "platform/Help.h"
+#include "platform/QtDialogs.h"
 #include "playback/bitmcan.h"
 
 namespace velmora {
@@ -65,10 +66,7 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     Accessories acc;
     if (withSplash) acc.showSplash = [] { ShowSplash(); };
     acc.showAbout = [raw] { ShowAboutBox(raw->BitMovOptMain->Version); };
-    acc.showProjectInformation = [raw] {
-        raw->bdebug->show();
-        raw->bdebug->raise();
-    };
+    acc.showProjectInformation = [raw] { platform::showInFront(raw->bdebug.get()); };
     acc.showUnderYourHood = [raw] { platform::dialogs().runModal(*raw->MachInfo); };
     acc.showColorBarTime = [raw] { platform::dialogs().runModal(*raw->Bconfig); };
     acc.showFontChooser = [raw] { platform::dialogs().runModal(*raw->bFontForm); };

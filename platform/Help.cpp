@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "platform/FrontWindow.h"
+
 namespace velmora::platform {
 
 namespace {
@@ -49,8 +51,7 @@ void show(const QString& anchor, const QString& title) {
     b->setSource(url);
     if (!anchor.isEmpty()) b->scrollToAnchor(anchor);
     last = title;
-    helpWindow->show();
-    helpWindow->raise();
+    showInFront(helpWindow);
 }
 } // namespace
 

@@ -9,6 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "platform/FrontWindow.h"
 #include "platform/Printer.h"
 
 namespace velmora::platform {
@@ -23,6 +24,11 @@ void useQtDialogs() {
 }
 void setDialogParent(QWidget* parent) {
     parentWidget = parent;
+}
+// Over the align screen while it is up: a box under a full-screen window cannot be answered.
+QWidget* dialogParent() {
+    if (QWidget* f = frontWindow()) return f;
+    return parentWidget.data();
 }
 
 Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons) {
@@ -58,7 +64,7 @@ Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons)
         std = QMessageBox::NoButton;
         break;
     }
-    QMessageBox box(icon, titleFor(kind), text, std, parentWidget.data());
+    QMessageBox box(icon, titleFor(kind), text, std, dialogParent());
     box.setAccessibleName(titleFor(kind));
     if (buttons == MsgButtons::None) {
         // A box without buttons is closed from its title bar.
@@ -83,7 +89,7 @@ Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons)
 
 static QFileDialog* makeFileDialog(const FileDialogOptions& options, bool save) {
     auto* d =
-        new QFileDialog(parentWidget.data(), options.title, options.directory, options.filter);
+        new QFileDialog(dialogParent(), options.title, options.directory, options.filter);
     d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d->setFileMode(save ? QFileDialog::AnyFile
                         : (options.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
@@ -106,14 +112,14 @@ std::optional<QString> QtDialogs::saveFile(const FileDialogOptions& options) {
 
 std::optional<TColor> QtDialogs::chooseColor(TColor initial) {
     const QColor c = QColorDialog::getColor(
-        QColor(redOf(initial), greenOf(initial), blueOf(initial)), parentWidget.data());
+        QColor(redOf(initial), greenOf(initial), blueOf(initial)), dialogParent());
     if (!c.isValid()) return std::nullopt;
     return rgb(c.red(), c.green(), c.blue());
 }
 
 bool QtDialogs::printSetup() {
     // The printer and settings chosen here are those of every later print job.
-    QPrintDialog d(&Printer::chosen(), parentWidget.data());
+    QPrintDialog d(&Printer::chosen(), dialogParent());
     return d.exec() == QDialog::Accepted;
 }
 

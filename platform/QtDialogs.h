@@ -20,5 +20,7 @@ public:
 void useQtDialogs();
 // The window message boxes are parented to; set by the main window.
 void setDialogParent(QWidget* parent);
+// The window the dialogs open over: the front window while it is shown, else the one set above.
+QWidget* dialogParent();
 
 } // namespace velmora::platform

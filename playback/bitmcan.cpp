@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include "platform/Dialogs.h"
+#include "platform/FrontWindow.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
 #include "render/effects.h"
@@ -35,6 +36,8 @@ TCan::TCan(PageDocument& document, PlaybackHost host)
     setAttribute(Qt::WA_OpaquePaintEvent);
     canvas_.setPresenter([this](const QRect& r) { present(r); });
     effects::setInvalidateHook([this] { invalidatePlayback(); });
+    // Windows and messages opened while the show or the align screen is up stand over it.
+    platform::setFrontWindow(this);
     FormCreate();
     // An undo or redo may move a line while the align screen shows it.
     connect(&document_, &PageDocument::restored, this, [this] {

@@ -8,11 +8,15 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include "playback_fixture.h"
 #include "main/bitmov2.h"
 #include "main/settings.h"
+#include "platform/FrontWindow.h"
+#include "platform/Help.h"
 #include "platform/Pump.h"
+#include "platform/QtDialogs.h"
 #include "platform/Screen.h"
 #include "playback/align_drawing.h"
 #include "playback/bitmcan.h"
@@ -552,6 +556,37 @@ TEST_F(AlignTest, TheToolsHideThePanelShowInformationAndSaveAStrip) {
     can->ToolButton1->click();
     EXPECT_FALSE(main->AlignMode);
     EXPECT_FALSE(can->isVisible());
+}
+
+// A full-screen window hides every window but its own dialogs: the help, the project
+// information and any message opened while the screen is up are made its dialogs.
+TEST_F(AlignTest, WindowsOpenedFromTheScreenStandOverIt) {
+    EXPECT_EQ(platform::frontWindow(), nullptr);
+    EXPECT_EQ(platform::dialogParent(), main.get());
+    can->StartAlign();
+    ASSERT_TRUE(can->isVisible());
+    EXPECT_EQ(platform::frontWindow(), can.get());
+    EXPECT_EQ(platform::dialogParent(), can.get());
+
+    can->ToolButton11->click();
+    QWidget* help = platform::Help::window();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowHandle()->transientParent(), can->windowHandle());
+
+    QWidget info(main.get(), Qt::Dialog);
+    platform::showInFront(&info);
+    EXPECT_TRUE(info.isVisible());
+    EXPECT_EQ(info.windowHandle()->transientParent(), can->windowHandle());
+    info.hide();
+    help->hide();
+
+    // Once the screen is left, they belong to the editor again.
+    can->ExitAlignClick();
+    EXPECT_EQ(platform::frontWindow(), nullptr);
+    EXPECT_EQ(platform::dialogParent(), main.get());
+    platform::showInFront(&info);
+    EXPECT_EQ(info.windowHandle()->transientParent(), main->windowHandle());
 }
 
 TEST_F(AlignTest, ALineWhosePictureCannotBeReadKeepsItsPlace) {
