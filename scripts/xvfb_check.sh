@@ -381,6 +381,7 @@ PROJECT_THREE="$WORK/project-three"           # three pictures at rest, held 1 s
 PROJECT_TEXT="$WORK/project-text"             # a title line of text
 PROJECT_ALIGN="$WORK/project-align"           # two pictures to align, one to follow a path
 PROJECT_FIVE="$WORK/project-five"             # five pages of text, 000 to 004
+PROJECT_COPY="$WORK/project-copy"             # a title line of text to copy
 
 prepare_projects() {
   make_project "$PROJECT_STILL" --pause 2 \
@@ -398,6 +399,7 @@ prepare_projects() {
       --line "bitmap=orange.bmp,x=100,y=100,in=13,out=13" \
       --line "bitmap=green.bmp,x=600,y=500,in=13,out=13" &&
     make_project "$PROJECT_FIVE" --line "text=First0,x=100,y=100,in=5,out=6" &&
+    make_project "$PROJECT_COPY" --line "text=Copied,x=100,y=100,in=5,out=6" &&
     for n in 1 2 3 4; do
       fixtures page "$PROJECT_FIVE/XVFB.00$n" --number "00$n" \
         --line "text=First$n,x=100,y=100,in=5,out=6" --line "text=Second$n,x=100,y=300,in=5,out=6" ||
@@ -1243,6 +1245,44 @@ check_print_to_pdf() {
   stop_app
 }
 
+# p. Editing as a person types: "C Pg" copies the page, a letter typed in title 1 and taken
+#    back with Ctrl+Z leaves the copy unsaved, and "S Pg" writes it; then Ctrl+A, pressed with
+#    the cursor still in the title box, opens the align screen.
+copy_written() { [ "$(fixtures text "$PROJECT_COPY/XVFB.001" 1 2>/dev/null)" = "Copied" ]; }
+check_copy_undo_save() {
+  start_editor copy "$PROJECT_COPY" --top 0 --left 0 --height 492 --width 649 || return 1
+  timeout 5 xdotool mousemove 406 41 click 1
+  timeout 5 xdotool mousemove 560 107 click 1
+  keys_to "$MAIN_WID" End x ctrl+z || {
+    WHY="could not focus the main window to type in title 1"
+    return 1
+  }
+  shoot_part p-undone 649x492
+  timeout 5 xdotool mousemove 442 41 click 1
+  wait_for 3000 copy_written || {
+    keep p-undone
+    WHY="after C Pg, a letter typed and Ctrl+Z, S Pg wrote no page 001 reading 'Copied' (it reads '$(fixtures text "$PROJECT_COPY/XVFB.001" 1 2>&1)') (p-undone.png)"
+    return 1
+  }
+  log "   the copy, edited and undone, was written by S Pg"
+  timeout 5 xdotool mousemove 560 107 click 1
+  PLAYBACK_WID=""
+  keys_to "$MAIN_WID" End y ctrl+a || {
+    WHY="could not focus the main window to type in title 1"
+    return 1
+  }
+  wait_for 5000 playback_shown || {
+    WHY="Ctrl+A with the cursor in title 1 showed no align screen; $(app_trouble)"
+    return 1
+  }
+  timeout 5 xdotool mousemove "$ALIGN_EXIT_X" "$ALIGN_BUTTON_Y" click 1
+  wait_for 3000 editor_back || {
+    WHY="the exit button left the align screen up; $(app_trouble)"
+    return 1
+  }
+  stop_app
+}
+
 # o. File > "Export Show...": the dialog opens with a file in the videos folder, Enter renders
 #    the five-page project with a progress window, the user is told, and the file decodes as
 #    the show at 1920 x 1080.
@@ -1332,6 +1372,7 @@ run_check l check_project_information "Project Information shows the page's figu
 run_check m check_print_to_pdf "printing a five-page project without a printer gives a readable PDF file"
 run_check n check_align_screen "the align screen: a path drawn and a picture dragged with the pointer, saved, played, undone"
 run_check o check_export_show "File > Export Show... renders the project to a video file the user is told of"
+run_check p check_copy_undo_save "a copied page, edited and undone, is saved by S Pg; Ctrl+A in a title box aligns"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then
   log "Real-display checks FAILED:"

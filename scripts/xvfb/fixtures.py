@@ -11,6 +11,8 @@ failing check instead of being repeated here.
     fixtures.py project FILE NAME LASTPAGE
     fixtures.py settings FILE [--project PATH] [--dir DIR] [--top N] [--left N]
                               [--height N] [--width N]
+    fixtures.py text FILE N
+        prints the text of line N (1..3) of a page file
     fixtures.py read FILE
         prints, for each line of a page file, "N X Y IN_LAST OUT_LAST" (the resting position
         and the two paths' LastIndex), then "in N I X Y" for every point of each in path
@@ -159,6 +161,16 @@ def read_page(path):
     return "\n".join(rows + points) + "\n"
 
 
+def read_text(path, n):
+    with open(path, "rb") as f:
+        buf = f.read()
+    if len(buf) != RECORD_SIZE:
+        raise ValueError(f"{path} has {len(buf)} bytes, not {RECORD_SIZE}")
+    at = TEXT[n - 1]
+    length = min(buf[at], TEXT_CHARS)
+    return buf[at + 1:at + 1 + length].decode("cp1252", "replace")
+
+
 def write(path, data, mode="wb"):
     with open(path, mode) as f:
         f.write(data)
@@ -197,9 +209,15 @@ def main(argv):
     p = sub.add_parser("read")
     p.add_argument("file")
 
+    p = sub.add_parser("text")
+    p.add_argument("file")
+    p.add_argument("line", type=int, choices=(1, 2, 3))
+
     a = ap.parse_args(argv)
     if a.what == "read":
         sys.stdout.write(read_page(a.file))
+    elif a.what == "text":
+        print(read_text(a.file, a.line))
     elif a.what == "bmp":
         write(a.file, bmp(a.width, a.height, a.rgb))
     elif a.what == "page":
