@@ -39,6 +39,39 @@ QByteArray toWindows1252(const QString& text) {
     return out;
 }
 
+QByteArray nearestWindows1252(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (const char32_t code : text.toUcs4()) {
+        const char byte = windows1252Byte(code);
+        if (byte != '?' || code == U'?') {
+            out += byte;
+            continue;
+        }
+        // A letter with a mark Windows-1252 lacks, a ligature, a wide form: its parts.
+        const QString parts = QString::fromUcs4(&code, 1).normalized(QString::NormalizationForm_KD);
+        QByteArray kept;
+        for (const char32_t part : parts.toUcs4()) {
+            if (QChar::category(part) == QChar::Mark_NonSpacing) continue;
+            const char b = windows1252Byte(part);
+            if (b == '?') {
+                kept.clear();
+                break;
+            }
+            kept += b;
+        }
+        out += kept.isEmpty() ? QByteArray(1, '?') : kept;
+    }
+    return out;
+}
+
+bool heldExactly(const QString& text, int maxChars) {
+    const QByteArray bytes = toWindows1252(text);
+    if (bytes.size() > maxChars) return false;
+    return fromWindows1252(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                           int(bytes.size())) == text;
+}
+
 QString fromWindows1252(const std::uint8_t* bytes, int count) {
     QString out;
     out.reserve(count);
@@ -85,7 +118,7 @@ std::int32_t PageBuffer::int32At(int offset) const {
 
 // Writes the length byte and the characters it counts; the rest of the field keeps its bytes.
 void PageBuffer::putString(int offset, int maxChars, const QString& text) {
-    const QByteArray encoded = toWindows1252(text);
+    const QByteArray encoded = nearestWindows1252(text);
     const int n = static_cast<int>(std::min<qsizetype>(encoded.size(), maxChars));
     bytes_[offset] = static_cast<std::uint8_t>(n);
     std::memcpy(bytes_.data() + offset + 1, encoded.constData(), static_cast<std::size_t>(n));
@@ -95,6 +128,18 @@ void PageBuffer::putString(int offset, int maxChars, const QString& text) {
 QString PageBuffer::getString(int offset, int maxChars) const {
     const int n = std::min<int>(bytes_[offset], maxChars);
     return fromWindows1252(bytes_.data() + offset + 1, n);
+}
+
+std::optional<QString> PageBuffer::extended(const PageExtension& ext, pageext::Kind kind, int line,
+                                           int offset, int maxChars) const {
+    std::optional<QString> text = ext.text(kind, line);
+    if (!text) return std::nullopt;
+    const QByteArray nearest = nearestWindows1252(*text).left(maxChars);
+    const int n = std::min<int>(bytes_[offset], maxChars);
+    if (nearest.size() != n || std::memcmp(nearest.constData(), bytes_.data() + offset + 1,
+                                           std::size_t(n)) != 0)
+        return std::nullopt;
+    return text;
 }
 
 void PageBuffer::putPath(int lastIndexOffset, int pointsOffset, const Path& path) {
@@ -167,6 +212,27 @@ void PageBuffer::encode(const PageImage& page, const QString& pageNumber) {
         putPath(L::InPathLastIndex[i], L::InPathPoints[i], ln[i].InPath);
         putPath(L::OutPathLastIndex[i], L::OutPathPoints[i], ln[i].OutPath);
     }
+
+    // Fields a later version added are carried over as they were read.
+    PageExtension ext = decodePageExtension(extension_).value_or(PageExtension{});
+    using pageext::Kind;
+    for (int i = 0; i < 3; ++i) {
+        const struct {
+            Kind kind;
+            const QString& value;
+            int maxChars;
+        } fields[] = {{Kind::Text, ln[i].Text, L::TextChars},
+                      {Kind::WaveFile, ln[i].attrs.WaveFile, L::FileNameChars},
+                      {Kind::BitmapFile, ln[i].attrs.BitmapFile, L::FileNameChars},
+                      {Kind::FontName, ln[i].attrs.FontName, L::FontNameChars}};
+        for (const auto& f : fields) {
+            if (heldExactly(f.value, f.maxChars))
+                ext.fields.erase(pageext::tag(f.kind, i + 1));
+            else
+                ext.set(f.kind, i + 1, f.value);
+        }
+    }
+    extension_ = encodePageExtension(ext);
 }
 
 bool PageBuffer::decode(PageImage& out) const {
@@ -193,6 +259,21 @@ bool PageBuffer::decode(PageImage& out) const {
         getPath(L::InPathLastIndex[i], L::InPathPoints[i], ln[i].InPath);
         getPath(L::OutPathLastIndex[i], L::OutPathPoints[i], ln[i].OutPath);
     }
+    if (const std::optional<PageExtension> ext = decodePageExtension(extension_)) {
+        using pageext::Kind;
+        for (int i = 0; i < 3; ++i) {
+            TitleLine& a = ln[i].attrs;
+            if (auto t = extended(*ext, Kind::Text, i + 1, L::Text[i], L::TextChars))
+                ln[i].Text = trimBlanks(*t);
+            if (auto t = extended(*ext, Kind::WaveFile, i + 1, L::WaveFile[i], L::FileNameChars))
+                a.WaveFile = trimBlanks(*t);
+            if (auto t =
+                    extended(*ext, Kind::BitmapFile, i + 1, L::BitmapFile[i], L::FileNameChars))
+                a.BitmapFile = trimBlanks(*t);
+            if (auto t = extended(*ext, Kind::FontName, i + 1, L::FontName[i], L::FontNameChars))
+                a.FontName = *t;
+        }
+    }
     s.mpause = bytes_[L::MPause] != 0;
     // Values the controls cannot set are brought into their range: a fadedelay of a billion
     // would make each step of a move wait for minutes, beyond the reach of Escape.
@@ -205,11 +286,17 @@ bool PageBuffer::decode(PageImage& out) const {
 bool PageBuffer::loadFrom(const QByteArray& data) {
     if (data.size() < PageRecordSize) return false;
     std::memcpy(bytes_.data(), data.constData(), PageRecordSize);
+    // A damaged, cut or unknown block is dropped whole: the record's values stand.
+    const QByteArray rest = data.mid(PageRecordSize);
+    extension_.clear();
+    qsizetype size = 0;
+    if (decodePageExtension(rest, &size)) extension_ = rest.left(size);
     return true;
 }
 
 QByteArray PageBuffer::toByteArray() const {
-    return QByteArray(reinterpret_cast<const char*>(bytes_.data()), PageRecordSize);
+    return QByteArray(reinterpret_cast<const char*>(bytes_.data()), PageRecordSize) +
+           extension_;
 }
 
 // --- Page numbers and names ---------------------------------------------------------------
@@ -294,7 +381,7 @@ PageReadResult readPageFile(const QString& path, PageBuffer& buffer) {
     if (!QFileInfo::exists(path)) return PageReadResult::Missing;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return PageReadResult::Unreadable;
-    const QByteArray data = file.read(PageRecordSize);
+    const QByteArray data = file.read(PageRecordSize + pageext::HeaderSize + pageext::MaxBodySize);
     file.close();
     return buffer.loadFrom(data) ? PageReadResult::Ok : PageReadResult::Unreadable;
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "main/page_extension.h"
 #include "main/page_record.h"
 
 namespace velmora {
@@ -68,6 +69,12 @@ constexpr std::int32_t MaxFontSize = 200; // the font chooser's largest size
 // same value, both ways.
 QByteArray toWindows1252(const QString& text);
 QString fromWindows1252(const std::uint8_t* bytes, int count);
+// The nearest Windows-1252 form of a text, for readers that know only the record: a character
+// Windows-1252 lacks becomes its decomposition's letters where Windows-1252 has them ("ő" "o",
+// "ﬁ" "fi"), else '?'. Texts Windows-1252 holds come out as toWindows1252 gives them.
+QByteArray nearestWindows1252(const QString& text);
+// Whether a field of that many characters holds the text exactly.
+bool heldExactly(const QString& text, int maxChars);
 
 // Removes surrounding blanks and control characters (everything up to U+0020) from both ends.
 QString trimBlanks(const QString& text);
@@ -75,6 +82,10 @@ QString trimBlanks(const QString& text);
 // The one page record buffer of the program's run. It starts as all zeros and holds the record
 // as last read or written: encoding writes only the bytes a field covers, so the reserved
 // field, the padding and the unused tails of string fields keep what the last read left there.
+// Beside the record it holds the extension block (page_extension.h) of the texts and names the
+// record cannot hold exactly; a field of the block counts only while the record's field still
+// holds that text's nearest Windows-1252 form, so a record rewritten by a program that knows
+// nothing of the block is read as that program left it.
 class PageBuffer {
 public:
     using Bytes = std::array<std::uint8_t, PageRecordSize>;
@@ -82,17 +93,22 @@ public:
     PageBuffer() { bytes_.fill(0); }
 
     // Fills the record from the page in file order. Texts are taken as they are (the caller
-    // trims them); strings longer than their fields are cut to the field's length.
+    // trims them); strings longer than their fields are cut to the field's length, and those
+    // the fields cannot hold exactly go whole into the extension block.
     void encode(const PageImage& page, const QString& pageNumber);
     // Reads every stored field into the page; the derived flags (InUse, the path arming) are left
     // as they are. fadedelay, the pause and the font sizes are brought into the ranges above.
     // Every byte pattern is a readable record, so this always succeeds.
     bool decode(PageImage& out) const;
-    // Copies the first record of the data; false, with the buffer unchanged, when the data is
-    // shorter than one record.
+    // Copies the first record of the data, and the extension block after it when one is there
+    // and well formed; false, with the buffer unchanged, when the data is shorter than one
+    // record.
     bool loadFrom(const QByteArray& data);
 
     const Bytes& bytes() const { return bytes_; }
+    // The extension block as last read or written; empty when there is none.
+    const QByteArray& extension() const { return extension_; }
+    // The page file's contents: the record, then the extension block if any.
     QByteArray toByteArray() const;
 
     // Little-endian reads at a byte offset, for the diagnostics window.
@@ -105,10 +121,15 @@ private:
     void putInt32(int offset, std::int32_t value);
     void putString(int offset, int maxChars, const QString& text);
     QString getString(int offset, int maxChars) const;
+    // The block's text for a field, when it has one and the record's field still holds its
+    // nearest Windows-1252 form.
+    std::optional<QString> extended(const PageExtension& ext, pageext::Kind kind, int line,
+                                    int offset, int maxChars) const;
     void putPath(int lastIndexOffset, int pointsOffset, const Path& path);
     void getPath(int lastIndexOffset, int pointsOffset, Path& path) const;
 
     Bytes bytes_;
+    QByteArray extension_;
 };
 
 // The three-digit page-number text of a number: 7 gives "007", 42 "042", -1 "0-1". A text
@@ -144,9 +165,9 @@ bool writePageFile(const QString& path, const PageBuffer& buffer);
 
 enum class PageReadResult { Ok, Missing, Unreadable };
 
-// Reads the first record of a page file into the buffer. Missing when there is no such file,
-// Unreadable when it cannot be opened or holds less than one record; on failure the buffer is
-// unchanged.
+// Reads the first record of a page file into the buffer, with the extension block after it.
+// Missing when there is no such file, Unreadable when it cannot be opened or holds less than
+// one record; on failure the buffer is unchanged.
 PageReadResult readPageFile(const QString& path, PageBuffer& buffer);
 
 // Closes the gap a deleted page leaves: for each page above it, up to 999, moves the file one

@@ -261,11 +261,19 @@ TEST(PageRecordStrings, LongStringsAreCutToTheirFields) {
     EXPECT_EQ(b[1686], 3);   // the page number keeps three characters
     EXPECT_EQ(b[1689], '3');
 
+    // The record alone, as a reader that knows nothing more reads it: the cut strings. With
+    // the extension block after it: the strings whole.
+    PageBuffer recordOnly;
+    ASSERT_TRUE(recordOnly.loadFrom(buf.toByteArray().left(PageRecordSize)));
     PageImage back;
-    buf.decode(back);
+    recordOnly.decode(back);
     EXPECT_EQ(back.lines[1].Text, longText.left(80));
     EXPECT_EQ(back.lines[2].attrs.BitmapFile, longText.left(80));
     EXPECT_EQ(back.lines[0].attrs.FontName, longText.left(255));
+    buf.decode(back);
+    EXPECT_EQ(back.lines[1].Text, longText);
+    EXPECT_EQ(back.lines[2].attrs.BitmapFile, longText);
+    EXPECT_EQ(back.lines[0].attrs.FontName, longText);
 }
 
 TEST(PageRecordStrings, DecodeStaysInsideEachFieldAndTrimsAllButFontNames) {
@@ -304,10 +312,15 @@ TEST(PageRecordStrings, Windows1252BothWays) {
     EXPECT_EQ(field(227, 4), "\003x?y");
     EXPECT_EQ(field(915, 3), "\002\201\237");
     PageImage back;
-    buf.decode(back);
+    PageBuffer recordOnly;
+    ASSERT_TRUE(recordOnly.loadFrom(buf.toByteArray().left(PageRecordSize)));
+    recordOnly.decode(back);
     EXPECT_EQ(back.lines[0].Text, p.lines[0].Text);
     EXPECT_EQ(back.lines[1].Text, QStringLiteral("A?B"));
     EXPECT_EQ(back.lines[0].attrs.FontName, p.lines[0].attrs.FontName);
+    buf.decode(back);
+    EXPECT_EQ(back.lines[1].Text, p.lines[1].Text);
+    EXPECT_EQ(back.lines[2].Text, p.lines[2].Text);
 
     // Every byte decodes and encodes back to itself.
     std::uint8_t all[256];
