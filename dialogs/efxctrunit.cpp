@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -137,7 +138,10 @@ Tefxctr::Tefxctr(TBitMovOptMain* main) : QDialog(main), main_(main) {
 
 void Tefxctr::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    // Only the program's own show loads the line afresh. The window system's shows (the
+    // window mapped, or restored from minimised with the program) come while the user is
+    // editing and must leave the edited colours alone.
+    if (!event->spontaneous()) FormShow();
 }
 
 void Tefxctr::FormShow() {

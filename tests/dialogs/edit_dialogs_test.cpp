@@ -1,12 +1,15 @@
 // The font chooser and the text effects window, driven through their handlers on a real main
 // window.
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSlider>
 #include <QToolButton>
+#include <QtTest/qtestspontaneevent.h>
 
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
@@ -31,6 +34,29 @@ protected:
         w->TITLENUM = 1;
     }
 };
+
+namespace {
+
+// The window system shows a dialog again without the program asking for it: a show event of
+// its own, or the window restored from minimised with the program.
+void spontaneousShowEvent(QDialog& d) {
+    QShowEvent e;
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    QApplication::instance()->notify(&d, &e); // sendEvent would take the flag off
+}
+
+void restoredFromMinimised(QDialog& d) {
+    d.setWindowState(Qt::WindowMinimized);
+    d.setWindowState(Qt::WindowNoState);
+}
+
+const struct {
+    const char* name;
+    void (*happen)(QDialog&);
+} SpontaneousShows[] = {{"a spontaneous show event", spontaneousShowEvent},
+                        {"restored from minimised", restoredFromMinimised}};
+
+} // namespace
 
 TEST_F(EditDialogsTest, TheFontChooserChangesTheLineOnlyOnOkAndMarksOnlyRealChanges) {
     TbFontForm f(w.get());
@@ -171,4 +197,81 @@ TEST_F(EditDialogsTest, TheEffectsWindowValidatesItsBoxesAndWritesOnlyOnOk) {
     EXPECT_EQ(w->Undo1->text(), "Undo Color and Gradient");
     w->Undo1->trigger();
     EXPECT_EQ(w->line(1).FontColor, 0x02FFFFFFu); // as the step before left it, flag and all
+}
+
+TEST_F(EditDialogsTest, OnlyTheProgramsOwnShowStartsTheFontChoiceAfresh) {
+    TbFontForm f(w.get());
+    for (const auto& show : SpontaneousShows) {
+        SCOPED_TRACE(show.name);
+        f.show();
+        f.FontSizeTrackbar->setValue(72);
+        f.ListBox1Click("DejaVu Serif");
+        show.happen(f);
+        EXPECT_EQ(f.ChosenSize, 72);
+        EXPECT_EQ(f.FontSizeTrackbar->value(), 72);
+        EXPECT_EQ(f.fontsizelabel->text(), "72");
+        EXPECT_EQ(f.ChosenName, "DejaVu Serif");
+        EXPECT_EQ(f.SizeAtOpen, 40);
+        EXPECT_EQ(f.NameAtOpen, "DejaVu Sans");
+        f.BitBtn2Click();
+    }
+
+    // The program's own show starts from the line again.
+    f.show();
+    f.FontSizeTrackbar->setValue(72);
+    f.ListBox1Click("DejaVu Serif");
+    f.hide();
+    f.show();
+    EXPECT_EQ(f.ChosenSize, 40);
+    EXPECT_EQ(f.ChosenName, "DejaVu Sans");
+
+    // OK after the window came back takes what the user chose before.
+    f.FontSizeTrackbar->setValue(96);
+    f.ListBox1Click("DejaVu Serif");
+    spontaneousShowEvent(f);
+    f.BitBtn1Click();
+    EXPECT_EQ(w->line(1).FontSize, 96);
+    EXPECT_EQ(w->line(1).FontName, "DejaVu Serif");
+    EXPECT_TRUE(w->sav);
+}
+
+TEST_F(EditDialogsTest, OnlyTheProgramsOwnShowLoadsTheEffectsWindowAfresh) {
+    Tefxctr e(w.get());
+    for (const auto& show : SpontaneousShows) {
+        SCOPED_TRACE(show.name);
+        e.show();
+        EXPECT_FALSE(e.SpeedButton1->isChecked()); // the line is stored without gradient
+        e.TrackBar1->setValue(0);
+        e.TrackBar1->setValue(765);
+        e.SpeedButton1->click();
+        show.happen(e);
+        EXPECT_EQ(e.EndColor, 0x02FF0000u);
+        EXPECT_EQ(e.StartColor, 0x0200FF00u);
+        EXPECT_EQ(e.edit[2]->text(), "255");
+        EXPECT_EQ(e.edit[4]->text(), "255");
+        EXPECT_TRUE(e.SpeedButton1->isChecked());
+        EXPECT_EQ(e.SpeedButton1->text(), "Gradient On");
+        EXPECT_EQ(e.OrigEndColor, 0xFFFFFFu);
+        e.BitBtn2Click();
+    }
+
+    // The program's own show loads the line again.
+    e.show();
+    e.TrackBar1->setValue(0);
+    e.SpeedButton1->click();
+    e.hide();
+    e.show();
+    EXPECT_EQ(e.EndColor & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(e.edit[0]->text(), "255");
+    EXPECT_FALSE(e.SpeedButton1->isChecked());
+
+    // OK after the window came back writes what the user edited before.
+    e.TrackBar1->setValue(765);
+    e.SpeedButton1->click();
+    restoredFromMinimised(e);
+    e.BitBtn1Click();
+    EXPECT_EQ(w->line(1).FontColor, 0x02FF0000u);
+    EXPECT_EQ(w->line(1).GradientStartColor, 0x0200FF00u);
+    EXPECT_TRUE(w->line(1).GradientOn);
+    EXPECT_TRUE(w->sav);
 }
