@@ -225,9 +225,16 @@ void Tefxctr::SpeedButton1Click() {
 void Tefxctr::BitBtn1Click() {
     const int n = main_->TITLENUM;
     if (n >= 1 && n <= 3) {
-        // Marks the page only when a colour changed.
-        main_->document().undoStack().push(new SetGradient(
-            main_->document(), n, SpeedButton1->isChecked(), EndColor, StartColor));
+        // Marks the page only when a colour changed. When the gradient button's press opened
+        // the window and the switch is back as the press found it, the page has the mark the
+        // press found (with the colours unchanged).
+        const bool on = SpeedButton1->isChecked();
+        std::optional<bool> markBeforePress;
+        if (const auto& press = main_->gradientPress();
+            press && press->line == n && press->gradientOn == on)
+            markBeforePress = press->marked;
+        main_->document().undoStack().push(
+            new SetGradient(main_->document(), n, on, EndColor, StartColor, markBeforePress));
         main_->showLineFont(n);
     }
     accept();

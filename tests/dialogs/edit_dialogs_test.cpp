@@ -1,5 +1,6 @@
 // The font chooser and the text effects window, driven through their handlers on a real main
 // window.
+#include <functional>
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QLabel>
@@ -25,6 +26,13 @@ class EditDialogsTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
+        // The gradient button opens the effects window through the hook the program entry
+        // fills in; here the test stands for the program's modal run.
+        velmora::Accessories acc;
+        acc.showEffects = [this] {
+            if (runEffects) runEffects();
+        };
+        w = std::make_unique<velmora::TBitMovOptMain>(acc);
         w->Edit1->setText("  Sample  ");
         w->line(1).FontName = "DejaVu Sans";
         w->line(1).FontSize = 40;
@@ -33,6 +41,7 @@ protected:
         w->setsav(false);
         w->TITLENUM = 1;
     }
+    std::function<void()> runEffects;
 };
 
 namespace {
@@ -274,4 +283,121 @@ TEST_F(EditDialogsTest, OnlyTheProgramsOwnShowLoadsTheEffectsWindowAfresh) {
     EXPECT_EQ(w->line(1).GradientStartColor, 0x0200FF00u);
     EXPECT_TRUE(w->line(1).GradientOn);
     EXPECT_TRUE(w->sav);
+}
+
+TEST_F(EditDialogsTest, TheGradientButtonAndTheEffectsWindowMarkThePageOnlyForARealChange) {
+    // Line 1 is stored white without gradient. The user presses the tool bar's gradient button,
+    // the effects window opens, and the user does in it what each case says (`before` is done
+    // first, in the main window).
+    Tefxctr e(w.get());
+    const auto toggleOffOk = [&] {
+        e.SpeedButton1->click();
+        e.BitBtn1Click();
+    };
+    const struct {
+        const char* name;
+        std::function<void()> before;
+        std::function<void()> inWindow;
+        bool gradient;
+        std::uint32_t shown; // the line's colour as it shows
+        bool marked;
+    } cases[] = {
+        {"toggle off, OK", {}, toggleOffOk, false, 0xFFFFFF, false},
+        {"toggle kept on, OK", {}, [&] { e.BitBtn1Click(); }, true, 0xFFFFFF, true},
+        {"a colour changed, toggle off, OK",
+         {},
+         [&] {
+             e.TrackBar1->setValue(0);
+             e.TrackBar1->setValue(765);
+             toggleOffOk();
+         },
+         false,
+         0xFF0000,
+         true},
+        {"a colour changed and changed back, toggle off, OK",
+         {},
+         [&] {
+             e.edit[0]->setText("0");
+             e.edit[0]->setText("255");
+             toggleOffOk();
+         },
+         false,
+         0xFFFFFF,
+         false},
+        {"toggle off, Cancel",
+         {},
+         [&] {
+             e.SpeedButton1->click();
+             e.BitBtn2Click();
+         },
+         true,
+         0xFFFFFF,
+         true},
+        // The window gives back the mark the button found.
+        {"another line typed into before; toggle off, OK", [this] { w->Edit2->setText("x"); },
+         toggleOffOk, false, 0xFFFFFF, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each case starts from the page as stored.
+        w->Edit2->setText("");
+        velmora::TitleLine& l = w->line(1);
+        l.GradientOn = false;
+        l.FontColor = 0xFFFFFF;
+        l.GradientStartColor = 0xFFFFFF;
+        w->ShowPage();
+        w->setsav(false);
+        ASSERT_FALSE(w->document().differsFromBuffer());
+        w->TITLENUM = 1;
+        w->settoolbarbuttons(1);
+        ASSERT_FALSE(w->SpeedButton2->isChecked());
+        if (c.before) c.before();
+        int shown = 0;
+        runEffects = [&] {
+            e.show(); // the program's modal run shows the window
+            ++shown;
+            c.inWindow();
+        };
+        w->SpeedButton2->click();
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(w->line(1).GradientOn, c.gradient);
+        EXPECT_EQ(w->line(1).FontColor & 0xFFFFFF, c.shown);
+        EXPECT_EQ(w->sav, c.marked);
+    }
+}
+
+TEST_F(EditDialogsTest, UndoAndRedoOfTheGradientButtonAndTheEffectsWindowKeepTheMarkTrue) {
+    Tefxctr e(w.get());
+    runEffects = [&] {
+        e.show();
+        e.SpeedButton1->click();
+        e.BitBtn1Click();
+    };
+    w->settoolbarbuttons(1);
+    w->SpeedButton2->click(); // on, then off again in the window: the page as stored
+    EXPECT_FALSE(w->line(1).GradientOn);
+    EXPECT_FALSE(w->sav);
+    const struct {
+        QAction* action;
+        bool gradient;
+        bool marked;
+    } steps[] = {{w->Undo1, true, true},   // the window's OK undone: the button's switch on
+                 {w->Undo1, false, false}, // the button undone: the page as stored
+                 {w->Redo1, true, true},
+                 {w->Redo1, false, false}};
+    int i = 0;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(i++);
+        s.action->trigger();
+        EXPECT_EQ(w->line(1).GradientOn, s.gradient);
+        EXPECT_EQ(w->sav, s.marked);
+    }
+    EXPECT_FALSE(w->Redo1->isEnabled());
+
+    // An edit made after the route and undone comes back to the unmarked page.
+    w->Edit2->setText("x");
+    EXPECT_TRUE(w->sav);
+    w->Undo1->trigger();
+    EXPECT_FALSE(w->line(1).GradientOn);
+    EXPECT_FALSE(w->sav);
 }
