@@ -2,14 +2,15 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QItemSelectionModel>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -199,7 +200,10 @@ void TbFontForm::BitBtn2Click() {
 
 void TbFontForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    // Only the program's own show starts a choice afresh. The window system's shows (the
+    // window mapped, or restored from minimised with the program) come while the user is
+    // choosing and must leave the choice alone.
+    if (!event->spontaneous()) FormShow();
 }
 
 void TbFontForm::done(int result) {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -137,7 +138,10 @@ Tefxctr::Tefxctr(TBitMovOptMain* main) : QDialog(main), main_(main) {
 
 void Tefxctr::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    // Only the program's own show loads the line afresh. The window system's shows (the
+    // window mapped, or restored from minimised with the program) come while the user is
+    // editing and must leave the edited colours alone.
+    if (!event->spontaneous()) FormShow();
 }
 
 void Tefxctr::FormShow() {
@@ -221,9 +225,16 @@ void Tefxctr::SpeedButton1Click() {
 void Tefxctr::BitBtn1Click() {
     const int n = main_->TITLENUM;
     if (n >= 1 && n <= 3) {
-        // Marks the page only when a colour changed.
-        main_->document().undoStack().push(new SetGradient(
-            main_->document(), n, SpeedButton1->isChecked(), EndColor, StartColor));
+        // Marks the page only when a colour changed. When the gradient button's press opened
+        // the window and the switch is back as the press found it, the page has the mark the
+        // press found (with the colours unchanged).
+        const bool on = SpeedButton1->isChecked();
+        std::optional<bool> markBeforePress;
+        if (const auto& press = main_->gradientPress();
+            press && press->line == n && press->gradientOn == on)
+            markBeforePress = press->marked;
+        main_->document().undoStack().push(
+            new SetGradient(main_->document(), n, on, EndColor, StartColor, markBeforePress));
         main_->showLineFont(n);
     }
     accept();

@@ -6,7 +6,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -16,6 +15,7 @@
 
 #include "dialogs/figures.h"
 #include "main/bitmov2.h"
+#include "main/settings.h"
 #include "platform/MediaDevices.h"
 #include "platform/Printer.h"
 #include "platform/SystemInfo.h"
@@ -48,8 +48,10 @@ QGridLayout* tightGrid(QWidget* page) {
     return grid;
 }
 
+// As the project's "Birth" is written: the short date and the long time, whose seconds the
+// clock's every tick shows.
 QString dateTimeNow() {
-    return QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    return birthText(QDateTime::currentDateTime());
 }
 
 OsFigures osFigures() {
@@ -116,6 +118,8 @@ TMachInfo::TMachInfo(TBitMovOptMain* main) : QDialog(main), main_(main) {
                             {QStringLiteral("Formats"), QStringLiteral("Channels")});
     midiIn = buildDeviceTab(QStringLiteral("Midi In"), QStringLiteral("Driver ID"),
                             {QStringLiteral("Supports")});
+    // Every list but "Midi In" starts at the mapper.
+    waveOut.firstListed = midiOut.firstListed = waveIn.firstListed = -1;
 
     BitBtn1 = new QPushButton(QStringLiteral("Close the Hood"), this);
     BitBtn1->setGeometry(582 - 104, 1, 100, 20);
@@ -378,16 +382,16 @@ void TMachInfo::PageControl1Change() {
 }
 
 void TMachInfo::ListBox1Click(int row) {
-    WaveInfoOut(row - 1);
+    WaveInfoOut(row + waveOut.firstListed);
 }
 void TMachInfo::ListBox2Click(int row) {
-    MidiInfoOut(row - 1);
+    MidiInfoOut(row + midiOut.firstListed);
 }
 void TMachInfo::ListBox3Click(int row) {
-    WaveInfoIn(row - 1);
+    WaveInfoIn(row + waveIn.firstListed);
 }
 void TMachInfo::ListBox4Click(int row) {
-    MidiInfoIn(row);
+    MidiInfoIn(row + midiIn.firstListed);
 }
 
 namespace {
@@ -395,13 +399,21 @@ namespace {
 // A device tab: "none" when there is no device; otherwise the list from `first`, and the
 // figures every device has of device `id` (or of the last one listed when its query fails).
 // The device's capabilities for the tab's own figures; nothing when there is no device.
+// A list meant to start at the mapper (-1) starts at the first device when the system has no
+// mapper (the sequencer has none), rather than with a row of nothing; the first device then
+// stands where the mapper would.
 template <typename Caps, typename Query>
-std::optional<Caps> showDevice(const TMachInfo::DeviceTab& t, int id, int count, int first,
-                               Query query, const QString& none) {
+std::optional<Caps> showDevice(TMachInfo::DeviceTab& t, int id, int count, int first, Query query,
+                               const QString& none) {
     if (count <= 0) {
         setFigure(t.name, none);
         return std::nullopt;
     }
+    if (first == -1 && !query(-1)) {
+        first = 0;
+        if (id == -1) id = 0;
+    }
+    t.firstListed = first;
     Caps c = fillList<Caps>(t.list, first, count, query);
     if (const std::optional<Caps> asked = query(id)) c = *asked;
     setFigure(t.id, QString::number(id));

@@ -68,10 +68,11 @@ public:
     QLabel* CommonControls = nullptr; // bottom left: FileVersion("comctl32.dll")
 
     // A device tab: its list and figures. `own` are the tab's own figures in the order of
-    // their captions.
+    // their captions. Row R of the list is device R + firstListed: -1 is the mapper.
     struct DeviceTab {
         QWidget* page = nullptr;
         QListWidget* list = nullptr;
+        int firstListed = 0;
         QLabel* id = nullptr;
         QLabel* manufacturer = nullptr;
         QLabel* product = nullptr;

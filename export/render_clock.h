@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <QString>
 
 #include "platform/Clock.h"
 
@@ -17,6 +19,16 @@ struct FrameRate {
     // How many frames have a time before t nanoseconds: the frames of a show that long.
     std::int64_t framesBefore(std::int64_t t) const;
 };
+
+// The frame rates a show renders at, in frames a second.
+constexpr int MinFramesPerSecond = 1;
+constexpr int MaxFramesPerSecond = 240;
+
+// The frame rate a command line names: a whole number ("25"), a fraction ("30000/1001") or a
+// decimal of up to three places ("12.5"), from 1 to 240 frames a second, in lowest terms. The
+// decimals by which the 1000/1001 rates go stand for them: "23.976", "29.97", "59.94" are
+// 24000/1001, 30000/1001 and 60000/1001. Nothing for anything else.
+std::optional<FrameRate> frameRateNamed(const QString& text);
 
 // The show's time when it is rendered instead of shown: nothing waits. A step's delay moves
 // time on by its nominal length (a delay unit is exactly one microsecond), so a render is the

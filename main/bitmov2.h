@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -251,6 +252,14 @@ public:
     void SpeedButton1Click();
     void SpeedButton2Click();
     void SpeedButton3Click();
+    // While the gradient button's press has the effects window open: the line, its gradient
+    // switch and the page's changed mark as the press found them.
+    struct GradientPress {
+        int line = 0;
+        bool gradientOn = false;
+        bool marked = false;
+    };
+    const std::optional<GradientPress>& gradientPress() const { return gradientPress_; }
     void ToolButton13Click();
     void ShadowColor1Click();
     void ShadowOnOff1Click();
@@ -433,6 +442,7 @@ private:
     bool closing_ = false;
     std::array<QString, 3> shownPicture_; // the bitmap each preview shows
     TColor colorDialogColor_ = 0;        // the colour dialog keeps its last colour
+    std::optional<GradientPress> gradientPress_;
     int sliderDrags_ = 0;
 };
 

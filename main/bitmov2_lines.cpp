@@ -145,10 +145,18 @@ void TBitMovOptMain::SpeedButton1Click() {
 }
 
 void TBitMovOptMain::SpeedButton2Click() {
-    if (isLine(TITLENUM))
-        document_.undoStack().push(
-            new SetGradientOn(document_, TITLENUM, SpeedButton2->isChecked()));
-    if (SpeedButton2->isChecked() && accessories_.showEffects) accessories_.showEffects();
+    // The effects window's OK needs what the press found, to tell a press and a window that
+    // together changed nothing from an edit.
+    struct Forget {
+        std::optional<GradientPress>& press;
+        ~Forget() { press.reset(); }
+    } forget{gradientPress_};
+    const bool down = SpeedButton2->isChecked();
+    if (isLine(TITLENUM)) {
+        gradientPress_ = GradientPress{TITLENUM, line(TITLENUM).GradientOn, document_.changed()};
+        document_.undoStack().push(new SetGradientOn(document_, TITLENUM, down));
+    }
+    if (down && accessories_.showEffects) accessories_.showEffects();
 }
 
 void TBitMovOptMain::SpeedButton3Click() {

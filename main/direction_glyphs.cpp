@@ -93,9 +93,9 @@ void draw(QPainter& p, int index) {
         p.fillRect(1, 2, 2, 12, Red);
         arrow(p, 1, 0, -3.5, 7);
         break;
-    case 9: // an arrow meeting a bar at the right
+    case 9: // a bar at the right, an arrow leaving it to the left
         p.fillRect(13, 2, 2, 12, Red);
-        arrow(p, 1, 0, -7, 4);
+        arrow(p, -1, 0, -3.5, 7);
         break;
     case 10: pencil(p); break;
     case 11: letter(p, QStringLiteral("F"), QColor(110, 110, 110)); break;

@@ -7,9 +7,9 @@ namespace velmora {
 // The pictures of the direction tool bar, 16 x 16 each, on the key colour that the buttons
 // leave transparent (the colour of the bottom-left pixel, as button glyphs have it):
 //   0..12   the direction codes 1..13: red arrows down-right, up-left, up-right, down-left,
-//           right, left, down, up; a bar with an arrow leaving it to the right; an arrow
-//           meeting a bar on the right; a pencil; a grey letter F; a walking figure on a cyan
-//           and yellow ground
+//           right, left, down, up; a bar at the left with an arrow leaving it to the right;
+//           a bar at the right with an arrow leaving it to the left; a pencil; a grey letter F;
+//           a walking figure on a cyan and yellow ground
 //   13..18  a blurred blue A (smoothing), a blue gradient, a blue S with a shadow, an F in
 //           several colours (font colour), the font chooser's picture, and the picture of the
 //           button that hides the tool bar

@@ -56,7 +56,7 @@ void writeSettings(const QString& path, const SettingsToWrite& v) {
 }
 
 QString birthText(const QDateTime& when) {
-    const QLocale loc = QLocale::system();
+    const QLocale loc; // the system's, unless a test chose another
     return loc.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
            loc.toString(when.time(), QLocale::LongFormat);
 }

@@ -16,10 +16,12 @@ using velmora::FrameRate;
 using velmora::VideoFormat;
 
 constexpr const char* Usage =
-    "usage: velmora-render PROJECT.kvt -o OUT [--size WxH] [--fps 24|25|29.97|30|50|59.94|60]\n"
+    "usage: velmora-render PROJECT.kvt -o OUT [--size WxH] [--fps RATE]\n"
     "                      [--format mp4|mov|webm|png] [--alpha] [--pages FIRST-LAST]\n"
     "                      [--manual-hold SECONDS] [--no-leaders] [--quiet]\n"
-    "       velmora-render --timeline PROJECT.kvt\n";
+    "       velmora-render --timeline PROJECT.kvt\n"
+    "RATE is 1 to 240 frames a second (30 by default): whole (25), a fraction (30000/1001)\n"
+    "or a decimal (12.5); 23.976, 29.97 and 59.94 are 24000/1001, 30000/1001 and 60000/1001.\n";
 
 std::atomic<bool> interrupted{false};
 
@@ -39,18 +41,6 @@ struct Args {
     bool timeline = false;
     bool quiet = false;
 };
-
-std::optional<FrameRate> rateNamed(const QString& text) {
-    static const struct {
-        const char* name;
-        FrameRate rate;
-    } rates[] = {{"24", {24, 1}}, {"25", {25, 1}}, {"29.97", {30000, 1001}},
-                 {"30", {30, 1}}, {"50", {50, 1}}, {"59.94", {60000, 1001}},
-                 {"60", {60, 1}}};
-    for (const auto& r : rates)
-        if (text == QLatin1String(r.name)) return r.rate;
-    return std::nullopt;
-}
 
 // Reads the arguments; on a mistake, the message to print.
 std::optional<Args> parse(const QStringList& a, QString* error) {
@@ -88,10 +78,13 @@ std::optional<Args> parse(const QStringList& a, QString* error) {
         } else if (arg == QLatin1String("--fps")) {
             const auto v = value(i);
             if (!v) return std::nullopt;
-            const std::optional<FrameRate> r = rateNamed(*v);
+            const std::optional<FrameRate> r = velmora::frameRateNamed(*v);
             if (!r) {
-                *error =
-                    QStringLiteral("--fps %1: one of 24, 25, 29.97, 30, 50, 59.94, 60").arg(*v);
+                *error = QStringLiteral("--fps %1: a rate from %2 to %3 frames a second, as 25, "
+                                        "30000/1001 or 29.97")
+                             .arg(*v)
+                             .arg(velmora::MinFramesPerSecond)
+                             .arg(velmora::MaxFramesPerSecond);
                 return std::nullopt;
             }
             show.rate = *r;

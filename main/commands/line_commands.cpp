@@ -87,9 +87,10 @@ bool SetFont::apply(PageDocument& doc) {
     return differs;
 }
 
-SetGradient::SetGradient(PageDocument& doc, int n, bool on, TColor endColor, TColor startColor)
+SetGradient::SetGradient(PageDocument& doc, int n, bool on, TColor endColor, TColor startColor,
+                         std::optional<bool> markBeforePress)
     : PageCommand(doc, QStringLiteral("Color and Gradient")), n_(n), on_(on), end_(endColor),
-      start_(startColor) {}
+      start_(startColor), markBeforePress_(markBeforePress) {}
 
 bool SetGradient::apply(PageDocument& doc) {
     TitleLine& l = doc.line(n_);
@@ -97,6 +98,7 @@ bool SetGradient::apply(PageDocument& doc) {
     l.GradientOn = on_;
     l.FontColor = end_;
     l.GradientStartColor = start_;
+    if (!differs && markBeforePress_) doc.setsav(*markBeforePress_);
     return differs;
 }
 

@@ -122,9 +122,14 @@ private:
 
 // The text effects window's result: the gradient switch, the end (font) colour and the start
 // colour; marks when a colour differs from before (the switch alone does not mark).
+// `markBeforePress` is the changed mark as it stood before the tool bar's gradient button
+// opened the window, given when the button and the window together leave the switch as the
+// button found it: with the colours unchanged too, nothing was edited, and the page takes that
+// mark back (the button's own step marked a switch the window then set back).
 class SetGradient : public PageCommand {
 public:
-    SetGradient(PageDocument& doc, int n, bool on, TColor endColor, TColor startColor);
+    SetGradient(PageDocument& doc, int n, bool on, TColor endColor, TColor startColor,
+                std::optional<bool> markBeforePress = std::nullopt);
 
 protected:
     bool apply(PageDocument& doc) override;
@@ -134,6 +139,7 @@ private:
     bool on_;
     TColor end_;
     TColor start_;
+    std::optional<bool> markBeforePress_;
 };
 
 // An IN or OUT direction code and the path arming that goes with it (armed for code 11); a

@@ -1,12 +1,16 @@
 // The font chooser and the text effects window, driven through their handlers on a real main
 // window.
+#include <functional>
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSlider>
 #include <QToolButton>
+#include <QtTest/qtestspontaneevent.h>
 
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
@@ -22,6 +26,13 @@ class EditDialogsTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
+        // The gradient button opens the effects window through the hook the program entry
+        // fills in; here the test stands for the program's modal run.
+        velmora::Accessories acc;
+        acc.showEffects = [this] {
+            if (runEffects) runEffects();
+        };
+        w = std::make_unique<velmora::TBitMovOptMain>(acc);
         w->Edit1->setText("  Sample  ");
         w->line(1).FontName = "DejaVu Sans";
         w->line(1).FontSize = 40;
@@ -30,7 +41,31 @@ protected:
         w->setsav(false);
         w->TITLENUM = 1;
     }
+    std::function<void()> runEffects;
 };
+
+namespace {
+
+// The window system shows a dialog again without the program asking for it: a show event of
+// its own, or the window restored from minimised with the program.
+void spontaneousShowEvent(QDialog& d) {
+    QShowEvent e;
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    QApplication::instance()->notify(&d, &e); // sendEvent would take the flag off
+}
+
+void restoredFromMinimised(QDialog& d) {
+    d.setWindowState(Qt::WindowMinimized);
+    d.setWindowState(Qt::WindowNoState);
+}
+
+const struct {
+    const char* name;
+    void (*happen)(QDialog&);
+} SpontaneousShows[] = {{"a spontaneous show event", spontaneousShowEvent},
+                        {"restored from minimised", restoredFromMinimised}};
+
+} // namespace
 
 TEST_F(EditDialogsTest, TheFontChooserChangesTheLineOnlyOnOkAndMarksOnlyRealChanges) {
     TbFontForm f(w.get());
@@ -171,4 +206,198 @@ TEST_F(EditDialogsTest, TheEffectsWindowValidatesItsBoxesAndWritesOnlyOnOk) {
     EXPECT_EQ(w->Undo1->text(), "Undo Color and Gradient");
     w->Undo1->trigger();
     EXPECT_EQ(w->line(1).FontColor, 0x02FFFFFFu); // as the step before left it, flag and all
+}
+
+TEST_F(EditDialogsTest, OnlyTheProgramsOwnShowStartsTheFontChoiceAfresh) {
+    TbFontForm f(w.get());
+    for (const auto& show : SpontaneousShows) {
+        SCOPED_TRACE(show.name);
+        f.show();
+        f.FontSizeTrackbar->setValue(72);
+        f.ListBox1Click("DejaVu Serif");
+        show.happen(f);
+        EXPECT_EQ(f.ChosenSize, 72);
+        EXPECT_EQ(f.FontSizeTrackbar->value(), 72);
+        EXPECT_EQ(f.fontsizelabel->text(), "72");
+        EXPECT_EQ(f.ChosenName, "DejaVu Serif");
+        EXPECT_EQ(f.SizeAtOpen, 40);
+        EXPECT_EQ(f.NameAtOpen, "DejaVu Sans");
+        f.BitBtn2Click();
+    }
+
+    // The program's own show starts from the line again.
+    f.show();
+    f.FontSizeTrackbar->setValue(72);
+    f.ListBox1Click("DejaVu Serif");
+    f.hide();
+    f.show();
+    EXPECT_EQ(f.ChosenSize, 40);
+    EXPECT_EQ(f.ChosenName, "DejaVu Sans");
+
+    // OK after the window came back takes what the user chose before.
+    f.FontSizeTrackbar->setValue(96);
+    f.ListBox1Click("DejaVu Serif");
+    spontaneousShowEvent(f);
+    f.BitBtn1Click();
+    EXPECT_EQ(w->line(1).FontSize, 96);
+    EXPECT_EQ(w->line(1).FontName, "DejaVu Serif");
+    EXPECT_TRUE(w->sav);
+}
+
+TEST_F(EditDialogsTest, OnlyTheProgramsOwnShowLoadsTheEffectsWindowAfresh) {
+    Tefxctr e(w.get());
+    for (const auto& show : SpontaneousShows) {
+        SCOPED_TRACE(show.name);
+        e.show();
+        EXPECT_FALSE(e.SpeedButton1->isChecked()); // the line is stored without gradient
+        e.TrackBar1->setValue(0);
+        e.TrackBar1->setValue(765);
+        e.SpeedButton1->click();
+        show.happen(e);
+        EXPECT_EQ(e.EndColor, 0x02FF0000u);
+        EXPECT_EQ(e.StartColor, 0x0200FF00u);
+        EXPECT_EQ(e.edit[2]->text(), "255");
+        EXPECT_EQ(e.edit[4]->text(), "255");
+        EXPECT_TRUE(e.SpeedButton1->isChecked());
+        EXPECT_EQ(e.SpeedButton1->text(), "Gradient On");
+        EXPECT_EQ(e.OrigEndColor, 0xFFFFFFu);
+        e.BitBtn2Click();
+    }
+
+    // The program's own show loads the line again.
+    e.show();
+    e.TrackBar1->setValue(0);
+    e.SpeedButton1->click();
+    e.hide();
+    e.show();
+    EXPECT_EQ(e.EndColor & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(e.edit[0]->text(), "255");
+    EXPECT_FALSE(e.SpeedButton1->isChecked());
+
+    // OK after the window came back writes what the user edited before.
+    e.TrackBar1->setValue(765);
+    e.SpeedButton1->click();
+    restoredFromMinimised(e);
+    e.BitBtn1Click();
+    EXPECT_EQ(w->line(1).FontColor, 0x02FF0000u);
+    EXPECT_EQ(w->line(1).GradientStartColor, 0x0200FF00u);
+    EXPECT_TRUE(w->line(1).GradientOn);
+    EXPECT_TRUE(w->sav);
+}
+
+TEST_F(EditDialogsTest, TheGradientButtonAndTheEffectsWindowMarkThePageOnlyForARealChange) {
+    // Line 1 is stored white without gradient. The user presses the tool bar's gradient button,
+    // the effects window opens, and the user does in it what each case says (`before` is done
+    // first, in the main window).
+    Tefxctr e(w.get());
+    const auto toggleOffOk = [&] {
+        e.SpeedButton1->click();
+        e.BitBtn1Click();
+    };
+    const struct {
+        const char* name;
+        std::function<void()> before;
+        std::function<void()> inWindow;
+        bool gradient;
+        std::uint32_t shown; // the line's colour as it shows
+        bool marked;
+    } cases[] = {
+        {"toggle off, OK", {}, toggleOffOk, false, 0xFFFFFF, false},
+        {"toggle kept on, OK", {}, [&] { e.BitBtn1Click(); }, true, 0xFFFFFF, true},
+        {"a colour changed, toggle off, OK",
+         {},
+         [&] {
+             e.TrackBar1->setValue(0);
+             e.TrackBar1->setValue(765);
+             toggleOffOk();
+         },
+         false,
+         0xFF0000,
+         true},
+        {"a colour changed and changed back, toggle off, OK",
+         {},
+         [&] {
+             e.edit[0]->setText("0");
+             e.edit[0]->setText("255");
+             toggleOffOk();
+         },
+         false,
+         0xFFFFFF,
+         false},
+        {"toggle off, Cancel",
+         {},
+         [&] {
+             e.SpeedButton1->click();
+             e.BitBtn2Click();
+         },
+         true,
+         0xFFFFFF,
+         true},
+        // The window gives back the mark the button found.
+        {"another line typed into before; toggle off, OK", [this] { w->Edit2->setText("x"); },
+         toggleOffOk, false, 0xFFFFFF, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each case starts from the page as stored.
+        w->Edit2->setText("");
+        velmora::TitleLine& l = w->line(1);
+        l.GradientOn = false;
+        l.FontColor = 0xFFFFFF;
+        l.GradientStartColor = 0xFFFFFF;
+        w->ShowPage();
+        w->setsav(false);
+        ASSERT_FALSE(w->document().differsFromBuffer());
+        w->TITLENUM = 1;
+        w->settoolbarbuttons(1);
+        ASSERT_FALSE(w->SpeedButton2->isChecked());
+        if (c.before) c.before();
+        int shown = 0;
+        runEffects = [&] {
+            e.show(); // the program's modal run shows the window
+            ++shown;
+            c.inWindow();
+        };
+        w->SpeedButton2->click();
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(w->line(1).GradientOn, c.gradient);
+        EXPECT_EQ(w->line(1).FontColor & 0xFFFFFF, c.shown);
+        EXPECT_EQ(w->sav, c.marked);
+    }
+}
+
+TEST_F(EditDialogsTest, UndoAndRedoOfTheGradientButtonAndTheEffectsWindowKeepTheMarkTrue) {
+    Tefxctr e(w.get());
+    runEffects = [&] {
+        e.show();
+        e.SpeedButton1->click();
+        e.BitBtn1Click();
+    };
+    w->settoolbarbuttons(1);
+    w->SpeedButton2->click(); // on, then off again in the window: the page as stored
+    EXPECT_FALSE(w->line(1).GradientOn);
+    EXPECT_FALSE(w->sav);
+    const struct {
+        QAction* action;
+        bool gradient;
+        bool marked;
+    } steps[] = {{w->Undo1, true, true},   // the window's OK undone: the button's switch on
+                 {w->Undo1, false, false}, // the button undone: the page as stored
+                 {w->Redo1, true, true},
+                 {w->Redo1, false, false}};
+    int i = 0;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(i++);
+        s.action->trigger();
+        EXPECT_EQ(w->line(1).GradientOn, s.gradient);
+        EXPECT_EQ(w->sav, s.marked);
+    }
+    EXPECT_FALSE(w->Redo1->isEnabled());
+
+    // An edit made after the route and undone comes back to the unmarked page.
+    w->Edit2->setText("x");
+    EXPECT_TRUE(w->sav);
+    w->Undo1->trigger();
+    EXPECT_FALSE(w->line(1).GradientOn);
+    EXPECT_FALSE(w->sav);
 }

@@ -2,8 +2,10 @@
 // with devices of the test's own.
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <QDateTime>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -357,5 +359,131 @@ TEST_F(HoodTest, AMachineWithoutDevicesSaysSoInEachTab) {
         EXPECT_EQ(pages[i]->list->count(), 0);
         EXPECT_EQ(pages[i]->id->text(), "?");
         EXPECT_TRUE(hood->PageControl1->tabText(tabs[i].first).endsWith(" 0"));
+    }
+}
+
+TEST_F(HoodTest, WithoutAMapperTheListsHoldTheDevicesFromTheFirst) {
+    // No mapper (as the sequencer has none): its query fails, whatever stands in its place.
+    devices.failing = {-1};
+    devices.outs = {wave("none", 2, 0), wave("Card A", 6, 2048), wave("Card B", 8, 1)};
+    devices.ins = {wave("none", 2, 0), wave("Mic 0", 7, 16), wave("Mic 1", 7, 32)};
+    platform::MidiCaps through, synth;
+    through.productName = "Midi Through Port-0";
+    through.technology = 1;
+    synth.productName = "Synth";
+    synth.technology = 2;
+    devices.midiOuts = {platform::MidiCaps{}, through, synth};
+    hood->show();
+
+    // What the tab shows first and what the list's rows show: the devices alone, row R being
+    // device R; the sequencer's identifiers are none the tables know.
+    const struct {
+        TMachInfo::Tab tab;
+        const TMachInfo::DeviceTab* page;
+        void (TMachInfo::*click)(int row);
+        QStringList rows;
+        const char* firstId;
+        const char* manufacturer;
+        const char* product;
+    } tabs[] = {
+        {TMachInfo::WaveOutTab,
+         &hood->waveOut,
+         &TMachInfo::ListBox1Click,
+         {"Card A", "Card B"},
+         "0",
+         "Microsoft",
+         "Sound Blaster waveform output"},
+        {TMachInfo::MidiOutTab,
+         &hood->midiOut,
+         &TMachInfo::ListBox2Click,
+         {"Midi Through Port-0", "Synth"},
+         "0",
+         "Unknow 0",
+         "Unknow or Unlisted Manufacturer"},
+        // "Wave In" shows device 1 at once, as with a mapper.
+        {TMachInfo::WaveInTab,
+         &hood->waveIn,
+         &TMachInfo::ListBox3Click,
+         {"Mic 0", "Mic 1"},
+         "1",
+         "Microsoft",
+         "Sound Blaster waveform input"},
+    };
+    for (const auto& t : tabs) {
+        SCOPED_TRACE(t.rows.join(", ").toStdString());
+        hood->PageControl1->setCurrentIndex(t.tab);
+        EXPECT_EQ(rows(t.page->list), t.rows);
+        EXPECT_EQ(t.page->id->text(), t.firstId);
+        EXPECT_EQ(t.page->name->text(), t.rows[t.page->id->text().toInt()]);
+        EXPECT_EQ(t.page->manufacturer->text(), t.manufacturer);
+        EXPECT_EQ(t.page->product->text(), t.product);
+        for (int row : {1, 0}) {
+            (hood.get()->*t.click)(row);
+            EXPECT_EQ(t.page->id->text(), QString::number(row));
+            EXPECT_EQ(t.page->name->text(), t.rows[row]);
+            EXPECT_EQ(rows(t.page->list), t.rows);
+        }
+    }
+    EXPECT_EQ(hood->midiOut.own[0]->text(), "Output port\n");
+}
+
+namespace {
+
+// The locales a clock is looked at in: each shows the date and time its own way; for most, the
+// short date-and-time format leaves the seconds out.
+const QLocale ClockLocales[] = {QLocale(QLocale::English, QLocale::UnitedStates),
+                                QLocale(QLocale::German, QLocale::Germany),
+                                QLocale(QLocale::Japanese, QLocale::Japan), QLocale::c()};
+
+// Makes `locale` the one the program formats with, for as long as it stands.
+class DefaultLocale {
+public:
+    explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~DefaultLocale() { QLocale::setDefault(saved_); }
+
+private:
+    QLocale saved_;
+};
+
+} // namespace
+
+TEST(HoodTexts, TheDateAndTimeTellSecondsApart) {
+    // The clock and the report show the date and time as the project's "Birth" is written: the
+    // short date and the long time, which changes with the clock's every tick.
+    const QDateTime t(QDate(2026, 12, 7), QTime(10, 11, 12));
+    const std::pair<QDateTime, QDateTime> apart[] = {
+        {t, t.addSecs(1)},
+        {t.addSecs(-12), t.addSecs(47)},
+        {QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59)),
+         QDateTime(QDate(2026, 12, 8), QTime(0, 0))}};
+    for (const QLocale& locale : ClockLocales) {
+        const DefaultLocale in(locale);
+        for (const auto& [a, b] : apart)
+            EXPECT_NE(birthText(a), birthText(b)) << birthText(a).toStdString();
+    }
+}
+
+TEST_F(HoodTest, TheClockAndTheReportShowTheTimeToTheSecond) {
+    hood->show();
+    // The texts of the seconds a call may have fallen in.
+    const auto during = [](const QDateTime& from, const QDateTime& to) {
+        QStringList texts;
+        for (QDateTime s = from.addMSecs(-from.time().msec()); s <= to; s = s.addSecs(1))
+            texts << birthText(s);
+        return texts;
+    };
+    for (const QLocale& locale : ClockLocales) {
+        SCOPED_TRACE(locale.name().toStdString());
+        const DefaultLocale in(locale);
+        QDateTime from = QDateTime::currentDateTime();
+        hood->Timer1Timer();
+        QDateTime to = QDateTime::currentDateTime();
+        EXPECT_TRUE(during(from, to).contains(hood->Clock->text()))
+            << hood->Clock->text().toStdString();
+
+        from = QDateTime::currentDateTime();
+        const QStringList report = hood->memoryReport();
+        to = QDateTime::currentDateTime();
+        EXPECT_TRUE(during(from, to).contains(report[1])) << report[1].toStdString();
     }
 }

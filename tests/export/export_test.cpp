@@ -43,6 +43,64 @@ TEST(RenderClock, FramesComeAtTheirTimesWithEveryStepUpToThemApplied) {
     EXPECT_EQ(ntsc.framesBefore(0), 0);
 }
 
+TEST(FrameRateNamed, WholeFractionalAndDecimalRatesFrom1To240FramesASecond) {
+    // den 0: refused.
+    const struct {
+        const char* text;
+        std::int64_t num, den;
+    } cases[] = {
+        {"10", 10, 1},
+        {"1", 1, 1},
+        {"240", 240, 1},
+        {"25", 25, 1},
+        {"30000/1001", 30000, 1001},
+        {"60000/1001", 60000, 1001},
+        {"50/2", 25, 1},
+        {"480/2", 240, 1},
+        // The decimals of the 1000/1001 rates stand for them; other decimals are exact.
+        {"29.97", 30000, 1001},
+        {"59.94", 60000, 1001},
+        {"23.976", 24000, 1001},
+        {"23.98", 24000, 1001},
+        {"29.970", 30000, 1001},
+        {"119.88", 120000, 1001},
+        {"25.5", 51, 2},
+        {"12.5", 25, 2},
+        {"30.0", 30, 1},
+        {"240.000", 240, 1},
+        {"0", 0, 0},
+        {"241", 0, 0},
+        {"-5", 0, 0},
+        {"1/0", 0, 0},
+        {"0/1001", 0, 0},
+        {"1/2", 0, 0},
+        {"241/1", 0, 0},
+        {"240.5", 0, 0},
+        {"0.5", 0, 0},
+        {"0.999", 0, 0},
+        {"abc", 0, 0},
+        {"", 0, 0},
+        {"10 ", 0, 0},
+        {"+10", 0, 0},
+        {"1e2", 0, 0},
+        {"10/", 0, 0},
+        {".5", 0, 0},
+        {"25.", 0, 0},
+        {"25.1234", 0, 0},
+        {"30000/1001/2", 0, 0},
+        {"99999999999999999999", 0, 0},
+        {"\u0661\u0660", 0, 0}, // Arabic-Indic digits: not the command line's
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::optional<FrameRate> r = velmora::frameRateNamed(QString::fromUtf8(c.text));
+        ASSERT_EQ(r.has_value(), c.den != 0);
+        if (!r) continue;
+        EXPECT_EQ(r->num, c.num);
+        EXPECT_EQ(r->den, c.den);
+    }
+}
+
 TEST(TransparentFromBlack, AlphaIsTheBrightestChannelAndTheColourIsDividedByIt) {
     platform::Bitmap b(4, 1, platform::PixelFormat::Bits32);
     b.setPixel(0, 0, platform::rgb(0, 0, 0));
@@ -352,7 +410,8 @@ TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
         {{project, "-o", dir.file("x.avi")}, "cannot tell the format"},
         {{project, "-o", dir.file("x"), "--format", "gif"}, "unknown format gif"},
         {{project, "-o", dir.file("x.mp4"), "--alpha"}, "transparency"},
-        {{project, "-o", dir.file("x.mp4"), "--fps", "23"}, "--fps 23"},
+        {{project, "-o", dir.file("x.mp4"), "--fps", "241"}, "--fps 241: a rate from 1 to 240"},
+        {{project, "-o", dir.file("x.mp4"), "--fps", "1/0"}, "--fps 1/0: a rate from 1 to 240"},
         {{project, "-o", dir.file("x.mp4"), "--size", "0x0"}, "--size 0x0"},
         {{dir.file("no.kvt"), "-o", dir.file("x.mp4")}, "no project file"},
         {{project}, "no output"},
@@ -376,4 +435,27 @@ TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
         << timeline.toStdString();
     EXPECT_TRUE(timeline.contains("Total 6.005 s: 182 frames at 30 frames a second"))
         << timeline.toStdString();
+}
+
+TEST_F(ExportTest, TheCommandLineRendersAtTheRateItIsGiven) {
+    // The page waits 2 s, its line moves in for 5 ms, holds 2 s, and the page waits 2 s again.
+    const QString project = writeProject({picturePage(5, 10, 10, 100, 2)});
+    const struct {
+        const char* fps;
+        const char* file;
+        double perSecond;
+    } cases[] = {{"10", "ten.mp4", 10}, {"30000/1001", "ntsc.mov", 30000.0 / 1001}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fps);
+        QProcess p;
+        p.start(VELMORA_RENDER,
+                {project, "-o", dir.file(c.file), "--size", "320x240", "--fps", c.fps, "--quiet"});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const testsupport::DecodedVideo v = testsupport::decodeVideo(dir.file(c.file));
+        ASSERT_TRUE(v.ok) << v.error.toStdString();
+        EXPECT_NEAR(v.fps, c.perSecond, 1e-6);
+        EXPECT_NEAR(double(v.frames), 6.005 * c.perSecond, 2);
+        EXPECT_NEAR(v.duration, double(v.frames) / c.perSecond, 0.05);
+    }
 }
