@@ -416,9 +416,6 @@ private:
     void showManualState();
     // The delay, pause and "Manual" controls show the page's settings, signals blocked.
     void showSettings();
-    // A picture or wave chosen for a line, as the page can store it; empty (the user told)
-    // when its name does not fit.
-    std::optional<QString> storableName(const QString& chosen);
     void buildDirectionToolBar();
     // The style items checked by the style rule for line n: one style alone shows its mark.
     void markStyles(int n);

@@ -361,11 +361,10 @@ void TBitMovOptMain::LoadBitmap1Click() {
     options.directory = dpath;
     const std::optional<QString> file = platform::dialogs().openFile(options);
     if (!file) return;
-    const std::optional<QString> name = storableName(*file);
-    if (!name) return;
+    const QString name = storableFileName(dpath, *file);
     const int n = popupLine;
-    const bool shown = loadbimage(*name, preview(n), previewLabel(n));
-    document_.undoStack().push(new ChooseBitmap(document_, n, *name, shown));
+    const bool shown = loadbimage(name, preview(n), previewLabel(n));
+    document_.undoStack().push(new ChooseBitmap(document_, n, name, shown));
     const QSignalBlocker block(editFor(n));
     editFor(n)->clear();
 }
@@ -377,24 +376,8 @@ void TBitMovOptMain::PlayaWaveto1Click() {
     options.directory = dpath;
     const std::optional<QString> file = platform::dialogs().openFile(options);
     if (!file) return;
-    if (const std::optional<QString> name = storableName(*file))
-        document_.undoStack().push(new ChooseWave(document_, popupLine, *name));
-}
-
-std::optional<QString> TBitMovOptMain::storableName(const QString& chosen) {
-    const QString name = storableFileName(dpath, chosen);
-    if (!name.isEmpty()) return name;
-    // A cut name would name another file, or none: the line keeps what it had, and the page
-    // stays marked changed, since what the user chose is not on it.
-    platform::dialogs().message(
-        MsgKind::Error,
-        QStringLiteral("The name of %1 is longer than the %2 characters a page can keep. Move "
-                       "the file into the project's folder, or nearer to it, and choose it again.")
-            .arg(chosen)
-            .arg(pagelayout::FileNameChars),
-        MsgButtons::OK);
-    setsav(true);
-    return std::nullopt;
+    document_.undoStack().push(
+        new ChooseWave(document_, popupLine, storableFileName(dpath, *file)));
 }
 
 bool TBitMovOptMain::loadbimage(const QString& file, QLabel* image, QLabel* label) {

@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "main/page_file.h"
-
 namespace velmora {
 
 QString projectFile(const QString& dpath, const QString& name) {
@@ -19,7 +17,6 @@ QString storableFileName(const QString& dpath, const QString& chosen) {
         const QString file = QDir::cleanPath(chosen);
         if (file.startsWith(folder + QLatin1Char('/'))) name = file.mid(folder.size() + 1);
     }
-    if (toWindows1252(name).size() > pagelayout::FileNameChars) return QString();
     return name;
 }
 

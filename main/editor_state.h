@@ -21,7 +21,8 @@ struct EditorState {
 QString projectFile(const QString& dpath, const QString& name);
 
 // The name a page stores for a chosen file: relative to the project's folder when the file lies
-// inside it, else as chosen. Empty when even that does not fit the page file's 80 characters.
+// inside it, else as chosen. Kept whole however long: what the record's field cannot hold goes
+// into the page file's extension block.
 QString storableFileName(const QString& dpath, const QString& chosen);
 
 } // namespace velmora

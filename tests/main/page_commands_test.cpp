@@ -468,8 +468,8 @@ TEST_F(PageCommandsTest, NewProjectCommands) {
     EXPECT_TRUE(w->ProjectName.isEmpty());
 }
 
-// A picture deep inside the project's folder is stored relative to it and found again; one
-// whose name cannot fit is refused, and the line keeps what it had.
+// A picture deep inside the project's folder is stored relative to it and found again, however
+// long its name and in whatever script.
 TEST_F(PageCommandsTest, PicturesDeepInTheProjectFolderSurviveSaveAndReload) {
     project = dir.path() + "/" + QString(40, 't') + "/";
     ASSERT_TRUE(QDir().mkpath(project));
@@ -499,20 +499,28 @@ TEST_F(PageCommandsTest, PicturesDeepInTheProjectFolderSurviveSaveAndReload) {
     EXPECT_TRUE(w->PreVuImage2->isVisibleTo(w.get())); // the preview found the picture
     EXPECT_TRUE(seams.dialogs.asked.empty());
 
-    // Outside the project's folder, a name of more than 80 characters cannot be kept.
-    QTemporaryDir other;
-    const QString far = other.path() + "/" + QString(90, 'f') + ".bmp";
-    seams.dialogs.files.push_back(far);
+    // A picture 150 characters deep in a folder named in another script, and a wave outside
+    // the project with a name longer than the record's field: both kept whole.
+    const QString deeper = "Фильм/" + QString(70, QChar(0x6771)) + "/" + QString(70, 'x');
+    ASSERT_TRUE(QDir(project).mkpath(deeper));
+    ASSERT_GE(deeper.size(), 145);
+    ASSERT_TRUE(img.save(project + deeper + "/логотип.bmp", "BMP"));
+    seams.dialogs.files.push_back(project + deeper + "/логотип.bmp");
     w->LoadBitmap1Click();
-    ASSERT_EQ(seams.dialogs.asked.size(), 1u);
-    EXPECT_TRUE(seams.dialogs.asked[0].text.contains(far));
-    EXPECT_EQ(w->line(2).BitmapFile, folder + "/logo.bmp");
-    EXPECT_TRUE(w->sav);
-    seams.dialogs.clear();
+    QTemporaryDir other;
+    const QString far = other.path() + "/" + QString(90, 'f') + ".wav";
     seams.dialogs.files.push_back(far);
     w->PlayaWaveto1Click();
-    EXPECT_EQ(seams.dialogs.asked.size(), 1u);
-    EXPECT_TRUE(w->line(2).WaveFile.isEmpty());
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+    w->SaveCurPage();
+    ASSERT_FALSE(w->sav);
+    w->line(2).BitmapFile.clear();
+    w->line(2).WaveFile.clear();
+    EXPECT_EQ(loadedTitle(0), "");
+    EXPECT_EQ(w->line(2).BitmapFile, deeper + "/логотип.bmp");
+    EXPECT_EQ(w->line(2).WaveFile, far);
+    EXPECT_TRUE(w->PreVuImage2->isVisibleTo(w.get()));
+    EXPECT_TRUE(seams.dialogs.asked.empty());
 }
 
 TEST_F(PageCommandsTest, OpeningOrStartingAProjectOffersToSaveTheChangedPage) {
@@ -564,4 +572,13 @@ TEST_F(PageCommandsTest, TitleBoxesTakeWhatAPageKeeps) {
         EXPECT_EQ(w->editFor(n)->text().size(), 80);
         EXPECT_EQ(w->lineText(n), QString(80, 'x')); // the document follows the box
     }
+    // Characters, not bytes: 80 Cyrillic letters (160 bytes in UTF-8) are kept and saved whole.
+    newProject();
+    w->NewPageButtonClick();
+    w->Edit2->setText(QString(100, QChar(0x0416)));
+    EXPECT_EQ(w->Edit2->text(), QString(80, QChar(0x0416)));
+    w->SaveCurPage();
+    w->Edit2->clear();
+    EXPECT_EQ(loadedTitle(0), "");
+    EXPECT_EQ(w->Edit2->text(), QString(80, QChar(0x0416)));
 }

@@ -113,10 +113,10 @@ TEST(ProjectFiles, ChosenNamesAreStoredSoThatTheyFit) {
         {"/elsewhere/logo.bmp", "/elsewhere/logo.bmp"},
         {"/home/someone/Videos/titlesX/a.bmp", "/home/someone/Videos/titlesX/a.bmp"},
         {"/" + QString(79, 'a'), "/" + QString(79, 'a')},
-        {"/" + QString(80, 'a'), ""},
-        {project + QString(80, 'b'), QString(80, 'b')},
-        {project + QString(81, 'b'), ""},
-        {project + deep, ""}, // 118 characters even relative
+        {"/" + QString(300, 'a'), "/" + QString(300, 'a')}, // longer than the record's field
+        {project + QString(81, 'b'), QString(81, 'b')},
+        {project + deep, deep},
+        {project + "Фильм/логотип.bmp", "Фильм/логотип.bmp"},
         {project + QString(70, 'e') + "/x.bmp", QString(70, 'e') + "/x.bmp"},
     };
     for (const Case& c : cases) {
