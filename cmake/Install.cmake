@@ -52,5 +52,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-dejavu-core")
+# Faces for the scripts titles are written in: Arabic, Hebrew, Indic, Thai and the rest (Noto
+# core), Chinese, Japanese and Korean, and emoji.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-core, fonts-noto-cjk, fonts-noto-color-emoji")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

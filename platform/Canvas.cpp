@@ -5,6 +5,11 @@
 #include <cstring>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QMargins>
+#include <QRawFont>
+#include <QTextLayout>
+#include <cmath>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -417,10 +422,40 @@ int Canvas::textWidth(const QString& text) const {
     return QFontMetrics(makeQFont(font)).horizontalAdvance(text);
 }
 
+namespace {
+
+// How far the ink of a shaped text reaches above the font's ascent and below its descent: marks
+// stacked on a letter, conjuncts, a fallback face taller than the chosen one. Nothing for most
+// texts. Measured on the glyphs as shaped and placed (QFontMetrics' tight box leaves stacked
+// marks out).
+QMargins inkOverhang(const QFont& font, const QFontMetrics& fm, const QString& text) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) return {};
+    QRectF ink;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> at = run.positions();
+        for (qsizetype i = 0; i < glyphs.size() && i < at.size(); ++i)
+            ink |= raw.boundingRect(glyphs[i]).translated(at[i]);
+    }
+    if (ink.isEmpty()) return {};
+    ink.translate(0, -line.ascent()); // from the line's top to the baseline
+    return {0, std::max(0, int(std::ceil(-ink.top())) - fm.ascent()), 0,
+            std::max(0, int(std::ceil(ink.bottom())) - fm.descent())};
+}
+
+} // namespace
+
 int Canvas::textHeight(const QString& text) const {
-    Q_UNUSED(text);
     if (!haveGuiApp()) return fontPixelSize(font.size) * 6 / 5;
-    return QFontMetrics(makeQFont(font)).height();
+    const QFont qf = makeQFont(font);
+    const QFontMetrics fm(qf);
+    const QMargins over = inkOverhang(qf, fm, text);
+    return fm.height() + over.top() + over.bottom();
 }
 
 void Canvas::clearFourthByte(const QRect& r) {
@@ -443,15 +478,17 @@ void Canvas::textOut(int x, int y, const QString& text) {
     if (haveGuiApp() && !text.isEmpty() && !target_->isEmpty()) {
         const QFont qf = makeQFont(font);
         const QFontMetrics fm(qf);
+        // Ink reaching above the ascent moves the line down by as much, into the height above.
+        const int baseline = fm.ascent() + inkOverhang(qf, fm, text).top();
         QImage image = target_->wrap();
         {
             QPainter painter(&image);
             painter.setFont(qf);
             painter.setPen(QColor(redOf(font.color), greenOf(font.color), blueOf(font.color)));
-            painter.drawText(x, y + fm.ascent(), text);
+            painter.drawText(x, y + baseline, text);
         }
         // Glyphs may reach beyond the advance box (italics, accents).
-        touched = touched.united(fm.boundingRect(text).translated(x, y + fm.ascent()))
+        touched = touched.united(fm.boundingRect(text).translated(x, y + baseline))
                       .adjusted(-2, -2, 2, 2);
         // The painter writes 0xFF into the fourth byte of the pixels it touches.
         clearFourthByte(touched);

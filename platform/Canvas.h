@@ -94,11 +94,13 @@ public:
     TColor pixel(int x, int y) const { return target_->pixel(x, y); }
     void setPixel(int x, int y, TColor c);
 
-    // Text extents in the current font: the advance width and the font's height (ascent plus
-    // descent), at the screen's logical resolution.
+    // Text extents in the current font, of the shaped text: the advance width and the font's
+    // height (ascent plus descent) with whatever ink reaches beyond them (stacked marks, a taller
+    // fallback face), at the screen's logical resolution.
     int textWidth(const QString& text) const;
     int textHeight(const QString& text) const;
-    // Draws text with its top-left corner at (x, y) in the font colour; the background is
+    // Draws text with its top-left corner at (x, y) in the font colour, shaped (right to left
+    // where the text runs so, faces that have the glyphs the font lacks); the background is
     // filled with the brush colour unless the brush style is Clear.
     void textOut(int x, int y, const QString& text);
 

@@ -10,6 +10,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev
   libasound2-dev libgl-dev
   fonts-liberation2 fonts-dejavu-core
+  # titles in every script: Noto for Arabic, Hebrew, Indic, Thai and more, CJK, emoji
+  fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils python3
   # installing: the Debian package, the validators of the desktop files

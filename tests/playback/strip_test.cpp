@@ -5,7 +5,10 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QScreen>
+#include <QTextLayout>
 #include <tuple>
 #include <vector>
 
@@ -283,3 +286,126 @@ TEST_F(StripRendering, ThreeLinesOnOneScreen) {
 }
 
 } // namespace
+
+// ---- Text in every script -------------------------------------------------------------------
+
+namespace {
+
+// The ink of a strip: every pixel that is not black.
+std::vector<TColor> ink(const Bitmap& b) {
+    std::vector<TColor> out;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x)
+            out.push_back(b.pixel(x, y) & 0xFFFFFF);
+    return out;
+}
+
+// The columns of the strip that hold ink.
+std::pair<int, int> inkColumns(const Bitmap& b) {
+    int first = b.width(), last = -1;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x)
+            if ((b.pixel(x, y) & 0xFFFFFF) != 0) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+    return {first, last};
+}
+
+} // namespace
+
+// Arabic is shaped: joined letters take another width than the same letters apart, and the
+// strip is as wide as the shaped line.
+TEST_F(StripRendering, AnArabicLineIsShapedAndItsStripIsAsWideAsTheShapedText) {
+    TitleLine line;
+    line.FontSize = 40;
+    const QString arabic = QStringLiteral("مرحبا بالعالم");
+    Strip s(PixelFormat::Bits32);
+    ASSERT_EQ(velmora::renderTitleStrip(s, input(arabic, line)), StripResult::Text);
+    platform::Bitmap b(1, 1, PixelFormat::Bits32);
+    platform::Canvas c(b);
+    c.font.name = line.FontName;
+    c.font.size = 40;
+    const int shaped = c.textWidth(arabic);
+    EXPECT_EQ(s.picture.width(), shaped + 4);
+    int apart = 0;
+    for (const QChar ch : arabic)
+        apart += c.textWidth(QString(ch));
+    EXPECT_NE(shaped, apart);
+    // Every letter drawn: ink from near the left edge to near the right one.
+    const auto [first, last] = inkColumns(s.picture);
+    EXPECT_LT(first, 8);
+    EXPECT_GT(last, s.picture.width() - 10);
+}
+
+// Hebrew runs right to left: the line looks like its letters in reverse order forced left to
+// right, and not like them in their own order forced so; its first letter is at the right.
+TEST_F(StripRendering, AHebrewLineRunsRightToLeft) {
+    TitleLine line;
+    line.FontSize = 40;
+    const QString hebrew = QStringLiteral("שלום");
+    QString reversed;
+    for (auto it = hebrew.crbegin(); it != hebrew.crend(); ++it)
+        reversed += *it;
+    const QChar lro(0x202D), pdf(0x202C);
+    Strip word(PixelFormat::Bits32), visual(PixelFormat::Bits32), logical(PixelFormat::Bits32);
+    ASSERT_EQ(velmora::renderTitleStrip(word, input(hebrew, line)), StripResult::Text);
+    velmora::renderTitleStrip(visual, input(lro + reversed + pdf, line));
+    velmora::renderTitleStrip(logical, input(lro + hebrew + pdf, line));
+    ASSERT_EQ(word.picture.width(), visual.picture.width());
+    EXPECT_TRUE(ink(word.picture) == ink(visual.picture));
+    EXPECT_FALSE(ink(word.picture) == ink(logical.picture));
+
+    // The first letter alone, drawn at the right end of the line, finds the word's ink there.
+    Strip first(PixelFormat::Bits32);
+    velmora::renderTitleStrip(first, input(hebrew.left(1), line));
+    const int w = word.picture.width(), fw = first.picture.width();
+    int same = 0, inked = 0;
+    for (int y = 0; y < first.picture.height(); ++y)
+        for (int x = 0; x < fw - 4; ++x) {
+            const TColor a = first.picture.pixel(x, y) & 0xFFFFFF;
+            if (!a) continue;
+            ++inked;
+            same += (word.picture.pixel(w - fw + x, y) & 0xFFFFFF) != 0;
+        }
+    ASSERT_GT(inked, 20);
+    EXPECT_GT(same, inked * 9 / 10);
+}
+
+// Scripts whose glyphs the chosen face lacks are drawn from an installed face that has them,
+// and nothing of them is cut at the strip's edges.
+TEST_F(StripRendering, EveryScriptIsDrawnFromAFaceThatHasItAndNothingIsCut) {
+    const QString texts[] = {
+        QStringLiteral("Grüße Привет Ελλάδα 東京"), QStringLiteral("नमस्ते שלום"),
+        QStringLiteral("สวัสดีชาวโลก"), QStringLiteral("안녕하세요"),
+        QStringLiteral("e\u0301 a\u0308 Z\u0335\u0327"), QString::fromUcs4(U"\U0001F3AC\U0001F600"),
+        QStringLiteral("A\u0302\u0303\u0301\u0303\u0302\u0303 g\u0323\u0324\u0325\u0323"),
+        QStringLiteral("ཀྵྐྵྐྵ"), QStringLiteral("ញ៉ុំ")}; // stacks far beyond the ascent
+
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        TitleLine line;
+        line.FontSize = 40;
+        Strip s(PixelFormat::Bits32);
+        ASSERT_EQ(velmora::renderTitleStrip(s, input(text, line)), StripResult::Text);
+        const Bitmap& b = s.picture;
+        // No ink on the border: what was drawn lies inside the strip.
+        bool edgeInk = false;
+        for (int x = 0; x < b.width(); ++x)
+            edgeInk = edgeInk || (b.pixel(x, 0) & 0xFFFFFF) || (b.pixel(x, b.height() - 1) & 0xFFFFFF);
+        EXPECT_FALSE(edgeInk);
+        // Drawn, not boxes: no glyph is a face's "missing" glyph (index 0).
+        QTextLayout layout(text, QFont(line.FontName, 40));
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        int glyphs = 0;
+        for (const QGlyphRun& run : layout.glyphRuns())
+            for (const quint32 index : run.glyphIndexes()) {
+                ++glyphs;
+                EXPECT_NE(index, 0u) << run.rawFont().familyName().toStdString();
+            }
+        EXPECT_GT(glyphs, 0);
+        EXPECT_GT(inkColumns(b).second, inkColumns(b).first);
+    }
+}
