@@ -309,6 +309,39 @@ TEST_F(PrintingTest, FivePagesPrintToAPdfWhosePathTheUserIsTold) {
     EXPECT_EQ(w->Edit1->text(), "Title4");
 }
 
+// Titles and the project's name in other scripts reach the printout as typed.
+TEST_F(PrintingTest, TitlesInOtherScriptsArePrintedAsTyped) {
+    w->NewPrjToolButtonClick();
+    seams.dialogs.files.push_back(dir.path() + "/Фильм");
+    w->SaveprojectClick1();
+    ASSERT_EQ(w->ProjectName, "Фильм.kvt");
+    const QStringList titles = {"Grüße Привет Ελλάδα 東京", "مرحبا بالعالم", "नमस्ते שלום"};
+    w->Edit1->setText(titles[0]);
+    w->Edit2->setText(titles[1]);
+    w->Edit3->setText(titles[2]);
+    w->SaveCurPage();
+    ASSERT_FALSE(w->sav);
+    EXPECT_TRUE(QFileInfo::exists(dir.path() + "/ФИЛЬМ.000"));
+
+    const QString pdf = print();
+    ASSERT_FALSE(pdf.isEmpty());
+    QProcess p;
+    p.start("pdftotext", {"-raw", pdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("Фильм.kvt")) << text.toStdString();
+    for (const char* word : {"Grüße", "Привет", "Ελλάδα", "東京"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word << "\n" << text.toStdString();
+    // pdftotext gives shaped Arabic as its joined forms and right-to-left words a letter a line,
+    // and cannot map Devanagari's conjuncts back to letters: compared in their compatibility
+    // forms, without blanks and direction marks, every letter is there in reading order.
+    QString letters;
+    for (const QChar c : text.normalized(QString::NormalizationForm_KC))
+        if (!c.isSpace() && c.category() != QChar::Other_Format) letters += c;
+    for (const char* word : {"مرحبابالعالم", "שלום", "नम"})
+        EXPECT_TRUE(letters.contains(QString::fromUtf8(word))) << word << "\n" << letters.toStdString();
+}
+
 TEST_F(PrintingTest, ASecondSheetStartsOneLineBelowItsHeaderAndOnlyTheLastHasTheBottomLines) {
     makePages(13);
     const std::vector<Word> words = pdfWords(print());
