@@ -21,6 +21,8 @@ BUILD_DIR="${1:-build}"
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$ROOT/$BUILD_DIR" ;; esac
 APP="$BUILD_DIR/app/velmora"
 HELPERS="$ROOT/scripts/xvfb"
+# The interface face the checks' fixed places were measured with (see fonts.conf).
+export FONTCONFIG_FILE="$HELPERS/fonts.conf"
 STRICT="${VELMORA_XVFB_STRICT:-0}"
 # Checks of known faults of the program, expected to fail for now: they report without failing
 # the stage (unless VELMORA_XVFB_STRICT=1). Take a letter out once its fault is mended.

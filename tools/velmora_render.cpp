@@ -29,9 +29,12 @@ extern "C" void onInterrupt(int) {
     interrupted.store(true);
 }
 
-// Qt's notes about the runtime folder a program without a display may lack are no news here.
+// Qt's notes about the runtime folder a program without a display may lack are no news here,
+// nor that a face lacks the tables of a script (Qt then shapes that text from another face).
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtDebugMsg || text.startsWith(QLatin1String("QStandardPaths: "))) return;
+    if (type == QtDebugMsg || text.startsWith(QLatin1String("QStandardPaths: ")) ||
+        text.trimmed().startsWith(QLatin1String("OpenType support missing for")))
+        return;
     std::fprintf(stderr, "velmora-render: %s\n", qPrintable(text));
 }
 

@@ -147,8 +147,8 @@ def bmp(width, height, rgb):
 def read_page(path):
     with open(path, "rb") as f:
         buf = f.read()
-    if len(buf) != RECORD_SIZE:
-        raise ValueError(f"{path} has {len(buf)} bytes, not {RECORD_SIZE}")
+    if len(buf) < RECORD_SIZE:  # the record; an extension block may follow it
+        raise ValueError(f"{path} has {len(buf)} bytes, less than {RECORD_SIZE}")
     int32 = lambda at: struct.unpack_from("<i", buf, at)[0]
     rows, points = [], []
     for i in range(3):
@@ -164,8 +164,8 @@ def read_page(path):
 def read_text(path, n):
     with open(path, "rb") as f:
         buf = f.read()
-    if len(buf) != RECORD_SIZE:
-        raise ValueError(f"{path} has {len(buf)} bytes, not {RECORD_SIZE}")
+    if len(buf) < RECORD_SIZE:  # the record; an extension block may follow it
+        raise ValueError(f"{path} has {len(buf)} bytes, less than {RECORD_SIZE}")
     at = TEXT[n - 1]
     length = min(buf[at], TEXT_CHARS)
     return buf[at + 1:at + 1 + length].decode("cp1252", "replace")
