@@ -2,6 +2,8 @@
 // window.
 #include <functional>
 #include <gtest/gtest.h>
+#include <QFontDatabase>
+#include <QListWidget>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,6 +68,21 @@ const struct {
                         {"restored from minimised", restoredFromMinimised}};
 
 } // namespace
+
+// Every installed face is listed, in itself: the faces for other scripts among them.
+TEST_F(EditDialogsTest, TheFontChooserListsEveryInstalledFaceDrawnInItself) {
+    TbFontForm f(w.get());
+    const QStringList faces = QFontDatabase::families();
+    ASSERT_EQ(f.ListBox1->count(), faces.size());
+    for (int i = 0; i < f.ListBox1->count(); ++i) {
+        const QListWidgetItem* item = f.ListBox1->item(i);
+        EXPECT_EQ(item->text(), faces[i]);
+        EXPECT_EQ(item->font().family(), faces[i]);
+    }
+    // The faces the program is installed with for Arabic, Devanagari and Japanese.
+    for (const char* face : {"Noto Sans Arabic", "Noto Sans Devanagari", "Noto Sans CJK JP"})
+        EXPECT_FALSE(f.ListBox1->findItems(face, Qt::MatchExactly).isEmpty()) << face;
+}
 
 TEST_F(EditDialogsTest, TheFontChooserChangesTheLineOnlyOnOkAndMarksOnlyRealChanges) {
     TbFontForm f(w.get());
