@@ -10,10 +10,12 @@
 
 #include "main_window_fixture.h"
 #include "platform/Help.h"
+#include "test_support.h"
 
 using platform::Answer;
 using platform::MsgButtons;
 using platform::MsgKind;
+using testsupport::helpTextInSight;
 
 TEST_F(MainWindowTest, CaptionVersionAndStartState) {
     EXPECT_EQ(w->Version, "1.30");
@@ -222,10 +224,16 @@ TEST_F(MainWindowTest, MessagesAndTheFatalHalt) {
 TEST_F(MainWindowTest, HelpButtonsOpenTheirTopics) {
     w->SpeedButton4->click();
     EXPECT_EQ(platform::Help::lastShown(), "About Pausing and Delays");
+    EXPECT_TRUE(helpTextInSight().contains("pace the page on screen"))
+        << helpTextInSight().toStdString();
     w->SpeedButton5->click();
     EXPECT_EQ(platform::Help::lastShown(), "Buttons");
+    EXPECT_TRUE(helpTextInSight().contains("The tool bar across the top"))
+        << helpTextInSight().toStdString();
     w->Contents1->trigger();
     EXPECT_EQ(platform::Help::lastShown(), "Contents");
+    EXPECT_TRUE(helpTextInSight().contains("Drawing Paths By Hand"))
+        << helpTextInSight().toStdString();
     EXPECT_TRUE(platform::Help::showTopic("Drawing Paths By Hand"));
     EXPECT_FALSE(platform::Help::showTopic("No such topic"));
     platform::Help::window()->hide();

@@ -12,6 +12,7 @@
 #include "playback_fixture.h"
 #include "main/bitmov2.h"
 #include "main/settings.h"
+#include "platform/Help.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
 #include "playback/align_drawing.h"
@@ -450,6 +451,17 @@ TEST_F(AlignTest, TheToolsHideThePanelShowInformationAndSaveAStrip) {
     can->ToolButton1->click();
     EXPECT_FALSE(main->AlignMode);
     EXPECT_FALSE(can->isVisible());
+}
+
+TEST_F(AlignTest, TheHelpButtonShowsDrawingPathsByHand) {
+    can->StartAlign();
+    can->ToolButton11->click();
+    EXPECT_EQ(platform::Help::lastShown(), "Drawing Paths By Hand");
+    const QString inSight = testsupport::helpTextInSight();
+    EXPECT_TRUE(inSight.contains("Drawing Paths By Hand")) << inSight.toStdString();
+    EXPECT_TRUE(inSight.contains("shows the page full screen")) << inSight.toStdString();
+    platform::Help::window()->hide();
+    can->ExitAlignClick();
 }
 
 TEST_F(AlignTest, ALineWhosePictureCannotBeReadKeepsItsPlace) {
