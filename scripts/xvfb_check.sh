@@ -150,7 +150,10 @@ start_xvfb() {
   local numfile="$WORK/display-number"
   : >"$numfile"
   # -displayfd makes the server pick a display nobody uses and write its number when ready.
-  Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
+  # -noreset: by default the server resets when its last client leaves, and a program that
+  # connects while it resets (as the next check's program does, right after the last one was
+  # stopped) is dropped and cannot open the display.
+  Xvfb -displayfd 3 -noreset -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
     3>"$numfile" >"$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
   local end=$(($(now_ms) + 10000))
