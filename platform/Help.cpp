@@ -9,6 +9,14 @@
 
 #include "platform/FrontWindow.h"
 
+// The help page is a resource compiled into this static library. Nothing else refers to the
+// resource's object file, so unless it is registered from here the linker leaves it out and
+// every program would show a blank help window. Q_INIT_RESOURCE declares the registering
+// function where it is used, hence outside the namespace.
+static void registerHelpPages() {
+    Q_INIT_RESOURCE(help);
+}
+
 namespace velmora::platform {
 
 namespace {
@@ -28,6 +36,8 @@ const Topic topicTable[] = {
 };
 
 QTextBrowser* ensureWindow() {
+    static const bool registered = (registerHelpPages(), true);
+    (void)registered;
     if (!helpWindow) {
         auto* w = new QWidget(nullptr, Qt::Window);
         w->setWindowTitle(QStringLiteral("Velmora Help"));
@@ -44,14 +54,26 @@ QTextBrowser* ensureWindow() {
     return browser;
 }
 
+QUrl pageUrl() {
+    return theFile.startsWith(':') ? QUrl(QStringLiteral("qrc") + theFile)
+                                   : QUrl::fromLocalFile(theFile);
+}
+
 void show(const QString& anchor, const QString& title) {
     QTextBrowser* b = ensureWindow();
-    const QUrl url = theFile.startsWith(':') ? QUrl(QStringLiteral("qrc") + theFile)
-                                             : QUrl::fromLocalFile(theFile);
-    b->setSource(url);
-    if (!anchor.isEmpty()) b->scrollToAnchor(anchor);
     last = title;
+    // Shown before the page is set, so the page is laid out at the window's width when it is
+    // scrolled to the topic; over the align screen when it is up.
     showInFront(helpWindow);
+    if (!QFile::exists(theFile)) {
+        b->setHtml(QStringLiteral("<p>The help file %1 could not be found.</p>")
+                       .arg(theFile.toHtmlEscaped()));
+        return;
+    }
+    QUrl url = pageUrl();
+    if (!anchor.isEmpty()) url.setFragment(anchor);
+    // The same page again is not reloaded: it is scrolled to the anchor, or to its top.
+    b->setSource(url);
 }
 } // namespace
 

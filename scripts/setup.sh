@@ -14,6 +14,8 @@ PACKAGES=(
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils python3
+  # the real-display stage reads windows through the accessibility bus (AT-SPI)
+  dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # installing: the Debian package, the validators of the desktop files
   dpkg-dev file fakeroot desktop-file-utils appstream shared-mime-info
   "$@"

@@ -4,7 +4,7 @@
 # Velmora on a real X server: starts Xvfb, runs the built program against projects written for
 # the purpose and checks, from outside, what a person at the screen would see: the splash box,
 # the captions, where the windows lie, the playback window over the editor, Escape, the about
-# box and closing.
+# box, closing, and what the help window shows (read through the accessibility bus, AT-SPI).
 #
 #   bash scripts/xvfb_check.sh [BUILD_DIR]      (default: build)
 #
@@ -59,9 +59,14 @@ die() {
   exit 2
 }
 
-for tool in Xvfb xdotool xwininfo xprop import convert python3 timeout pdftotext pdftoppm; do
+for tool in Xvfb xdotool xwininfo xprop import convert python3 timeout pdftotext pdftoppm \
+  dbus-daemon; do
   command -v "$tool" >/dev/null 2>&1 || die "$tool is missing (bash scripts/setup.sh installs it)"
 done
+# The accessibility bus is read with pyatspi, which only the system's python3 has.
+SYSTEM_PYTHON=/usr/bin/python3
+"$SYSTEM_PYTHON" -c 'import pyatspi' 2>/dev/null ||
+  die "pyatspi is missing from $SYSTEM_PYTHON (bash scripts/setup.sh installs it)"
 [ -x "$APP" ] || die "no program at $APP: build it first"
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/velmora-xvfb.XXXXXX")" || die "cannot make a temporary folder"
@@ -70,6 +75,7 @@ KEPT="$WORK/failures"
 mkdir -p "$SHOTS" "$KEPT"
 
 XVFB_PID=""
+BUS_PID=""
 APP_PID=""
 APP_LOG=""
 MAIN_WID=""
@@ -94,6 +100,11 @@ stop_app() {
 cleanup() {
   local status=$?
   stop_app
+  # The accessibility bus and its registry end with the session bus they were started from.
+  if [ -n "$BUS_PID" ]; then
+    kill "$BUS_PID" 2>/dev/null
+    wait "$BUS_PID" 2>/dev/null
+  fi
   if [ -n "$XVFB_PID" ]; then
     kill "$XVFB_PID" 2>/dev/null
     wait "$XVFB_PID" 2>/dev/null
@@ -141,7 +152,10 @@ start_xvfb() {
   local numfile="$WORK/display-number"
   : >"$numfile"
   # -displayfd makes the server pick a display nobody uses and write its number when ready.
-  Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
+  # -noreset: by default the server resets when its last client leaves, and a program that
+  # connects while it resets (as the next check's program does, right after the last one was
+  # stopped) is dropped and cannot open the display.
+  Xvfb -displayfd 3 -noreset -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
     3>"$numfile" >"$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
   local end=$(($(now_ms) + 10000))
@@ -264,6 +278,9 @@ expected_main_caption() {
 }
 MAIN_CAPTION="$(expected_main_caption)"
 
+# Further environment of the program, for the checks that read it through the accessibility bus.
+APP_ENV=()
+
 # start_app NAME PROJECT_DIR SETTINGS_OPTIONS...: starts the program with its own settings
 # folder and runtime folder, the settings file naming the project; waits for the main window.
 start_app() {
@@ -277,7 +294,7 @@ start_app() {
     return 1
   APP_LOG="$home/velmora.log"
   SETTINGS_FILE="$home/config/velmora.ini"
-  XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
+  env "${APP_ENV[@]}" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
     XDG_CACHE_HOME="$home/cache" XDG_DATA_HOME="$home/data" QT_QPA_PLATFORM=xcb \
     "$APP" >"$APP_LOG" 2>&1 &
   APP_PID=$!
@@ -1323,6 +1340,156 @@ check_export_show() {
   stop_app
 }
 
+# ---- p: the help window ------------------------------------------------------------------
+
+# A session bus of the stage's own, from which the accessibility bus is started on the first
+# question asked of it; the program started after it, with accessibility on, shows its windows
+# there. Everything it starts ends with it.
+BUS_ADDRESS=""
+start_accessibility_bus() {
+  [ -n "$BUS_PID" ] && return 0
+  local dir="$WORK/bus"
+  mkdir -p "$dir/runtime"
+  chmod 700 "$dir/runtime"
+  : >"$dir/address"
+  XDG_RUNTIME_DIR="$dir/runtime" dbus-daemon --session --nofork --print-address=3 \
+    3>"$dir/address" >"$dir/dbus.log" 2>&1 &
+  BUS_PID=$!
+  wait_for 5000 grep -q '^unix:' "$dir/address" || {
+    WHY="the session bus gave no address within 5 s: $(tail -3 "$dir/dbus.log")"
+    return 1
+  }
+  BUS_ADDRESS=$(head -1 "$dir/address")
+  wait_for 5000 atspi bus || {
+    WHY="the accessibility bus did not answer within 5 s"
+    return 1
+  }
+}
+atspi() { DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" timeout 10 "$SYSTEM_PYTHON" "$HELPERS/atspi.py" "$@"; }
+app_on_bus() { atspi ready "$APP_PID"; }
+
+HELP_CAPTION="Velmora Help"
+HELP_VIEW="Help text" # the accessible name of the help window's text view
+HELP_WID=""
+HELP_SIGHT=""
+help_window_shown() { HELP_WID=$(find_window "$HELP_CAPTION") && is_viewable "$HELP_WID"; }
+# help_reads LEAD WORDS: the help window is viewable, and the text in its view, as the
+# accessibility bus reads it, starts with LEAD and holds WORDS.
+help_reads() {
+  help_window_shown || return 1
+  HELP_SIGHT=$(atspi insight "$APP_PID" "$HELP_VIEW") || return 1
+  [[ "$HELP_SIGHT" == "$1"* && "$HELP_SIGHT" == *"$2"* ]]
+}
+
+# ink_and_white SHOT X Y W H: "INK WHITE", the rectangle's pixels that are not near-white (text
+# of any colour, links are blue) and those that are (the page around the text).
+ink_and_white() {
+  local white
+  white=$(white_in "$1" "$2" "$3" "$4" "$5") || return 1
+  echo $(($4 * $5 - white)) "$white"
+}
+
+# help_pixels SHOT LEAD_BOX WORDS_BOX: on a new screenshot the help window is no blank page:
+# mostly white with dark text, and where the bus says the heading and the words stand there is
+# text on white.
+HELP_PIXELS=""
+help_pixels() {
+  shoot "$1" || return 1
+  # shellcheck disable=SC2046
+  set -- "$1" "$2" "$3" $(win_geom "$HELP_WID")
+  local dark white lead words
+  dark=$(dark_in "$1" "$4" "$5" "$6" "$7") && white=$(white_in "$1" "$4" "$5" "$6" "$7") || return 1
+  # shellcheck disable=SC2086
+  lead=$(ink_and_white "$1" $2) && words=$(ink_and_white "$1" $3) || return 1
+  HELP_PIXELS="$dark dark and $white white pixels in the window; the heading ${lead% *} of text and ${lead#* } white, the words ${words% *} and ${words#* }"
+  [ "$dark" -ge 2000 ] && [ "$white" -ge 50000 ] &&
+    [ "${lead% *}" -ge 30 ] && [ "${lead#* }" -ge 30 ] &&
+    [ "${words% *}" -ge 30 ] && [ "${words#* }" -ge 30 ]
+}
+
+# help_topic_seen SHOT LEAD WORDS: after a help command, the help window reads the topic, led
+# by LEAD (its heading), with WORDS of its text in sight, and shows them on the screen.
+help_topic_seen() {
+  local shot=$1 lead=$2 words=$3
+  wait_for 10000 help_reads "$lead" "$words" || {
+    shoot "$shot-none"
+    keep "$shot-none"
+    WHY="within 10 s the help window did not read \"$lead\" with \"$words\" in sight; it read \"$(head -c 160 <<<"$HELP_SIGHT" | tr '\n' '|')\"; windows: $(describe_windows) ($shot-none.png)"
+    return 1
+  }
+  # The pointer out of the way, so that no tool tip lies over the window.
+  timeout 5 xdotool mousemove $((SCREEN_W - 5)) $((SCREEN_H - 5))
+  local lead_box words_box
+  if ! lead_box=$(atspi words "$APP_PID" "$HELP_VIEW" "$lead") ||
+    ! words_box=$(atspi words "$APP_PID" "$HELP_VIEW" "$words"); then
+    WHY="the bus read \"$lead\" and \"$words\" in the help window but gave no place for them"
+    return 1
+  fi
+  wait_for 3000 help_pixels "$shot" "$lead_box" "$words_box" || {
+    keep "$shot"
+    WHY="the help window reads \"$lead\" but the screen does not show it: $HELP_PIXELS (heading at $lead_box, words at $words_box; $shot.png)"
+    return 1
+  }
+  keep "$shot"
+  log "   \"$lead\" shown with \"$words\" in sight: $HELP_PIXELS"
+}
+
+# click_named NAME [ROLE]: a click on the middle of the showing control of that accessible name.
+click_named() {
+  local box
+  box=$(atspi extents "$APP_PID" "$@") || {
+    WHY="no showing control \"$1\" on the accessibility bus; windows: $(describe_windows)"
+    return 1
+  }
+  # shellcheck disable=SC2086
+  set -- $box
+  timeout 5 xdotool mousemove $(($1 + $3 / 2)) $(($2 + $4 / 2)) click 1
+}
+named_showing() { atspi extents "$APP_PID" "$@" >/dev/null; }
+
+# q. Every way to the help: Help > Contents through the menu, the "?" of the delay controls,
+#    the "?" of a line's direction tool bar and the align screen's Help button each show their
+#    topic's text in the help window, on top. The main window lies right of where the help
+#    window opens, so that neither hides the other's controls.
+check_help_topics() {
+  start_accessibility_bus || return 1
+  APP_ENV=(DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
+  start_editor help "$PROJECT_TEXT" --top 0 --left 600 --height 492 --width 649
+  local started=$?
+  APP_ENV=()
+  [ "$started" -eq 0 ] || return 1
+  wait_for 10000 app_on_bus || {
+    WHY="the program (process $APP_PID) did not show itself on the accessibility bus within 10 s; there: $(atspi apps 2>&1 | tr '\n' ';')"
+    return 1
+  }
+
+  menu_item alt+h Down Return || return 1
+  help_topic_seen p-contents "Velmora Pro Help" "Drawing Paths By Hand" || return 1
+
+  click_named "Help on pausing and delays" || return 1
+  help_topic_seen p-pausing "About Pausing and Delays" "pace the page on screen" || return 1
+
+  click_named "Line 1 IN direction" || return 1
+  wait_for 5000 named_showing "Help on buttons" || {
+    WHY="line 1's IN button showed no direction tool bar with its \"?\" within 5 s"
+    return 1
+  }
+  click_named "Help on buttons" || return 1
+  help_topic_seen p-buttons "Buttons" "The tool bar across the top" || return 1
+
+  keys_to "$MAIN_WID" ctrl+a || {
+    WHY="could not focus the main window to press Ctrl+A"
+    return 1
+  }
+  wait_for 5000 named_showing "Help" "push button" || {
+    WHY="Ctrl+A showed no align screen with its Help button within 5 s; $(app_trouble)"
+    return 1
+  }
+  click_named "Help" "push button" || return 1
+  help_topic_seen p-align "Drawing Paths By Hand" "shows the page full screen" || return 1
+  stop_app
+}
+
 # run_check LETTER FUNCTION DESCRIPTION
 run_check() {
   local letter=$1 fn=$2 text=$3 kind=strict
@@ -1375,6 +1542,7 @@ run_check m check_print_to_pdf "printing a five-page project without a printer g
 run_check n check_align_screen "the align screen: a path drawn and a picture dragged with the pointer, saved, played, undone"
 run_check o check_export_show "File > Export Show... renders the project to a video file the user is told of"
 run_check p check_copy_undo_save "a copied page, edited and undone, is saved by S Pg; Ctrl+A in a title box aligns"
+run_check q check_help_topics "each way to the help shows its topic's text: Help > Contents, both \"?\" buttons, the align screen's Help"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then
   log "Real-display checks FAILED:"

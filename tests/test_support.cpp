@@ -1,5 +1,14 @@
 #include "test_support.h"
 
+#include <QAbstractScrollArea>
+#include <QStringList>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QWidget>
+
+#include "platform/Help.h"
 #include "platform/Pump.h"
 
 namespace testsupport {
@@ -25,6 +34,40 @@ QRect pixelsOf(const platform::Bitmap& b, platform::TColor c) {
         for (int x = 0; x < b.width(); ++x)
             if (b.pixel(x, y) == c) r |= QRect(x, y, 1, 1);
     return r;
+}
+
+QTextBrowser* helpView() {
+    QWidget* w = platform::Help::window();
+    return w ? w->findChild<QTextBrowser*>() : nullptr;
+}
+
+QString helpTextInSight() {
+    QTextBrowser* view = helpView();
+    if (!view) return QString();
+    const QRect sight = view->viewport()->rect();
+    QTextCursor c = view->cursorForPosition(sight.topLeft());
+    c.setPosition(view->cursorForPosition(sight.bottomRight()).position(), QTextCursor::KeepAnchor);
+    return c.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+QString helpTopicText(const QString& title) {
+    QTextBrowser* view = helpView();
+    if (!view) return QString();
+    QStringList lines;
+    int level = 0;
+    for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next()) {
+        const int heading = b.blockFormat().headingLevel();
+        if (level == 0) {
+            if (heading > 0 && b.text().trimmed() == title) {
+                level = heading;
+                lines << b.text();
+            }
+            continue;
+        }
+        if (heading > 0 && heading <= level) break;
+        lines << b.text();
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace testsupport

@@ -8,6 +8,8 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 
+class QTextBrowser;
+
 // The tests name the program's parts as the program does.
 namespace velmora::effects {}
 namespace velmora::Dynarray {}
@@ -43,5 +45,14 @@ private:
 
 // The smallest rectangle holding every pixel of colour c (empty when there is none).
 QRect pixelsOf(const platform::Bitmap& b, platform::TColor c);
+
+// The help window's text view as the user sees it; null until help was first shown.
+QTextBrowser* helpView();
+// The text of the help window that lies within its view, one paragraph a line: what the user
+// can read without scrolling. Empty when no help was shown.
+QString helpTextInSight();
+// The text of one topic of the page the help window holds, from its heading to the next
+// heading of the same level, one paragraph a line. Empty when the page has no such heading.
+QString helpTopicText(const QString& title);
 
 } // namespace testsupport

@@ -10,10 +10,13 @@
 
 #include "main_window_fixture.h"
 #include "platform/Help.h"
+#include "test_support.h"
 
 using platform::Answer;
 using platform::MsgButtons;
 using platform::MsgKind;
+using testsupport::helpTextInSight;
+using testsupport::helpTopicText;
 
 TEST_F(MainWindowTest, CaptionVersionAndStartState) {
     EXPECT_EQ(w->Version, "1.30");
@@ -222,11 +225,63 @@ TEST_F(MainWindowTest, MessagesAndTheFatalHalt) {
 TEST_F(MainWindowTest, HelpButtonsOpenTheirTopics) {
     w->SpeedButton4->click();
     EXPECT_EQ(platform::Help::lastShown(), "About Pausing and Delays");
+    EXPECT_TRUE(helpTextInSight().contains("pace the page on screen"))
+        << helpTextInSight().toStdString();
     w->SpeedButton5->click();
     EXPECT_EQ(platform::Help::lastShown(), "Buttons");
+    EXPECT_TRUE(helpTextInSight().contains("The tool bar across the top"))
+        << helpTextInSight().toStdString();
     w->Contents1->trigger();
     EXPECT_EQ(platform::Help::lastShown(), "Contents");
+    EXPECT_TRUE(helpTextInSight().contains("Drawing Paths By Hand"))
+        << helpTextInSight().toStdString();
     EXPECT_TRUE(platform::Help::showTopic("Drawing Paths By Hand"));
     EXPECT_FALSE(platform::Help::showTopic("No such topic"));
+    platform::Help::window()->hide();
+}
+
+// Both sliders write the page's one delay; neither moves the other until the page is shown
+// again. The help says so.
+TEST_F(MainWindowTest, ThePausingTopicTellsWhatTheDelaySlidersDo) {
+    w->DelayTrackBar->setValue(1200);
+    EXPECT_EQ(w->fadedelay, 1200);
+    EXPECT_EQ(w->TrackBar2->value(), 0);
+    w->TrackBar2->setValue(2300);
+    EXPECT_EQ(w->fadedelay, 2300);
+    EXPECT_EQ(w->DelayTrackBar->value(), 1200);
+    w->Undo1->trigger();
+    EXPECT_EQ(w->fadedelay, 1200);
+    EXPECT_EQ(w->TrackBar2->value(), 1200);
+    EXPECT_EQ(w->DelayTrackBar->value(), 1200);
+
+    w->SpeedButton4->click();
+    const QString topic = helpTopicText("About Pausing and Delays");
+    EXPECT_FALSE(topic.contains("moves the other")) << topic.toStdString();
+    EXPECT_TRUE(topic.contains("Whichever of the two sliders you moved last sets the delay. Moving "
+                               "one does not move the other"))
+        << topic.toStdString();
+    EXPECT_TRUE(topic.contains("until the page is shown again")) << topic.toStdString();
+    platform::Help::window()->hide();
+}
+
+// The "?" of the direction tool bar opens "Buttons", which names every other button of the bar
+// besides the directions.
+TEST_F(MainWindowTest, TheButtonsTopicNamesEveryButtonOfTheDirectionToolBar) {
+    w->t1dirbutton->click();
+    w->SpeedButton5->click();
+    EXPECT_EQ(platform::Help::lastShown(), "Buttons");
+    const QString topic = helpTopicText("Buttons");
+    ASSERT_FALSE(topic.isEmpty());
+    const QList<QToolButton*> directions(std::begin(w->dir), std::end(w->dir));
+    int named = 0;
+    for (QToolButton* b : w->directiontoolbar->findChildren<QToolButton*>()) {
+        if (b->objectName().startsWith("qt_") || directions.contains(b)) continue;
+        ++named;
+        EXPECT_TRUE(topic.contains(b->accessibleName())) << b->accessibleName().toStdString();
+    }
+    EXPECT_EQ(named, 7); // smoothing, gradient, shadow, font colour, font, "?", hide
+    for (const char* words : {"softens the line", "from the gradient's start colour at the top",
+                              "in the line's shadow colour"})
+        EXPECT_TRUE(topic.contains(words)) << words;
     platform::Help::window()->hide();
 }

@@ -589,6 +589,27 @@ TEST_F(AlignTest, WindowsOpenedFromTheScreenStandOverIt) {
     EXPECT_EQ(info.windowHandle()->transientParent(), main->windowHandle());
 }
 
+// The panel's "?" opens the topic on drawing paths, which tells how a show plays them: a line
+// comes in along its IN path and rests at its end; it leaves along its OUT path from that
+// path's first point, wherever it rested.
+TEST_F(AlignTest, TheHelpButtonShowsDrawingPathsByHandAsTheShowPlaysThem) {
+    can->StartAlign();
+    can->ToolButton11->click();
+    EXPECT_EQ(platform::Help::lastShown(), "Drawing Paths By Hand");
+    const QString inSight = testsupport::helpTextInSight();
+    EXPECT_TRUE(inSight.contains("Drawing Paths By Hand")) << inSight.toStdString();
+    EXPECT_TRUE(inSight.contains("shows the page full screen")) << inSight.toStdString();
+    const QString topic = testsupport::helpTopicText("Drawing Paths By Hand");
+    EXPECT_FALSE(topic.contains("starts there")) << topic.toStdString();
+    EXPECT_TRUE(topic.contains("It comes to rest where its IN path ends")) << topic.toStdString();
+    EXPECT_TRUE(topic.contains("leaves along its OUT path from the path's first point"))
+        << topic.toStdString();
+    EXPECT_TRUE(topic.contains("It does not start from where the line rests"))
+        << topic.toStdString();
+    platform::Help::window()->hide();
+    can->ExitAlignClick();
+}
+
 TEST_F(AlignTest, ALineWhosePictureCannotBeReadKeepsItsPlace) {
     QFile bad(dir.file("bad.bmp"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
