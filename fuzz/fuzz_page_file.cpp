@@ -25,6 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const PageImage::Line& line : page.lines) {
         fuzzsupport::require(line.attrs.FontSize >= MinFontSize && line.attrs.FontSize <= MaxFontSize,
                              "font size in range");
+        fuzzsupport::require(line.PosX >= -MaxRestingPos && line.PosX <= MaxRestingPos &&
+                                 line.PosY >= -MaxRestingPos && line.PosY <= MaxRestingPos,
+                             "resting position in range");
+        fuzzsupport::require(line.InPath.LastIndex >= -1 && line.InPath.LastIndex < MaxPathPoints &&
+                                 line.OutPath.LastIndex >= -1 &&
+                                 line.OutPath.LastIndex < MaxPathPoints,
+                             "path counters in range");
         fuzzsupport::require(line.Text.size() <= pagelayout::TextChars, "text within its field");
         fuzzsupport::require(line.attrs.FontName.size() <= pagelayout::FontNameChars,
                              "font name within its field");

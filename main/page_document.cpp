@@ -32,8 +32,10 @@ void PageDocument::load(const PageImage& page) {
 
 PageImage PageDocument::pageToStore() const {
     PageImage page = page_;
+    // Trimmed as reading trims, so a page saved as it was loaded keeps its texts (a no-break
+    // space at either end, which the page file holds as it holds any other letter, included).
     for (auto& l : page.lines)
-        l.Text = l.Text.trimmed();
+        l.Text = trimBlanks(l.Text);
     return page;
 }
 

@@ -48,7 +48,7 @@ public:
 
     // The page as it stands, texts untrimmed, with the derived flags.
     const PageImage& page() const { return page_; }
-    // The page as a save would store it: texts trimmed.
+    // The page as a save would store it: texts trimmed as reading trims them (trimBlanks).
     PageImage pageToStore() const;
     // The edited fields, and putting them back (undo and redo); putting back signals restored().
     EditedPage edited() const;

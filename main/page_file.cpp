@@ -248,8 +248,10 @@ bool PageBuffer::decode(PageImage& out) const {
         a.InDirection = static_cast<std::int8_t>(bytes_[L::InDirection[i]]);
         a.OutDirection = static_cast<std::int8_t>(bytes_[L::OutDirection[i]]);
         a.ShadowColor = static_cast<TColor>(int32At(L::ShadowColor[i]));
-        ln[i].PosX = int32At(L::PosX[i]);
-        ln[i].PosY = int32At(L::PosY[i]);
+        // A move-in travels from the screen's edge to the resting position one pixel a step: a
+        // position of a billion would keep a show moving an unseen strip for hours.
+        ln[i].PosX = std::clamp<std::int32_t>(int32At(L::PosX[i]), -MaxRestingPos, MaxRestingPos);
+        ln[i].PosY = std::clamp<std::int32_t>(int32At(L::PosY[i]), -MaxRestingPos, MaxRestingPos);
         ln[i].FontStyle = bytes_[L::FontStyle[i]];
         a.FontSize = std::clamp<std::int32_t>(int32At(L::FontSize[i]), MinFontSize, MaxFontSize);
         a.FontColor = static_cast<TColor>(int32At(L::FontColor[i]));

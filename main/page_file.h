@@ -63,6 +63,9 @@ constexpr std::int32_t MaxFadeDelay = 6000; // "Fade" and "Movement"
 constexpr std::int32_t MaxPauseTime = 60;   // "Pause", seconds
 constexpr std::int32_t MinFontSize = 1;
 constexpr std::int32_t MaxFontSize = 200; // the font chooser's largest size
+// A line's resting position, in screen pixels either way: as far as a path's slots reach
+// (0..65535), where the align screen may leave a line. A move travels to it pixel by pixel.
+constexpr std::int32_t MaxRestingPos = 65535;
 
 // Strings in page files are single-byte Windows-1252. A character that Windows-1252 cannot hold
 // becomes '?'; the five bytes Windows-1252 leaves undefined map to the control characters of the
@@ -97,7 +100,8 @@ public:
     // the fields cannot hold exactly go whole into the extension block.
     void encode(const PageImage& page, const QString& pageNumber);
     // Reads every stored field into the page; the derived flags (InUse, the path arming) are left
-    // as they are. fadedelay, the pause and the font sizes are brought into the ranges above.
+    // as they are. fadedelay, the pause, the font sizes and the resting positions are brought
+    // into the ranges above.
     // Every byte pattern is a readable record, so this always succeeds.
     bool decode(PageImage& out) const;
     // Copies the first record of the data, and the extension block after it when one is there

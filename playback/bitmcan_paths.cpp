@@ -103,7 +103,7 @@ PathPoint TCan::SetXY(int X, int Y, PathPoint previous) {
     return next;
 }
 
-void TCan::FormMouseUp(int X, int Y) {
+void TCan::FormMouseUp(int /*X*/, int /*Y*/) {
     const Batch batch(*this);
     bool in = true;
     const int down = downPathLine(&in);
@@ -117,7 +117,9 @@ void TCan::FormMouseUp(int X, int Y) {
             canvas_.draw(s->x(), s->y(), s->strip.picture);
             canvas_.copyMode = platform::CopyMode::SrcCopy;
             canvas_.draw(PenX, PenY, s->strip.picture);
-            rest = QPoint(X, Y);
+            // The copy at the stroke's end is paint only: the line stays where its strip stands,
+            // where an undo or redo puts the strip and from where leaving places the line.
+            rest = s->pos();
         }
     }
     // A press and release without a recorded move leaves the path as it was: no step to undo.

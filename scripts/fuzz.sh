@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # in build-fuzz/ and runs each one for SECONDS (60 unless given) on its seed corpus. Fails on
 # any finding: a crash, an input that takes more than a second, a leak, undefined behaviour or
-# a broken promise of a reader. The input that caused it is left in build-fuzz/findings/<target>/.
+# a broken promise of a reader or of what takes a page further (player, align screen,
+# printout, export). The input that caused it is left in build-fuzz/findings/<target>/.
 #
 #   scripts/fuzz.sh [SECONDS]            every target
 #   FUZZ_TARGETS="fuzz_wave_file" scripts/fuzz.sh 600   only those named
@@ -25,7 +26,8 @@ cmake --build "$OUT" -j"${FUZZ_JOBS:-$(nproc)}"
 rm -rf "$OUT/seeds"
 python3 scripts/fuzz_corpus.py "$OUT/seeds"
 
-ALL=(fuzz_page_file fuzz_project_file fuzz_settings_file fuzz_picture fuzz_wave_file)
+ALL=(fuzz_page_file fuzz_project_file fuzz_settings_file fuzz_picture fuzz_wave_file
+     fuzz_page_show fuzz_page_print fuzz_page_export)
 read -r -a TARGETS <<<"${FUZZ_TARGETS:-${ALL[*]}}"
 passed=0
 failed=0
@@ -34,7 +36,10 @@ for t in "${TARGETS[@]}"; do
   log="$OUT/findings/$t.log"
   echo "== $t for ${SECONDS_EACH} s"
   dict=()
-  [ -f "fuzz/$t.dict" ] && dict=(-dict="fuzz/$t.dict")
+  # The targets that take a page file share the page's words.
+  words="fuzz/$t.dict"
+  case "$t" in fuzz_page_?*) [ -f "$words" ] || words=fuzz/fuzz_page.dict ;; esac
+  [ -f "$words" ] && dict=(-dict="$words")
   status=0
   # The outer timeout bounds a run whose input hangs outside libFuzzer's own watch.
   ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=0" \

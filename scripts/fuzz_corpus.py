@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the fuzz targets' seed corpora into OUT/<target>/: the demo project's page files,
 project file and logo, files of the kinds the tests build (settings files, waves of every
-width, small pictures in each format Qt reads), and the regression inputs kept under
-tests/data/fuzz/<target>/.
+width, small pictures in each format Qt reads, pages with paths, pictures, waves and effects),
+and the regression inputs kept under tests/data/fuzz/<target>/.
 
     scripts/fuzz_corpus.py OUT
 """
@@ -40,6 +40,186 @@ def pages(out):
     page[880:884] = struct.pack("<i", 1000)
     page[884:888] = struct.pack("<i", -7)
     put(out, "fuzz_page_file", "ranges.000", bytes(page))
+
+
+# Offsets of the page record's fields (main/page_file.h).
+TEXT = (65, 146, 227)
+BLUR_ON = (308, 309, 310)
+GRADIENT_ON = (311, 312, 313)
+MPAUSE = 322
+WAVE_FILE = (340, 421, 502)
+BITMAP_FILE = (583, 664, 745)
+IN_DIRECTION = (826, 827, 828)
+OUT_DIRECTION = (829, 830, 831)
+FONT_SIZE = (832, 836, 840)
+FONT_COLOR = (844, 848, 852)
+PAUSE_TIME = 880
+FADE_DELAY = 884
+POS_X = (888, 892, 896)
+POS_Y = (900, 904, 908)
+FONT_STYLE = (912, 913, 914)
+FONT_NAME = (915, 1171, 1427)
+SHADOW_ON = (1683, 1684, 1685)
+IN_PATH = (1692, 9700, 17708)    # the counter; the points follow at +8
+OUT_PATH = (1696, 9704, 17712)   # the counter; the points at +4004
+
+
+def string(page, at, text):
+    data = text.encode("cp1252")
+    page[at] = len(data)
+    page[at + 1:at + 1 + len(data)] = data
+
+
+def int32(page, at, value):
+    page[at:at + 4] = struct.pack("<i", value)
+
+
+def page_of(lines, fadedelay=0, pause=0, manual=False):
+    """A page record: each line a dict of the fields it sets, the rest as a new page has them."""
+    page = bytearray(25716)
+    for i in range(3):
+        line = lines[i] if i < len(lines) else {}
+        string(page, TEXT[i], line.get("text", ""))
+        string(page, FONT_NAME[i], line.get("font", "Arial"))
+        int32(page, FONT_SIZE[i], line.get("size", 20))
+        int32(page, FONT_COLOR[i], line.get("color", 0xFFFFFF))
+        page[IN_DIRECTION[i]] = line.get("in", 13) & 0xFF
+        page[OUT_DIRECTION[i]] = line.get("out", 13) & 0xFF
+        int32(page, POS_X[i], line.get("x", 4))
+        int32(page, POS_Y[i], line.get("y", 4 + 14 * i))
+        page[FONT_STYLE[i]] = line.get("style", 0)
+        page[SHADOW_ON[i]] = line.get("shadow", 0)
+        page[BLUR_ON[i]] = line.get("blur", 0)
+        page[GRADIENT_ON[i]] = line.get("gradient", 0)
+        string(page, WAVE_FILE[i], line.get("wave", ""))
+        string(page, BITMAP_FILE[i], line.get("picture", ""))
+        for key, counter, first in (("in_path", IN_PATH[i], IN_PATH[i] + 8),
+                                    ("out_path", OUT_PATH[i], OUT_PATH[i] + 4004)):
+            last, points = line.get(key, (-1, []))
+            int32(page, counter, last)
+            for k, (x, y) in enumerate(points):
+                page[first + 4 * k:first + 4 * k + 4] = struct.pack("<HH", x, y)
+    int32(page, FADE_DELAY, fadedelay)
+    page[314:316] = struct.pack("<H", fadedelay & 0xFFFF)
+    int32(page, PAUSE_TIME, pause)
+    page[MPAUSE] = 1 if manual else 0
+    return page
+
+
+def extension_block(fields):
+    """The block after a record (docs/PAGE_FILE.md) of the fields {(kind, line): text}: kind 1
+    a title, 2 a wave, 3 a picture, 4 a font name."""
+    body = b""
+    for (kind, line), text in sorted(fields.items()):
+        value = text.encode("utf-8")
+        body += struct.pack("<HI", kind * 256 + line, len(value)) + value
+    return (b"VelmoraX" + struct.pack("<HHII", 1, 0, len(body), zlib.crc32(body) & 0xFFFFFFFF)
+            + body)
+
+
+def diagonal(n, x=2, y=2):
+    return [(x + k, y + k // 2) for k in range(n)]
+
+
+# Pages of the kinds the tests build, on a screen of 64 x 48.
+TEST_PAGES = {
+    "three-texts": page_of([{"text": "One", "x": 10, "y": 5, "in": 1, "out": 3},
+                            {"text": "Two", "x": 20, "y": 20, "in": 9, "out": 10},
+                            {"text": "Three", "x": 2, "y": 30, "in": 12, "out": 12}],
+                           fadedelay=5, pause=1),
+    "paths": page_of([{"text": "P", "in": 11, "out": 11, "in_path": (40, diagonal(40)),
+                       "out_path": (30, diagonal(30, 20, 10))},
+                      {"text": "Q", "in": 11, "out": 5, "in_path": (999, diagonal(1000))},
+                      {"text": "R", "in": 7, "out": 11, "out_path": (1, [(60, 40)])}]),
+    "pictures": page_of([{"picture": "pic.bmp", "in": 5, "out": 6, "x": 30, "y": 10},
+                         {"picture": "demo_logo.bmp", "text": "logo", "in": 12, "out": 9},
+                         {"picture": "missing.bmp", "text": "gone", "in": 8, "out": 7}]),
+    "pictures-unreadable": page_of([{"picture": "FUZZ.000", "in": 2, "out": 4},
+                                    {"text": "after", "in": 6, "out": 2}]),
+    "waves": page_of([{"text": "A", "wave": "one.wav", "in": 5, "out": 6},
+                      {"text": "B", "wave": "two.wav", "in": 3, "out": 1}], pause=1),
+    "effects": page_of([{"text": "Blur", "blur": 1, "gradient": 1, "shadow": 1, "size": 30,
+                         "style": 15, "in": 4, "out": 8},
+                        {"text": "\u20acuro \u00e9t\u00e9", "font": "DejaVu Serif", "shadow": 1,
+                         "in": 10, "out": 9},
+                        {"text": "big", "size": 200, "in": 6, "out": 5}], fadedelay=20),
+    "manual": page_of([{"text": "Space", "in": 13, "out": 12}], manual=True),
+    "far": page_of([{"text": "far", "x": -70, "y": 60, "in": 1, "out": 2},
+                    {"text": "corner", "x": 63, "y": 47, "in": 3, "out": 4}]),
+    # Texts the record cannot hold, whole in the block after it; the record keeps their nearest
+    # Windows-1252 forms.
+    "scripts": bytes(page_of([{"text": "?????? ???", "in": 5, "out": 12},
+                              {"text": "??", "font": "Noto Sans ?", "in": 12, "out": 6},
+                              {"text": "????", "picture": "o/pic.bmp", "in": 9, "out": 10}]))
+               + extension_block({(1, 1): "\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440",
+                                  (1, 2): "\u6771\u4eac", (4, 2): "Noto Sans \u0416",
+                                  (1, 3): "\u05e9\u05dc\u05d5\u05dd",
+                                  (3, 3): "\u0151/pic.bmp"}),
+    "long-title": bytes(page_of([{"text": "Long " * 16, "size": 8, "in": 6, "out": 5}]))
+                  + extension_block({(1, 1): ("Long " * 24).strip()}),
+    "unknown-codes": page_of([{"text": "none", "in": 0, "out": 14},
+                              {"text": "neg", "in": -1, "out": 127}]),
+    # The page that once crashed the align screen: a damaged in-path counter on a line whose
+    # path is drawn by hand.
+    "last-index-minus-50": page_of([{"text": "Hand", "in": 11, "out": 11,
+                                     "in_path": (-50, diagonal(10))}]),
+}
+
+# The harness's choices live in the record's reserved field (fuzz/page_fuzz.h); each target
+# reads them its own way. For every page, variants take each line's IN and OUT through every
+# direction code 0..13 and vary the screen and switches.
+def show_choices(k):
+    r = bytearray(65)
+    r[0] = (k * 0x35) & 0xFF          # switches
+    r[1] = k % 8                      # raster effect
+    r[2], r[3] = 63, 47               # a 64 x 48 screen
+    r[4] = (3 if k % 2 == 0 else 2) | (1 << 2)  # 32 or 24 bits, one second of colour bars
+    for i in range(6):
+        r[5 + i] = (k + i) % 14       # play B's direction codes
+    r[11] = 0                         # the first armed path
+    r[12] = 40                        # mouse moves
+    r[13] = 0                         # paths up to 999
+    r[14] = 0                         # never stopped
+    r[15] = 2                         # marquee ticks
+    for i in range(24):
+        r[16 + 2 * i] = 64 + (i * 7 + k) % 64
+        r[17 + 2 * i] = 64 + (i * 5 + 2 * k) % 48
+    return bytes(r)
+
+
+def print_choices(k):
+    r = bytearray(65)
+    r[0] = (k % 4) if k < 13 else 255 # the last page number, or "NEW"
+    width, height = (4800, 6600) if k % 2 == 0 else (600, 300)
+    r[1:3] = struct.pack(">H", width)
+    r[3:5] = struct.pack(">H", height)
+    r[5] = 20 + k
+    return bytes(r)
+
+
+def export_choices(k):
+    r = bytearray(65)
+    r[0] = (k % 4) | (1 << 2)         # leaders, one second of colour bars
+    r[1], r[2] = 63, 47
+    r[3] = k % 4                      # frame rate
+    r[4] = 0 if k % 3 else 5          # the frames the writer takes
+    r[5] = 5                          # half a second for the space bar
+    return bytes(r)
+
+
+PAGE_TARGETS = {"fuzz_page_show": show_choices, "fuzz_page_print": print_choices,
+                "fuzz_page_export": export_choices}
+
+
+def page_seeds(out):
+    pages = {name: demo(name) for name in sorted(os.listdir(DEMO)) if name.upper().startswith("DEMO.0")}
+    pages.update({name + ".000": bytes(page) for name, page in TEST_PAGES.items()})
+    for target, choices in PAGE_TARGETS.items():
+        for name, page in pages.items():
+            for k in range(14):
+                made = bytearray(choices(k))
+                made[64] = k & 1  # every other variant mends the block's length and checksum
+                put(out, target, "%s-%02d" % (name, k), bytes(made) + page[65:])
 
 
 PROJECT_VARIANTS = {
@@ -168,6 +348,7 @@ def main():
         sys.exit(__doc__)
     out = sys.argv[1]
     pages(out)
+    page_seeds(out)
     ini_files(out)
     waves(out)
     pictures(out)

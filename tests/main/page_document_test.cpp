@@ -99,6 +99,30 @@ TEST(PageDocument, ManualIsComparedWithTheRecordAsLastLoadedOrSaved) {
     EXPECT_TRUE(doc.undoStack().count() == 0);
 }
 
+// A page is stored trimmed as it is read: one whose text begins with a no-break space (which
+// reading keeps) does not differ from its record once loaded, and saving it keeps the text;
+// blanks and control characters at either end of a typed text still go.
+TEST(PageDocument, TextsAreStoredTrimmedAsTheyAreRead) {
+    PageImage written;
+    written.lines[0].Text = QStringLiteral("\u00A0One\u00A0");
+    written.lines[1].Text = QStringLiteral("\u00A0");
+    PageDocument doc;
+    doc.buffer().encode(written, "000");
+    PageImage read;
+    doc.buffer().decode(read);
+    doc.load(read);
+    EXPECT_EQ(doc.text(1), QStringLiteral("\u00A0One\u00A0"));
+    EXPECT_FALSE(doc.differsFromBuffer());
+    EXPECT_EQ(doc.pageToStore().lines[0].Text, QStringLiteral("\u00A0One\u00A0"));
+    EXPECT_EQ(doc.pageToStore().lines[1].Text, QStringLiteral("\u00A0"));
+
+    doc.setText(2, QStringLiteral(" \tTwo\r\n\x01"));
+    EXPECT_EQ(doc.pageToStore().lines[1].Text, QStringLiteral("Two"));
+    EXPECT_TRUE(doc.differsFromBuffer());
+    doc.setText(2, QStringLiteral(" \u00A0 "));
+    EXPECT_FALSE(doc.differsFromBuffer());
+}
+
 // A chosen file inside the project's folder is stored relative to it, so deep folders still
 // fit the page file's 80 characters; a name that still does not fit is never cut.
 TEST(ProjectFiles, ChosenNamesAreStoredSoThatTheyFit) {

@@ -63,7 +63,7 @@ void writeFields(RawRecord& r) {
         r.le(856 + 4 * i, 0x00405060u + i, 4);               // ShadowColor
         r.le(868 + 4 * i, 999u, 4);                          // second FontSize copy, not read
         r.le(888 + 4 * i, std::uint32_t(-100 * (i + 1)), 4); // PosX
-        r.le(900 + 4 * i, 0x12345 + i, 4);                   // PosY
+        r.le(900 + 4 * i, 0xFF00 + i, 4);                    // PosY
         r.le(912 + i, 1 << i | 8, 1);                        // FontStyle
         r.str(915 + 256 * i, "Font " + n);
         r.le(1683 + i, i == 0 ? 1 : 0, 1);                              // ShadowOn
@@ -133,7 +133,7 @@ TEST(PageRecordLayout, DecodesEveryFieldOfAHandBuiltRecord) {
         EXPECT_EQ(l.attrs.FontColor, 0x00A0B0C0u + i);
         EXPECT_EQ(l.attrs.ShadowColor, 0x00405060u + i);
         EXPECT_EQ(l.PosX, -100 * (i + 1));
-        EXPECT_EQ(l.PosY, 0x12345 + i);
+        EXPECT_EQ(l.PosY, 0xFF00 + i);
         EXPECT_EQ(l.FontStyle, (1 << i) | 8);
         EXPECT_EQ(l.attrs.FontName, "Font " + n);
         EXPECT_EQ(l.attrs.ShadowOn, i == 0);
@@ -232,6 +232,41 @@ TEST(PageRecordLayout, PathCountersOutsideTheSlotsReadAsNoPath) {
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(p.lines[i].InPath.LastIndex, c.read);
             EXPECT_EQ(p.lines[i].OutPath.LastIndex, c.read);
+        }
+    }
+}
+
+// A move travels to a line's resting position one pixel a step: a position beyond the reach of
+// a path's slots (a damaged or hand-made file) reads as the nearest one within it, and is saved
+// so.
+TEST(PageRecordLayout, RestingPositionsReadWithinTheReachOfAPath) {
+    const struct {
+        std::int32_t stored, read;
+    } cases[] = {{0, 0},
+                 {-1, -1},
+                 {65535, 65535},
+                 {-65535, -65535},
+                 {65536, 65535},
+                 {-65536, -65535},
+                 {INT32_MAX, 65535},
+                 {INT32_MIN, -65535},
+                 {-620630525, -65535},
+                 {1000, 1000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        RawRecord r;
+        for (int i = 0; i < 3; ++i) {
+            r.le(888 + 4 * i, std::uint32_t(c.stored), 4);
+            r.le(900 + 4 * i, std::uint32_t(-c.read), 4);
+        }
+        const PageImage p = decoded(r);
+        PageBuffer saved;
+        saved.encode(p, QStringLiteral("000"));
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(p.lines[i].PosX, c.read);
+            EXPECT_EQ(p.lines[i].PosY, -c.read);
+            EXPECT_EQ(saved.int32At(888 + 4 * i), c.read);
+            EXPECT_EQ(saved.int32At(900 + 4 * i), -c.read);
         }
     }
 }

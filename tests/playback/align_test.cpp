@@ -401,6 +401,35 @@ TEST_F(AlignTest, UndoAndRedoAfterLeavingPutALineWhereLeavingPutsIt) {
     can->ExitAlignClick();
 }
 
+// A stroke leaves its line where the strip stands (the copy at the stroke's end is paint only):
+// undone and redone on the screen, it does not carry the strip to where the button was released,
+// and undone and redone after leaving, it puts the line where leaving did.
+TEST_F(AlignTest, AStrokeLeavesTheStripInPlaceThroughUndoAndRedo) {
+    auto& undo = main->document().undoStack();
+    auto undoAllRedoAll = [&undo] {
+        while (undo.canUndo())
+            undo.undo();
+        while (undo.canRedo())
+            undo.redo();
+    };
+    can->StartAlign();
+    can->P1In->click();
+    QWidget* w = can.get();
+    press(w, {200, 200});
+    moveTo(w, {200, 200});
+    moveTo(w, {300, 300});
+    release(w, {300, 300});
+    ASSERT_EQ(inPath1().LastIndex, 1);
+    can->P1In->click(); // the path started afresh
+    ASSERT_EQ(inPath1().LastIndex, -1);
+    undoAllRedoAll();
+    EXPECT_EQ(can->strip(1)->pos(), QPoint(100, 50));
+    can->ExitAlignClick();
+    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(100, 50));
+    undoAllRedoAll();
+    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(100, 50));
+}
+
 // A click records nothing and leaves nothing to undo; nor does holding "Hide Panel", whose
 // release comes to the window once the panel is hidden.
 TEST_F(AlignTest, AClickOrTheHidePanelButtonRecordsNoStroke) {
