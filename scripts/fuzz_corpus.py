@@ -332,6 +332,19 @@ def pictures(out):
             subprocess.run([convert, source, target], check=True)
 
 
+def extension_seeds(out):
+    """Blocks for fuzz_page_extension: its first byte 1 has the target make the header's length
+    and checksum right for the body, 0 leaves the bytes as they are."""
+    fields = {(1, 1): "Привет мир", (1, 2): "東京", (1, 3): "שלום",
+              (3, 1): "картинки/логотип.bmp", (2, 2): "音楽.wav", (4, 3): "Noto Sans CJK JP"}
+    block = extension_block(fields)
+    put(out, "fuzz_page_extension", "sealed", b"\x01" + block)
+    put(out, "fuzz_page_extension", "as-written", b"\x00" + block)
+    later = block + struct.pack("<HI", 0x7F02, 3) + b"abc"
+    put(out, "fuzz_page_extension", "later-field", b"\x01" + later)
+    put(out, "fuzz_page_extension", "none", b"\x00")
+
+
 def regressions(out):
     """Inputs that once broke a reader stay in its corpus."""
     kept = os.path.join(ROOT, "tests", "data", "fuzz")
@@ -352,6 +365,7 @@ def main():
     ini_files(out)
     waves(out)
     pictures(out)
+    extension_seeds(out)
     regressions(out)
 
 
