@@ -44,8 +44,9 @@ std::vector<RawLine> splitLines(const QByteArray& data) {
 // How one line splits at a delimiter: its fields, or where the split failed.
 struct SplitLine {
     QStringList fields;
-    int badColumn = 0;      // text after a closing quote in this column, or 0
-    bool openQuote = false; // a quote that does not close on the line
+    int badColumn = 0;       // text after a closing quote in this column, or 0
+    bool openQuote = false;  // a quote that does not close on the line
+    bool strayQuote = false; // a quote inside an unquoted field
     bool ok() const { return badColumn == 0 && !openQuote; }
 };
 
@@ -91,11 +92,9 @@ SplitLine splitLine(const QString& line, QChar delimiter) {
             continue;
         }
         const qsizetype k = line.indexOf(delimiter, i);
-        if (k < 0) {
-            out.fields << line.mid(i);
-            return out;
-        }
-        out.fields << line.mid(i, k - i);
+        out.fields << line.mid(i, k < 0 ? -1 : k - i);
+        out.strayQuote = out.strayQuote || out.fields.back().contains(Quote);
+        if (k < 0) return out;
         i = k + 1;
     }
 }
@@ -104,28 +103,32 @@ bool blankLine(const QString& line) {
     return trimBlanks(line).isEmpty();
 }
 
-// The delimiter that splits each of the first lines into the same number of fields, the most
-// of them; failing that, the one that splits them into the most fields; a comma when none does.
+// The delimiter told from the first lines. A quote standing inside an unquoted field, or one
+// that does not close, means the quoted fields were split wrongly: a delimiter under which no
+// line shows that comes first, so a quoted field holding another delimiter cannot mislead.
+// Then the one that splits each line into the same number of fields, the most of them; then
+// the one that splits them into the most fields; a comma when none splits any line.
 QChar sniffDelimiter(const std::vector<QString>& lines) {
     QChar best = QLatin1Char(',');
-    // Standing alike on every line, then fields a line, then fields in all.
-    std::tuple<bool, qsizetype, qsizetype> bestScore{false, 0, 0};
+    std::tuple<bool, bool, qsizetype, qsizetype> bestScore{false, false, 0, 0};
     for (const char16_t d : Delimiters) {
         qsizetype total = 0;
         qsizetype first = -1;
         bool same = true;
+        bool clean = true;
         int seen = 0;
         for (const QString& line : lines) {
             if (blankLine(line)) continue;
             if (seen++ == SniffedLines) break;
             const SplitLine s = splitLine(line, QChar(d));
+            clean = clean && s.ok() && !s.strayQuote;
             const qsizetype n = s.ok() ? s.fields.size() - 1 : 0;
             if (first < 0) first = n;
             same = same && n == first;
             total += n;
         }
-        const std::tuple<bool, qsizetype, qsizetype> score{same && first > 0, same ? first : 0,
-                                                           total};
+        const std::tuple<bool, bool, qsizetype, qsizetype> score{clean, same && first > 0,
+                                                                 same ? first : 0, total};
         if (total > 0 && score > bestScore) {
             bestScore = score;
             best = QChar(d);

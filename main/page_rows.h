@@ -36,8 +36,9 @@ struct CsvTable {
 };
 
 // Splits UTF-8 text, with or without a byte-order mark, into records. Lines end in CR LF, LF or
-// CR; an empty last line is no record. The delimiter (comma, semicolon or tab) is the one that
-// stands outside quotes on every one of the first lines, else the one that stands there most.
+// CR; an empty last line is no record. The delimiter (comma, semicolon or tab) is told from the
+// first lines: the one that splits them without breaking a quoted field, alike on every line,
+// into the most fields.
 // A field whose first character (after blanks) is a double quote runs to the next lone quote; a
 // doubled quote inside it is one quote, and blanks around it are dropped. A quote that does not
 // close on its own line, text after a closing quote and bytes that are not UTF-8 are errors,

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <QFile>
 #include <vector>
 
 #include "main/page_file.h"
@@ -70,6 +71,21 @@ std::vector<CsvCase> csvCases() {
          {rec(1, {"Müller, Anna, Dr.", "Keynote"}), rec(2, {"Lee", "Chair"})},
          {}},
         {"one column", "Ana\nBen\n", comma, {rec(1, {"Ana"}), rec(2, {"Ben"})}, {}},
+        {"tabs inside a quoted field after an empty one",
+         ",\"a\tb\tc\td\"\n",
+         comma,
+         {rec(1, {"", "a\tb\tc\td"})},
+         {}},
+        {"semicolons inside quoted fields, commas between",
+         "x,\"a;b;c\",\"d;e\"\ny,\"f;g;h\",\"i;j\"\n",
+         comma,
+         {rec(1, {"x", "a;b;c", "d;e"}), rec(2, {"y", "f;g;h", "i;j"})},
+         {}},
+        {"quotes inside unquoted fields of a semicolon file",
+         "Dwayne \"The Rock\" Johnson;Actor\nAna;Chair\n",
+         semi,
+         {rec(1, {"Dwayne \"The Rock\" Johnson", "Actor"}), rec(2, {"Ana", "Chair"})},
+         {}},
         {"doubled quotes", "\"say \"\"hi\"\"\",x\n", comma, {rec(1, {"say \"hi\"", "x"})}, {}},
         {"an empty quoted field", "\"\",x\n", comma, {rec(1, {"", "x"})}, {}},
         {"blanks around a quoted field dropped",
@@ -158,6 +174,7 @@ TEST(CsvText, ReadsBackAsWritten) {
         {"Page", "Line 1", "Line 2"},     {"000", "Smith, John", "say \"hi\""},
         {"001", "a;b", "tab\there"},      {"002", " leading", "trailing "},
         {"003", "", "Zoë – 王芳 – محمد"}, {"004", "\"", ","},
+        {"", "a\tb\tc\td", "x;y;z;w"},
     };
     const QByteArray text = csvText(rows);
     EXPECT_TRUE(text.startsWith(Bom));
@@ -169,6 +186,23 @@ TEST(CsvText, ReadsBackAsWritten) {
     ASSERT_EQ(back.records.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(back.records[i].fields, rows[i]) << i;
+}
+
+// An input the fuzz target found: its records, written back, once read as split at tabs.
+TEST(CsvText, AFoundInputReadsBackAsWritten) {
+    QFile f(VELMORA_SOURCE_DIR "/tests/data/fuzz/fuzz_page_rows/tabs-in-a-quoted-field.csv");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const CsvTable t = parseCsv(f.readAll());
+    ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    std::vector<QStringList> fields;
+    for (const CsvRecord& r : t.records)
+        fields.push_back(r.fields);
+    const CsvTable back = parseCsv(csvText(fields));
+    ASSERT_TRUE(back.error.isEmpty());
+    EXPECT_EQ(back.delimiter, QChar(','));
+    ASSERT_EQ(back.records.size(), t.records.size());
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        EXPECT_EQ(back.records[i].fields, fields[i]) << i;
 }
 
 // ---- Rows of page texts -------------------------------------------------------------------
