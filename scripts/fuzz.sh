@@ -25,7 +25,8 @@ cmake --build "$OUT" -j"${FUZZ_JOBS:-$(nproc)}"
 rm -rf "$OUT/seeds"
 python3 scripts/fuzz_corpus.py "$OUT/seeds"
 
-ALL=(fuzz_page_file fuzz_project_file fuzz_settings_file fuzz_picture fuzz_wave_file)
+ALL=(fuzz_page_file fuzz_page_extension fuzz_page_rows fuzz_project_file fuzz_settings_file
+  fuzz_picture fuzz_wave_file)
 read -r -a TARGETS <<<"${FUZZ_TARGETS:-${ALL[*]}}"
 passed=0
 failed=0
