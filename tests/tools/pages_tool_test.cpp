@@ -238,6 +238,8 @@ TEST_F(PagesToolTest, MistakesAreOneLineAndStatus1) {
         {{"list", dpath + "talks.kvt", "extra"}, "list takes PROJECT.kvt only, not extra"},
         {{"export", dpath + "talks.kvt", "-o"}, "-o needs a value"},
         {{"export", dpath + "talks.kvt", "--quiet"}, "unknown option --quiet"},
+        {{"import", dpath + "talks.kvt", dpath + "s.csv", "-o", "x.csv"}, "unknown option -o"},
+        {{"list", dpath + "talks.kvt", "--template", "000"}, "unknown option --template"},
         {{"list", dpath + "none.kvt"}, "no project file " + dpath + "none.kvt"},
         {{"import", dpath + "talks.kvt", dpath + "none.csv"}, "can not read " + dpath + "none.csv"},
         {{"export", dpath + "talks.kvt", "-o", dpath + "no/such/folder/x.csv"},
