@@ -6,7 +6,7 @@ include(GNUInstallDirs)
 # Debian's name for the package's documentation, whatever the project is called.
 set(VELMORA_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/velmora)
 
-install(TARGETS velmora velmora-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS velmora velmora-render velmora-pages RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program shows its help from inside itself; the same page is installed to read anywhere.
 install(FILES ${CMAKE_SOURCE_DIR}/platform/help/Velmora.html ${CMAKE_SOURCE_DIR}/README.md
         DESTINATION ${VELMORA_DOCDIR})
@@ -17,6 +17,7 @@ add_subdirectory(${CMAKE_SOURCE_DIR}/data ${CMAKE_BINARY_DIR}/data)
 # an install into a temporary prefix with this list.
 set(installed
     bin/velmora
+    bin/velmora-pages
     bin/velmora-render
     share/applications/org.velmora.Velmora.desktop
     share/doc/velmora/README.md

@@ -205,6 +205,12 @@ public:
     // The page on screen as it would be stored.
     PageImage pageFromEditor() const;
 
+    // File > "Import Pages...": a page from each row of a CSV file, the page on screen their
+    // template, written at the project's free numbers; the first of them is then shown.
+    void ImportPages1Click();
+    // File > "Export Texts...": the project's pages as a CSV file.
+    void ExportTexts1Click();
+
     // The one page record buffer: the page as last loaded or saved.
     PageBuffer& pageBuffer = document_.buffer();
     void LoadBitmap1Click();
@@ -356,6 +362,8 @@ public:
     QAction* PrintFileButton1 = nullptr;
     QAction* PrintSetup1 = nullptr;
     QAction* ExportShow1 = nullptr;
+    QAction* ImportPages1 = nullptr;
+    QAction* ExportTexts1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Align2 = nullptr;
     QAction* PlayPage2 = nullptr;

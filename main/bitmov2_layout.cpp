@@ -69,12 +69,16 @@ void TBitMovOptMain::buildMenus() {
     NewPage1 = file->addAction(QStringLiteral("New &Page"));
     SavePage1 = file->addAction(QStringLiteral("Save P&age..."));
     BDeletepage = file->addAction(QStringLiteral("&Delete Current Page"));
+    ImportPages1 = file->addAction(QStringLiteral("Import Pages..."));
+    connect(ImportPages1, &QAction::triggered, this, [this] { ImportPages1Click(); });
     file->addSeparator();
     PrintFileButton1 = file->addAction(QStringLiteral("&Print..."));
     PrintSetup1 = file->addAction(QStringLiteral("P&rint Setup..."));
     connectPrinting();
     ExportShow1 = file->addAction(QStringLiteral("&Export Show..."));
     connect(ExportShow1, &QAction::triggered, this, [this] { ExportShow1Click(); });
+    ExportTexts1 = file->addAction(QStringLiteral("Export Texts..."));
+    connect(ExportTexts1, &QAction::triggered, this, [this] { ExportTexts1Click(); });
     file->addSeparator();
     Exit1 = file->addAction(QStringLiteral("E&xit"));
 

@@ -62,4 +62,9 @@ bool writeProjectFile(const QString& path, const QString& program, const QString
     return ok;
 }
 
+bool writeNumberOPages(const QString& path, const QString& numberOPages) {
+    platform::IniFile ini(path);
+    return ini.writeString(Section, QStringLiteral("NumberOPages"), numberOPages);
+}
+
 } // namespace velmora

@@ -25,6 +25,10 @@ bool writeProjectFile(const QString& path, const QString& program, const QString
                       const QString& projectName, const QString& birth, const QString& numberOPages,
                       bool useColorBars, bool useCountDown, int holdtime, int bpp, int palette);
 
+// Updates "NumberOPages" alone, in place, when pages were added outside a project save. False
+// when the file could not be written.
+bool writeNumberOPages(const QString& path, const QString& numberOPages);
+
 // Everything up to and including the last '/', '\' or ':'; empty when there is none.
 QString directoryPart(const QString& file);
 // Everything after the last '/', '\' or ':'.

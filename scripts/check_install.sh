@@ -2,8 +2,8 @@
 # Installs a built tree into a temporary prefix and checks it as a desktop would see it: the
 # file list is exactly the expected one (BUILD/installed-files.txt, written at configure
 # time), the menu entry and the AppStream metadata pass their validators, the project file
-# type compiles into a MIME database that knows *.kvt and the "[VelmoraProject]" magic, and
-# the installed program answers --version.
+# type compiles into a MIME database that knows *.kvt and the "[VelmoraProject]" magic, the
+# installed program answers --version and velmora-pages --help.
 #
 #   scripts/check_install.sh [BUILD]      (build/ unless given)
 set -euo pipefail
@@ -35,6 +35,8 @@ grep -aq 'VelmoraProject' "$prefix/share/mime/magic"
 echo "shared-mime-info: application/x-velmora-project by *.kvt, *.KVT and its magic"
 
 "$prefix/bin/velmora" --version
+# The command-line tools answer without a display.
+"$prefix/bin/velmora-pages" --help >/dev/null && echo "velmora-pages: answers --help"
 
 # The Debian package holds the same files under /usr, and its dependencies were worked out.
 rm -f "$BUILD"/velmora_*.deb

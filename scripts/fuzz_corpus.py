@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the fuzz targets' seed corpora into OUT/<target>/: the demo project's page files,
-project file and logo, files of the kinds the tests build (settings files, waves of every
-width, small pictures in each format Qt reads, pages with paths, pictures, waves and effects),
-and the regression inputs kept under tests/data/fuzz/<target>/.
+project file and logo, rows files of the kinds File > "Import Pages..." reads, files of the
+kinds the tests build (settings files, waves of every width, small pictures in each format Qt
+reads, pages with paths, pictures, waves and effects), and the regression inputs kept under
+tests/data/fuzz/<target>/.
 
     scripts/fuzz_corpus.py OUT
 """
@@ -220,6 +221,29 @@ def page_seeds(out):
                 made = bytearray(choices(k))
                 made[64] = k & 1  # every other variant mends the block's length and checksum
                 put(out, target, "%s-%02d" % (name, k), bytes(made) + page[65:])
+def extension_blocks(out):
+    # The target's first byte chooses whether a block's header is made right for its body.
+    for name in ("DEMO.000", "DEMO.003"):
+        for mode in (0, 1):
+            put(out, "fuzz_page_extension", "%s-%d" % (name, mode), bytes([mode]) + demo(name))
+
+
+ROWS = {
+    "plain.csv": "Zoë Ångström,Keynote,Nordlicht AB\nИван Петров,Chair,Яндекс\n王芳,Panel,\n",
+    "semicolons.csv": "\ufeffLine 1;Line 2;Line 3;Pause\r\n\"Smith, John\";\"says \"\"hi\"\"\";ACME;4\r\n"
+                      "محمد;;;\r\n\r\n",
+    "tabs.tsv": "Line 3\tPicture 1\tWave 2\tPage\n\tlogo.bmp\tfanfare.wav\t007\nप्रिया\t\t\t\n",
+    "export.csv": "\ufeffPage,Line 1,Line 2,Line 3,Picture 1,Picture 2,Picture 3,Wave 1,Wave 2,"
+                  "Wave 3,Pause\r\n000,Velmora Pro,presents,,,,,,,,2\r\n003,,pictures fly too,,"
+                  "demo_logo.bmp,,,,,,2\r\n",
+    "broken.csv": "a, \"b, c\" ,d\n\"open\nx,\"y\"z\n",
+}
+
+
+def rows_files(out):
+    for name, text in ROWS.items():
+        put(out, "fuzz_page_rows", name, text.encode("utf-8"))
+    put(out, "fuzz_page_rows", "latin1.csv", "Müller,Straße\n".encode("latin-1"))
 
 
 PROJECT_VARIANTS = {
@@ -362,6 +386,8 @@ def main():
     out = sys.argv[1]
     pages(out)
     page_seeds(out)
+    extension_blocks(out)
+    rows_files(out)
     ini_files(out)
     waves(out)
     pictures(out)

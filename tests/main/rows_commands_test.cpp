@@ -1,0 +1,345 @@
+// File > "Import Pages..." and "Export Texts..." in the main window, dialogs answered by script.
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+
+#include "fake_playback.h"
+#include "main/page_file.h"
+#include "main/page_rows.h"
+#include "main/project_file.h"
+#include "main_window_fixture.h"
+
+using platform::Answer;
+using platform::MsgKind;
+using velmora::PageImage;
+
+class RowsCommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        playback = std::make_unique<testsupport::FakePlayback>(*w);
+        w->setPlayback(playback.get());
+        project = dir.path() + "/";
+        seams.dialogs.files.push_back(project + "show");
+        w->SaveprojectClick1();
+        ASSERT_EQ(w->ProjectName, "show.kvt");
+    }
+    void TearDown() override {
+        w->setPlayback(nullptr);
+        MainWindowTest::TearDown();
+    }
+
+    // Page 000: a styled title page, saved; it stays on screen.
+    void styledPage() {
+        w->NewPageButtonClick();
+        w->Edit1->setText("Speaker name");
+        w->Edit2->setText("Role");
+        w->Edit3->setText("Company");
+        for (int n = 1; n <= 3; ++n) {
+            w->line(n).FontName = "DejaVu Serif";
+            w->line(n).FontSize = 72 - 16 * n;
+            w->line(n).FontColor = 0x00C0FF;
+            w->line(n).ShadowOn = n != 2;
+            w->line(n).ShadowColor = 0x404040;
+            w->line(n).GradientOn = n == 1;
+            w->line(n).GradientStartColor = 0xFF00FF;
+            w->line(n).BlurOn = n == 3;
+            w->line(n).InDirection = 7 + n;
+            w->line(n).OutDirection = 11;
+            w->outPath(n).LastIndex = 2;
+            w->outPath(n).Points[0] = {100, 100};
+            w->outPath(n).Points[1] = {101, 99};
+            w->document().setTitlePos(n, 60 * n, 150 * n);
+            w->setLineFontStyle(n, std::uint8_t(n));
+        }
+        w->DelayTrackBar->setValue(2500);
+        w->PauseTrackBar->setValue(6);
+        w->CheckBox1->setChecked(true);
+        w->SaveCurPage();
+        ASSERT_FALSE(w->sav);
+        ASSERT_TRUE(QFileInfo::exists(page(0)));
+    }
+
+    QString page(int n) const {
+        return project + "SHOW." + QString("%1").arg(n, 3, 10, QChar('0'));
+    }
+
+    PageImage stored(int n) const {
+        velmora::PageBuffer b;
+        EXPECT_EQ(velmora::readPageFile(page(n), b), velmora::PageReadResult::Ok) << n;
+        PageImage p;
+        b.decode(p);
+        return p;
+    }
+
+    QString csv(const QByteArray& bytes, const QString& name = "names.csv") {
+        QFile f(project + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return project + name;
+    }
+
+    QStringList pageFiles() const {
+        return QDir(project).entryList({"SHOW.*"}, QDir::Files | QDir::Dirs | QDir::CaseSensitive,
+                                       QDir::Name);
+    }
+
+    std::unique_ptr<testsupport::FakePlayback> playback;
+    QString project;
+};
+
+TEST_F(RowsCommandsTest, ImportMakesAPageOfEachRowFromThePageOnScreen) {
+    styledPage();
+    const PageImage templ = stored(0);
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(csv("\xEF\xBB\xBFZoë Ångström,Keynote,ACME\r\n"
+                                      "Иван Петров,\"Chair, day 1\",Яндекс\r\n"
+                                      "王芳,Panel,\r\n"));
+    seams.dialogs.answers.push_back(Answer::Yes);
+    w->ImportPages1Click();
+
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Make 3 pages from names.csv?",
+                                                  "Made 3 pages from names.csv: 001 to 003."}));
+    ASSERT_EQ(seams.dialogs.asked.size(), 2u);
+    EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Confirmation);
+    EXPECT_EQ(seams.dialogs.asked[0].buttons, platform::MsgButtons::YesNo);
+    EXPECT_EQ(seams.dialogs.asked[1].kind, MsgKind::Information);
+    ASSERT_EQ(seams.dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(seams.dialogs.fileDialogs[0].title, "Import Pages");
+    EXPECT_EQ(seams.dialogs.fileDialogs[0].directory, project);
+    EXPECT_TRUE(seams.dialogs.fileDialogs[0].mustExist);
+
+    const QStringList lines[3] = {{"Zoë Ångström", "Keynote", "ACME"},
+                                  {"Иван Петров", "Chair, day 1", "Яндекс"},
+                                  {"王芳", "Panel", ""}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        PageImage expected = templ;
+        for (int n = 0; n < 3; ++n)
+            expected.lines[n].Text = lines[i][n];
+        EXPECT_EQ(stored(i + 1), expected);
+    }
+    EXPECT_EQ(stored(0), templ); // the template page is left as it was
+
+    // The first new page is on screen, as loaded.
+    EXPECT_EQ(w->currentpage, 1);
+    EXPECT_EQ(w->CurPgNumber->text(), "001");
+    EXPECT_EQ(w->Edit1->text(), "Zoë Ångström");
+    EXPECT_EQ(w->Edit2->text(), "Keynote");
+    EXPECT_FALSE(w->sav);
+    EXPECT_FALSE(w->add);
+    EXPECT_EQ(velmora::readProjectFile(project + "show.kvt").NumberOPages, "003");
+}
+
+TEST_F(RowsCommandsTest, NoAndCancelMakeNothing) {
+    styledPage();
+    const QString file = csv("Ana\nBen\n");
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(file);
+    seams.dialogs.answers.push_back(Answer::No);
+    w->ImportPages1Click();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Make 2 pages from names.csv?"}));
+    EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
+
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(std::nullopt);
+    w->ImportPages1Click();
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+    EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
+    EXPECT_EQ(w->Edit1->text(), "Speaker name");
+}
+
+// A file with a bad row is reported with its row and column; nothing is asked, nothing written,
+// and the page on screen stays.
+TEST_F(RowsCommandsTest, ABadRowMakesNoPage) {
+    styledPage();
+    const struct {
+        QByteArray csv;
+        QString told;
+    } cases[] = {
+        {"Ana,Keynote\nBen,Chair\n" + QByteArray(81, 'x') + ",Panel\n",
+         "names.csv: row 3, column 1: the text has 81 characters; a title takes at most 80. No "
+         "page was made."},
+        {"Line 1,Pause\nAna,3\nBen,75\n",
+         "names.csv: row 3, column 2: the pause \"75\" is not 0 to 60 seconds. No page was made."},
+        {"Line 1,Email\nAna,a@b.org\n",
+         "names.csv: row 1, column 2: \"Email\" names no column; the names are Page, Line 1, Line "
+         "2, Line 3, Picture 1, Picture 2, Picture 3, Wave 1, Wave 2, Wave 3, Pause. No page was "
+         "made."},
+        {"Ana,\"Keynote\nday 1\"\n",
+         "names.csv: row 1: a quoted field runs past the end of the line; a field cannot hold a "
+         "line break. No page was made."},
+        {"Line 1,Picture 2\nAna,\nBen,nowhere.bmp\n",
+         "names.csv: row 3, column 2: no picture \"nowhere.bmp\". No page was made."},
+        {"\xEF\xBB\xBF\r\n", "names.csv: no rows to make pages of. No page was made."},
+        {"Line 1,Line 2,Line 3\r\n", "names.csv: no rows to make pages of. No page was made."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.told.toStdString());
+        seams.dialogs.clear();
+        seams.dialogs.files.push_back(csv(c.csv));
+        seams.dialogs.answers.push_back(Answer::Yes);
+        w->ImportPages1Click();
+        EXPECT_EQ(seams.dialogs.texts(), QStringList({c.told}));
+        ASSERT_EQ(seams.dialogs.asked.size(), 1u);
+        EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Error);
+        EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
+        EXPECT_EQ(w->currentpage, 0);
+        EXPECT_EQ(w->Edit1->text(), "Speaker name");
+    }
+}
+
+// A picture the rows name is looked for in the project's folder, and found there.
+TEST_F(RowsCommandsTest, PicturesAreFoundInTheProjectFolder) {
+    styledPage();
+    QFile logo(project + "logo.bmp");
+    ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
+    logo.close();
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(csv("Line 1,Picture 3\nAna,logo.bmp\n"));
+    seams.dialogs.answers.push_back(Answer::Yes);
+    w->ImportPages1Click();
+    ASSERT_EQ(pageFiles(), QStringList({"SHOW.000", "SHOW.001"}));
+    EXPECT_EQ(stored(1).lines[2].attrs.BitmapFile, "logo.bmp");
+    EXPECT_EQ(stored(1).lines[2].Text, "");
+}
+
+TEST_F(RowsCommandsTest, AChangedPageIsOfferedForSavingFirst) {
+    styledPage();
+    w->Edit1->setText("edited");
+    w->line(1).FontSize = 99;
+    ASSERT_TRUE(w->sav);
+    seams.dialogs.clear();
+    seams.dialogs.answers = {Answer::Yes, Answer::Yes};
+    seams.dialogs.files.push_back(csv("Ana\n"));
+    w->ImportPages1Click();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Save current page?", "Make 1 page from names.csv?",
+                           "Made 1 page from names.csv: 001."}));
+    EXPECT_EQ(stored(0).lines[0].Text, "edited");
+    EXPECT_EQ(stored(1).lines[0].Text, "Ana");
+    EXPECT_EQ(stored(1).lines[0].attrs.FontSize, 99);
+
+    // No: the page on screen, changed, is still the template; its file stays as it was.
+    w->Edit1->setText("not saved");
+    w->line(1).FontSize = 33;
+    seams.dialogs.clear();
+    seams.dialogs.answers = {Answer::No, Answer::Yes};
+    seams.dialogs.files.push_back(csv("Ben\n"));
+    w->ImportPages1Click();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Save current page?", "Make 1 page from names.csv?",
+                           "Made 1 page from names.csv: 002."}));
+    EXPECT_EQ(stored(1).lines[0].Text, "Ana");
+    EXPECT_EQ(stored(2).lines[0].Text, "Ben");
+    EXPECT_EQ(stored(2).lines[0].attrs.FontSize, 33);
+    EXPECT_EQ(w->Edit1->text(), "Ben");
+}
+
+// A copied page waits on screen under a free number; the pages imported take that number, and
+// the copy does not overwrite one of them later.
+TEST_F(RowsCommandsTest, ACopyWaitingForItsNumberIsNotSavedOverAnImportedPage) {
+    styledPage();
+    w->CopyPage1Click();
+    ASSERT_EQ(w->currentpage, 1);
+    seams.dialogs.clear();
+    seams.dialogs.answers = {Answer::No, Answer::Yes};
+    seams.dialogs.files.push_back(csv("Ana\n"));
+    w->ImportPages1Click();
+    EXPECT_EQ(stored(1).lines[0].Text, "Ana");
+    EXPECT_FALSE(w->sav);
+    w->SavePgToolButtonClick();
+    EXPECT_EQ(stored(1).lines[0].Text, "Ana");
+    EXPECT_EQ(pageFiles(), QStringList({"SHOW.000", "SHOW.001"}));
+}
+
+TEST_F(RowsCommandsTest, NotEnoughFreeNumbersIsToldBeforeAsking) {
+    styledPage();
+    for (int n = 1; n <= 998; ++n) {
+        QFile f(page(n));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    seams.dialogs.clear();
+    seams.dialogs.answers.push_back(Answer::Yes);
+    seams.dialogs.files.push_back(csv("Ana\nBen\n"));
+    w->ImportPages1Click();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"names.csv: SHOW has room for 1 more page, not 2. No page was made."}));
+    EXPECT_FALSE(QFileInfo::exists(page(999)));
+}
+
+TEST_F(RowsCommandsTest, WithoutAProjectNothingIsAsked) {
+    w->NewPrjToolButtonClick();
+    w->setsav(false);
+    seams.dialogs.clear();
+    w->ImportPages1Click();
+    w->ExportTexts1Click();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Open a Project or Save this project first.",
+                                                  "Open a Project or Save this project first."}));
+    EXPECT_TRUE(seams.dialogs.fileDialogs.empty());
+}
+
+TEST_F(RowsCommandsTest, ExportWritesEveryPagesTexts) {
+    styledPage();
+    w->Edit1->setText("Zoë; \"Z\" Ångström");
+    w->SaveCurPage();
+    w->NewPageButtonClick();
+    w->Edit1->setText("محمد");
+    w->PauseTrackBar->setValue(12);
+    seams.dialogs.clear();
+    seams.dialogs.answers.push_back(Answer::Yes); // save the new page first
+    seams.dialogs.files.push_back(project + "texts.csv");
+    w->ExportTexts1Click();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Save current page?", "Wrote the texts of 2 pages to texts.csv."}));
+    ASSERT_EQ(seams.dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(seams.dialogs.fileDialogs[0].title, "Export Texts");
+    EXPECT_EQ(seams.dialogs.fileDialogs[0].directory, project + "show.csv");
+    EXPECT_EQ(seams.dialogs.fileDialogs[0].defaultSuffix, "csv");
+
+    QFile f(project + "texts.csv");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBFPage,Line 1,"));
+    const velmora::CsvTable t = velmora::parseCsv(bytes);
+    ASSERT_TRUE(t.error.isEmpty());
+    ASSERT_EQ(t.records.size(), 3u);
+    EXPECT_EQ(t.records[1].fields, QStringList({"000", "Zoë; \"Z\" Ångström", "Role", "Company", "",
+                                                "", "", "", "", "", "6"}));
+    EXPECT_EQ(t.records[2].fields[0], "001");
+    EXPECT_EQ(t.records[2].fields[1], "محمد");
+    EXPECT_EQ(t.records[2].fields[10], "12");
+}
+
+TEST_F(RowsCommandsTest, AnExportThatCannotBeWrittenIsTold) {
+    styledPage();
+    ASSERT_TRUE(QDir().mkpath(project + "taken.csv"));
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(project + "taken.csv");
+    w->ExportTexts1Click();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({"Can not write " + project + "taken.csv."}));
+    EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Error);
+}
+
+TEST_F(RowsCommandsTest, TheFileMenuHoldsBothCommands) {
+    QMenu* file = nullptr;
+    for (QAction* a : w->menuBar()->actions())
+        if (a->text() == "&File") file = a->menu();
+    ASSERT_TRUE(file);
+    QStringList captions;
+    for (QAction* a : file->actions())
+        captions << a->text();
+    EXPECT_TRUE(captions.contains("Import Pages..."));
+    EXPECT_TRUE(captions.contains("Export Texts..."));
+    seams.dialogs.clear();
+    w->ImportPages1->trigger();
+    w->ExportTexts1->trigger();
+    ASSERT_EQ(seams.dialogs.fileDialogs.size(), 2u);
+    EXPECT_EQ(seams.dialogs.fileDialogs[0].title, "Import Pages");
+    EXPECT_EQ(seams.dialogs.fileDialogs[1].title, "Export Texts");
+}
