@@ -160,10 +160,12 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
         return fail(named(error));
     }
     const std::int64_t total = timeline.frames;
+    ShowRenderOptions show = options.show;
+    show.coverage = options.alpha;
     result.run = renderShow(
-        *project, options.show,
-        [&](std::int64_t k, const platform::Bitmap& frame, bool changed) {
-            if (!writer->write(k, frame, changed)) return false;
+        *project, show,
+        [&](std::int64_t k, const ShowFrame& frame) {
+            if (!writer->write(k, frame)) return false;
             if (progress) progress(k + 1, total);
             return true;
         },

@@ -1,9 +1,12 @@
 #include "export/show_render.h"
 
+#include <array>
 #include <cstring>
+#include <optional>
 #include <QFile>
 #include <QFileInfo>
 
+#include "export/show_coverage.h"
 #include "main/editor_state.h"
 #include "main/page_file.h"
 #include "platform/Canvas.h"
@@ -11,6 +14,7 @@
 #include "platform/WaveFile.h"
 #include "playback/page_player.h"
 #include "playback/show_clock.h"
+#include "playback/strip.h"
 #include "render/effects.h"
 
 namespace velmora {
@@ -70,21 +74,39 @@ namespace {
 class RenderControl : public PlayControl {
 public:
     RenderControl(RenderClock& clock, ShowRun& run, std::int64_t manualHold,
-                  const std::function<bool()>& stop)
-        : clock_(clock), run_(run), manualHold_(manualHold), stop_(stop) {}
+                  const std::function<bool()>& stop, ShowCoverage* coverage,
+                  const std::function<void()>& coverageChanged)
+        : clock_(clock), run_(run), manualHold_(manualHold), stop_(stop), coverage_(coverage),
+          coverageChanged_(coverageChanged) {}
 
     void startPage(int page, const PageImage& image) {
         page_ = page;
+        image_ = &image;
         inUse_.clear();
         for (int n = 1; n <= 3; ++n)
             if (image.lines[n - 1].attrs.InUse) inUse_.push_back(n);
         moves_ = 0;
         inMove_ = 0;
+        for (auto& c : strips_)
+            c.reset();
+        if (coverage_) coverage_->setStrip(nullptr);
+    }
+
+    // The leaders come first on a page that has them and end where the page asks for the
+    // space bar; their frames are opaque.
+    void startLeaders() {
+        if (!coverage_) return;
+        coverage_->setOpaque(true);
+        coverageChanged_();
     }
 
     bool stopped() const override { return !run_.error.isEmpty() || stop_(); }
     void pump() override {}
     void holdForSpaceBar(bool manual) override {
+        if (coverage_ && coverage_->opaque()) {
+            coverage_->setOpaque(false);
+            coverageChanged_();
+        }
         if (manual) clock_.advance(manualHold_);
     }
     bool openWave(int, const QString& file) override {
@@ -111,12 +133,15 @@ public:
     }
     void beforeMove() override {
         const std::size_t k = moves_++;
+        int line = 0;
         if (k < inUse_.size()) {
-            inMove_ = inUse_[k];
+            line = inMove_ = inUse_[k];
             note(ShowEvent::MoveIn, inMove_);
         } else if (k - inUse_.size() < inUse_.size()) {
-            note(ShowEvent::MoveOut, inUse_[k - inUse_.size()]);
+            line = inUse_[k - inUse_.size()];
+            note(ShowEvent::MoveOut, line);
         }
+        if (coverage_) coverage_->setStrip(line ? &stripCoverage(line) : nullptr);
     }
 
     void note(ShowEvent::Kind kind, int line = 0) {
@@ -124,10 +149,29 @@ public:
     }
 
 private:
+    // The coverage of a line's strip, made as the player makes the strip.
+    const StripCoverage& stripCoverage(int n) {
+        std::optional<StripCoverage>& c = strips_[std::size_t(n - 1)];
+        if (!c) {
+            const PageImage::Line& line = image_->lines[std::size_t(n - 1)];
+            StripInput in;
+            in.text = line.Text.left(255);
+            in.fontStyle = line.FontStyle;
+            in.line = &line.attrs;
+            in.stripFormat = platform::PixelFormat::Bits32;
+            c = renderTitleCoverage(in);
+        }
+        return *c;
+    }
+
     RenderClock& clock_;
     ShowRun& run_;
     std::int64_t manualHold_;
     const std::function<bool()>& stop_;
+    ShowCoverage* coverage_;
+    const std::function<void()>& coverageChanged_;
+    const PageImage* image_ = nullptr;
+    std::array<std::optional<StripCoverage>, 3> strips_;
     int page_ = 0;
     std::vector<int> inUse_;
     std::size_t moves_ = 0;
@@ -146,30 +190,51 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
                    const FrameFn& onFrame, const std::atomic<bool>* cancel) {
     ShowRun run;
     platform::Screen::setVirtual(options.width, options.height, 32);
-    platform::Bitmap frame(options.width, options.height, platform::PixelFormat::Bits32);
+    // Without frames to hand over only the show's timing counts, in which the framebuffer takes
+    // no part (the movements and leaders measure the screen): a single pixel clips every copy
+    // away and the timeline costs little.
+    const int width = onFrame ? options.width : 1, height = onFrame ? options.height : 1;
+    platform::Bitmap frame(width, height, platform::PixelFormat::Bits32);
     platform::Canvas canvas(frame);
-    // Whether anything was drawn since the last frame.
-    bool changed = true;
-    canvas.setPresenter([&changed](const QRect&) { changed = true; });
+    // What was drawn since the last frame.
+    ChangedTiles changed(width, height);
+    changed.addAll();
+    canvas.setPresenter([&changed](const QRect& r) { changed.add(r); });
+    std::optional<ShowCoverage> coverage;
+    if (options.coverage && onFrame) {
+        coverage.emplace(options.width, options.height);
+        canvas.setObserver([&coverage](const platform::CopyRecord& r) { coverage->copied(r); });
+    }
+    const std::function<void()> coverageChanged = [&changed] { changed.addAll(); };
     bool refused = false;
     const std::function<bool()> stop = [&] {
         return refused || (cancel && cancel->load(std::memory_order_relaxed));
     };
     RenderClock clock(options.rate, [&](std::int64_t k) {
         if (stop() || !onFrame) return;
-        if (!onFrame(k, frame, changed)) refused = true;
-        changed = false;
+        const ShowFrame shown{frame, coverage ? coverage->plane() : nullptr, changed};
+        if (!onFrame(k, shown)) refused = true;
+        changed.clear();
     });
     const ClockScope scope(clock);
-    RenderControl control(clock, run, options.manualHoldNanos, stop);
-    // Where the leaders clear the playback window, they clear the framebuffer.
-    struct Hook {
-        std::function<void()> before;
-        ~Hook() { effects::setInvalidateHook(std::move(before)); }
-    } hook{effects::exchangeInvalidateHook([&] {
+    RenderControl control(clock, run, options.manualHoldNanos, stop,
+                          coverage ? &*coverage : nullptr, coverageChanged);
+    auto clear = [&] {
         clearToBlack(frame);
-        changed = true;
-    })};
+        if (coverage) coverage->clear();
+        changed.addAll();
+    };
+    // Where the leaders clear the playback window, they clear the framebuffer.
+    struct Hooks {
+        std::function<void()> invalidate;
+        std::function<void(int)> fade;
+        ~Hooks() {
+            effects::setInvalidateHook(std::move(invalidate));
+            effects::exchangeFadeHook(std::move(fade));
+        }
+    } hooks{effects::exchangeInvalidateHook(clear), effects::exchangeFadeHook([&coverage](int k) {
+                if (coverage) coverage->setFadeLevel(k);
+            })};
 
     const int first = options.firstPage.value_or(0);
     const int last = std::min(options.lastPage.value_or(int(project.pages.size()) - 1),
@@ -179,12 +244,10 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
         const std::int64_t pause = std::int64_t(std::max(0, page.settings.PauseTime)) * 1000000000;
         control.startPage(i, page);
         control.note(ShowEvent::PageStart);
-        clearToBlack(frame);
-        changed = true;
+        clear();
         clock.advance(pause);
         control.note(ShowEvent::PlayStart);
-        clearToBlack(frame);
-        changed = true;
+        clear();
 
         ShowOptions show;
         show.leaders = options.leaders && project.pageNames[std::size_t(i)] == QLatin1String("000");
@@ -195,6 +258,8 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
         show.stripFormat = platform::PixelFormat::Bits32;
         show.screenWidth = options.width;
         show.screenHeight = options.height;
+        if (show.leaders && ((show.useColorBars && show.holdTime > 0) || show.useCountDown))
+            control.startLeaders();
         playPage(page, show, canvas, control);
         control.note(ShowEvent::PageEnd);
         clock.advance(pause);

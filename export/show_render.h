@@ -6,6 +6,7 @@
 #include <QString>
 #include <vector>
 
+#include "export/changed_tiles.h"
 #include "export/render_clock.h"
 #include "main/page_record.h"
 #include "main/project_file.h"
@@ -33,6 +34,7 @@ struct ShowRenderOptions {
     bool leaders = true; // colour bars and count down when the project has them
     std::int64_t manualHoldNanos = 3000000000; // a wait for the space bar lasts this long
     std::optional<int> firstPage, lastPage;    // page numbers; the whole show by default
+    bool coverage = false; // follow how much of each pixel is drawn (a transparent export)
 };
 
 // One moment of the show, in nanoseconds from its start.
@@ -69,12 +71,24 @@ struct ShowRun {
     QString error; // a wave that could not be opened
 };
 
+// One frame of the show as it is handed over.
+struct ShowFrame {
+    const platform::Bitmap& pixels; // the framebuffer, 32 bits a pixel
+    // With ShowRenderOptions::coverage, how much of each pixel is drawn (one byte a pixel, row
+    // after row, 0 to 255): text and shadow cover what they are drawn on whatever their colour,
+    // with their soft edges and fades; pictures and raster operations other than a plain copy
+    // cover nothing (their black is transparent); the leaders cover everything. Else null.
+    const std::uint8_t* coverage;
+    // Where the pixels (and the coverage) changed since the frame before; everywhere for the
+    // first frame.
+    const ChangedTiles& changed;
+};
+
 // Plays the project's pages in order onto a framebuffer of the options' size, as the show runs
 // them: each page's pause before it, the page (the leaders before page 000), its pause after
-// it; a wait for the space bar lasts the manual hold. `onFrame` gets every frame in order with
-// the framebuffer (32 bits a pixel) and whether it changed since the frame before, and returns
-// false to stop; without it only the timeline is recorded.
-using FrameFn = std::function<bool(std::int64_t frame, const platform::Bitmap&, bool changed)>;
+// it; a wait for the space bar lasts the manual hold. `onFrame` gets every frame in order and
+// returns false to stop; without it only the timeline is recorded.
+using FrameFn = std::function<bool(std::int64_t frame, const ShowFrame&)>;
 ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
                    const FrameFn& onFrame, const std::atomic<bool>* cancel = nullptr);
 

@@ -1,14 +1,24 @@
 #include "export/video_file.h"
 
 #include <algorithm>
+#include <deque>
+#include <mutex>
 #include <QDir>
+#include <QFile>
 #include <QImage>
+#include <thread>
+
+#include "export/bounded_queue.h"
+#include "export/frame_converter.h"
+#include "export/prores_rows.h"
+#include "export/show_coverage.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -39,25 +49,6 @@ QString videoFormatName(VideoFormat f) {
     return {};
 }
 
-void transparentFromBlack(const platform::Bitmap& frame, std::uint8_t* rgba) {
-    for (int y = 0; y < frame.height(); ++y) {
-        const std::uint8_t* p = frame.scanLine(y);
-        for (int x = 0; x < frame.width(); ++x, p += 4, rgba += 4) {
-            const unsigned b = p[0], g = p[1], r = p[2];
-            const unsigned a = std::max({r, g, b});
-            if (a == 0) {
-                rgba[0] = rgba[1] = rgba[2] = rgba[3] = 0;
-                continue;
-            }
-            // Rounded to the nearest: the colour at full strength, the alpha its weight.
-            rgba[0] = std::uint8_t((r * 255 + a / 2) / a);
-            rgba[1] = std::uint8_t((g * 255 + a / 2) / a);
-            rgba[2] = std::uint8_t((b * 255 + a / 2) / a);
-            rgba[3] = std::uint8_t(a);
-        }
-    }
-}
-
 namespace {
 
 QString averror(int code) {
@@ -72,21 +63,31 @@ class PngWriter : public FrameWriter {
 public:
     PngWriter(const QString& folder, const VideoSettings& s) : folder_(folder), s_(s) {}
 
-    bool write(std::int64_t k, const platform::Bitmap& frame, bool) override {
+    bool write(std::int64_t k, const ShowFrame& frame) override {
         const QString file =
             QDir(folder_).filePath(QStringLiteral("%1.png").arg(k + 1, 6, 10, QLatin1Char('0')));
+        // A frame like the one before is the picture before again.
+        if (frame.changed.isEmpty() && !last_.isEmpty()) {
+            if (QFile::copy(last_, file)) {
+                last_ = file;
+                return true;
+            }
+        }
+        const platform::Bitmap& pixels = frame.pixels;
         QImage img;
         if (s_.alpha) {
-            img = QImage(frame.width(), frame.height(), QImage::Format_RGBA8888);
-            transparentFromBlack(frame, img.bits());
+            img = QImage(pixels.width(), pixels.height(), QImage::Format_RGBA8888);
+            straightRgba(pixels, frame.coverage, QRect(0, 0, pixels.width(), pixels.height()),
+                         img.bits(), int(img.bytesPerLine()));
         } else {
             img =
-                const_cast<platform::Bitmap&>(frame).wrap().convertToFormat(QImage::Format_RGB888);
+                const_cast<platform::Bitmap&>(pixels).wrap().convertToFormat(QImage::Format_RGB888);
         }
         if (!img.save(file, "PNG")) {
             error_ = QStringLiteral("cannot write %1").arg(file);
             return false;
         }
+        last_ = file;
         return true;
     }
     bool finish() override { return true; }
@@ -94,6 +95,7 @@ public:
 private:
     QString folder_;
     VideoSettings s_;
+    QString last_; // the picture written last
 };
 
 // ---- A video file -------------------------------------------------------------------------
@@ -116,9 +118,35 @@ Codecs codecsFor(VideoFormat f) {
     }
 }
 
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+
+// What the encoder thread is given for one frame: a reference to the frame's converted pixels
+// and, for ProRes, the rows of 16 pixels that changed since the frame before (a frame that
+// changed nothing then has no pixels).
+struct EncodeJob {
+    std::int64_t k = 0;
+    FramePtr frame;
+    std::vector<int> rows;
+};
+
+// Frames waiting for the encoder: the show renders at most this many frames ahead of it.
+constexpr std::size_t QueuedFrames = 3;
+
+// The show renders and converts on the caller's thread; the encoders and the file are the
+// encoder thread's until finish() or the end, which join it. Converted frames live in a small
+// pool of buffers: a buffer that neither the queue nor the encoder holds any more is brought up
+// to date by converting what changed since the frame it holds, so an unchanged part of the
+// screen is never converted twice. ProRes is encoded by rows (ProResRows), so an unchanged row
+// is not encoded twice either.
 class AvWriter : public FrameWriter {
 public:
-    ~AvWriter() override { close(); }
+    ~AvWriter() override {
+        stopEncoding(true);
+        close();
+    }
 
     bool open(const QString& path, const VideoSettings& s) {
         s_ = s;
@@ -143,6 +171,10 @@ public:
         vc_->framerate = AVRational{int(s.rate.num), int(s.rate.den)};
         vc_->pix_fmt = s.alpha ? codecs.alphaPixels : codecs.pixels;
         vc_->gop_size = std::max(1, int(s.rate.perSecond() * 2));
+        // As many threads as the processor has cores: x264's frame threads, VP9's rows and
+        // tiles, ProRes rows encoded side by side. The whole-frame ProRes encoder only sets up
+        // the stream and the row encoders.
+        vc_->thread_count = s.format == VideoFormat::Mov ? 1 : 0;
         if (oc_->oformat->flags & AVFMT_GLOBALHEADER) vc_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         switch (s.format) {
         case VideoFormat::Mp4:
@@ -156,6 +188,8 @@ public:
             av_opt_set(vc_->priv_data, "deadline", "realtime", 0);
             av_opt_set_int(vc_->priv_data, "cpu-used", 8, 0);
             av_opt_set_int(vc_->priv_data, "row-mt", 1, 0);
+            // As many tile columns as the width allows (libvpx keeps tiles 256 pixels wide).
+            av_opt_set_int(vc_->priv_data, "tile-columns", 6, 0);
             av_opt_set_int(vc_->priv_data, "crf", 32, 0);
             vc_->bit_rate = 0;
             break;
@@ -168,6 +202,11 @@ public:
         avcodec_parameters_from_context(vst_->codecpar, vc_);
         vst_->time_base = vc_->time_base;
         vst_->avg_frame_rate = vc_->framerate;
+        if (s.format == VideoFormat::Mov) {
+            rows_ = std::make_unique<ProResRows>();
+            QString why;
+            if (!rows_->open(vc_, &why)) return fail(why);
+        }
 
         if (s.audio && !openAudio(codecs.audio)) return false;
 
@@ -178,65 +217,189 @@ public:
             return fail(QStringLiteral("cannot write %1: %2").arg(path, averror(rc)));
         headerWritten_ = true;
 
-        vframe_ = av_frame_alloc();
-        vframe_->format = vc_->pix_fmt;
-        vframe_->width = s.width;
-        vframe_->height = s.height;
-        if (av_frame_get_buffer(vframe_, 0) < 0) return fail(QStringLiteral("out of memory"));
-        const AVPixelFormat source = s.alpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_BGR0;
-        sws_ = sws_getContext(s.width, s.height, source, s.width, s.height, vc_->pix_fmt, SWS_POINT,
-                              nullptr, nullptr, nullptr);
-        if (!sws_) return fail(QStringLiteral("no conversion to the encoder's pixels"));
-        if (s.alpha) rgba_.resize(std::size_t(s.width) * s.height * 4);
+        pixels_ = vc_->pix_fmt;
+        converter_ = std::make_unique<FrameConverter>(s.width, s.height, pixels_, s.alpha);
+        // The queue's frames, the one being converted, and those the encoder still holds
+        // (ProRes rows of as many frames as there are cores).
+        poolSize_ = QueuedFrames + 2 + std::size_t(rows_ ? std::thread::hardware_concurrency() : 0);
         pkt_ = av_packet_alloc();
+        if (!pkt_) return fail(QStringLiteral("out of memory"));
+        encoder_ = std::thread([this] { encodeLoop(); });
         return true;
     }
 
-    bool write(std::int64_t k, const platform::Bitmap& frame, bool changed) override {
-        // An unchanged frame is the converted one before again.
-        if (changed || !converted_) {
-            if (!convert(frame)) return false;
-            converted_ = true;
+    bool write(std::int64_t k, const ShowFrame& frame) override {
+        if (!frame.changed.isEmpty()) {
+            history_.push_back({k, frame.changed});
+            if (history_.size() > poolSize_ + 1) {
+                knownAfter_ = history_.front().k;
+                history_.pop_front();
+            }
         }
-        vframe_->pts = k;
-        if (!encode(vc_, vst_, vframe_)) return false;
-        // The sound up to the end of this frame goes beside it.
-        return writeAudioUntil(framesToSamples(k + 1));
-    }
-
-    bool convert(const platform::Bitmap& frame) {
-        const std::uint8_t* src[1];
-        int stride[1];
-        if (s_.alpha) {
-            transparentFromBlack(frame, rgba_.data());
-            src[0] = rgba_.data();
-            stride[0] = s_.width * 4;
-        } else {
-            src[0] = frame.scanLine(0);
-            stride[0] = frame.stride();
+        EncodeJob job;
+        job.k = k;
+        if (rows_) job.rows = changedRows(frame.changed);
+        if (!rows_ || !job.rows.empty()) {
+            AVFrame* pixels = converted(k, frame);
+            if (!pixels) return failed();
+            job.frame.reset(av_frame_clone(pixels));
+            if (!job.frame) return failed(QStringLiteral("out of memory"));
         }
-        if (av_frame_make_writable(vframe_) < 0) return fail(QStringLiteral("out of memory"));
-        sws_scale(sws_, src, stride, 0, s_.height, vframe_->data, vframe_->linesize);
+        if (!queue_.push(std::move(job))) {
+            stopEncoding(false);
+            return failed();
+        }
         return true;
     }
 
     bool finish() override {
-        if (!writeAudioUntil(s_.audio ? std::max(audioEnd_, std::int64_t(0)) : 0, true))
-            return false;
-        if (!encode(vc_, vst_, nullptr)) return false;
-        if (ac_ && !encode(ac_, ast_, nullptr)) return false;
+        stopEncoding(false);
+        if (!failure().isEmpty()) return failed();
+        // The encoder thread has ended: the rest is written here.
+        const bool done =
+            writeAudioUntil(s_.audio ? std::max(audioEnd_, std::int64_t(0)) : 0, true) &&
+            (rows_ ? flushRows() : encode(vc_, vst_, nullptr)) &&
+            (!ac_ || encode(ac_, ast_, nullptr));
+        if (!done) return failed();
         const int rc = av_write_trailer(oc_);
-        if (rc < 0) return fail(QStringLiteral("cannot finish the file: %1").arg(averror(rc)));
+        if (rc < 0) return failed(QStringLiteral("cannot finish the file: %1").arg(averror(rc)));
         trailerWritten_ = true;
         close();
         return true;
     }
 
+    QString failure() const {
+        std::lock_guard lock(failMutex_);
+        return failure_;
+    }
+
 private:
+    // Either thread notes the first failure; the caller's error() takes it when it returns.
     bool fail(const QString& why) {
-        if (error_.isEmpty()) error_ = why;
+        std::lock_guard lock(failMutex_);
+        if (failure_.isEmpty()) failure_ = why;
         return false;
     }
+    bool failed(const QString& why = {}) {
+        if (!why.isEmpty()) fail(why);
+        error_ = failure();
+        return false;
+    }
+
+    // ---- The caller's thread: converting ----
+
+    struct PooledFrame {
+        FramePtr frame;
+        std::int64_t held = -1; // the show's frame it holds; -1: none
+    };
+
+    FramePtr newFrame() {
+        FramePtr f(av_frame_alloc());
+        if (!f) return nullptr;
+        f->format = pixels_;
+        f->width = s_.width;
+        f->height = s_.height;
+        if (av_frame_get_buffer(f.get(), 0) < 0) return nullptr;
+        return f;
+    }
+
+    // The rows of 16 pixels with a changed tile: tiles are as high as a row.
+    static std::vector<int> changedRows(const ChangedTiles& changed) {
+        static_assert(ChangedTiles::TileHeight == 16);
+        std::vector<int> rows;
+        for (int row = 0; row < changed.rows(); ++row)
+            if (changed.rowChanged(row)) rows.push_back(row);
+        return rows;
+    }
+
+    // What changed after the frame `held`, up to the newest.
+    ChangedTiles changesSince(std::int64_t held) const {
+        ChangedTiles all(s_.width, s_.height);
+        if (held < 0 || held < knownAfter_) {
+            all.addAll();
+            return all;
+        }
+        for (const Changes& c : history_)
+            if (c.k > held) all |= c.tiles;
+        return all;
+    }
+
+    // A buffer holding frame k converted: of those no one else holds, the one with the newest
+    // frame; a new one while the pool is not full; else the oldest gets a buffer of its own
+    // again (the encoder keeps the old one as long as it needs it).
+    AVFrame* converted(std::int64_t k, const ShowFrame& frame) {
+        PooledFrame* use = nullptr;
+        for (PooledFrame& p : pool_)
+            if (av_frame_is_writable(p.frame.get()) && (!use || p.held > use->held)) use = &p;
+        if (!use && pool_.size() < poolSize_) {
+            pool_.push_back({newFrame(), -1});
+            use = &pool_.back();
+        } else if (!use) {
+            use = &*std::min_element(pool_.begin(), pool_.end(),
+                                     [](const auto& a, const auto& b) { return a.held < b.held; });
+            use->frame = newFrame();
+            use->held = -1;
+        }
+        if (!use->frame) {
+            fail(QStringLiteral("out of memory"));
+            return nullptr;
+        }
+        if (!converter_->convert(frame.pixels, frame.coverage, changesSince(use->held),
+                                 use->frame.get())) {
+            fail(QStringLiteral("no conversion to the encoder's pixels"));
+            return nullptr;
+        }
+        use->held = k;
+        return use->frame.get();
+    }
+
+    void stopEncoding(bool cancel) {
+        if (!encoder_.joinable()) return;
+        if (cancel)
+            queue_.cancel();
+        else
+            queue_.close();
+        encoder_.join();
+    }
+
+    // ---- The encoder thread ----
+
+    void encodeLoop() {
+        while (std::optional<EncodeJob> job = queue_.pop())
+            if (!encodeFrame(*job)) {
+                queue_.cancel();
+                return;
+            }
+    }
+
+    bool encodeFrame(EncodeJob& job) {
+        if (rows_) {
+            QString why;
+            if (!rows_->send(job.k, job.frame.get(), job.rows, &why)) return fail(why);
+            job.frame.reset();
+            if (!writeRows()) return false;
+        } else {
+            job.frame->pts = job.k;
+            if (!encode(vc_, vst_, job.frame.get())) return false;
+            job.frame.reset();
+        }
+        // The sound up to the end of this frame goes beside it.
+        return writeAudioUntil(framesToSamples(job.k + 1));
+    }
+
+    bool writeRows() {
+        while (rows_->receive(pkt_))
+            if (!writePacket(vc_, vst_, pkt_)) return false;
+        return true;
+    }
+
+    bool flushRows() {
+        QString why;
+        if (!rows_->flush(&why)) return fail(why);
+        return writeRows();
+    }
+
+    // ---- Either thread, one at a time ----
 
     std::int64_t framesToSamples(std::int64_t frames) const {
         return std::int64_t(Wide(frames) * s_.rate.den * AudioRate / s_.rate.num);
@@ -327,21 +490,26 @@ private:
             rc = avcodec_receive_packet(c, pkt_);
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
             if (rc < 0) return fail(QStringLiteral("encoding failed: %1").arg(averror(rc)));
-            av_packet_rescale_ts(pkt_, c->time_base, st->time_base);
-            pkt_->stream_index = st->index;
-            rc = av_interleaved_write_frame(oc_, pkt_);
-            if (rc < 0) return fail(QStringLiteral("writing failed: %1").arg(averror(rc)));
+            if (!writePacket(c, st, pkt_)) return false;
         }
+    }
+
+    // Writes a packet (in the codec's time base) and lets go of it.
+    bool writePacket(AVCodecContext* c, AVStream* st, AVPacket* pkt) {
+        av_packet_rescale_ts(pkt, c->time_base, st->time_base);
+        pkt->stream_index = st->index;
+        const int rc = av_interleaved_write_frame(oc_, pkt);
+        if (rc < 0) return fail(QStringLiteral("writing failed: %1").arg(averror(rc)));
+        return true;
     }
 
     void close() {
         if (oc_ && headerWritten_ && !trailerWritten_) av_write_trailer(oc_);
         headerWritten_ = trailerWritten_ = false;
-        sws_freeContext(sws_);
-        sws_ = nullptr;
-        av_frame_free(&vframe_);
+        pool_.clear();
         av_frame_free(&aframe_);
         av_packet_free(&pkt_);
+        rows_.reset();
         avcodec_free_context(&vc_);
         avcodec_free_context(&ac_);
         if (oc_) {
@@ -357,17 +525,32 @@ private:
     AVStream* ast_ = nullptr;
     AVCodecContext* vc_ = nullptr;
     AVCodecContext* ac_ = nullptr;
-    AVFrame* vframe_ = nullptr;
     AVFrame* aframe_ = nullptr;
     AVPacket* pkt_ = nullptr;
-    SwsContext* sws_ = nullptr;
-    std::vector<std::uint8_t> rgba_;
     int chunk_ = 1024;
     std::int64_t written_ = 0;  // audio samples written
     std::int64_t audioEnd_ = 0; // the samples the video asked for
-    bool converted_ = false;    // vframe_ holds a converted frame
     bool headerWritten_ = false;
     bool trailerWritten_ = false;
+    std::unique_ptr<ProResRows> rows_; // ProRes: encoded by rows
+
+    // The caller's thread.
+    AVPixelFormat pixels_ = AV_PIX_FMT_NONE; // the encoder's
+    std::unique_ptr<FrameConverter> converter_;
+    std::vector<PooledFrame> pool_;
+    std::size_t poolSize_ = QueuedFrames + 2;
+    struct Changes {
+        std::int64_t k;
+        ChangedTiles tiles;
+    };
+    std::deque<Changes> history_;  // the last frames that changed, and where
+    std::int64_t knownAfter_ = -1; // history_ has every change after this frame
+
+    // Between the threads.
+    BoundedQueue<EncodeJob> queue_{QueuedFrames};
+    std::thread encoder_;
+    mutable std::mutex failMutex_;
+    QString failure_;
 };
 
 } // namespace
@@ -377,7 +560,7 @@ std::unique_ptr<FrameWriter> openFrameWriter(const QString& path, const VideoSet
     if (settings.format == VideoFormat::Png) return std::make_unique<PngWriter>(path, settings);
     auto w = std::make_unique<AvWriter>();
     if (!w->open(path, settings)) {
-        if (error) *error = w->error();
+        if (error) *error = w->failure();
         return nullptr;
     }
     return w;

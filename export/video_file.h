@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "export/render_clock.h"
+#include "export/show_render.h"
 #include "platform/Bitmap.h"
 
 // Writing rendered frames to a file: video through FFmpeg's libraries, or a numbered sequence
@@ -24,19 +25,17 @@ struct AudioTrack {
     std::int64_t frames() const { return std::int64_t(samples.size() / 2); }
 };
 
-// A frame with `alpha`: the black screen transparent. The alpha of a pixel is the largest of its
-// red, green and blue, its colour that divided by the alpha, so smooth edges and shadows stay
-// soft over any background. Writes RGBA bytes, four a pixel, row after row.
-void transparentFromBlack(const platform::Bitmap& frame, std::uint8_t* rgba);
-
 class FrameWriter {
 public:
     virtual ~FrameWriter() = default;
-    // Writes frame k of the show (frames come in order, none left out); `changed` is false when
-    // it is the frame before again. False on failure, with the reason in error().
-    virtual bool write(std::int64_t k, const platform::Bitmap& frame, bool changed) = 0;
+    // Writes frame k of the show (frames come in order, none left out). With `alpha` the frame's
+    // coverage gives its transparency (see straightRgba). A video is encoded on a thread of its
+    // own while the show renders on: a failure of the encoder shows at a later frame. False on
+    // failure, with the reason in error().
+    virtual bool write(std::int64_t k, const ShowFrame& frame) = 0;
     // Writes what is buffered and closes the file; false on failure.
     virtual bool finish() = 0;
+    // Once write or finish returned false, or after finish.
     QString error() const { return error_; }
 
 protected:
@@ -53,6 +52,7 @@ struct VideoSettings {
 
 // Opens the writer on `path` (the folder for a PNG sequence, which must exist). Nothing, with
 // the reason in *error, when the format's encoder is missing or the file cannot be written.
+// Every encoder works on all the processor's cores.
 std::unique_ptr<FrameWriter> openFrameWriter(const QString& path, const VideoSettings& settings,
                                              QString* error);
 

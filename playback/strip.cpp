@@ -1,5 +1,6 @@
 #include "playback/strip.h"
 
+#include <algorithm>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -80,15 +81,30 @@ StripResult renderBitmap(Strip& strip, const StripInput& in) {
     return StripResult::Bitmap;
 }
 
-StripResult renderText(Strip& strip, const StripInput& in) {
-    const TitleLine& line = *in.line;
-    Canvas canvas(strip.picture);
+// The strip canvas set for a line's text: a black background, the line's face, size and style,
+// and the colour drawn first (the shadow's when there is one).
+void setTitleFont(Canvas& canvas, const TitleLine& line, std::uint8_t fontStyle,
+                  platform::TColor first) {
     canvas.brush.color = platform::clBlack;
     canvas.brush.style = platform::BrushStyle::Solid;
     canvas.font.name = line.FontName;
-    canvas.font.color = line.ShadowOn ? line.ShadowColor : line.FontColor;
+    canvas.font.color = first;
     canvas.font.size = line.FontSize;
-    canvas.font.style = in.fontStyle;
+    canvas.font.style = fontStyle;
+}
+
+void drawTitle(Canvas& canvas, const QString& text, bool shadow, platform::TColor textColor) {
+    if (shadow) {
+        drawShadowedText(canvas, text, {6, 6}, {3, 3}, textColor);
+    } else {
+        canvas.textOut(2, 2, text);
+    }
+}
+
+StripResult renderText(Strip& strip, const StripInput& in) {
+    const TitleLine& line = *in.line;
+    Canvas canvas(strip.picture);
+    setTitleFont(canvas, line, in.fontStyle, line.ShadowOn ? line.ShadowColor : line.FontColor);
 
     const QString text = in.text.left(MaxTextLength);
     const std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
@@ -98,11 +114,7 @@ StripResult renderText(Strip& strip, const StripInput& in) {
     strip.picture.setSize(width, height);
     strip.setPos(in.restX, in.restY);
 
-    if (line.ShadowOn) {
-        drawShadowedText(canvas, text, {6, 6}, {3, 3}, line.FontColor);
-    } else {
-        canvas.textOut(2, 2, text);
-    }
+    drawTitle(canvas, text, line.ShadowOn, line.FontColor);
 
     applyEffects(strip.picture, line, in.stripFormat);
 
@@ -113,6 +125,11 @@ StripResult renderText(Strip& strip, const StripInput& in) {
         canvas.brush.color = platform::clBlack;
     }
     return StripResult::Text;
+}
+
+bool isPictureLine(const TitleLine& line) {
+    // An empty name and a missing file alike mean text; a missing file is not reported.
+    return !line.BitmapFile.isEmpty() && QFileInfo(line.BitmapFile).isFile();
 }
 
 } // namespace
@@ -127,11 +144,51 @@ void drawShadowedText(platform::Canvas& canvas, const QString& text, QPoint shad
 }
 
 StripResult renderTitleStrip(Strip& strip, const StripInput& in) {
-    const TitleLine& line = *in.line;
-    // An empty name and a missing file alike mean text; a missing file is not reported.
-    if (!line.BitmapFile.isEmpty() && QFileInfo(line.BitmapFile).isFile())
-        return renderBitmap(strip, in);
+    if (isPictureLine(*in.line)) return renderBitmap(strip, in);
     return renderText(strip, in);
+}
+
+StripCoverage renderTitleCoverage(const StripInput& in) {
+    const TitleLine& line = *in.line;
+    if (isPictureLine(line)) return {};
+    platform::Bitmap white(0, 0, in.stripFormat);
+    Canvas canvas(white);
+    setTitleFont(canvas, line, in.fontStyle, platform::clWhite);
+    const QString text = in.text.left(MaxTextLength);
+    const std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
+    const std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
+    if (StripTooLarge(width, height) || width <= 0 || height <= 0) return {};
+    white.setSize(width, height);
+    // The shadow, then the text over it, both in white over black: each pixel is the text's
+    // coverage plus the shadow's where the text leaves it uncovered, as in the strip.
+    drawTitle(canvas, text, line.ShadowOn, platform::clWhite);
+
+    // The coverage rides in red alone. The strip's own blur then smooths it with the strip's
+    // arithmetic, and what the blur's doubling carries above 255 spills into green (at most
+    // 510, so a single bit) instead of being lost.
+    const int bpp = white.bytesPerPixel();
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* p = white.scanLine(y);
+        for (int x = 0; x < width; ++x, p += bpp)
+            p[0] = p[1] = 0;
+    }
+    if (line.BlurOn) {
+        if (bpp == 4)
+            effects::BlurBitmap32(white);
+        else
+            effects::BlurBitmap24(white);
+    }
+    StripCoverage c;
+    c.width = width;
+    c.height = height;
+    c.alpha.resize(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* p = white.scanLine(y);
+        std::uint8_t* a = c.alpha.data() + std::size_t(y) * width;
+        for (int x = 0; x < width; ++x, p += bpp)
+            a[x] = std::uint8_t(std::min(255, p[2] + 256 * (p[1] & 1)));
+    }
+    return c;
 }
 
 bool StripTooLarge(std::int64_t width, std::int64_t height) {

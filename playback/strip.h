@@ -3,6 +3,7 @@
 #include <functional>
 #include <QPoint>
 #include <QString>
+#include <vector>
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -57,6 +58,21 @@ bool StripTooLarge(std::int64_t width, std::int64_t height);
 // is reported to the user; the caller then clears the line's bitmap file name. Grid allocation
 // failures of the blur leave as ENotEnoughMemory.
 StripResult renderTitleStrip(Strip& strip, const StripInput& in);
+
+// How much of each pixel of a strip its text and shadow cover, 0 (the black background) to 255,
+// row after row. A transparent export needs it: a black shadow is as opaque as a white text.
+struct StripCoverage {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> alpha;
+    bool isEmpty() const { return alpha.empty(); }
+    std::uint8_t at(int x, int y) const { return alpha[std::size_t(y) * width + x]; }
+};
+
+// The coverage of the strip that renderTitleStrip makes of the same line: its text and shadow
+// drawn in white, smoothed as the strip is (what the smoothing doubles stays opaque). Nothing for
+// a picture, whose black is its background, and for a strip too large to be made; nothing is
+// reported to the user.
+StripCoverage renderTitleCoverage(const StripInput& in);
 
 // A title with its shadow: the text in the canvas's font colour (the shadow) at shadowAt, then
 // over it, with a clear background, in textColor at textAt.

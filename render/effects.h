@@ -38,6 +38,10 @@ void FadeOut24(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, 
 void FadeIn32(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, int x, int y);
 void FadeOut32(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, int x, int y);
 void FadeStepDelay(std::int32_t count);
+// Each fade frame's strength, k of 32, is told to the hook just before the frame is copied (the
+// video export fades the coverage of what it draws by as much); an empty function removes it.
+// Puts in a hook and returns the one it replaces.
+std::function<void(int)> exchangeFadeHook(std::function<void(int)> hook);
 
 // Leaders. Where they invalidate the playback window (it is cleared to black when messages are
 // next processed) they call the hook that the playback window installs; an empty function

@@ -1,5 +1,6 @@
 // The fades of direction code 12 and the delay between their frames.
 #include <cstring>
+#include <functional>
 
 #include "platform/Clock.h"
 #include "render/effects.h"
@@ -9,6 +10,8 @@ namespace velmora::effects {
 namespace {
 
 constexpr int FadeSteps = 32; // frames run k = 0..32: 33 frames
+
+std::function<void(int)> fadeHook;
 
 // Frame k of the fade in T: every pixel of the strip that is not black, each of blue, green and
 // red scaled by k / 32 (truncated). T's other pixels keep their fill. On 4-byte pixels the
@@ -38,6 +41,7 @@ void frameInto(Bitmap& t, const Bitmap& strip, int k) {
 void showFrame(Canvas& canvas, Bitmap& t, const Bitmap& strip, int k, std::int32_t delay, int x,
                int y) {
     frameInto(t, strip, k);
+    if (fadeHook) fadeHook(k);
     canvas.draw(x, y, t);
     FadeStepDelay(delay);
 }
@@ -87,6 +91,11 @@ void FadeIn32(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor, int x, 
 
 void FadeOut32(Canvas& canvas, Bitmap& strip, std::int32_t delay, TColor color, int x, int y) {
     fadeOut(canvas, strip, delay, color, x, y);
+}
+
+std::function<void(int)> exchangeFadeHook(std::function<void(int)> hook) {
+    std::swap(fadeHook, hook);
+    return hook;
 }
 
 // n passes of an n-iteration spin, each followed by a tick-count read: n * n iterations.

@@ -1,5 +1,6 @@
 // Rendering shows to files: the render's clock, the frames against the step arithmetic, the
 // leaders, the containers read back, and every failure leaving no file.
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <QCryptographicHash>
@@ -10,6 +11,8 @@
 
 #include "decoded_video.h"
 #include "export/exporter.h"
+#include "export/show_coverage.h"
+#include "export_fixture.h"
 #include "main/page_file.h"
 #include "main/project_file.h"
 #include "test_support.h"
@@ -101,107 +104,46 @@ TEST(FrameRateNamed, WholeFractionalAndDecimalRatesFrom1To240FramesASecond) {
     }
 }
 
-TEST(TransparentFromBlack, AlphaIsTheBrightestChannelAndTheColourIsDividedByIt) {
-    platform::Bitmap b(4, 1, platform::PixelFormat::Bits32);
-    b.setPixel(0, 0, platform::rgb(0, 0, 0));
-    b.setPixel(1, 0, platform::rgb(255, 128, 0));
-    b.setPixel(2, 0, platform::rgb(64, 32, 16)); // a shadow's soft edge: orange at a quarter
-    b.setPixel(3, 0, platform::rgb(1, 0, 1));
-    std::uint8_t px[16];
-    velmora::transparentFromBlack(b, px);
-    const std::uint8_t want[16] = {0, 0, 0, 0, 255, 128, 0, 255, 255, 128, 64, 64, 255, 0, 255, 1};
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(px[i], want[i]) << i;
+TEST(StraightRgba, AlphaIsTheCoverageButAtLeastTheBrightestChannelAndTheColourIsDividedByIt) {
+    const struct {
+        const char* what;
+        platform::TColor pixel;
+        int coverage; // -1: no coverage kept
+        std::array<std::uint8_t, 4> rgba;
+    } cases[] = {
+        // Without coverage black is transparent: the alpha is the brightest channel.
+        {"black", platform::rgb(0, 0, 0), -1, {0, 0, 0, 0}},
+        {"orange", platform::rgb(255, 128, 0), -1, {255, 128, 0, 255}},
+        {"a soft edge at a quarter", platform::rgb(64, 32, 16), -1, {255, 128, 64, 64}},
+        {"nearly black", platform::rgb(1, 0, 1), -1, {255, 0, 255, 1}},
+        // With it, what is drawn is as opaque as it covers, whatever its colour.
+        {"a black shadow", platform::rgb(0, 0, 0), 255, {0, 0, 0, 255}},
+        {"a shadow's soft edge", platform::rgb(0, 0, 0), 100, {0, 0, 0, 100}},
+        {"a dark blue title", platform::rgb(0, 0, 96), 255, {0, 0, 96, 255}},
+        {"white text's soft edge", platform::rgb(128, 128, 128), 128, {255, 255, 255, 128}},
+        {"text half over its black shadow",
+         platform::rgb(100, 100, 100),
+         255,
+         {100, 100, 100, 255}},
+        {"nothing drawn", platform::rgb(0, 0, 0), 0, {0, 0, 0, 0}},
+        // Brighter than its coverage (a gradient recoloured the edge): as opaque as bright.
+        {"a recoloured edge", platform::rgb(200, 100, 50), 60, {255, 128, 64, 200}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::Bitmap b(3, 2, platform::PixelFormat::Bits32);
+        b.setPixel(1, 1, c.pixel);
+        std::vector<std::uint8_t> coverage(6, 0);
+        coverage[4] = std::uint8_t(std::max(0, c.coverage));
+        std::array<std::uint8_t, 8> out{};
+        // Only the pixel's own rectangle is written, at the start of the output.
+        velmora::straightRgba(b, c.coverage < 0 ? nullptr : coverage.data(), QRect(1, 1, 2, 1),
+                              out.data(), 8);
+        EXPECT_EQ((std::array<std::uint8_t, 4>{out[0], out[1], out[2], out[3]}), c.rgba);
+        EXPECT_EQ((std::array<std::uint8_t, 4>{out[4], out[5], out[6], out[7]}),
+                  (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+    }
 }
-
-namespace {
-
-constexpr int PicW = 40, PicH = 30;
-constexpr platform::TColor Orange = 0x00A0FF; // 0xBBGGRR
-
-QString writePicture(const QString& file, QRgb colour) {
-    QImage img(PicW, PicH, QImage::Format_RGB32);
-    img.fill(colour);
-    img.save(file, "BMP");
-    return file;
-}
-
-// A 16-bit mono wave: a tone of `seconds`.
-void writeWave(const QString& file, int rate, double seconds) {
-    const int n = int(rate * seconds);
-    QByteArray data;
-    for (int i = 0; i < n; ++i) {
-        const auto v = std::int16_t(12000 * std::sin(2 * M_PI * 440 * i / rate));
-        data.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-    }
-    auto u32 = [](std::uint32_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [](std::uint16_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
-    QByteArray wav = "RIFF" + u32(36 + std::uint32_t(data.size())) + "WAVEfmt " + u32(16) + u16(1) +
-                     u16(1) + u32(std::uint32_t(rate)) + u32(std::uint32_t(rate * 2)) + u16(2) +
-                     u16(16) + "data" + u32(std::uint32_t(data.size())) + data;
-    QFile f(file);
-    f.open(QIODevice::WriteOnly);
-    f.write(wav);
-}
-
-class ExportTest : public ::testing::Test {
-protected:
-    // A project "show.kvt" of the pages given.
-    QString writeProject(const std::vector<PageImage>& pages, bool bars = false,
-                         bool countDown = false, int holdtime = 10) {
-        velmora::PageBuffer buffer;
-        for (std::size_t i = 0; i < pages.size(); ++i) {
-            const QString number = *velmora::pageNumberText(int(i));
-            buffer.encode(pages[i], number);
-            EXPECT_TRUE(velmora::writePageFile(
-                velmora::pageFileName(dir.path() + "/", "SHOW", number), buffer));
-        }
-        const QString file = dir.file("show.kvt");
-        velmora::writeProjectFile(file, "Velmora-32", "1.30", "show.kvt", "2026-12-07 10:00:00",
-                                  *velmora::pageNumberText(int(pages.size()) - 1), bars, countDown,
-                                  holdtime, 32, 0);
-        return file;
-    }
-    // A page with one picture at (x, y) moving in by `in` and out without movement.
-    PageImage picturePage(int in, int x, int y, int delay, int pause) {
-        PageImage p;
-        p.lines[0].attrs.BitmapFile = writePicture(dir.file("pic.bmp"), qRgb(255, 160, 0));
-        p.lines[0].attrs.InDirection = in;
-        p.lines[0].attrs.OutDirection = 13;
-        p.lines[0].PosX = x;
-        p.lines[0].PosY = y;
-        p.settings.fadedelay = delay;
-        p.settings.PauseTime = pause;
-        return p;
-    }
-    ExportOptions options(const QString& project, const QString& out, VideoFormat f) {
-        ExportOptions o;
-        o.project = project;
-        o.output = out;
-        o.format = f;
-        o.show.width = 320;
-        o.show.height = 240;
-        o.show.rate = {25, 1};
-        return o;
-    }
-    // Files left in the folder besides those the test wrote.
-    QStringList leftovers(const QStringList& expected) {
-        QStringList all =
-            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        for (const QString& e : expected)
-            all.removeAll(e);
-        return all;
-    }
-
-    testsupport::TempDir dir;
-};
-
-// The picture's pixels: the picture is orange inside a one-pixel black frame.
-bool orangeAt(const QImage& img, int x, int y) {
-    return img.valid(x, y) && img.pixel(x, y) == qRgb(255, 160, 0);
-}
-
-} // namespace
 
 TEST_F(ExportTest, EachFrameShowsTheStepsUpToItsTimeAndARenderIsByteIdentical) {
     // Code 3 from the bottom-left: one pixel right and up a step, every step 3000 units (3 ms).
