@@ -99,17 +99,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Then the frames.
     const int cap = c.byte(Cap) % 8;
+    // Half the runs follow the coverage, as a transparent export does.
+    options.coverage = (c.byte(Cap) >> 3) & 1;
     std::int64_t handed = 0;
-    const ShowRun run = renderShow(
-        *project, options, [&](std::int64_t k, const platform::Bitmap& frame, bool changed) {
-            require(k == handed, "the frames come in order, none left out");
-            require(frame.width() == options.width && frame.height() == options.height &&
-                        frame.pixelFormat() == platform::PixelFormat::Bits32,
-                    "every frame has the show's size at 32 bits a pixel");
-            require(k > 0 || changed, "the first frame counts as changed");
-            ++handed;
-            return cap == 0 || handed < cap;
-        });
+    const ShowRun run = renderShow(*project, options, [&](std::int64_t k, const ShowFrame& f) {
+        require(k == handed, "the frames come in order, none left out");
+        require(f.pixels.width() == options.width && f.pixels.height() == options.height &&
+                    f.pixels.pixelFormat() == platform::PixelFormat::Bits32,
+                "every frame has the show's size at 32 bits a pixel");
+        require(k > 0 || f.changed.isAll(), "the first frame counts as changed everywhere");
+        require((f.coverage != nullptr) == options.coverage,
+                "a frame has its coverage exactly when it is followed");
+        ++handed;
+        return cap == 0 || handed < cap;
+    });
     if (cap == 0 || timeline.frames < cap) {
         require(!run.cancelled && run.error.isEmpty(), "a show all of whose frames are taken runs");
         require(run.duration == timeline.duration && run.frames == timeline.frames &&
