@@ -172,9 +172,8 @@ public:
         vc_->pix_fmt = s.alpha ? codecs.alphaPixels : codecs.pixels;
         vc_->gop_size = std::max(1, int(s.rate.perSecond() * 2));
         // As many threads as the processor has cores: x264's frame threads, VP9's rows and
-        // tiles, ProRes rows encoded side by side. The whole-frame ProRes encoder only sets up
-        // the stream and the row encoders.
-        vc_->thread_count = s.format == VideoFormat::Mov ? 1 : 0;
+        // tiles, ProRes frames (or rows, below) encoded side by side.
+        vc_->thread_count = 0;
         if (oc_->oformat->flags & AVFMT_GLOBALHEADER) vc_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         switch (s.format) {
         case VideoFormat::Mp4:
@@ -203,9 +202,11 @@ public:
         vst_->time_base = vc_->time_base;
         vst_->avg_frame_rate = vc_->framerate;
         if (s.format == VideoFormat::Mov) {
+            // The whole-frame encoder then only sets up the stream and the row encoders; where
+            // FFmpeg's encoder keeps no bit budget to give them, it encodes whole frames.
             rows_ = std::make_unique<ProResRows>();
             QString why;
-            if (!rows_->open(vc_, &why)) return fail(why);
+            if (!rows_->open(vc_, &why)) rows_.reset();
         }
 
         if (s.audio && !openAudio(codecs.audio)) return false;
