@@ -143,18 +143,19 @@ struct CrossingFormat {
     velmora::VideoFormat format;
     const char* file;
     bool alpha;
+    const char* pixels; // the encoder's, in which ffmpeg draws
     // ffmpeg's output options: the encoder and the settings the export gives it.
     const char* encoder;
 };
 
 const CrossingFormat CrossingFormats[] = {
-    {velmora::VideoFormat::Mp4, "cross.mp4", false,
-     "-c:v libx264 -preset veryfast -crf 18 -g 60 -pix_fmt yuv420p"},
-    {velmora::VideoFormat::Mov, "cross.mov", true,
-     "-c:v prores_ks -profile:v 4444 -pix_fmt yuva444p10le"},
-    {velmora::VideoFormat::Webm, "cross.webm", true,
-     "-c:v libvpx-vp9 -deadline realtime -cpu-used 8 -row-mt 1 -crf 32 -b:v 0 -g 60 "
-     "-pix_fmt yuva420p"},
+    {velmora::VideoFormat::Mp4, "cross.mp4", false, "yuv420p",
+     "-c:v libx264 -preset veryfast -crf 18 -g 60"},
+    {velmora::VideoFormat::Mov, "cross.mov", true, "yuva444p10le",
+     "-c:v prores_ks -profile:v 4444"},
+    {velmora::VideoFormat::Webm, "cross.webm", true, "yuva420p",
+     "-c:v libvpx-vp9 -deadline realtime -cpu-used 8 -row-mt 1 -tile-columns 6 -crf 32 -b:v 0 "
+     "-g 60"},
 };
 
 // The same show as a filter graph: the line's left edge at -width + t / step, its text 3 pixels
@@ -169,10 +170,10 @@ QStringList ffmpegArguments(const CrossingFormat& f, std::int64_t frames, const 
             .arg(CrossingY + 3);
     QStringList args = {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
                         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i")};
-    // With transparency the screen is transparent black, drawn on in RGBA as the export's
-    // frames are, so ffmpeg's file is as transparent around the line as ours.
-    args << (f.alpha ? QStringLiteral("color=c=black@0.0:s=1920x1080:r=30,format=rgba")
-                     : QStringLiteral("color=c=black:s=1920x1080:r=30"));
+    // The screen black, transparent with transparency, in the encoder's own pixels: drawtext
+    // draws in them, so ffmpeg converts nothing.
+    args << QStringLiteral("color=c=black%1:s=1920x1080:r=30,format=%2")
+                .arg(f.alpha ? QStringLiteral("@0.0") : QString(), QString::fromLatin1(f.pixels));
     args << QStringLiteral("-vf") << draw << QStringLiteral("-frames:v") << QString::number(frames);
     args << QString::fromLatin1(f.encoder).split(QLatin1Char(' ')) << out;
     return args;
