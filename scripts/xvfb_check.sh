@@ -457,13 +457,16 @@ splash_comes_and_goes() {
     WHY="the 200x96 window is no splash window: $(win_type "$SPLASH_WID")"
     return 1
   fi
-  shoot "$1-splash"
   local g sx sy
   g=$(win_geom "$SPLASH_WID")
   read -r sx sy _ <<<"$g"
   # The main window may open over the splash box's left part: its bottom-right corner stays
   # clear of a main window at (40, 40) of 649 x 492 and of one at the screen's right edge.
-  if [ -n "$g" ] && [ "$(pixels "$1-splash" $((sx + 195)) $((sy + 91)))" != "$SPLASH_BLUE" ]; then
+  # Mapped is not yet painted: the box is looked at until it shows, for at most 2 s.
+  splash_blue() {
+    shoot "$1-splash" && [ "$(pixels "$1-splash" $((sx + 195)) $((sy + 91)))" = "$SPLASH_BLUE" ]
+  }
+  if [ -n "$g" ] && ! wait_for 2000 splash_blue "$1"; then
     keep "$1-splash"
     WHY="the splash box at $g is not blue on the screen near its bottom-right corner ($1-splash.png)"
     return 1
@@ -989,7 +992,10 @@ print(" ".join(f"mousemove {x} {y}" for x, y in map(curve, range(240))))')
   drag=$(python3 -c 'print(" ".join(f"mousemove {620 + 14 * i} {515 - round(10.75 * i)}" for i in range(1, 21)))')
   # shellcheck disable=SC2086
   timeout 5 xdotool mousemove 620 515 mousedown 1 $drag
-  shoot n-drag
+  # The program may still be working through the stroke's moves: the drag is looked at until
+  # it shows, for at most 3 s.
+  dragged() { shoot n-drag && [ "$(blocks n-drag "$GREEN")" = "901 301 601 501" ]; }
+  wait_for 3000 dragged
   timeout 5 xdotool mouseup 1
   keep n-align-open n-stroke n-drag
   if [ "$(blocks n-drag "$GREEN")" != "901 301 601 501" ]; then
