@@ -1346,7 +1346,7 @@ check_export_show() {
   stop_app
 }
 
-# ---- p: the help window ------------------------------------------------------------------
+# ---- q: the help window ------------------------------------------------------------------
 
 # A session bus of the stage's own, from which the accessibility bus is started on the first
 # question asked of it; the program started after it, with accessibility on, shows its windows
@@ -1470,10 +1470,10 @@ check_help_topics() {
   }
 
   menu_item alt+h Down Return || return 1
-  help_topic_seen p-contents "Velmora Pro Help" "Drawing Paths By Hand" || return 1
+  help_topic_seen q-contents "Velmora Pro Help" "Drawing Paths By Hand" || return 1
 
   click_named "Help on pausing and delays" || return 1
-  help_topic_seen p-pausing "About Pausing and Delays" "pace the page on screen" || return 1
+  help_topic_seen q-pausing "About Pausing and Delays" "pace the page on screen" || return 1
 
   click_named "Line 1 IN direction" || return 1
   wait_for 5000 named_showing "Help on buttons" || {
@@ -1481,7 +1481,7 @@ check_help_topics() {
     return 1
   }
   click_named "Help on buttons" || return 1
-  help_topic_seen p-buttons "Buttons" "The tool bar across the top" || return 1
+  help_topic_seen q-buttons "Buttons" "The tool bar across the top" || return 1
 
   keys_to "$MAIN_WID" ctrl+a || {
     WHY="could not focus the main window to press Ctrl+A"
@@ -1492,7 +1492,7 @@ check_help_topics() {
     return 1
   }
   click_named "Help" "push button" || return 1
-  help_topic_seen p-align "Drawing Paths By Hand" "shows the page full screen" || return 1
+  help_topic_seen q-align "Drawing Paths By Hand" "shows the page full screen" || return 1
   stop_app
 }
 
