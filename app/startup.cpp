@@ -14,7 +14,7 @@
 #include "dialogs/machinfo.h"
 #include "dialogs/splash.h"
 #include "main/bitmov2.h"
-#include "main/project_file.h"
+#include "model/project_file.h"
 #include "platform/FrontWindow.h"
 #include "platform/Help.h"
 #include "platform/QtDialogs.h"

@@ -15,8 +15,8 @@
 
 #include "bench_support.h"
 #include "export/exporter.h"
-#include "main/page_file.h"
-#include "main/project_file.h"
+#include "model/page_file.h"
+#include "model/project_file.h"
 #include "tools/demo_project.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
-#include "playback/movement.h"
+#include "player/movement.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
-#include "playback/movement.h"
-#include "playback/show_clock.h"
+#include "player/movement.h"
+#include "player/show_clock.h"
 
 namespace {
 

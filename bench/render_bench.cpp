@@ -8,10 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "main/page_record.h"
+#include "model/page_record.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
-#include "playback/strip.h"
+#include "player/strip.h"
 #include "render/effects.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "dialogs/figures.h"
 #include "main/bitmov2.h"
-#include "main/page_file.h"
+#include "model/page_file.h"
 
 namespace velmora {
 

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "main/bitmov2.h"
-#include "main/commands/line_commands.h"
+#include "model/commands/line_commands.h"
 #include "platform/Animate.h"
 #include "platform/Canvas.h"
 

@@ -11,10 +11,10 @@
 #include <QToolButton>
 
 #include "main/bitmov2.h"
-#include "main/commands/line_commands.h"
+#include "model/commands/line_commands.h"
 #include "platform/Animate.h"
 #include "platform/Canvas.h"
-#include "playback/strip.h"
+#include "player/strip.h"
 #include "render/effects.h"
 
 namespace velmora {

@@ -15,7 +15,7 @@
 
 #include "dialogs/figures.h"
 #include "main/bitmov2.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "platform/MediaDevices.h"
 #include "platform/Printer.h"
 #include "platform/SystemInfo.h"

@@ -5,7 +5,7 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
-#include "playback/strip.h"
+#include "player/strip.h"
 
 // What a transparent export keeps of the show: how much of each pixel of the framebuffer what
 // was drawn there covers. A black shadow is drawn as surely as a white text, and over video it

@@ -7,14 +7,14 @@
 #include <QFileInfo>
 
 #include "export/show_coverage.h"
-#include "main/editor_state.h"
-#include "main/page_file.h"
+#include "model/editor_state.h"
+#include "model/page_file.h"
 #include "platform/Canvas.h"
 #include "platform/Screen.h"
 #include "platform/WaveFile.h"
-#include "playback/page_player.h"
-#include "playback/show_clock.h"
-#include "playback/strip.h"
+#include "player/page_player.h"
+#include "player/show_clock.h"
+#include "player/strip.h"
 #include "render/effects.h"
 
 namespace velmora {

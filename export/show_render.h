@@ -8,8 +8,8 @@
 
 #include "export/changed_tiles.h"
 #include "export/render_clock.h"
-#include "main/page_record.h"
-#include "main/project_file.h"
+#include "model/page_record.h"
+#include "model/project_file.h"
 #include "platform/Bitmap.h"
 
 // A show played without a window onto a framebuffer, at the nominal pace, with its timeline

@@ -10,7 +10,7 @@
 #include "export/render_clock.h"
 #include "export/show_render.h"
 #include "fuzz/page_fuzz.h"
-#include "main/project_file.h"
+#include "model/project_file.h"
 
 using namespace velmora;
 using fuzzsupport::require;

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_support.h"
-#include "main/page_extension.h"
-#include "main/page_file.h"
+#include "model/page_extension.h"
+#include "model/page_file.h"
 
 using namespace velmora;
 

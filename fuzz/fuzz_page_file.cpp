@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_support.h"
-#include "main/page_file.h"
+#include "model/page_file.h"
 
 using namespace velmora;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz/page_fuzz.h"
-#include "main/printout.h"
+#include "model/printout.h"
 #include "platform/PrintSurface.h"
 
 using namespace velmora;

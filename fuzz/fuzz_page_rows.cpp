@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_support.h"
-#include "main/page_file.h"
-#include "main/page_rows.h"
+#include "model/page_file.h"
+#include "model/page_rows.h"
 
 using namespace velmora;
 

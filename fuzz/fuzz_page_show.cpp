@@ -17,16 +17,16 @@
 #include <QRect>
 
 #include "fuzz/page_fuzz.h"
-#include "main/commands/align_commands.h"
-#include "main/editor_state.h"
+#include "model/commands/align_commands.h"
+#include "model/editor_state.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
-#include "playback/align_drawing.h"
-#include "playback/page_player.h"
-#include "playback/show_clock.h"
-#include "playback/strip.h"
+#include "player/align_drawing.h"
+#include "player/page_player.h"
+#include "player/show_clock.h"
+#include "player/strip.h"
 #include "render/effects.h"
 
 using namespace velmora;

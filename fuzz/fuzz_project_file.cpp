@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_support.h"
-#include "main/project_file.h"
+#include "model/project_file.h"
 #include "platform/IniFile.h"
 
 using namespace velmora;

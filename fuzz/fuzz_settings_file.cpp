@@ -7,7 +7,7 @@
 #include <QSize>
 
 #include "fuzz/fuzz_support.h"
-#include "main/settings.h"
+#include "model/settings.h"
 
 using namespace velmora;
 

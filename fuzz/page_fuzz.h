@@ -13,10 +13,10 @@
 #include <QString>
 
 #include "fuzz/fuzz_support.h"
-#include "main/page_document.h"
-#include "main/page_extension.h"
-#include "main/page_file.h"
-#include "main/page_record.h"
+#include "model/page_document.h"
+#include "model/page_extension.h"
+#include "model/page_file.h"
+#include "model/page_record.h"
 #include "platform/Bitmap.h"
 #include "platform/Dialogs.h"
 

@@ -16,8 +16,8 @@
 
 #include "main/direction_glyphs.h"
 #include "platform/Canvas.h"
-#include "main/playback_port.h"
-#include "main/settings.h"
+#include "model/playback_port.h"
+#include "model/settings.h"
 #include "platform/QtDialogs.h"
 #include "platform/Application.h"
 #include "platform/Help.h"

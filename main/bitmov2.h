@@ -25,10 +25,10 @@
 #include <QMainWindow>
 #include <QString>
 
-#include "main/editor_state.h"
-#include "main/page_document.h"
-#include "main/page_file.h"
-#include "main/page_record.h"
+#include "model/editor_state.h"
+#include "model/page_document.h"
+#include "model/page_file.h"
+#include "model/page_record.h"
 #include "platform/Bitmap.h"
 
 class QAction;

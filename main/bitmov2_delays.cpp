@@ -6,7 +6,7 @@
 #include <QToolButton>
 
 #include "main/bitmov2.h"
-#include "main/commands/settings_commands.h"
+#include "model/commands/settings_commands.h"
 
 namespace velmora {
 

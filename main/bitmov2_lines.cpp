@@ -11,8 +11,8 @@
 #include <QToolButton>
 
 #include "main/bitmov2.h"
-#include "main/commands/line_commands.h"
-#include "main/commands/settings_commands.h"
+#include "model/commands/line_commands.h"
+#include "model/commands/settings_commands.h"
 #include "main/direction_glyphs.h"
 #include "platform/Canvas.h"
 #include "platform/Dialogs.h"

@@ -10,11 +10,11 @@
 #include <QToolButton>
 
 #include "main/bitmov2.h"
-#include "main/commands/line_commands.h"
-#include "main/page_file.h"
-#include "main/playback_port.h"
-#include "main/project_file.h"
-#include "main/settings.h"
+#include "model/commands/line_commands.h"
+#include "model/page_file.h"
+#include "model/playback_port.h"
+#include "model/project_file.h"
+#include "model/settings.h"
 #include "platform/Dialogs.h"
 #include "platform/SystemInfo.h"
 

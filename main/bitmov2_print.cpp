@@ -2,7 +2,7 @@
 #include <QAction>
 
 #include "main/bitmov2.h"
-#include "main/printout.h"
+#include "model/printout.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
 

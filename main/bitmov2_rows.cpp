@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "main/bitmov2.h"
-#include "main/page_import.h"
+#include "model/page_import.h"
 #include "platform/Dialogs.h"
 
 namespace velmora {

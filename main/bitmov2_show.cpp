@@ -3,8 +3,8 @@
 #include <QMouseEvent>
 
 #include "main/bitmov2.h"
-#include "main/page_file.h"
-#include "main/playback_port.h"
+#include "model/page_file.h"
+#include "model/playback_port.h"
 #include "platform/Dialogs.h"
 #include "platform/Pump.h"
 #include "render/effects.h"

@@ -9,15 +9,15 @@
 #include <optional>
 #include <QTimer>
 
-#include "main/editor_state.h"
-#include "main/page_document.h"
-#include "main/playback_port.h"
+#include "model/editor_state.h"
+#include "model/page_document.h"
+#include "model/playback_port.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/WavePlayer.h"
-#include "playback/page_player.h"
-#include "playback/show_clock.h"
-#include "playback/strip.h"
+#include "player/page_player.h"
+#include "player/show_clock.h"
+#include "player/strip.h"
 
 class QAbstractButton;
 class QButtonGroup;

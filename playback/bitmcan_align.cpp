@@ -13,12 +13,12 @@
 #include <QProgressBar>
 #include <QToolButton>
 
-#include "main/commands/align_commands.h"
+#include "model/commands/align_commands.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
-#include "playback/align_drawing.h"
+#include "player/align_drawing.h"
 #include "playback/bitmcan.h"
 
 namespace velmora {

@@ -6,9 +6,9 @@
 #include <QProgressBar>
 #include <QToolButton>
 
-#include "main/commands/align_commands.h"
+#include "model/commands/align_commands.h"
 #include "platform/Pump.h"
-#include "playback/align_drawing.h"
+#include "player/align_drawing.h"
 #include "playback/bitmcan.h"
 
 namespace velmora {

@@ -43,7 +43,7 @@ def pages(out):
     put(out, "fuzz_page_file", "ranges.000", bytes(page))
 
 
-# Offsets of the page record's fields (main/page_file.h).
+# Offsets of the page record's fields (model/page_file.h).
 TEXT = (65, 146, 227)
 BLUR_ON = (308, 309, 310)
 GRADIENT_ON = (311, 312, 313)

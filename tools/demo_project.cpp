@@ -5,8 +5,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "main/page_file.h"
-#include "main/project_file.h"
+#include "model/page_file.h"
+#include "model/project_file.h"
 
 namespace velmora::demo {
 

@@ -2,7 +2,7 @@
 #include <QString>
 #include <vector>
 
-#include "main/page_record.h"
+#include "model/page_record.h"
 
 namespace velmora::demo {
 

@@ -3,8 +3,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "main/editor_state.h"
-#include "main/page_import.h"
+#include "model/editor_state.h"
+#include "model/page_import.h"
 
 namespace velmora::pagestool {
 

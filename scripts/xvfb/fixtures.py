@@ -1,7 +1,7 @@
 """Writes the files the real-display checks start Velmora with: a solid-colour BMP picture,
 page files, a project file and a settings file.
 
-Page files are written byte by byte at the offsets of main/page_file.h (namespace pagelayout),
+Page files are written byte by byte at the offsets of model/page_file.h (namespace pagelayout),
 never through the program's own code, so a mistake in the program's reader shows up as a
 failing check instead of being repeated here.
 
@@ -27,7 +27,7 @@ import sys
 
 RECORD_SIZE = 25716
 
-# main/page_file.h, namespace pagelayout. Index 0 of each list is line 1.
+# model/page_file.h, namespace pagelayout. Index 0 of each list is line 1.
 TEXT = [65, 146, 227]
 TEXT_CHARS = 80
 BLUR_ON = [308, 309, 310]

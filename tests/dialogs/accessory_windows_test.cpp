@@ -8,7 +8,7 @@
 #include "dialogs/bdebugUnit.h"
 #include "main/bitmov2.h"
 #include "main/main_window_fixture.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "test_support.h"
 
 using velmora::Tbdebug;

@@ -18,7 +18,7 @@
 #include "dialogs/efxctrunit.h"
 #include "main/bitmov2.h"
 #include "main/main_window_fixture.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "test_support.h"
 
 using velmora::TbFontForm;

@@ -9,9 +9,9 @@
 
 #include "dialogs/exportdlg.h"
 #include "main/bitmov2.h"
-#include "main/page_file.h"
-#include "main/project_file.h"
-#include "main/settings.h"
+#include "model/page_file.h"
+#include "model/project_file.h"
+#include "model/settings.h"
 #include "test_support.h"
 
 using velmora::TExportDialog;

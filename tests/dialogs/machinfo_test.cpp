@@ -15,7 +15,7 @@
 #include "dialogs/machinfo.h"
 #include "dialogs/machinfo_texts.h"
 #include "main/bitmov2.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "platform/MediaDevices.h"
 #include "platform/SystemInfo.h"
 #include "test_support.h"

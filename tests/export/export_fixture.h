@@ -8,8 +8,8 @@
 #include <QImage>
 
 #include "export/exporter.h"
-#include "main/page_file.h"
-#include "main/project_file.h"
+#include "model/page_file.h"
+#include "model/project_file.h"
 #include "test_support.h"
 
 using velmora::ExportOptions;

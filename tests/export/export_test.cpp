@@ -13,8 +13,8 @@
 #include "export/exporter.h"
 #include "export/show_coverage.h"
 #include "export_fixture.h"
-#include "main/page_file.h"
-#include "main/project_file.h"
+#include "model/page_file.h"
+#include "model/project_file.h"
 #include "test_support.h"
 
 using velmora::ExportOptions;

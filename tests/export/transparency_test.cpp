@@ -7,7 +7,7 @@
 #include "decoded_video.h"
 #include "export/show_coverage.h"
 #include "export_fixture.h"
-#include "playback/strip.h"
+#include "player/strip.h"
 
 using velmora::ShowCoverage;
 using velmora::StripCoverage;

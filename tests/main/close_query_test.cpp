@@ -2,7 +2,7 @@
 #include <QFileInfo>
 
 #include "main_window_fixture.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "platform/IniFile.h"
 #include "platform/Screen.h"
 

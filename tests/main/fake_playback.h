@@ -4,7 +4,7 @@
 #include <QStringList>
 
 #include "main/bitmov2.h"
-#include "main/playback_port.h"
+#include "model/playback_port.h"
 
 namespace testsupport {
 

@@ -4,7 +4,7 @@
 #include <QApplication>
 
 #include "main/bitmov2.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "test_support.h"
 
 // A main window of its own, with its settings file in a fresh folder and the program's end

@@ -13,9 +13,9 @@
 #include <sys/resource.h>
 
 #include "fake_playback.h"
-#include "main/page_file.h"
-#include "main/playback_port.h"
-#include "main/project_file.h"
+#include "model/page_file.h"
+#include "model/playback_port.h"
+#include "model/project_file.h"
 #include "main_window_fixture.h"
 #include "platform/IniFile.h"
 

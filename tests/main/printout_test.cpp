@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include "main/printout.h"
+#include "model/printout.h"
 #include "main_window_fixture.h"
 #include "platform/Printer.h"
 

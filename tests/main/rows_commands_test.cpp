@@ -9,9 +9,9 @@
 #include <QSlider>
 
 #include "fake_playback.h"
-#include "main/page_file.h"
-#include "main/page_rows.h"
-#include "main/project_file.h"
+#include "model/page_file.h"
+#include "model/page_rows.h"
+#include "model/project_file.h"
 #include "main_window_fixture.h"
 
 using platform::Answer;

@@ -2,7 +2,7 @@
 #include <QToolButton>
 
 #include "fake_playback.h"
-#include "main/page_file.h"
+#include "model/page_file.h"
 #include "main_window_fixture.h"
 
 using platform::Answer;

@@ -12,13 +12,13 @@
 
 #include "playback_fixture.h"
 #include "main/bitmov2.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "platform/FrontWindow.h"
 #include "platform/Help.h"
 #include "platform/Pump.h"
 #include "platform/QtDialogs.h"
 #include "platform/Screen.h"
-#include "playback/align_drawing.h"
+#include "player/align_drawing.h"
 #include "playback/bitmcan.h"
 #include "test_support.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "main/bitmov2.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
 #include "playback/bitmcan.h"

@@ -11,7 +11,7 @@
 
 #include "playback_fixture.h"
 #include "main/bitmov2.h"
-#include "main/settings.h"
+#include "model/settings.h"
 #include "platform/Pump.h"
 #include "render/Dynarray.h"
 #include "render/Dynarray32.h"

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <set>
 
-#include "main/page_file.h"
-#include "main/project_file.h"
+#include "model/page_file.h"
+#include "model/project_file.h"
 #include "test_support.h"
 #include "tools/demo_project.h"
 

@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QProcess>
 
-#include "main/page_file.h"
-#include "main/page_rows.h"
-#include "main/project_file.h"
+#include "model/page_file.h"
+#include "model/page_rows.h"
+#include "model/project_file.h"
 #include "test_support.h"
 #include "tools/pages_tool.h"
 

@@ -1,0 +1,39 @@
+#pragma once
+#include <QString>
+
+// birthText, the date-and-time text that both the settings file and the project file write.
+#include "model/settings.h"
+
+namespace velmora {
+
+// The values a project file gives the program; missing keys read as these defaults.
+struct ProjectSettings {
+    QString ProjectName;
+    bool UseColorBars = false;
+    bool UseCountDown = false;
+    int Holdtime = 10;
+    QString NumberOPages; // read, but the program does not use it
+};
+
+// Reads the "VelmoraProject" section. "ProjectName" is reduced to its file-name part, so a
+// project file can never send the page routines outside the project directory.
+ProjectSettings readProjectFile(const QString& path);
+
+// Writes the keys in their order, updating them in place; the file is never erased, and every
+// other key and section in it is kept. False when the file could not be written.
+bool writeProjectFile(const QString& path, const QString& program, const QString& version,
+                      const QString& projectName, const QString& birth, const QString& numberOPages,
+                      bool useColorBars, bool useCountDown, int holdtime, int bpp, int palette);
+
+// Updates "NumberOPages" alone, in place, when pages were added outside a project save. False
+// when the file could not be written.
+bool writeNumberOPages(const QString& path, const QString& numberOPages);
+
+// Everything up to and including the last '/', '\' or ':'; empty when there is none.
+QString directoryPart(const QString& file);
+// Everything after the last '/', '\' or ':'.
+QString fileNamePart(const QString& file);
+// The name with ".kvt" appended when its file-name part has no extension.
+QString withKvtExtension(const QString& name);
+
+} // namespace velmora

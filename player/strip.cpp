@@ -1,0 +1,207 @@
+#include "player/strip.h"
+
+#include <algorithm>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include "model/page_record.h"
+#include "platform/Dialogs.h"
+#include "platform/Screen.h"
+#include "render/effects.h"
+
+namespace velmora {
+
+using platform::Canvas;
+using platform::PixelFormat;
+
+Strip::Strip(platform::PixelFormat format) {
+    picture.setPixelFormat(format);
+    setPos(platform::Screen::width() + 1, platform::Screen::height() + 1);
+}
+
+namespace {
+
+constexpr int MaxTextLength = 255;
+
+std::int32_t stripMargin(const Canvas& canvas, bool shadow) {
+    return shadow ? canvas.font.size / 16 + 8 : 4;
+}
+
+// Smoothing first, then the gradient, each on the strip format's own routine.
+void applyEffects(platform::Bitmap& bmp, const TitleLine& line, PixelFormat format) {
+    const bool wide = format == PixelFormat::Bits32;
+    if (line.BlurOn) {
+        bmp.setPixelFormat(format);
+        if (wide)
+            effects::BlurBitmap32(bmp);
+        else
+            effects::BlurBitmap24(bmp);
+    }
+    if (line.GradientOn) {
+        bmp.setPixelFormat(format);
+        if (wide)
+            effects::GradientFill32(bmp, line.GradientStartColor, line.FontColor);
+        else
+            effects::GradientFill24(bmp, line.GradientStartColor, line.FontColor);
+    }
+}
+
+// Refuses a strip larger than four times the screen on a side, before anything is allocated:
+// the line is then skipped like an unreadable picture.
+bool refuseTooLarge(Strip& strip, std::int64_t width, std::int64_t height, const QString& what) {
+    if (!StripTooLarge(width, height)) return false;
+    strip.picture.setSize(0, 0);
+    platform::dialogs().message(platform::MsgKind::Error,
+                                what + QStringLiteral(" is too large to show (%1 x %2 pixels).")
+                                           .arg(width)
+                                           .arg(height),
+                                platform::MsgButtons::OK);
+    return true;
+}
+
+StripResult renderBitmap(Strip& strip, const StripInput& in) {
+    const TitleLine& line = *in.line;
+    const QSize stored = QImageReader(line.BitmapFile).size();
+    if (stored.isValid() && refuseTooLarge(strip, stored.width(), stored.height(),
+                                           QStringLiteral("The picture ") + line.BitmapFile))
+        return StripResult::TooLarge;
+    if (!strip.picture.loadFromFile(line.BitmapFile)) {
+        strip.picture.setSize(0, 0);
+            platform::dialogs().message(platform::MsgKind::Error,
+                                    QStringLiteral("Error opening file: ") + line.BitmapFile,
+                                    platform::MsgButtons::OK);
+        return StripResult::BitmapFailed;
+    }
+    applyEffects(strip.picture, line, in.stripFormat);
+    strip.setPos(in.restX, in.restY);
+
+    Canvas canvas(strip.picture);
+    canvas.brush.color = in.alignMode ? platform::clRed : platform::clBlack;
+    canvas.frameRect(0, 0, strip.picture.width(), strip.picture.height());
+    return StripResult::Bitmap;
+}
+
+// The strip canvas set for a line's text: a black background, the line's face, size and style,
+// and the colour drawn first (the shadow's when there is one).
+void setTitleFont(Canvas& canvas, const TitleLine& line, std::uint8_t fontStyle,
+                  platform::TColor first) {
+    canvas.brush.color = platform::clBlack;
+    canvas.brush.style = platform::BrushStyle::Solid;
+    canvas.font.name = line.FontName;
+    canvas.font.color = first;
+    canvas.font.size = line.FontSize;
+    canvas.font.style = fontStyle;
+}
+
+void drawTitle(Canvas& canvas, const QString& text, bool shadow, platform::TColor textColor) {
+    if (shadow) {
+        drawShadowedText(canvas, text, {6, 6}, {3, 3}, textColor);
+    } else {
+        canvas.textOut(2, 2, text);
+    }
+}
+
+StripResult renderText(Strip& strip, const StripInput& in) {
+    const TitleLine& line = *in.line;
+    Canvas canvas(strip.picture);
+    setTitleFont(canvas, line, in.fontStyle, line.ShadowOn ? line.ShadowColor : line.FontColor);
+
+    const QString text = in.text.left(MaxTextLength);
+    const std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
+    const std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
+    if (refuseTooLarge(strip, width, height, QStringLiteral("The title \"") + text + '"'))
+        return StripResult::TooLarge;
+    strip.picture.setSize(width, height);
+    strip.setPos(in.restX, in.restY);
+
+    drawTitle(canvas, text, line.ShadowOn, line.FontColor);
+
+    applyEffects(strip.picture, line, in.stripFormat);
+
+    if (in.alignMode) {
+        if (in.drawalign)
+            in.drawalign(canvas, strip.picture.width(), strip.picture.height(), in.alignColor);
+    } else {
+        canvas.brush.color = platform::clBlack;
+    }
+    return StripResult::Text;
+}
+
+bool isPictureLine(const TitleLine& line) {
+    // An empty name and a missing file alike mean text; a missing file is not reported.
+    return !line.BitmapFile.isEmpty() && QFileInfo(line.BitmapFile).isFile();
+}
+
+} // namespace
+
+void drawShadowedText(platform::Canvas& canvas, const QString& text, QPoint shadowAt,
+                      QPoint textAt, platform::TColor textColor) {
+    canvas.textOut(shadowAt.x(), shadowAt.y(), text);
+    canvas.brush.style = platform::BrushStyle::Clear;
+    canvas.font.color = textColor;
+    canvas.textOut(textAt.x(), textAt.y(), text);
+    canvas.brush.style = platform::BrushStyle::Solid;
+}
+
+StripResult renderTitleStrip(Strip& strip, const StripInput& in) {
+    if (isPictureLine(*in.line)) return renderBitmap(strip, in);
+    return renderText(strip, in);
+}
+
+StripCoverage renderTitleCoverage(const StripInput& in) {
+    const TitleLine& line = *in.line;
+    if (isPictureLine(line)) return {};
+    platform::Bitmap white(0, 0, in.stripFormat);
+    Canvas canvas(white);
+    setTitleFont(canvas, line, in.fontStyle, platform::clWhite);
+    const QString text = in.text.left(MaxTextLength);
+    const std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
+    const std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
+    if (StripTooLarge(width, height) || width <= 0 || height <= 0) return {};
+    white.setSize(width, height);
+    // The shadow, then the text over it, both in white over black: each pixel is the text's
+    // coverage plus the shadow's where the text leaves it uncovered, as in the strip.
+    drawTitle(canvas, text, line.ShadowOn, platform::clWhite);
+
+    // The coverage rides in red alone. The strip's own blur then smooths it with the strip's
+    // arithmetic, and what the blur's doubling carries above 255 spills into green (at most
+    // 510, so a single bit) instead of being lost.
+    const int bpp = white.bytesPerPixel();
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* p = white.scanLine(y);
+        for (int x = 0; x < width; ++x, p += bpp)
+            p[0] = p[1] = 0;
+    }
+    if (line.BlurOn) {
+        if (bpp == 4)
+            effects::BlurBitmap32(white);
+        else
+            effects::BlurBitmap24(white);
+    }
+    StripCoverage c;
+    c.width = width;
+    c.height = height;
+    c.alpha.resize(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* p = white.scanLine(y);
+        std::uint8_t* a = c.alpha.data() + std::size_t(y) * width;
+        for (int x = 0; x < width; ++x, p += bpp)
+            a[x] = std::uint8_t(std::min(255, p[2] + 256 * (p[1] & 1)));
+    }
+    return c;
+}
+
+bool StripTooLarge(std::int64_t width, std::int64_t height) {
+    return width > 4 * std::int64_t{platform::Screen::width()} ||
+           height > 4 * std::int64_t{platform::Screen::height()};
+}
+
+std::int32_t StripWidth(const QString& text, Canvas& canvas, bool shadow) {
+    return canvas.textWidth(text) + stripMargin(canvas, shadow);
+}
+
+std::int32_t StripHeight(const QString& text, Canvas& canvas, bool shadow) {
+    return canvas.textHeight(text) + stripMargin(canvas, shadow);
+}
+
+} // namespace velmora

@@ -1,0 +1,122 @@
+#include "model/project_file.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QStringList>
+
+#include "test_support.h"
+
+using namespace velmora;
+
+namespace {
+
+QStringList linesOf(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+void writeText(const QString& path, const QString& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text.toUtf8());
+}
+
+bool writeSample(const QString& path) {
+    return writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
+                            QStringLiteral("Show.kvt"), QStringLiteral("01/02/24 10:11:12"),
+                            QStringLiteral("004"), true, false, 25, 24, 0);
+}
+
+} // namespace
+
+class ProjectFile : public ::testing::Test {
+protected:
+    testsupport::TempDir tmp;
+    QString path = tmp.file(QStringLiteral("Show.kvt"));
+};
+
+TEST_F(ProjectFile, NewFileHasTheKeysInTheirOrderAndReadsBack) {
+    ASSERT_TRUE(writeSample(path));
+    EXPECT_EQ(linesOf(path), QStringList({"[VelmoraProject]", "Program=Velmora-32", "Version=1.30",
+                                          "ProjectName=Show.kvt", "Birth=01/02/24 10:11:12",
+                                          "NumberOPages=004", "UseColorBars=1", "UseCountDown=0",
+                                          "Holdtime=25", "BPP=24", "Palette=0"}));
+    const ProjectSettings p = readProjectFile(path);
+    EXPECT_EQ(p.ProjectName, QStringLiteral("Show.kvt"));
+    EXPECT_TRUE(p.UseColorBars);
+    EXPECT_FALSE(p.UseCountDown);
+    EXPECT_EQ(p.Holdtime, 25);
+    EXPECT_EQ(p.NumberOPages, QStringLiteral("004"));
+}
+
+TEST_F(ProjectFile, MissingFileAndMissingKeysGiveTheDefaults) {
+    for (const QString& content : {QString(), QStringLiteral("[VelmoraProject]\n"),
+                                   QStringLiteral("[Other]\nProjectName=x.kvt\nHoldtime=3\n")}) {
+        SCOPED_TRACE(content.toStdString());
+        if (!content.isNull()) writeText(path, content);
+        const ProjectSettings p = readProjectFile(path);
+        EXPECT_TRUE(p.ProjectName.isEmpty());
+        EXPECT_FALSE(p.UseColorBars);
+        EXPECT_FALSE(p.UseCountDown);
+        EXPECT_EQ(p.Holdtime, 10);
+        EXPECT_TRUE(p.NumberOPages.isEmpty());
+    }
+}
+
+TEST_F(ProjectFile, ProjectNameIsReducedToItsFileName) {
+    const struct {
+        const char* stored;
+        const char* read;
+    } cases[] = {
+        {"another.kvt", "another.kvt"},
+        {"../../etc/other.kvt", "other.kvt"},
+        {"/tmp/abs.kvt", "abs.kvt"},
+        {"..\\..\\win.kvt", "win.kvt"},
+        {"C:show.kvt", "show.kvt"},
+        {"sub/..", ""},
+        {"..", ""},
+        {".", ""},
+        {"dir/", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        writeText(path, QStringLiteral("[VelmoraProject]\nProjectName=%1\n").arg(c.stored));
+        EXPECT_EQ(readProjectFile(path).ProjectName, QString::fromUtf8(c.read));
+    }
+}
+
+TEST_F(ProjectFile, RewriteUpdatesInPlaceAndKeepsForeignKeys) {
+    writeText(path, QStringLiteral("; notes\n[VelmoraProject]\nComment=keep me\nHoldtime=5\n"
+                                   "ProjectName=Old.kvt\n\n[Other]\nx=1\n"));
+    ASSERT_TRUE(writeSample(path));
+    EXPECT_EQ(linesOf(path),
+              QStringList({"; notes", "[VelmoraProject]", "Comment=keep me", "Holdtime=25",
+                           "ProjectName=Show.kvt", "Program=Velmora-32", "Version=1.30",
+                           "Birth=01/02/24 10:11:12", "NumberOPages=004", "UseColorBars=1",
+                           "UseCountDown=0", "BPP=24", "Palette=0", "", "[Other]", "x=1"}));
+    // Written twice, nothing doubles.
+    ASSERT_TRUE(writeSample(path));
+    EXPECT_EQ(linesOf(path).size(), 16);
+}
+
+TEST(ProjectNames, DirectoryFileNameAndExtension) {
+    const struct {
+        const char* path;
+        const char* dir;
+        const char* name;
+    } cases[] = {{"/a/b/show.kvt", "/a/b/", "show.kvt"},
+                 {"C:\\shows\\x.kvt", "C:\\shows\\", "x.kvt"},
+                 {"C:x.kvt", "C:", "x.kvt"},
+                 {"x.kvt", "", "x.kvt"},
+                 {"/p/", "/p/", ""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(directoryPart(QString::fromUtf8(c.path)), QString::fromUtf8(c.dir)) << c.path;
+        EXPECT_EQ(fileNamePart(QString::fromUtf8(c.path)), QString::fromUtf8(c.name)) << c.path;
+    }
+    EXPECT_EQ(withKvtExtension(QStringLiteral("Show")), QStringLiteral("Show.kvt"));
+    EXPECT_EQ(withKvtExtension(QStringLiteral("Show.KVT")), QStringLiteral("Show.KVT"));
+    EXPECT_EQ(withKvtExtension(QStringLiteral("my.show")), QStringLiteral("my.show"));
+}
