@@ -15,6 +15,9 @@ struct EditorState {
     std::int32_t Holdtime = 10; // colour bar time, seconds
     QString dpath;              // the project's folder, ending in '/', or empty
     std::int32_t MaxPathIndex = 999; // how far drawing may fill a path
+    // The project's stage, the size its pages are laid out in; 0 while it has none (the show
+    // then takes its screen's size).
+    int StageWidth = 0, StageHeight = 0;
 };
 
 // A picture or wave named without a folder lies in the project's folder.

@@ -13,6 +13,9 @@ struct ProjectSettings {
     bool UseCountDown = false;
     int Holdtime = 10;
     QString NumberOPages; // read, but the program does not use it
+    // The stage the pages are laid out in ("StageWidth", "StageHeight"); 0 when the file
+    // names none.
+    int StageWidth = 0, StageHeight = 0;
 };
 
 // Reads the "VelmoraProject" section. "ProjectName" is reduced to its file-name part, so a
