@@ -145,10 +145,12 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
         return fail(QStringLiteral("cannot write %1: cannot make a folder in %2")
                         .arg(options.output, folder));
 
+    ShowRenderOptions show = options.show;
+    resolveFrameSize(show, *project);
     VideoSettings settings;
     settings.format = options.format;
-    settings.width = options.show.width;
-    settings.height = options.show.height;
+    settings.width = show.width;
+    settings.height = show.height;
     settings.rate = options.show.rate;
     settings.alpha = options.alpha;
     settings.audio = audio ? &*audio : nullptr;
@@ -160,7 +162,6 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
         return fail(named(error));
     }
     const std::int64_t total = timeline.frames;
-    ShowRenderOptions show = options.show;
     show.coverage = options.alpha;
     result.run = renderShow(
         *project, show,

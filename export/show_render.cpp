@@ -10,7 +10,6 @@
 #include "model/editor_state.h"
 #include "model/page_file.h"
 #include "platform/Canvas.h"
-#include "platform/Screen.h"
 #include "platform/WaveFile.h"
 #include "player/page_player.h"
 #include "player/show_clock.h"
@@ -75,9 +74,9 @@ class RenderControl : public PlayControl {
 public:
     RenderControl(RenderClock& clock, ShowRun& run, std::int64_t manualHold,
                   const std::function<bool()>& stop, ShowCoverage* coverage,
-                  const std::function<void()>& coverageChanged)
+                  const std::function<void()>& coverageChanged, const platform::StageView& view)
         : clock_(clock), run_(run), manualHold_(manualHold), stop_(stop), coverage_(coverage),
-          coverageChanged_(coverageChanged) {}
+          coverageChanged_(coverageChanged), view_(view) {}
 
     void startPage(int page, const PageImage& image) {
         page_ = page;
@@ -159,6 +158,7 @@ private:
             in.fontStyle = line.FontStyle;
             in.line = &line.attrs;
             in.stripFormat = platform::PixelFormat::Bits32;
+            in.view = view_;
             c = renderTitleCoverage(in);
         }
         return *c;
@@ -170,6 +170,7 @@ private:
     const std::function<bool()>& stop_;
     ShowCoverage* coverage_;
     const std::function<void()>& coverageChanged_;
+    platform::StageView view_;
     const PageImage* image_ = nullptr;
     std::array<std::optional<StripCoverage>, 3> strips_;
     int page_ = 0;
@@ -186,16 +187,40 @@ void clearToBlack(platform::Bitmap& b) {
 
 } // namespace
 
-ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
+void resolveFrameSize(ShowRenderOptions& options, const ShowProject& project) {
+    if (options.width > 0 && options.height > 0) return;
+    const int w = project.settings.StageWidth, h = project.settings.StageHeight;
+    if (w > 0 && h > 0) {
+        options.width = w + w % 2;
+        options.height = h + h % 2;
+    } else {
+        options.width = 1920;
+        options.height = 1080;
+    }
+}
+
+platform::StageView stageOnFrame(const ShowProject& project, int frameWidth, int frameHeight) {
+    const int w = project.settings.StageWidth, h = project.settings.StageHeight;
+    return platform::StageView::fit(w > 0 && h > 0 ? w : frameWidth,
+                                    w > 0 && h > 0 ? h : frameHeight, frameWidth, frameHeight);
+}
+
+ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& asked,
                    const FrameFn& onFrame, const std::atomic<bool>* cancel) {
     ShowRun run;
-    platform::Screen::setVirtual(options.width, options.height, 32);
+    ShowRenderOptions options = asked;
+    resolveFrameSize(options, project);
+    const platform::StageView view = stageOnFrame(project, options.width, options.height);
     // Without frames to hand over only the show's timing counts, in which the framebuffer takes
-    // no part (the movements and leaders measure the screen): a single pixel clips every copy
-    // away and the timeline costs little.
+    // no part (the movements and leaders count in stage pixels): a single pixel clips every copy
+    // away and the timeline costs little. The stage is then drawn at scale 1, as the timing does
+    // not depend on the scale.
     const int width = onFrame ? options.width : 1, height = onFrame ? options.height : 1;
     platform::Bitmap frame(width, height, platform::PixelFormat::Bits32);
     platform::Canvas canvas(frame);
+    canvas.setView(onFrame ? view
+                           : platform::StageView::fit(view.stageWidth, view.stageHeight,
+                                                      view.stageWidth, view.stageHeight));
     // What was drawn since the last frame.
     ChangedTiles changed(width, height);
     changed.addAll();
@@ -218,7 +243,7 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
     });
     const ClockScope scope(clock);
     RenderControl control(clock, run, options.manualHoldNanos, stop,
-                          coverage ? &*coverage : nullptr, coverageChanged);
+                          coverage ? &*coverage : nullptr, coverageChanged, canvas.view());
     auto clear = [&] {
         clearToBlack(frame);
         if (coverage) coverage->clear();
@@ -256,8 +281,6 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
         show.holdTime = project.settings.Holdtime;
         show.screenBits = 32;
         show.stripFormat = platform::PixelFormat::Bits32;
-        show.screenWidth = options.width;
-        show.screenHeight = options.height;
         if (show.leaders && ((show.useColorBars && show.holdTime > 0) || show.useCountDown))
             control.startLeaders();
         playPage(page, show, canvas, control);
@@ -272,7 +295,6 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& options,
     run.rate = options.rate;
     for (ShowWave& w : run.waves)
         if (w.stop < 0) w.stop = run.duration;
-    platform::Screen::clearVirtual();
     return run;
 }
 

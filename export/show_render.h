@@ -11,6 +11,7 @@
 #include "model/page_record.h"
 #include "model/project_file.h"
 #include "platform/Bitmap.h"
+#include "platform/StageView.h"
 
 // A show played without a window onto a framebuffer, at the nominal pace, with its timeline
 // recorded: what the video export renders frame by frame.
@@ -29,13 +30,21 @@ struct ShowProject {
 std::optional<ShowProject> loadShowProject(const QString& projectFile, QString* error);
 
 struct ShowRenderOptions {
-    int width = 1920, height = 1080;
+    // The frame's size; 0 x 0 renders at the project's stage (resolvedFrameSize).
+    int width = 0, height = 0;
     FrameRate rate;
     bool leaders = true; // colour bars and count down when the project has them
     std::int64_t manualHoldNanos = 3000000000; // a wait for the space bar lasts this long
     std::optional<int> firstPage, lastPage;    // page numbers; the whole show by default
     bool coverage = false; // follow how much of each pixel is drawn (a transparent export)
 };
+
+// The frame size a render takes: the one asked for, else the project's stage made even (video
+// encoders want even sizes), else 1920 x 1080 for a project without a stage.
+void resolveFrameSize(ShowRenderOptions& options, const ShowProject& project);
+// The project's stage, or the frame itself for a project without one: it then renders as it
+// always did.
+platform::StageView stageOnFrame(const ShowProject& project, int frameWidth, int frameHeight);
 
 // One moment of the show, in nanoseconds from its start.
 struct ShowEvent {

@@ -123,8 +123,6 @@ Screen screenOf(const fuzzsupport::Choices& c) {
     // As the playback window sets them from the screen's depth.
     o.screenBits = std::int8_t(s.depth);
     o.stripFormat = s.depth == 32 ? PixelFormat::Bits32 : PixelFormat::Bits24;
-    o.screenWidth = s.width;
-    o.screenHeight = s.height;
     return s;
 }
 
@@ -135,7 +133,8 @@ void requireStripWithinLimits(const Strip& strip, StripResult result) {
         return;
     }
     require(!p.isEmpty(), "a rendered strip holds a picture");
-    require(!StripTooLarge(p.width(), p.height()), "a rendered strip is within four screens");
+    require(!StripTooLarge(p.width(), p.height(), platform::Screen::width(),
+                          platform::Screen::height()), "a rendered strip is within four screens");
 }
 
 // Plays the page as the playback window does: names resolved in the project's folder, the
@@ -365,6 +364,8 @@ private:
         in.line = &line;
         in.alignMode = true;
         in.stripFormat = stripFormat();
+        in.view = platform::StageView::fit(platform::Screen::width(), platform::Screen::height(),
+                                           platform::Screen::width(), platform::Screen::height());
         in.restX = doc_.titleX(n);
         in.restY = doc_.titleY(n);
         in.alignColor = alignFrameColor(n);

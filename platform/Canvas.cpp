@@ -180,6 +180,25 @@ QRect normalizedEdges(int left, int top, int right, int bottom) {
 
 Canvas::Canvas(Bitmap& target) : target_(&target) {}
 
+StageView Canvas::view() const {
+    if (hasView_) return view_;
+    StageView v;
+    v.stageWidth = width();
+    v.stageHeight = height();
+    return v;
+}
+
+QRect Canvas::bounds() const {
+    const QRect all(0, 0, width(), height());
+    return hasView_ ? view_.area().intersected(all) : all;
+}
+
+// The rectangle (left, top)-(right, bottom), right and bottom exclusive, on the bitmap.
+QRect Canvas::mappedEdges(int left, int top, int right, int bottom) const {
+    if (!hasView_) return normalizedEdges(left, top, right, bottom);
+    return normalizedEdges(view_.x(left), view_.y(top), view_.x(right), view_.y(bottom));
+}
+
 void Canvas::changed(const QRect& r) {
     const QRect c = r.intersected(QRect(0, 0, width(), height()));
     if (presenter_ && !c.isEmpty()) presenter_(c);
@@ -188,12 +207,22 @@ void Canvas::changed(const QRect& r) {
 // ---- Copies ---------------------------------------------------------------------------------
 
 void Canvas::draw(int x, int y, const Bitmap& src) {
+    if (hasView_) {
+        x = view_.x(x);
+        y = view_.y(y);
+    }
     if (observer_)
         observer_({x, y, src.width(), src.height(), copyMode, false, src.width(), src.height()});
     blit(QRect(x, y, src.width(), src.height()), src, QRect(0, 0, src.width(), src.height()));
 }
 
 void Canvas::stretchDraw(int left, int top, int right, int bottom, const Bitmap& src) {
+    if (hasView_) {
+        left = view_.x(left);
+        top = view_.y(top);
+        right = view_.x(right);
+        bottom = view_.y(bottom);
+    }
     if (observer_)
         observer_(
             {left, top, right - left, bottom - top, copyMode, true, src.width(), src.height()});
@@ -218,17 +247,18 @@ void Canvas::blit(const QRect& to, const Bitmap& src, const QRect& from) {
 }
 
 void Canvas::copyBlock(int x, int y, const Bitmap& src, const QRect& from) {
-    // Clip the source to its bitmap, then the destination to ours, moving both together.
+    // Clip the source to its bitmap, then the destination to our bounds, moving both together.
     int sx = from.x(), sy = from.y(), w = from.width(), h = from.height();
-    auto clip = [&](int& a, int& b, int& len, int limitA, int limitB) {
-        const int shift = std::max({0, -a, -b});
+    const QRect b = bounds();
+    auto clip = [&](int& a, int& d, int& len, int limitA, int lowD, int limitD) {
+        const int shift = std::max({0, -a, lowD - d});
         a += shift;
-        b += shift;
+        d += shift;
         len -= shift;
-        len = std::min({len, limitA - a, limitB - b});
+        len = std::min({len, limitA - a, limitD - d});
     };
-    clip(sx, x, w, src.width(), width());
-    clip(sy, y, h, src.height(), height());
+    clip(sx, x, w, src.width(), b.left(), b.left() + b.width());
+    clip(sy, y, h, src.height(), b.top(), b.top() + b.height());
     if (w <= 0 || h <= 0) return;
 
     const int sb = src.bytesPerPixel(), db = target_->bytesPerPixel();
@@ -242,7 +272,7 @@ void Canvas::copyBlock(int x, int y, const Bitmap& src, const QRect& from) {
 // Nearest neighbour, like StretchBlt in COLORONCOLOR mode: destination column i of n takes
 // source column i * m / n.
 void Canvas::stretchBlock(const QRect& to, const Bitmap& src, const QRect& from) {
-    const QRect clipped = to.intersected(QRect(0, 0, width(), height()));
+    const QRect clipped = to.intersected(bounds());
     if (clipped.isEmpty()) return;
 
     // Source columns run monotonically, so the columns that land inside the source are one run.
@@ -304,8 +334,8 @@ void Canvas::fillCross(const QRect& r, TColor c) {
 
 void Canvas::fillRect(int left, int top, int right, int bottom) {
     if (right <= left || bottom <= top) return;
-    const QRect r = normalizedEdges(left, top, right, bottom);
-    const QRect c = r.intersected(QRect(0, 0, width(), height()));
+    const QRect r = mappedEdges(left, top, right, bottom);
+    const QRect c = r.intersected(bounds());
     if (!c.isEmpty() && brush.style != BrushStyle::Clear) {
         if (brush.style == BrushStyle::Cross)
             fillCross(c, brush.color);
@@ -317,9 +347,10 @@ void Canvas::fillRect(int left, int top, int right, int bottom) {
 
 void Canvas::frameRect(int left, int top, int right, int bottom) {
     if (right <= left || bottom <= top) return;
-    const QRect r = normalizedEdges(left, top, right, bottom);
+    const QRect r = mappedEdges(left, top, right, bottom);
+    if (r.isEmpty()) return;
     if (brush.style != BrushStyle::Clear) {
-        const QRect bounds(0, 0, width(), height());
+        const QRect bounds = this->bounds();
         const QRect sides[4] = {
             QRect(r.left(), r.top(), r.width(), 1), QRect(r.left(), r.bottom(), r.width(), 1),
             QRect(r.left(), r.top(), 1, r.height()), QRect(r.right(), r.top(), 1, r.height())};
@@ -333,11 +364,12 @@ void Canvas::frameRect(int left, int top, int right, int bottom) {
 
 void Canvas::rectangle(int left, int top, int right, int bottom) {
     if (right <= left || bottom <= top) return;
-    const QRect r = normalizedEdges(left, top, right, bottom);
+    const QRect r = mappedEdges(left, top, right, bottom);
+    if (r.isEmpty()) return;
     const bool outline = pen.style != PenStyle::Clear;
     // The interior; without an outline the fill reaches one pixel further left and up.
     const QRect inner = outline ? r.adjusted(1, 1, -1, -1) : r.adjusted(0, 0, -1, -1);
-    const QRect c = inner.intersected(QRect(0, 0, width(), height()));
+    const QRect c = inner.intersected(bounds());
     if (!c.isEmpty() && brush.style != BrushStyle::Clear) {
         if (brush.style == BrushStyle::Cross)
             fillCross(c, brush.color);
@@ -345,13 +377,11 @@ void Canvas::rectangle(int left, int top, int right, int bottom) {
             fillSolid(c, brush.color);
     }
     if (outline) {
-        const QPoint saved = penPos_;
-        moveTo(left, top);
-        lineTo(right - 1, top);
-        lineTo(right - 1, bottom - 1);
-        lineTo(left, bottom - 1);
-        lineTo(left, top);
-        penPos_ = saved;
+        const int l = r.left(), t = r.top(), rt = r.right(), b = r.bottom();
+        rawLineTo({l, t}, {rt, t});
+        rawLineTo({rt, t}, {rt, b});
+        rawLineTo({rt, b}, {l, b});
+        rawLineTo({l, b}, {l, t});
     }
     changed(r);
 }
@@ -371,10 +401,18 @@ void Canvas::plotPen(int x, int y) {
             target_->setPixel(x - half + dx, y - half + dy, pen.color);
 }
 
-// Bresenham from the pen position to (x, y); the end point itself is not drawn.
 void Canvas::lineTo(int x, int y) {
     const QPoint from = penPos_;
     penPos_ = QPoint(x, y);
+    if (hasView_)
+        rawLineTo(view_.map(from), view_.map(penPos_));
+    else
+        rawLineTo(from, penPos_);
+}
+
+// Bresenham on the bitmap from `from` to `to`; the end point itself is not drawn.
+void Canvas::rawLineTo(QPoint from, QPoint to) {
+    const int x = to.x(), y = to.y();
     if (pen.style == PenStyle::Clear) return;
 
     // On/off runs of the dashed styles, in pixels.
@@ -411,6 +449,10 @@ void Canvas::lineTo(int x, int y) {
 }
 
 void Canvas::setPixel(int x, int y, TColor c) {
+    if (hasView_) {
+        x = view_.x(x);
+        y = view_.y(y);
+    }
     target_->setPixel(x, y, c);
     changed(QRect(x, y, 1, 1));
 }
@@ -470,9 +512,14 @@ void Canvas::clearFourthByte(const QRect& r) {
 
 void Canvas::textOut(int x, int y, const QString& text) {
     const int w = textWidth(text), h = textHeight(text);
-    QRect touched(x, y, w, h);
+    const bool scaled = hasView_ && view_.num != view_.den;
+    QRect touched = hasView_ ? mappedEdges(x, y, x + w, y + h) : QRect(x, y, w, h);
+    if (hasView_) {
+        x = view_.x(x);
+        y = view_.y(y);
+    }
     if (brush.style == BrushStyle::Solid && w > 0 && h > 0) {
-        const QRect c = touched.intersected(QRect(0, 0, width(), height()));
+        const QRect c = touched.intersected(bounds());
         if (!c.isEmpty()) fillSolid(c, brush.color);
     }
     if (haveGuiApp() && !text.isEmpty() && !target_->isEmpty()) {
@@ -485,11 +532,24 @@ void Canvas::textOut(int x, int y, const QString& text) {
             QPainter painter(&image);
             painter.setFont(qf);
             painter.setPen(QColor(redOf(font.color), greenOf(font.color), blueOf(font.color)));
-            painter.drawText(x, y + baseline, text);
+            if (hasView_) painter.setClipRect(bounds());
+            if (scaled) {
+                // Laid out in stage pixels, drawn at the output's size: the glyphs are
+                // rasterised at that size, not enlarged.
+                painter.setRenderHint(QPainter::TextAntialiasing);
+                painter.translate(x, y);
+                painter.scale(view_.scale(), view_.scale());
+                painter.drawText(0, baseline, text);
+            } else {
+                painter.drawText(x, y + baseline, text);
+            }
         }
         // Glyphs may reach beyond the advance box (italics, accents).
-        touched = touched.united(fm.boundingRect(text).translated(x, y + baseline))
-                      .adjusted(-2, -2, 2, 2);
+        QRect ink = fm.boundingRect(text).translated(0, baseline);
+        if (scaled)
+            ink = QRect(view_.length(ink.left()), view_.length(ink.top()),
+                        view_.length(ink.width()) + 1, view_.length(ink.height()) + 1);
+        touched = touched.united(ink.translated(x, y)).adjusted(-2, -2, 2, 2);
         // The painter writes 0xFF into the fourth byte of the pixels it touches.
         clearFourthByte(touched);
     }

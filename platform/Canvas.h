@@ -6,6 +6,7 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Color.h"
+#include "platform/StageView.h"
 
 namespace velmora::platform {
 
@@ -47,8 +48,8 @@ struct Font {
     TColor color = clBlack;
 };
 
-// One copy of a bitmap onto a canvas, as the observer sees it. For a stretched copy the
-// destination rectangle is (x, y, w, h) and the source is srcW x srcH.
+// One copy of a bitmap onto a canvas, as the observer sees it, where it lands on the bitmap. For a
+// stretched copy the destination rectangle is (x, y, w, h) and the source is srcW x srcH.
 struct CopyRecord {
     int x = 0, y = 0, w = 0, h = 0;
     CopyMode mode = CopyMode::SrcCopy;
@@ -61,6 +62,11 @@ struct CopyRecord {
 //   SRCCOPY S, NOTSRCCOPY ~S, NOTSRCERASE ~(S|D), PATPAINT P|~S|D, SRCERASE S&~D,
 //   SRCINVERT S^D, SRCPAINT S|D, BLACKNESS 0.
 // On 32-bit bitmaps the operations combine blue, green and red; the fourth byte stays 0.
+//
+// A canvas may be given a stage view: its callers then draw in stage pixels, which land scaled
+// and placed as the view says, text is drawn at the scaled size, and every copy and fill is
+// clipped to the stage's area. A copied bitmap is taken as already made at the view's scale:
+// its corner lands at the mapped place. Text is measured in stage pixels.
 class Canvas {
 public:
     explicit Canvas(Bitmap& target);
@@ -69,6 +75,16 @@ public:
     const Bitmap& bitmap() const { return *target_; }
     int width() const { return target_->width(); }
     int height() const { return target_->height(); }
+
+    void setView(const StageView& view) {
+        view_ = view;
+        hasView_ = true;
+    }
+    void clearView() { hasView_ = false; }
+    // The view drawn through: the one set, else the bitmap itself at scale 1.
+    StageView view() const;
+    int stageWidth() const { return view().stageWidth; }
+    int stageHeight() const { return view().stageHeight; }
 
     CopyMode copyMode = CopyMode::SrcCopy;
     Brush brush;
@@ -91,7 +107,9 @@ public:
     void lineTo(int x, int y);
     QPoint penPos() const { return penPos_; }
 
-    TColor pixel(int x, int y) const { return target_->pixel(x, y); }
+    TColor pixel(int x, int y) const {
+        return hasView_ ? target_->pixel(view_.x(x), view_.y(y)) : target_->pixel(x, y);
+    }
     void setPixel(int x, int y, TColor c);
 
     // Text extents in the current font, of the shaped text: the advance width and the font's
@@ -126,8 +144,14 @@ private:
     void fillSolid(const QRect& r, TColor c);
     void fillCross(const QRect& r, TColor c);
     void clearFourthByte(const QRect& r);
+    // What drawing may touch: the stage's area on the bitmap, or the whole bitmap.
+    QRect bounds() const;
+    QRect mappedEdges(int left, int top, int right, int bottom) const;
+    void rawLineTo(QPoint from, QPoint to);
 
     Bitmap* target_;
+    StageView view_;
+    bool hasView_ = false;
     QPoint penPos_;
     std::function<void(const CopyRecord&)> observer_;
     std::function<void(const QRect&)> presenter_;

@@ -34,6 +34,12 @@ int Screen::depth() {
     return s ? s->depth() : 32;
 }
 
+double Screen::pixelRatio() {
+    if (virtualSet) return 1;
+    QScreen* s = primary();
+    return s && s->devicePixelRatio() > 0 ? s->devicePixelRatio() : 1;
+}
+
 void Screen::setVirtual(int width, int height, int depth) {
     virtualSet = true;
     vWidth = width;

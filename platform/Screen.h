@@ -9,6 +9,8 @@ public:
     static int width();
     static int height();
     static int depth();
+    // Device pixels per logical pixel (2 on a screen scaled twice); 1 on a virtual screen.
+    static double pixelRatio();
 
     static void setVirtual(int width, int height, int depth);
     static void clearVirtual();

@@ -1,5 +1,6 @@
 #include "playback/bitmcan.h"
 
+#include <cmath>
 #include <cstring>
 #include <QFrame>
 #include <QGuiApplication>
@@ -55,6 +56,21 @@ void TCan::FormCreate() {
     frame_ = platform::Bitmap(platform::Screen::width(), platform::Screen::height(),
                               platform::PixelFormat::Bits32);
     buildAlignPanel();
+}
+
+void TCan::fitStageToScreen() {
+    const int w = platform::Screen::width(), h = platform::Screen::height();
+    pixelRatio_ = std::max(1.0, platform::Screen::pixelRatio());
+    // The framebuffer has the screen's device pixels, so text is drawn at the size it shows.
+    const int dw = int(std::lround(w * pixelRatio_)), dh = int(std::lround(h * pixelRatio_));
+    if (frame_.width() != dw || frame_.height() != dh)
+        frame_ = platform::Bitmap(dw, dh, platform::PixelFormat::Bits32);
+    // A project without a stage of its own is laid out on this screen.
+    const EditorState editor = editorState();
+    const bool staged = editor.StageWidth > 0 && editor.StageHeight > 0;
+    canvas_.setView(platform::StageView::fit(staged ? editor.StageWidth : w,
+                                             staged ? editor.StageHeight : h, dw, dh));
+    resize(w, h);
 }
 
 // ---- The window ---------------------------------------------------------------------------
@@ -154,7 +170,16 @@ void TCan::invalidatePlayback() {
 }
 
 void TCan::present(const QRect& r) {
-    dirty_ |= r;
+    // The framebuffer's rectangle, in the window's pixels.
+    if (pixelRatio_ == 1) {
+        dirty_ |= r;
+    } else {
+        const int left = int(std::floor(r.left() / pixelRatio_));
+        const int top = int(std::floor(r.top() / pixelRatio_));
+        const int right = int(std::ceil((r.right() + 1) / pixelRatio_));
+        const int bottom = int(std::ceil((r.bottom() + 1) / pixelRatio_));
+        dirty_ |= QRect(left, top, right - left, bottom - top);
+    }
     if (!showClock_ && batching_ == 0) present();
 }
 
@@ -164,17 +189,22 @@ void TCan::paintEvent(QPaintEvent* event) {
         p.fillRect(event->rect(), Qt::black);
         return;
     }
-    const QImage img = frame_.wrap();
-    p.drawImage(event->rect(), img, event->rect());
+    QImage img = frame_.wrap();
+    if (pixelRatio_ == 1) {
+        p.drawImage(event->rect(), img, event->rect());
+        return;
+    }
+    img.setDevicePixelRatio(pixelRatio_);
+    const QRectF r = event->rect();
+    p.drawImage(r, img,
+                QRectF(r.x() * pixelRatio_, r.y() * pixelRatio_, r.width() * pixelRatio_,
+                       r.height() * pixelRatio_));
 }
 
 void TCan::InitImageScreen(bool alignMode) {
     setCursor(alignMode ? Qt::ArrowCursor : Qt::BlankCursor);
-    const int w = platform::Screen::width(), h = platform::Screen::height();
-    if (frame_.width() != w || frame_.height() != h)
-        frame_ = platform::Bitmap(w, h, platform::PixelFormat::Bits32);
+    fitStageToScreen();
     invalidatePlayback();
-    resize(w, h);
     platform::pump();
     if (alignMode) showPlayback();
 }
@@ -221,8 +251,6 @@ void TCan::PlayPage(const QString& PageName) {
     options.rasterEffect = editor.rasterEffect;
     options.screenBits = ScreenBits;
     options.stripFormat = StripFormat;
-    options.screenWidth = platform::Screen::width();
-    options.screenHeight = platform::Screen::height();
 
     // Pictures and waves named without a folder lie in the project's folder.
     PageImage page = document_.page();
@@ -318,8 +346,7 @@ void TCan::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TCan::saveabitmap() {
-    platform::Bitmap picture(platform::Screen::width(), platform::Screen::height(),
-                             platform::PixelFormat::Bits24);
+    platform::Bitmap picture(frame_.width(), frame_.height(), platform::PixelFormat::Bits24);
     platform::Canvas c(picture);
     c.draw(0, 0, frame_);
     saveBitmapAs(picture);

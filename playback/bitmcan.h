@@ -52,6 +52,10 @@ public:
     int line() const { return line_; }
     // Sizes the control to its picture and places it where the strip stands.
     void fitToStrip();
+    // Where the strip stands, in stage pixels.
+    QPoint stagePos() const { return {strip.Left, strip.Top}; }
+    // Stands the strip at a stage place, and the control where that place shows.
+    void place(QPoint stage);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -135,6 +139,12 @@ public:
     void Timer1Timer();
 
     bool alignMode() const { return editorState().AlignMode; }
+    // Where a stage point shows in the window, and which stage point a window point shows: the
+    // stage is drawn scaled to fit the screen's device pixels and centred.
+    QPoint toWindow(QPoint stage) const;
+    QPoint toStage(QPoint window) const;
+    // Device pixels per window pixel.
+    double pixelRatio() const { return pixelRatio_; }
     // The strip control of line n while the align screen shows it.
     Tbmp* strip(int line) const { return strips_[line - 1]; }
     // The path button of line n's in or out path.
@@ -179,6 +189,8 @@ public:
 
     // The screen the window draws into, and the canvas over it.
     platform::Bitmap& screenBitmap() { return frame_; }
+    // Sizes the framebuffer to the screen's device pixels and fits the project's stage in it.
+    void fitStageToScreen();
     platform::Canvas& canvas() { return canvas_; }
 
 protected:
@@ -252,6 +264,7 @@ private:
     PlaybackHost host_;
     platform::Bitmap frame_;
     platform::Canvas canvas_;
+    double pixelRatio_ = 1;
     bool killnow = false;
     bool spcbarpause_ = false;
     ShowClock* showClock_ = nullptr; // while a page plays

@@ -1,6 +1,7 @@
 // The align screen: the page's strips at their resting places, dragged into place with the
 // mouse, the two guide grids and the tool panel.
 #include <algorithm>
+#include <cmath>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -155,13 +156,23 @@ Tbmp::Tbmp(TCan& owner, int line, platform::PixelFormat format)
 }
 
 void Tbmp::fitToStrip() {
-    setGeometry(strip.Left, strip.Top, strip.picture.width(), strip.picture.height());
+    const double ratio = owner_.pixelRatio();
+    resize(int(std::ceil(strip.picture.width() / ratio)),
+           int(std::ceil(strip.picture.height() / ratio)));
+    place(stagePos());
+}
+
+void Tbmp::place(QPoint stage) {
+    strip.setPos(stage.x(), stage.y());
+    move(owner_.toWindow(stage));
 }
 
 void Tbmp::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (strip.picture.isEmpty()) return;
-    p.drawImage(0, 0, strip.picture.wrap());
+    QImage picture = strip.picture.wrap();
+    picture.setDevicePixelRatio(owner_.pixelRatio());
+    p.drawImage(0, 0, picture);
 }
 
 void Tbmp::mousePressEvent(QMouseEvent* event) {
@@ -313,6 +324,19 @@ QPoint TCan::panelInView(QPoint at) const {
             std::clamp(at.y(), 0, std::max(0, platform::Screen::height() - Panel1->height()))};
 }
 
+QPoint TCan::toWindow(QPoint stage) const {
+    const QPoint device = canvas_.view().map(stage);
+    if (pixelRatio_ == 1) return device;
+    return {int(std::floor(device.x() / pixelRatio_)), int(std::floor(device.y() / pixelRatio_))};
+}
+
+QPoint TCan::toStage(QPoint window) const {
+    const QPoint device = pixelRatio_ == 1 ? window
+                                           : QPoint(int(std::lround(window.x() * pixelRatio_)),
+                                                    int(std::lround(window.y() * pixelRatio_)));
+    return canvas_.view().toStage(device);
+}
+
 void TCan::showAlignPanel() {
     Panel1->show();
     Panel1->raise();
@@ -375,6 +399,7 @@ bool TCan::setupAlignStrip(int n) {
     in.stripFormat = StripFormat;
     in.restX = titleX(n);
     in.restY = titleY(n);
+    in.view = canvas_.view();
     in.alignColor = alignFrameColor(n);
     in.drawalign = drawalign;
     const StripResult result = renderTitleStrip(control->strip, in);
@@ -400,7 +425,7 @@ void TCan::ExitAlignClick() {
     Timer1.stop();
     for (int n = 1; n <= 3; ++n) {
         if (!document_.line(n).InUse || !strips_[n - 1]) continue;
-        const QPoint rest = restingPlace(pagePath(n, true), strips_[n - 1]->pos());
+        const QPoint rest = restingPlace(pagePath(n, true), strips_[n - 1]->stagePos());
         setTitlePos(n, rest.x(), rest.y());
     }
     if (document_.pathsDifferFromBuffer()) document_.setsav(true);
@@ -418,12 +443,12 @@ void TCan::ExitAlignClick() {
 
 std::optional<QPoint> TCan::stripPlace(int n) const {
     if (!document_.line(n).InUse || !strips_[n - 1]) return std::nullopt;
-    return strips_[n - 1]->pos();
+    return strips_[n - 1]->stagePos();
 }
 
 void TCan::placeStripsFromPage() {
     for (int n = 1; n <= 3; ++n)
-        if (strips_[n - 1]) strips_[n - 1]->move(titleX(n), titleY(n));
+        if (strips_[n - 1]) strips_[n - 1]->place({titleX(n), titleY(n)});
 }
 
 // ---- Dragging -----------------------------------------------------------------------------
@@ -449,16 +474,17 @@ void TCan::endDrag(QPoint at) {
 }
 
 bool TCan::CanDragOver(QObject* source, int X, int Y) {
-    Label1->setText(dragCaption(X, Y));
+    const QPoint at = toStage({X, Y});
+    Label1->setText(dragCaption(at.x(), at.y()));
     Timer1.stop();
     bool accepted = false;
     if (auto* s = dynamic_cast<Tbmp*>(source); s && strips_[s->line() - 1] == s) {
         // The pointer may leave the window while the button is held: a strip stays where at
-        // least its corner can be seen and grabbed again.
-        const int left = std::clamp(X, 0, std::max(0, platform::Screen::width() - 1));
-        const int top = std::clamp(Y, 0, std::max(0, platform::Screen::height() - 1));
-        const QPoint from = s->pos();
-        s->move(left, top);
+        // least its corner can be seen and grabbed again. Places are kept in stage pixels.
+        const int left = std::clamp(at.x(), 0, std::max(0, canvas_.stageWidth() - 1));
+        const int top = std::clamp(at.y(), 0, std::max(0, canvas_.stageHeight() - 1));
+        const QPoint from = s->stagePos();
+        s->place({left, top});
         // The command marks the page, also when the strip comes back to where it was.
         document_.undoStack().push(
             new MoveTitleLine(document_, s->line(), QPoint(left, top), dragNumber_, from));
@@ -516,11 +542,10 @@ void TCan::drawGrid(bool grid2, bool show) {
         canvas_.moveTo(l.x1(), l.y1());
         canvas_.lineTo(l.x2(), l.y2());
     };
-    // The window's drawing surface has the screen's size.
-    const int w = canvas_.width(), h = canvas_.height();
+    // The grids divide the stage, drawn where it shows.
+    const int w = canvas_.stageWidth(), h = canvas_.stageHeight();
     if (grid2) {
-        for (const QLine& l :
-             grid2Lines(platform::Screen::width(), platform::Screen::height(), w, h))
+        for (const QLine& l : grid2Lines(w, h, w, h))
             draw(l);
     } else {
         for (const QLine& l : grid1Lines(w, h))

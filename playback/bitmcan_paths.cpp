@@ -49,6 +49,9 @@ void TCan::resetPath(int n, bool in) {
 void TCan::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int X, int Y) {
     Timer1.stop();
     if (!alignMode() || !leftAlone(buttons, modifiers)) return;
+    const QPoint at = toStage({X, Y});
+    X = at.x();
+    Y = at.y();
     const Batch batch(*this);
     bool in = true;
     const int down = downPathLine(&in);
@@ -74,9 +77,10 @@ void TCan::FormMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifie
         stroke_ = Stroke{n, in, pagePath(n, in)};
     Path& path = stroke_->path;
     if (path.LastIndex >= N) return;
-    // The pointer may leave the window while the button is held; a slot holds screen pixels.
-    X = std::clamp(X, 0, std::max(0, width() - 1));
-    Y = std::clamp(Y, 0, std::max(0, height() - 1));
+    // The pointer may leave the window while the button is held; a slot holds stage pixels.
+    const QPoint at = toStage({X, Y});
+    X = std::clamp(at.x(), 0, std::max(0, canvas_.stageWidth() - 1));
+    Y = std::clamp(at.y(), 0, std::max(0, canvas_.stageHeight() - 1));
 
     const Batch batch(*this);
     switch (advancePath(path, N)) {
@@ -114,12 +118,12 @@ void TCan::FormMouseUp(int /*X*/, int /*Y*/) {
         // A line without a strip (not in use) has nothing to leave at the stroke's end.
         if ((line.InPathArmed || line.OutPathArmed) && line.InUse && s) {
             canvas_.copyMode = platform::CopyMode::Blackness;
-            canvas_.draw(s->x(), s->y(), s->strip.picture);
+            canvas_.draw(s->strip.Left, s->strip.Top, s->strip.picture);
             canvas_.copyMode = platform::CopyMode::SrcCopy;
             canvas_.draw(PenX, PenY, s->strip.picture);
             // The copy at the stroke's end is paint only: the line stays where its strip stands,
             // where an undo or redo puts the strip and from where leaving places the line.
-            rest = s->pos();
+            rest = s->stagePos();
         }
     }
     // A press and release without a recorded move leaves the path as it was: no step to undo.

@@ -103,6 +103,7 @@ bool PagePlay::render(int n) {
     in.stripFormat = options_.stripFormat;
     in.restX = line(n).PosX;
     in.restY = line(n).PosY;
+    in.view = canvas_.view();
     switch (renderTitleStrip(*strips_[n - 1], in)) {
     case StripResult::BitmapFailed:
         outcome_.bitmapFailed[n - 1] = true;
@@ -119,8 +120,8 @@ bool PagePlay::render(int n) {
 MoveContext PagePlay::moveContext(const Path* path) {
     MoveContext c;
     c.canvas = &canvas_;
-    c.screenWidth = options_.screenWidth;
-    c.screenHeight = options_.screenHeight;
+    c.screenWidth = canvas_.stageWidth();
+    c.screenHeight = canvas_.stageHeight();
     c.fadedelay = page_.settings.fadedelay;
     c.easySlowdown = options_.easySlowdown;
     c.rasterEffect = options_.rasterEffect;
@@ -138,7 +139,7 @@ void PagePlay::moveIn(int n) {
     Strip& s = *strips_[n - 1];
     control_.beforeMove();
     mover_.DrawTheBitMapInDir(moveContext(&line(n).InPath), line(n).attrs.InDirection,
-                              s.picture.width(), s.picture.height(), line(n).PosX, line(n).PosY,
+                              s.width, s.height, line(n).PosX, line(n).PosY,
                               s.picture, static_cast<std::int16_t>(n));
     if (!stripFailed_[n - 1]) {
         outcome_.restX[n - 1] = s.Left;
@@ -150,7 +151,7 @@ void PagePlay::moveOut(int n) {
     Strip& s = *strips_[n - 1];
     control_.beforeMove();
     mover_.DrawTheBitMapOutDir(moveContext(&line(n).OutPath), line(n).attrs.OutDirection,
-                               s.picture.width(), s.picture.height(), outcome_.restX[n - 1],
+                               s.width, s.height, outcome_.restX[n - 1],
                                outcome_.restY[n - 1], s.picture, static_cast<std::int16_t>(n));
 }
 

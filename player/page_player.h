@@ -21,7 +21,6 @@ struct ShowOptions {
     std::int16_t rasterEffect = 0; // "Effects ?"
     std::int8_t screenBits = 32;   // the screen's bits per pixel: the fade routines
     platform::PixelFormat stripFormat = platform::PixelFormat::Bits32;
-    int screenWidth = 0, screenHeight = 0;
 };
 
 // What the player asks of whoever shows the page: the stop flag, the fixed points at which
@@ -53,7 +52,9 @@ struct PlayOutcome {
     std::array<std::int32_t, 3> restX{}, restY{};
 };
 
-// Plays one page onto the canvas: the leaders when asked, the space-bar hold of a manual page,
+// Plays one page onto the canvas, in the canvas's stage pixels (its view says where the stage
+// lands and at what scale; the movements count in the stage's pixels, so a page lasts as long at
+// every scale): the leaders when asked, the space-bar hold of a manual page,
 // each line in use rendered and moved in (its wave started before, line 2's after rendering),
 // the hold (the page's pause, or the space bar), and every line moved out. Names of pictures and
 // waves are used as given. Stops at the fixed points once the control says so.

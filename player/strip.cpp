@@ -6,7 +6,6 @@
 
 #include "model/page_record.h"
 #include "platform/Dialogs.h"
-#include "platform/Screen.h"
 #include "render/effects.h"
 
 namespace velmora {
@@ -16,7 +15,6 @@ using platform::PixelFormat;
 
 Strip::Strip(platform::PixelFormat format) {
     picture.setPixelFormat(format);
-    setPos(platform::Screen::width() + 1, platform::Screen::height() + 1);
 }
 
 namespace {
@@ -46,10 +44,11 @@ void applyEffects(platform::Bitmap& bmp, const TitleLine& line, PixelFormat form
     }
 }
 
-// Refuses a strip larger than four times the screen on a side, before anything is allocated:
+// Refuses a strip larger than four times the stage on a side, before anything is allocated:
 // the line is then skipped like an unreadable picture.
-bool refuseTooLarge(Strip& strip, std::int64_t width, std::int64_t height, const QString& what) {
-    if (!StripTooLarge(width, height)) return false;
+bool refuseTooLarge(Strip& strip, std::int64_t width, std::int64_t height, const QString& what,
+                    const platform::StageView& view) {
+    if (!StripTooLarge(width, height, view.stageWidth, view.stageHeight)) return false;
     strip.picture.setSize(0, 0);
     platform::dialogs().message(platform::MsgKind::Error,
                                 what + QStringLiteral(" is too large to show (%1 x %2 pixels).")
@@ -59,11 +58,39 @@ bool refuseTooLarge(Strip& strip, std::int64_t width, std::int64_t height, const
     return true;
 }
 
+// A picture at the view's scale, smoothly resampled; at scale 1 it is left as it is.
+void scalePicture(platform::Bitmap& picture, const platform::StageView& view) {
+    if (view.num == view.den || picture.isEmpty()) return;
+    const int w = std::max(1, view.length(picture.width()));
+    const int h = std::max(1, view.length(picture.height()));
+    const PixelFormat format = picture.pixelFormat();
+    picture = platform::Bitmap::fromQImage(
+        picture.toQImage().scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), format);
+}
+
+// A canvas over a strip's picture that draws the strip's stage pixels at the view's scale.
+void drawAtScale(Canvas& canvas, const Strip& strip, const platform::StageView& view) {
+    if (view.num != view.den)
+        canvas.setView(platform::StageView::scaled(strip.width, strip.height, view.num, view.den));
+}
+
+// The picture for a strip of width x height stage pixels at the view's scale.
+void sizePicture(Strip& strip, std::int32_t width, std::int32_t height,
+                 const platform::StageView& view) {
+    strip.width = width;
+    strip.height = height;
+    if (view.num == view.den)
+        strip.picture.setSize(width, height);
+    else
+        strip.picture.setSize(std::max(1, view.length(width)), std::max(1, view.length(height)));
+}
+
 StripResult renderBitmap(Strip& strip, const StripInput& in) {
     const TitleLine& line = *in.line;
     const QSize stored = QImageReader(line.BitmapFile).size();
     if (stored.isValid() && refuseTooLarge(strip, stored.width(), stored.height(),
-                                           QStringLiteral("The picture ") + line.BitmapFile))
+                                           QStringLiteral("The picture ") + line.BitmapFile,
+                                           in.view))
         return StripResult::TooLarge;
     if (!strip.picture.loadFromFile(line.BitmapFile)) {
         strip.picture.setSize(0, 0);
@@ -72,6 +99,9 @@ StripResult renderBitmap(Strip& strip, const StripInput& in) {
                                     platform::MsgButtons::OK);
         return StripResult::BitmapFailed;
     }
+    strip.width = strip.picture.width();
+    strip.height = strip.picture.height();
+    scalePicture(strip.picture, in.view);
     applyEffects(strip.picture, line, in.stripFormat);
     strip.setPos(in.restX, in.restY);
 
@@ -109,18 +139,19 @@ StripResult renderText(Strip& strip, const StripInput& in) {
     const QString text = in.text.left(MaxTextLength);
     const std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
     const std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
-    if (refuseTooLarge(strip, width, height, QStringLiteral("The title \"") + text + '"'))
+    if (refuseTooLarge(strip, width, height, QStringLiteral("The title \"") + text + '"',
+                       in.view))
         return StripResult::TooLarge;
-    strip.picture.setSize(width, height);
+    sizePicture(strip, width, height, in.view);
     strip.setPos(in.restX, in.restY);
+    drawAtScale(canvas, strip, in.view);
 
     drawTitle(canvas, text, line.ShadowOn, line.FontColor);
 
     applyEffects(strip.picture, line, in.stripFormat);
 
     if (in.alignMode) {
-        if (in.drawalign)
-            in.drawalign(canvas, strip.picture.width(), strip.picture.height(), in.alignColor);
+        if (in.drawalign) in.drawalign(canvas, strip.width, strip.height, in.alignColor);
     } else {
         canvas.brush.color = platform::clBlack;
     }
@@ -144,6 +175,8 @@ void drawShadowedText(platform::Canvas& canvas, const QString& text, QPoint shad
 }
 
 StripResult renderTitleStrip(Strip& strip, const StripInput& in) {
+    strip.setPos(in.view.stageWidth + 1, in.view.stageHeight + 1);
+    strip.width = strip.height = 0;
     if (isPictureLine(*in.line)) return renderBitmap(strip, in);
     return renderText(strip, in);
 }
@@ -155,10 +188,15 @@ StripCoverage renderTitleCoverage(const StripInput& in) {
     Canvas canvas(white);
     setTitleFont(canvas, line, in.fontStyle, platform::clWhite);
     const QString text = in.text.left(MaxTextLength);
-    const std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
-    const std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
-    if (StripTooLarge(width, height) || width <= 0 || height <= 0) return {};
-    white.setSize(width, height);
+    std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
+    std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
+    if (StripTooLarge(width, height, in.view.stageWidth, in.view.stageHeight) || width <= 0 ||
+        height <= 0)
+        return {};
+    Strip sized(in.stripFormat);
+    sizePicture(sized, width, height, in.view);
+    white.setSize(sized.picture.width(), sized.picture.height());
+    drawAtScale(canvas, sized, in.view);
     // The shadow, then the text over it, both in white over black: each pixel is the text's
     // coverage plus the shadow's where the text leaves it uncovered, as in the strip.
     drawTitle(canvas, text, line.ShadowOn, platform::clWhite);
@@ -167,6 +205,8 @@ StripCoverage renderTitleCoverage(const StripInput& in) {
     // arithmetic, and what the blur's doubling carries above 255 spills into green (at most
     // 510, so a single bit) instead of being lost.
     const int bpp = white.bytesPerPixel();
+    width = white.width();
+    height = white.height();
     for (int y = 0; y < height; ++y) {
         std::uint8_t* p = white.scanLine(y);
         for (int x = 0; x < width; ++x, p += bpp)
@@ -191,9 +231,8 @@ StripCoverage renderTitleCoverage(const StripInput& in) {
     return c;
 }
 
-bool StripTooLarge(std::int64_t width, std::int64_t height) {
-    return width > 4 * std::int64_t{platform::Screen::width()} ||
-           height > 4 * std::int64_t{platform::Screen::height()};
+bool StripTooLarge(std::int64_t width, std::int64_t height, int stageWidth, int stageHeight) {
+    return width > 4 * std::int64_t{stageWidth} || height > 4 * std::int64_t{stageHeight};
 }
 
 std::int32_t StripWidth(const QString& text, Canvas& canvas, bool shadow) {

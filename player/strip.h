@@ -13,12 +13,15 @@ namespace velmora {
 
 struct TitleLine;
 
-// One title strip: its picture and where it stands. A new strip stands one pixel beyond the
-// screen's bottom-right corner until a rendering sets it to the line's resting position.
+// One title strip: its picture and where it stands, in stage pixels. Its size in stage pixels is
+// what the movements count with; the picture is that size at the scale it was made for. A
+// strip being rendered first stands one pixel beyond the stage's bottom-right corner, until the
+// rendering sets it to the line's resting position.
 struct Strip {
     explicit Strip(platform::PixelFormat format);
 
     platform::Bitmap picture;
+    int width = 0, height = 0; // in stage pixels
     int Left = 0;
     int Top = 0;
     void setPos(int left, int top) {
@@ -38,6 +41,9 @@ struct StripInput {
     const TitleLine* line = nullptr;
     bool alignMode = false; // the align screen is in use
     platform::PixelFormat stripFormat = platform::PixelFormat::Bits24;
+    // The stage (a strip larger than four stages on a side is refused) and the scale the
+    // picture is made at (the view's num / den; its place plays no part).
+    platform::StageView view;
     int restX = 0, restY = 0;                      // the line's resting position
     platform::TColor alignColor = platform::clRed; // the line's colour on the align screen
     DrawAlignFn drawalign;                         // may be empty
@@ -47,11 +53,11 @@ enum class StripResult {
     Text,         // the text was rendered
     Bitmap,       // the line's bitmap file was rendered
     BitmapFailed, // the bitmap file exists but could not be read; the picture is empty
-    TooLarge,     // the strip would exceed four times the screen on a side; the picture is empty
+    TooLarge,     // the strip would exceed four times the stage on a side; the picture is empty
 };
 
-// Whether a strip of that size is refused: wider than four screens or taller than four.
-bool StripTooLarge(std::int64_t width, std::int64_t height);
+// Whether a strip of that size is refused: wider than four stages or taller than four.
+bool StripTooLarge(std::int64_t width, std::int64_t height, int stageWidth, int stageHeight);
 
 // Renders one title line into `strip` (a new one, as the player makes them): the
 // line's bitmap file when it names an existing file, else its text. A bitmap that cannot be read
@@ -68,7 +74,7 @@ struct StripCoverage {
     std::uint8_t at(int x, int y) const { return alpha[std::size_t(y) * width + x]; }
 };
 
-// The coverage of the strip that renderTitleStrip makes of the same line: its text and shadow
+// The coverage of the strip that renderTitleStrip makes of the same line, at the same scale: its text and shadow
 // drawn in white, smoothed as the strip is (what the smoothing doubles stays opaque). Nothing for
 // a picture, whose black is its background, and for a strip too large to be made; nothing is
 // reported to the user.

@@ -4,7 +4,6 @@
 
 #include "platform/Clock.h"
 #include "platform/Pump.h"
-#include "platform/Screen.h"
 #include "render/effects.h"
 
 namespace velmora::effects {
@@ -66,7 +65,7 @@ std::function<void()> exchangeInvalidateHook(std::function<void()> hook) {
 
 void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds) {
     platform::pump();
-    const int sw = platform::Screen::width(), sh = platform::Screen::height();
+    const int sw = canvas.stageWidth(), sh = canvas.stageHeight();
     const int w = sw / 8, h = sh / 10;
     // The bars are solid fills whatever style the window's brush was left in.
     canvas.brush.style = platform::BrushStyle::Solid;
@@ -86,14 +85,14 @@ void ShowCountDown(Canvas& canvas) {
     canvas.brush.style = platform::BrushStyle::Solid; // the numbers are drawn opaque
     canvas.font.name = QStringLiteral("Arial");
     canvas.font.color = platform::clWhite;
-    canvas.font.size = canvas.width() / 3;
+    canvas.font.size = canvas.stageWidth() / 3;
     invalidate();
     platform::pump();
     for (int n = 10; n >= 1; --n) {
         const QString number = QString::number(n);
         const QString text = QLatin1Char(' ') + number + QLatin1Char(' ');
-        const int x = canvas.width() / 2 - canvas.textWidth(text) / 2;
-        const int y = canvas.height() / 2 - canvas.textHeight(number) / 2;
+        const int x = canvas.stageWidth() / 2 - canvas.textWidth(text) / 2;
+        const int y = canvas.stageHeight() / 2 - canvas.textHeight(number) / 2;
         canvas.textOut(x, y, text);
         WaitSeconds(1);
     }

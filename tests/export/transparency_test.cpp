@@ -39,6 +39,7 @@ velmora::StripInput stripInput(const PageImage::Line& line) {
     in.fontStyle = line.FontStyle;
     in.line = &line.attrs;
     in.stripFormat = platform::PixelFormat::Bits32;
+    in.view = platform::StageView::fit(1920, 1080, 1920, 1080);
     return in;
 }
 

@@ -48,8 +48,6 @@ protected:
             copies.push_back(r);
             control.log << QString("copy%1,%2").arg(r.x).arg(r.y);
         });
-        options.screenWidth = 640;
-        options.screenHeight = 480;
         widgetsBefore = QApplication::allWidgets().size();
     }
     void TearDown() override {

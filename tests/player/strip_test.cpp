@@ -48,6 +48,7 @@ protected:
         return {.text = text,
                 .line = &line,
                 .stripFormat = format,
+                .view = platform::StageView::fit(1280, 720, 1280, 720),
                 .restX = 100,
                 .restY = 200,
                 .drawalign = {}};
@@ -187,9 +188,9 @@ TEST_F(StripRendering, UnreadableBitmapIsReportedMissingOneFallsBackToText) {
 // A strip beyond four screens on a side is refused before it is allocated: a picture by its
 // stored size, a text by its extent. The screen is 1280 x 720, so the limits are 5120 x 2880.
 TEST_F(StripRendering, StripsBeyondFourScreensAreRefused) {
-    EXPECT_FALSE(velmora::StripTooLarge(5120, 2880));
-    EXPECT_TRUE(velmora::StripTooLarge(5121, 1));
-    EXPECT_TRUE(velmora::StripTooLarge(1, 2881));
+    EXPECT_FALSE(velmora::StripTooLarge(5120, 2880, 1280, 720));
+    EXPECT_TRUE(velmora::StripTooLarge(5121, 1, 1280, 720));
+    EXPECT_TRUE(velmora::StripTooLarge(1, 2881, 1280, 720));
 
     TitleLine line;
     for (const QSize size : {QSize(5121, 2), QSize(2, 2881), QSize(5120, 2)}) {

@@ -1,0 +1,182 @@
+// One show at every size: a project's stage drawn scaled to the frame and centred, lasting the
+// same number of frames whatever the frame's size.
+#include <gtest/gtest.h>
+#include <map>
+#include <QImage>
+
+#include "export/show_render.h"
+#include "test_support.h"
+
+using velmora::PageImage;
+using velmora::ShowFrame;
+using velmora::ShowProject;
+using velmora::ShowRenderOptions;
+
+namespace {
+
+PageImage::Line title(const QString& text, int size, int in, int out, int x, int y) {
+    PageImage::Line l;
+    l.Text = text;
+    l.PosX = x;
+    l.PosY = y;
+    l.attrs.InUse = true;
+    l.attrs.FontName = QStringLiteral("DejaVu Sans");
+    l.attrs.FontSize = size;
+    l.attrs.FontColor = platform::clWhite;
+    l.attrs.ShadowOn = true;
+    l.attrs.ShadowColor = 0x0000C0;
+    l.attrs.InDirection = in;
+    l.attrs.OutDirection = out;
+    return l;
+}
+
+// A stage of 400 x 300 with lines moving straight, diagonally, stretching and fading.
+ShowProject stagedProject(bool leaders) {
+    ShowProject p;
+    p.settings.StageWidth = 400;
+    p.settings.StageHeight = 300;
+    p.settings.UseColorBars = leaders;
+    p.settings.UseCountDown = false;
+    p.settings.Holdtime = 1;
+    PageImage page;
+    page.lines[0] = title(QStringLiteral("Velmora"), 28, 1, 6, 40, 30);
+    page.lines[1] = title(QStringLiteral("stage"), 20, 9, 12, 150, 150);
+    page.lines[2] = title(QStringLiteral("size"), 16, 12, 3, 250, 220);
+    page.settings.fadedelay = 1;
+    page.settings.PauseTime = 1;
+    p.pageNames = {QStringLiteral("000")};
+    p.pages = {page};
+    return p;
+}
+
+struct Rendered {
+    std::int64_t frames = 0;
+    std::map<std::int64_t, QImage> kept; // the frames asked for, or all brought to `keepSize`
+};
+
+Rendered render(const ShowProject& project, int w, int h, const std::vector<std::int64_t>& keep,
+                QSize keepSize = {}) {
+    ShowRenderOptions o;
+    o.width = w;
+    o.height = h;
+    o.rate = {30, 1};
+    Rendered r;
+    const velmora::ShowRun run = velmora::renderShow(
+        project, o, [&](std::int64_t k, const ShowFrame& f) {
+            if (keepSize.isValid())
+                r.kept[k] = f.pixels.toQImage().scaled(keepSize, Qt::IgnoreAspectRatio,
+                                                       Qt::SmoothTransformation);
+            else if (std::find(keep.begin(), keep.end(), k) != keep.end())
+                r.kept[k] = f.pixels.toQImage().copy();
+            return true;
+        });
+    r.frames = run.frames;
+    return r;
+}
+
+// The mean of |a - b| over the pixels' red, green and blue.
+double meanDifference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+// The box around every pixel brighter than mid-grey.
+QRect inkBox(const QImage& img) {
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) > 128) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+long brightness(const QImage& img, const QRect& r) {
+    long sum = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            sum += qRed(img.pixel(x, y)) + qGreen(img.pixel(x, y)) + qBlue(img.pixel(x, y));
+    return sum;
+}
+
+} // namespace
+
+TEST(StageScaling, AShowLastsTheSameAndLooksTheSameAtEverySize) {
+    const ShowProject project = stagedProject(false);
+    const QSize stage(400, 300);
+    const Rendered at1 = render(project, 400, 300, {}, stage);
+    const Rendered half = render(project, 200, 150, {}, stage);
+    const Rendered twice = render(project, 800, 600, {}, stage);
+    ASSERT_GT(at1.frames, 60);
+    EXPECT_EQ(half.frames, at1.frames);
+    EXPECT_EQ(twice.frames, at1.frames);
+    QImage black(stage, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    int titled = 0;
+    for (const auto& [k, ref] : at1.kept) {
+        SCOPED_TRACE(k);
+        const double ink = meanDifference(black, ref);
+        if (ink < 0.5) continue;
+        ++titled;
+
+        // The same picture, scaled: brought to one size, they differ at the edges of the glyphs
+        // only, by far less than the titles themselves.
+        EXPECT_LT(meanDifference(twice.kept.at(k), ref), ink / 3);
+        // At half the size the smallest glyphs take other shapes, but every title stands where
+        // it stands on the stage.
+        const QRect a = inkBox(ref), b = inkBox(half.kept.at(k));
+        EXPECT_NEAR(a.left(), b.left(), 3);
+        EXPECT_NEAR(a.top(), b.top(), 3);
+        EXPECT_NEAR(a.right(), b.right(), 3);
+        EXPECT_NEAR(a.bottom(), b.bottom(), 3);
+    }
+    EXPECT_GT(titled, 20);
+}
+
+TEST(StageScaling, AStageOfAnotherShapeIsCentredBetweenBlackMargins) {
+    const ShowProject project = stagedProject(true);
+    // 400 x 300 on 1280 x 720: scaled 2.4 to 960 x 720, from x 160.
+    // One second of the page's pause, one of colour bars, one of black, then the titles.
+    std::vector<std::int64_t> keep{45};
+    for (std::int64_t k = 90; k < 200; k += 5)
+        keep.push_back(k);
+    const Rendered wide = render(project, 1280, 720, keep);
+    const Rendered at1 = render(project, 400, 300, {45});
+    EXPECT_EQ(wide.frames, at1.frames);
+    // Frame 45 shows the colour bars: the stage's area is filled, the margins stay black.
+    const QImage& bars = wide.kept.at(45);
+    EXPECT_EQ(brightness(bars, QRect(0, 0, 160, 720)), 0);
+    EXPECT_EQ(brightness(bars, QRect(1120, 0, 160, 720)), 0);
+    EXPECT_EQ(bars.pixel(161, 10), qRgb(255, 255, 255)); // the first bar, white
+    EXPECT_EQ(bars.pixel(1100, 10) & 0xFFFFFF, at1.kept.at(45).pixel(394, 4) & 0xFFFFFF);
+    // Titles moving in from outside the stage never show in the margins.
+    int titled = 0;
+    for (const auto& [k, f] : wide.kept) {
+        if (k == 45) continue;
+        EXPECT_EQ(brightness(f, QRect(0, 0, 160, 720)), 0) << k;
+        EXPECT_EQ(brightness(f, QRect(1120, 0, 160, 720)), 0) << k;
+        titled += brightness(f, QRect(160, 0, 960, 720)) > 0;
+    }
+    EXPECT_GT(titled, 3);
+}
+
+TEST(StageScaling, AProjectWithoutAStageRendersAtTheFrameAsItAlwaysDid) {
+    ShowProject project = stagedProject(false);
+    project.settings.StageWidth = project.settings.StageHeight = 0;
+    const platform::StageView v = velmora::stageOnFrame(project, 640, 360);
+    EXPECT_TRUE(v.isIdentity());
+    EXPECT_EQ(v.stageWidth, 640);
+    ShowRenderOptions o;
+    velmora::resolveFrameSize(o, project);
+    EXPECT_EQ(QSize(o.width, o.height), QSize(1920, 1080));
+    // A stage of odd size renders at the next even size, which video encoders take.
+    project.settings.StageWidth = 801;
+    project.settings.StageHeight = 601;
+    ShowRenderOptions odd;
+    velmora::resolveFrameSize(odd, project);
+    EXPECT_EQ(QSize(odd.width, odd.height), QSize(802, 602));
+}
