@@ -18,6 +18,11 @@ ctest --test-dir build --output-on-failure -j"$JOBS"
 if [ "${VELMORA_SKIP_XVFB:-}" != "1" ]; then
   echo "== Real-display stage under Xvfb"
   (unset QT_QPA_PLATFORM; bash scripts/xvfb_check.sh build)
+  # The stage on screens of other sizes, and on a screen scaled twice (HiDPI).
+  (unset QT_QPA_PLATFORM; VELMORA_XVFB_ONLY=t VELMORA_XVFB_SCREEN=1920x1080 \
+    bash scripts/xvfb_check.sh build)
+  (unset QT_QPA_PLATFORM; VELMORA_XVFB_ONLY=t VELMORA_XVFB_SCREEN=2560x1440 VELMORA_XVFB_SCALE=2 \
+    bash scripts/xvfb_check.sh build)
 fi
 
 if [ "${VELMORA_SKIP_SANITIZERS:-}" != "1" ]; then

@@ -29,8 +29,14 @@ STRICT="${VELMORA_XVFB_STRICT:-0}"
 KNOWN_FAILING=""
 ONLY="${VELMORA_XVFB_ONLY:-}"
 
-SCREEN_W=1280
-SCREEN_H=1024
+# VELMORA_XVFB_SCREEN=WIDTHxHEIGHT runs on a screen of another size, VELMORA_XVFB_SCALE=2 with
+# the program scaled twice (QT_SCALE_FACTOR): the checks' fixed places are measured on the
+# default 1280 x 1024 at scale 1, so those runs take only the checks that compute their places
+# (VELMORA_XVFB_ONLY="t").
+SCREEN_SIZE="${VELMORA_XVFB_SCREEN:-1280x1024}"
+SCREEN_W=${SCREEN_SIZE%x*}
+SCREEN_H=${SCREEN_SIZE#*x}
+SCALE="${VELMORA_XVFB_SCALE:-1}"
 
 # What the program shows, as its code sets it: the main window's caption is the application
 # name (app/startup.cpp), " PRO " and the version "1.<minor>" (main/bitmov2.cpp, with the
@@ -280,6 +286,7 @@ MAIN_CAPTION="$(expected_main_caption)"
 
 # Further environment of the program, for the checks that read it through the accessibility bus.
 APP_ENV=()
+[ "$SCALE" = 1 ] || APP_ENV+=(QT_SCALE_FACTOR="$SCALE")
 
 # start_app NAME PROJECT_DIR SETTINGS_OPTIONS...: starts the program with its own settings
 # folder and runtime folder, the settings file naming the project; waits for the main window.
@@ -1497,6 +1504,97 @@ check_help_topics() {
 }
 
 # run_check LETTER FUNCTION DESCRIPTION
+# t. A page laid out on a stage of 640 x 480 is shown scaled uniformly to fit the screen's
+# device pixels and centred, black outside the stage: a picture at stage (300, 200) and a title
+# line. The places follow the program's rounding: a stage length n is n * s rounded half up.
+STAGE_W=640
+STAGE_H=480
+stage_length() { echo $(((2 * $1 * STAGE_NUM + STAGE_DEN) / (2 * STAGE_DEN))); }
+check_stage_on_screen() {
+  local dir="$WORK/project-stage"
+  make_project "$dir" --pause 4 \
+    --line bitmap=orange.bmp,x=300,y=200,in=13,out=13 \
+    --line text=Stagecraft,x=40,y=300,size=40,color=FFFFFF,in=13,out=13 || {
+    WHY="could not write the project"
+    return 1
+  }
+  printf 'StageWidth=%d\nStageHeight=%d\n' "$STAGE_W" "$STAGE_H" >>"$dir/xvfb.kvt"
+  # The screen's device pixels are the X screen's.
+  if [ $((SCREEN_W * STAGE_H)) -le $((SCREEN_H * STAGE_W)) ]; then
+    STAGE_NUM=$SCREEN_W STAGE_DEN=$STAGE_W
+  else
+    STAGE_NUM=$SCREEN_H STAGE_DEN=$STAGE_H
+  fi
+  local aw ah left top
+  aw=$(stage_length "$STAGE_W")
+  ah=$(stage_length "$STAGE_H")
+  left=$(((SCREEN_W - aw) / 2))
+  top=$(((SCREEN_H - ah) / 2))
+  # Where the picture's orange shows: its scaled size less the one-pixel black frame.
+  local px=$((left + $(stage_length 300) + 1)) py=$((top + $(stage_length 200) + 1))
+  local pw=$(($(stage_length 40) - 2)) ph=$(($(stage_length 30) - 2))
+  start_editor stage "$dir" --top 40 --left 40 --height 492 --width 649 || return 1
+  PLAYBACK_WID=""
+  play_page || return 1
+  wait_for 5000 playback_shown || {
+    WHY="no playback window within 5 s of Ctrl+P; $(describe_windows)"
+    return 1
+  }
+  local n=0 box=""
+  placed() {
+    n=$((n + 1))
+    shoot "t-play-$n" || return 1
+    box=$(python3 "$HELPERS/shot.py" box "$SHOTS/t-play-$n.ppm" "$ORANGE")
+    [ -n "$box" ] && [ "$(python3 "$HELPERS/shot.py" count "$SHOTS/t-play-$n.ppm" "$left" "$top" "$aw" "$ah" 200)" -gt 50 ]
+  }
+  if ! wait_for 3000 placed; then
+    keep "t-play-$n"
+    WHY="the page's picture and title did not show within 3 s (orange box \"$box\") (t-play-$n.png)"
+    keys_to "$PLAYBACK_WID" Escape
+    return 1
+  fi
+  local shot="t-play-$n" problems=()
+  # shellcheck disable=SC2086
+  set -- $box
+  if [ $(($1 - px)) -lt -1 ] || [ $(($1 - px)) -gt 1 ] || [ $(($2 - py)) -lt -1 ] || [ $(($2 - py)) -gt 1 ] ||
+    [ $(($3 - pw)) -lt -2 ] || [ $(($3 - pw)) -gt 2 ] || [ $(($4 - ph)) -lt -2 ] || [ $(($4 - ph)) -gt 2 ]; then
+    problems+=("the picture shows at \"$box\" (x y width height), not at \"$px $py $pw $ph\"")
+  fi
+  # Black outside the stage.
+  local margin
+  for margin in "0 0 $left $SCREEN_H" "$((left + aw)) 0 $((SCREEN_W - left - aw)) $SCREEN_H" \
+    "0 0 $SCREEN_W $top" "0 $((top + ah)) $SCREEN_W $((SCREEN_H - top - ah))"; do
+    # shellcheck disable=SC2086
+    set -- $margin
+    [ "$3" -gt 0 ] && [ "$4" -gt 0 ] || continue
+    local dark
+    dark=$(python3 "$HELPERS/shot.py" dark "$SHOTS/$shot.ppm" $margin 0)
+    [ "$dark" -eq $(($3 * $4)) ] || problems+=("the margin \"$margin\" is not all black ($dark of $(($3 * $4)) pixels)")
+  done
+  # The title's glyph edges: drawn in the device's pixels, neighbours differ at even and at odd
+  # columns alike; a frame drawn at half the resolution and enlarged would have no differing
+  # pair at even columns.
+  local tx=$((left + $(stage_length 40))) ty=$((top + $(stage_length 300)))
+  local steps
+  steps=$(python3 "$HELPERS/shot.py" steps "$SHOTS/$shot.ppm" "$tx" "$ty" "$(stage_length 300)" "$(stage_length 60)")
+  # shellcheck disable=SC2086
+  set -- $steps
+  if [ "$(($1 + $2))" -lt 20 ]; then
+    problems+=("no title seen at ($tx, $ty)")
+  elif [ $(($1 * 3)) -lt "$2" ]; then
+    problems+=("the title's edges step by two pixels: $1 differing pairs at even columns, $2 at odd")
+  fi
+  log "   stage at ($left, $top) ${aw}x${ah} on ${SCREEN_W}x${SCREEN_H} (scale $SCALE); picture at \"$box\"; title edges $steps"
+  keys_to "$PLAYBACK_WID" Escape
+  wait_for 5000 editor_back || problems+=("Escape did not bring the editor back")
+  if [ "${#problems[@]}" -gt 0 ]; then
+    keep "$shot"
+    WHY="$(printf '%s; ' "${problems[@]}")($shot.png)"
+    return 1
+  fi
+  return 0
+}
+
 run_check() {
   local letter=$1 fn=$2 text=$3 kind=strict
   if [ -n "$ONLY" ] && [[ " $ONLY " != *" $letter "* ]]; then
@@ -1549,6 +1647,8 @@ run_check n check_align_screen "the align screen: a path drawn and a picture dra
 run_check o check_export_show "File > Export Show... renders the project to a video file the user is told of"
 run_check p check_copy_undo_save "a copied page, edited and undone, is saved by S Pg; Ctrl+A in a title box aligns"
 run_check q check_help_topics "each way to the help shows its topic's text: Help > Contents, both \"?\" buttons, the align screen's Help"
+
+run_check t check_stage_on_screen "a page laid out on a 640 x 480 stage fills the ${SCREEN_W}x${SCREEN_H} screen (scale $SCALE) scaled and centred, text drawn in its pixels"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then
   log "Real-display checks FAILED:"

@@ -12,6 +12,13 @@
         prints how many pixels of the rectangle have red, green and blue all at most MAX
     shot.py differ SHOT1 SHOT2 X Y WIDTH HEIGHT
         prints how many pixels of the rectangle differ between the two shots
+    shot.py box SHOT RRGGBB
+        prints "X Y WIDTH HEIGHT" of the box round every pixel of exactly that colour, or
+        nothing when there is none
+    shot.py steps SHOT X Y WIDTH HEIGHT
+        prints two counts over the rectangle: pixels at even x that differ from their right
+        neighbour, and pixels at odd x that do; a picture enlarged twice from half its
+        resolution has no differing pair of the first kind
 """
 
 import sys
@@ -123,6 +130,34 @@ def main(argv):
                 if a.rgb(x, y) != b.rgb(x, y):
                     n += 1
         print(n)
+        return 0
+    if len(argv) == 3 and argv[0] == "box":
+        s = Shot(argv[1])
+        key = bytes(parse_rgb(argv[2]))
+        xs, ys = [], []
+        for y in range(s.height):
+            row = s.pixels[y * s.width * 3 : (y + 1) * s.width * 3]
+            at = row.find(key)
+            while at >= 0:
+                if at % 3 == 0:
+                    xs.append(at // 3)
+                    ys.append(y)
+                at = row.find(key, at + 1)
+        if xs:
+            print(min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
+        return 0
+    if len(argv) == 6 and argv[0] == "steps":
+        s = Shot(argv[1])
+        x0, y0, w, h = (int(v) for v in argv[2:])
+        even = odd = 0
+        for y in range(max(0, y0), min(s.height, y0 + h)):
+            for x in range(max(0, x0), min(s.width - 1, x0 + w)):
+                if s.rgb(x, y) != s.rgb(x + 1, y):
+                    if x % 2 == 0:
+                        even += 1
+                    else:
+                        odd += 1
+        print(even, odd)
         return 0
     print(__doc__, file=sys.stderr)
     return 2
