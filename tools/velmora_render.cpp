@@ -20,6 +20,7 @@ constexpr const char* Usage =
     "                      [--format mp4|mov|webm|png] [--alpha] [--pages FIRST-LAST]\n"
     "                      [--manual-hold SECONDS] [--no-leaders] [--quiet]\n"
     "       velmora-render --timeline PROJECT.kvt\n"
+    "The size is the project's stage unless --size gives one (1920x1080 without a stage).\n"
     "RATE is 1 to 240 frames a second (30 by default): whole (25), a fraction (30000/1001)\n"
     "or a decimal (12.5); 23.976, 29.97 and 59.94 are 24000/1001, 30000/1001 and 60000/1001.\n";
 
