@@ -37,7 +37,9 @@ constexpr struct {
 } Sizes[] = {{"1920 x 1080", 1920, 1080},
              {"1280 x 720", 1280, 720},
              {"3840 x 2160", 3840, 2160},
-             {"720 x 576", 720, 576}};
+             {"720 x 576", 720, 576},
+             // 0 x 0: the size the project's pages are laid out in.
+             {"The project's stage", 0, 0}};
 constexpr struct {
     const char* caption;
     FrameRate rate;

@@ -578,6 +578,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Control control(choices.bit(Switches, 1), choices.byte(StopAfter) % 8);
         play(doc, forced, options, canvas, control, folder);
     }
+    // Play C: the page's stage drawn scaled onto an output of another size and shape; nothing
+    // lands in the black margins.
+    {
+        Bitmap out(1 + (choices.byte(ScreenW) * 7) % 256, 1 + (choices.byte(ScreenH) * 5) % 192,
+                   PixelFormat::Bits32);
+        Canvas scaled(out);
+        scaled.setView(platform::StageView::fit(screen.width, screen.height, out.width(),
+                                                out.height()));
+        effects::setInvalidateHook([&out] { out.fill(platform::clBlack); });
+        Control control(choices.bit(Switches, 0), 0);
+        play(doc, doc.page(), screen.options, scaled, control, folder);
+        effects::setInvalidateHook([&frame] { frame.fill(platform::clBlack); });
+        const QRect area = scaled.view().area();
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x)
+                if (!area.contains(x, y))
+                    require((out.pixel(x, y) & 0xFFFFFF) == 0, "the margins outside the stage stay black");
+    }
     fuzzsupport::requireCountersInRange(doc.page(), "play leaves every path counter in -1..999");
 
     // The align screen.

@@ -391,6 +391,8 @@ void Canvas::moveTo(int x, int y) {
 }
 
 void Canvas::plotPen(int x, int y) {
+    // Through a stage view, lines stay on the stage as copies do.
+    if (hasView_ && !bounds().contains(x, y)) return;
     if (pen.width <= 1) {
         target_->setPixel(x, y, pen.color);
         return;
@@ -452,6 +454,7 @@ void Canvas::setPixel(int x, int y, TColor c) {
     if (hasView_) {
         x = view_.x(x);
         y = view_.y(y);
+        if (!bounds().contains(x, y)) return;
     }
     target_->setPixel(x, y, c);
     changed(QRect(x, y, 1, 1));
