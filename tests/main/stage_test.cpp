@@ -1,12 +1,16 @@
 // The project's stage as the main window keeps it: taken from the project file, or from the
 // show screen for a project that has none, and written back into the file.
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 
 #include "main_window_fixture.h"
 #include "model/page_file.h"
 #include "model/project_file.h"
+#include "platform/Help.h"
 #include "platform/Screen.h"
 
 namespace {
@@ -140,3 +144,25 @@ TEST_F(StageTest, AStageChosenGoesIntoAnOpenProjectAtOnceElseWithTheFirstSave) {
     EXPECT_EQ(p.StageHeight, 2160);
 }
 
+// The help tells what the stage is and where it is changed, and names every command of the
+// File menu, which keeps the project.
+TEST_F(StageTest, TheHelpDescribesTheStageAndTheFileMenu) {
+    platform::Help::showContents();
+    const QString topic = testsupport::helpTopicText("The Project and Its Stage");
+    ASSERT_FALSE(topic.isEmpty());
+    const QList<QAction*> menus = w->menuBar()->actions();
+    ASSERT_FALSE(menus.isEmpty());
+    ASSERT_EQ(menus[0]->text(), "&File");
+    int named = 0;
+    for (const QAction* a : menus[0]->menu()->actions()) {
+        if (a->isSeparator() || a == w->Exit1) continue;
+        const QString caption = QString(a->text()).remove('&');
+        EXPECT_TRUE(topic.contains(caption)) << caption.toStdString();
+        ++named;
+    }
+    EXPECT_EQ(named, 11);
+    for (const char* words :
+         {"Project Information", "Stage...", "Other size", "16 to 16384", "moves no title"})
+        EXPECT_TRUE(topic.contains(words)) << words;
+    platform::Help::window()->hide();
+}
