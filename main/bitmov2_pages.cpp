@@ -1,5 +1,6 @@
 // Pages and projects: saving and loading pages, opening and saving projects, and the page
 // commands of the main window.
+#include <algorithm>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -136,9 +137,10 @@ void TBitMovOptMain::OpenProject(const QString& fileName) {
         StageWidth = p.StageWidth;
         StageHeight = p.StageHeight;
         if (StageWidth == 0) {
-            StageWidth = platform::Screen::width();
-            StageHeight = platform::Screen::height();
-            writeStage(dpath + name, StageWidth, StageHeight); // a read-only project stays so
+            StageWidth = stageWidth();
+            StageHeight = stageHeight();
+            // A file that cannot be written is left as it is, without a word.
+            writeStage(dpath + name, StageWidth, StageHeight);
         }
     }
     currentpage = 0;
@@ -247,12 +249,15 @@ void TBitMovOptMain::NewPrjToolButtonClick() {
     setsav(true);
 }
 
+// A screen's side beyond what a stage may have gives the nearest a stage may have.
 int TBitMovOptMain::stageWidth() const {
-    return StageWidth != 0 ? StageWidth : platform::Screen::width();
+    return StageWidth != 0 ? StageWidth
+                           : std::clamp(platform::Screen::width(), MinStageSide, MaxStageSide);
 }
 
 int TBitMovOptMain::stageHeight() const {
-    return StageHeight != 0 ? StageHeight : platform::Screen::height();
+    return StageHeight != 0 ? StageHeight
+                            : std::clamp(platform::Screen::height(), MinStageSide, MaxStageSide);
 }
 
 void TBitMovOptMain::setStage(int width, int height) {

@@ -72,6 +72,13 @@ TEST_F(StageTest, AProjectOpensWithItsOwnStageOrKeepsTheScreensFromThenOn) {
     expectStage(1024, 768);
     EXPECT_TRUE(bytesOf(dir.file("show.kvt")).endsWith("\nStageWidth=1024\nStageHeight=768\n"));
 
+    // A screen beyond a stage's sides gives the nearest stage, which reads back.
+    platform::Screen::setVirtual(20000, 8, 32);
+    w->OpenProject(writeProject(""));
+    expectStage(16384, 16);
+    EXPECT_EQ(velmora::readProjectFile(dir.file("show.kvt")).StageWidth, 16384);
+    platform::Screen::setVirtual(1920, 1080, 32);
+
     // A project file that cannot be written (a folder stands there): nothing is said.
     ASSERT_TRUE(QDir().mkpath(dir.file("folder.kvt")));
     w->OpenProject(dir.file("folder.kvt"));
