@@ -5,8 +5,10 @@
 #include <QPushButton>
 
 #include "dialogs/figures.h"
+#include "dialogs/stagedlg.h"
 #include "main/bitmov2.h"
 #include "model/page_file.h"
+#include "platform/Dialogs.h"
 
 namespace velmora {
 
@@ -112,9 +114,16 @@ Tbdebug::Tbdebug(TBitMovOptMain* main) : QDialog(main), main_(main) {
         *f.slot = figure(this, f.text.trimmed());
         grid->addWidget(*f.slot, f.row, f.col + 1);
     }
+    grid->addWidget(caption(QStringLiteral("Stage")), 21, 0);
+    Stage = figure(this, QStringLiteral("Stage"));
+    grid->addWidget(Stage, 21, 1);
+    StageButton = new QPushButton(QStringLiteral("Stage..."), this);
+    StageButton->setAccessibleName(QStringLiteral("Stage..."));
+    grid->addWidget(StageButton, 21, 2, 1, 2, Qt::AlignLeft);
     grid->setRowStretch(22, 1);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(StageButton, &QPushButton::clicked, this, [this] { StageButtonClick(); });
 }
 
 void Tbdebug::showEvent(QShowEvent* event) {
@@ -159,6 +168,17 @@ void Tbdebug::FormShow() {
         setFigure(PathIn[n - 1], QString::number(main_->inPath(n).LastIndex));
         setFigure(PathOut[n - 1], QString::number(main_->outPath(n).LastIndex));
     }
+    setFigure(Stage, stageText({main_->stageWidth(), main_->stageHeight()}));
+}
+
+void Tbdebug::StageButtonClick() {
+    TStageDialog dialog(this);
+    dialog.setStage({main_->stageWidth(), main_->stageHeight()});
+    if (platform::dialogs().runModal(dialog) != QDialog::Accepted) return;
+    const StageSize chosen = dialog.stage();
+    // The titles stay where they are: the stage is only the size they are laid out in.
+    main_->setStage(chosen.width, chosen.height);
+    setFigure(Stage, stageText(chosen));
 }
 
 void Tbdebug::BitBtn1Click() {

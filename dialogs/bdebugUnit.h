@@ -46,9 +46,13 @@ public:
     std::array<QLabel*, 3> PathIn{};
     std::array<QLabel*, 3> PathOut{};
     QPushButton* BitBtn1 = nullptr; // "Close"
+    QLabel* Stage = nullptr;            // the project's stage, "1920 x 1080"
+    QPushButton* StageButton = nullptr; // "Stage...": the stage window
 
     void FormShow();
     void BitBtn1Click();
+    // Asks for another stage; OK gives it to the project, Cancel leaves it.
+    void StageButtonClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -278,6 +278,8 @@ EditorState TBitMovOptMain::editorState() const {
     s.Holdtime = Holdtime;
     s.dpath = dpath;
     s.MaxPathIndex = MaxPathIndex;
+    s.StageWidth = stageWidth();
+    s.StageHeight = stageHeight();
     return s;
 }
 

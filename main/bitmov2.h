@@ -117,6 +117,10 @@ public:
     QString OSName;
     std::unique_ptr<platform::Bitmap> WorkBitmap;
     std::int32_t MaxPathIndex = 999;
+    // The project's stage, the size its pages are laid out in. 0 while the project has none
+    // of its own yet (a new project before its first save): it then takes the show screen's.
+    int StageWidth = 0;
+    int StageHeight = 0;
 
     // ---- Accessors -----------------------------------------------------------------------
     bool getadd() const { return add; }
@@ -157,6 +161,11 @@ public:
     QString projectFile(const QString& name) const { return velmora::projectFile(dpath, name); }
     // What the playback window reads of the editor besides the page.
     EditorState editorState() const;
+    // The project's stage: its own, or the show screen's while it has none.
+    int stageWidth() const;
+    int stageHeight() const;
+    // Gives the project the stage chosen; an open project's file takes it at once.
+    void setStage(int width, int height);
     // Brings the editor back in front once playback ends.
     void returnFromPlayback();
 

@@ -1,5 +1,6 @@
 // Pages and projects: saving and loading pages, opening and saving projects, and the page
 // commands of the main window.
+#include <algorithm>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include "model/project_file.h"
 #include "model/settings.h"
 #include "platform/Dialogs.h"
+#include "platform/Screen.h"
 #include "platform/SystemInfo.h"
 
 namespace velmora {
@@ -130,6 +132,16 @@ void TBitMovOptMain::OpenProject(const QString& fileName) {
         UseColorBars = p.UseColorBars;
         Holdtime = p.Holdtime;
         ProjectName = p.ProjectName;
+        // A project from before stages were kept was laid out on the screen it played on: it
+        // keeps that screen's size from now on, so it looks as it did wherever it plays next.
+        StageWidth = p.StageWidth;
+        StageHeight = p.StageHeight;
+        if (StageWidth == 0) {
+            StageWidth = stageWidth();
+            StageHeight = stageHeight();
+            // A file that cannot be written is left as it is, without a word.
+            writeStage(dpath + name, StageWidth, StageHeight);
+        }
     }
     currentpage = 0;
     const std::optional<QString> last = GetNumberOFPages(StripKVT(ProjectName));
@@ -194,7 +206,8 @@ void TBitMovOptMain::SaveprojectClick1() {
     if (!writeProjectFile(dpath + name, QApplication::applicationName(), Version, name,
                           birthText(QDateTime::currentDateTime()), pages, UseColorBars,
                           UseCountDown, Holdtime, platform::SystemInfo::bitsPerPixel(),
-                          platform::SystemInfo::paletteReservedEntries())) {
+                          platform::SystemInfo::paletteReservedEntries(), stageWidth(),
+                          stageHeight())) {
         // The project keeps the name it had: nothing was saved under the new one.
         platform::dialogs().message(MsgKind::Error,
                                     QStringLiteral("Can not write the project file ") + dpath +
@@ -203,6 +216,8 @@ void TBitMovOptMain::SaveprojectClick1() {
         return;
     }
     ProjectName = name;
+    StageWidth = stageWidth();
+    StageHeight = stageHeight();
     ShowProjectLabel(ProjectName, GetNumberOFPages(StripKVT(ProjectName)).value_or(QString()));
 }
 
@@ -222,6 +237,7 @@ void TBitMovOptMain::NewProj1Click() {
 void TBitMovOptMain::NewPrjToolButtonClick() {
     offerToSaveCurrentPage();
     ProjectName.clear();
+    StageWidth = StageHeight = 0; // the new project's is fixed by its first save
     ShowProjectLabel(QString(), QStringLiteral("000"));
     NewPageButton->setEnabled(false);
     CopyPageButton->setEnabled(false);
@@ -231,6 +247,25 @@ void TBitMovOptMain::NewPrjToolButtonClick() {
     currentpage = 0;
     CurPgNumber->setText(QStringLiteral("000"));
     setsav(true);
+}
+
+// A screen's side beyond what a stage may have gives the nearest a stage may have.
+int TBitMovOptMain::stageWidth() const {
+    return StageWidth != 0 ? StageWidth
+                           : std::clamp(platform::Screen::width(), MinStageSide, MaxStageSide);
+}
+
+int TBitMovOptMain::stageHeight() const {
+    return StageHeight != 0 ? StageHeight
+                            : std::clamp(platform::Screen::height(), MinStageSide, MaxStageSide);
+}
+
+void TBitMovOptMain::setStage(int width, int height) {
+    StageWidth = width;
+    StageHeight = height;
+    // A project not saved yet takes it with its first save.
+    const QString file = dpath + ProjectName;
+    if (!ProjectName.isEmpty() && QFileInfo::exists(file)) writeStage(file, width, height);
 }
 
 // ---- Page commands ------------------------------------------------------------------------

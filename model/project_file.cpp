@@ -31,6 +31,10 @@ QString withKvtExtension(const QString& name) {
     return name + QStringLiteral(".kvt");
 }
 
+bool isStageSide(int pixels) {
+    return pixels >= MinStageSide && pixels <= MaxStageSide;
+}
+
 ProjectSettings readProjectFile(const QString& path) {
     const platform::IniFile ini(path);
     ProjectSettings p;
@@ -42,12 +46,20 @@ ProjectSettings readProjectFile(const QString& path) {
     if (p.ProjectName == QLatin1String(".") || p.ProjectName == QLatin1String(".."))
         p.ProjectName.clear();
     p.NumberOPages = ini.readString(Section, QStringLiteral("NumberOPages"), QString());
+    // A stage is both sides or none: one side alone cannot lay out a page.
+    const int w = ini.readInteger(Section, QStringLiteral("StageWidth"), 0);
+    const int h = ini.readInteger(Section, QStringLiteral("StageHeight"), 0);
+    if (isStageSide(w) && isStageSide(h)) {
+        p.StageWidth = w;
+        p.StageHeight = h;
+    }
     return p;
 }
 
 bool writeProjectFile(const QString& path, const QString& program, const QString& version,
                       const QString& projectName, const QString& birth, const QString& numberOPages,
-                      bool useColorBars, bool useCountDown, int holdtime, int bpp, int palette) {
+                      bool useColorBars, bool useCountDown, int holdtime, int bpp, int palette,
+                      int stageWidth, int stageHeight) {
     platform::IniFile ini(path);
     bool ok = ini.writeString(Section, QStringLiteral("Program"), program);
     ok = ini.writeString(Section, QStringLiteral("Version"), version) && ok;
@@ -59,12 +71,19 @@ bool writeProjectFile(const QString& path, const QString& program, const QString
     ok = ini.writeInteger(Section, QStringLiteral("Holdtime"), holdtime) && ok;
     ok = ini.writeInteger(Section, QStringLiteral("BPP"), bpp) && ok;
     ok = ini.writeInteger(Section, QStringLiteral("Palette"), palette) && ok;
+    if (stageWidth != 0 && stageHeight != 0) ok = writeStage(path, stageWidth, stageHeight) && ok;
     return ok;
 }
 
 bool writeNumberOPages(const QString& path, const QString& numberOPages) {
     platform::IniFile ini(path);
     return ini.writeString(Section, QStringLiteral("NumberOPages"), numberOPages);
+}
+
+bool writeStage(const QString& path, int width, int height) {
+    platform::IniFile ini(path);
+    const bool ok = ini.writeInteger(Section, QStringLiteral("StageWidth"), width);
+    return ini.writeInteger(Section, QStringLiteral("StageHeight"), height) && ok;
 }
 
 } // namespace velmora

@@ -18,19 +18,30 @@ struct ProjectSettings {
     int StageWidth = 0, StageHeight = 0;
 };
 
+// The sizes a stage's side may have, in pixels; a file naming anything else names no stage.
+constexpr int MinStageSide = 16;
+constexpr int MaxStageSide = 16384;
+bool isStageSide(int pixels);
+
 // Reads the "VelmoraProject" section. "ProjectName" is reduced to its file-name part, so a
 // project file can never send the page routines outside the project directory.
 ProjectSettings readProjectFile(const QString& path);
 
 // Writes the keys in their order, updating them in place; the file is never erased, and every
-// other key and section in it is kept. False when the file could not be written.
+// other key and section in it is kept. The stage follows "Palette" when the project has one
+// (both sides nonzero). False when the file could not be written.
 bool writeProjectFile(const QString& path, const QString& program, const QString& version,
                       const QString& projectName, const QString& birth, const QString& numberOPages,
-                      bool useColorBars, bool useCountDown, int holdtime, int bpp, int palette);
+                      bool useColorBars, bool useCountDown, int holdtime, int bpp, int palette,
+                      int stageWidth = 0, int stageHeight = 0);
 
 // Updates "NumberOPages" alone, in place, when pages were added outside a project save. False
 // when the file could not be written.
 bool writeNumberOPages(const QString& path, const QString& numberOPages);
+
+// Updates "StageWidth" and "StageHeight" alone, in place, when the stage is given or changed
+// between project saves. False when the file could not be written.
+bool writeStage(const QString& path, int width, int height);
 
 // Everything up to and including the last '/', '\' or ':'; empty when there is none.
 QString directoryPart(const QString& file);

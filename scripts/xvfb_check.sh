@@ -4,7 +4,8 @@
 # Velmora on a real X server: starts Xvfb, runs the built program against projects written for
 # the purpose and checks, from outside, what a person at the screen would see: the splash box,
 # the captions, where the windows lie, the playback window over the editor, Escape, the about
-# box, closing, and what the help window shows (read through the accessibility bus, AT-SPI).
+# box, closing, what the help window shows and the project's stage (read through the
+# accessibility bus, AT-SPI).
 #
 #   bash scripts/xvfb_check.sh [BUILD_DIR]      (default: build)
 #
@@ -1503,6 +1504,108 @@ check_help_topics() {
   stop_app
 }
 
+# ---- r: the project's stage ----------------------------------------------------------------
+
+STAGE_FILE=""
+STAGE_SHOWN=""
+# file_has_stage W H: the project file holds the stage, each key once.
+file_has_stage() {
+  [ "$(grep -c '^StageWidth=' "$STAGE_FILE")" = 1 ] && [ "$(grep -c '^StageHeight=' "$STAGE_FILE")" = 1 ] &&
+    grep -qx "StageWidth=$1" "$STAGE_FILE" && grep -qx "StageHeight=$2" "$STAGE_FILE"
+}
+# stage_reads "W x H": the information window's stage figure reads so on the accessibility bus.
+stage_reads() {
+  STAGE_SHOWN=$(atspi named "$APP_PID" "Stage: " label) && [ "$STAGE_SHOWN" = "Stage: $1" ]
+}
+# stage_drawn SHOT "W x H": on a new screenshot the figure's place holds text.
+STAGE_INK=""
+stage_drawn() {
+  local box
+  box=$(atspi extents "$APP_PID" "Stage: $2" label) && shoot "$1" || return 1
+  # shellcheck disable=SC2086
+  STAGE_INK=$(dark_in "$1" $box) && [ "$STAGE_INK" -ge 20 ]
+}
+
+# r. The project's stage: a project without one, opened, keeps the screen's size in its file;
+#    Project Information reads that stage, its "Stage..." window changes it to 1280 x 720 with
+#    OK, and then the project file and the information window both hold the new stage.
+check_project_stage() {
+  local project="$WORK/project-stage"
+  rm -rf "$project"
+  make_project "$project" --line "text=Staged,x=100,y=100,in=5,out=6" || {
+    WHY="could not write the project $project"
+    return 1
+  }
+  STAGE_FILE="$project/xvfb.kvt"
+  start_accessibility_bus || return 1
+  APP_ENV=(DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
+  start_editor stage "$project" --top 0 --left 600 --height 492 --width 649
+  local started=$?
+  APP_ENV=()
+  [ "$started" -eq 0 ] || return 1
+  wait_for 10000 app_on_bus || {
+    WHY="the program (process $APP_PID) did not show itself on the accessibility bus within 10 s"
+    return 1
+  }
+  wait_for 3000 file_has_stage "$SCREEN_W" "$SCREEN_H" || {
+    WHY="the project opened without a stage does not hold the screen's, ${SCREEN_W} x ${SCREEN_H}: $(grep '^Stage' "$STAGE_FILE" | tr '\n' ' ')"
+    return 1
+  }
+
+  menu_item alt+w Return || return 1
+  window_shown "Velmora Pro Data" r-info 530 380 || return 1
+  local info=$DIALOG_WID
+  wait_for 5000 stage_reads "$SCREEN_W x $SCREEN_H" || {
+    keep r-info
+    WHY="\"Velmora Pro Data\" reads \"$STAGE_SHOWN\", not the stage $SCREEN_W x $SCREEN_H (r-info.png)"
+    return 1
+  }
+  wait_for 3000 stage_drawn r-info "$SCREEN_W x $SCREEN_H" || {
+    keep r-info
+    WHY="the stage figure is not drawn: ${STAGE_INK:-no} dark pixels where the bus places it (r-info.png)"
+    return 1
+  }
+
+  click_named "Stage..." "push button" || return 1
+  window_shown "Stage" r-stage "" "" || return 1
+  wait_for 5000 named_showing "1280 x 720" "radio button" || {
+    WHY="the \"Stage\" window offers no \"1280 x 720\""
+    return 1
+  }
+  click_named "1280 x 720" "radio button" || return 1
+  wait_for 3000 atspi checked "$APP_PID" "1280 x 720" "radio button" || {
+    WHY="a click on \"1280 x 720\" did not check it within 3 s"
+    return 1
+  }
+  shoot r-stage-chosen
+  keep r-stage r-stage-chosen
+  click_named "OK" "push button" || return 1
+  wait_for 3000 dialog_closed || {
+    WHY="OK left the \"Stage\" window open for 3 s"
+    return 1
+  }
+  wait_for 3000 file_has_stage 1280 720 || {
+    WHY="after OK the project file holds $(grep '^Stage' "$STAGE_FILE" | tr '\n' ' '), not StageWidth=1280 and StageHeight=720"
+    return 1
+  }
+  wait_for 3000 stage_reads "1280 x 720" || {
+    WHY="after OK \"Velmora Pro Data\" reads \"$STAGE_SHOWN\", not 1280 x 720"
+    return 1
+  }
+  wait_for 3000 stage_drawn r-info-after "1280 x 720" || {
+    keep r-info-after
+    WHY="the new stage is not drawn: ${STAGE_INK:-no} dark pixels where the bus places it (r-info-after.png)"
+    return 1
+  }
+  keep r-info-after
+  is_viewable "$info" || {
+    WHY="\"Velmora Pro Data\" closed with the \"Stage\" window"
+    return 1
+  }
+  log "   the stage read ${SCREEN_W} x ${SCREEN_H}, then 1280 x 720 in the window ($STAGE_INK dark pixels) and the file"
+  stop_app
+}
+
 # run_check LETTER FUNCTION DESCRIPTION
 # t. A page laid out on a stage of 640 x 480 is shown scaled uniformly to fit the screen's
 # device pixels and centred, black outside the stage: a picture at stage (300, 200) and a title
@@ -1647,6 +1750,7 @@ run_check n check_align_screen "the align screen: a path drawn and a picture dra
 run_check o check_export_show "File > Export Show... renders the project to a video file the user is told of"
 run_check p check_copy_undo_save "a copied page, edited and undone, is saved by S Pg; Ctrl+A in a title box aligns"
 run_check q check_help_topics "each way to the help shows its topic's text: Help > Contents, both \"?\" buttons, the align screen's Help"
+run_check r check_project_stage "Project Information shows the project's stage and its \"Stage...\" window changes it in the project file"
 
 run_check t check_stage_on_screen "a page laid out on a 640 x 480 stage fills the ${SCREEN_W}x${SCREEN_H} screen (scale $SCALE) scaled and centred, text drawn in its pixels"
 

@@ -11,6 +11,11 @@ the session the program runs in, started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     atspi.py extents PID NAME [ROLE]
         prints "X Y WIDTH HEIGHT" on the screen of the first showing object of that accessible
         name (and role, e.g. "push button"); exits 1 when there is none
+    atspi.py named PID START [ROLE]
+        prints the whole accessible name of the first showing object whose name starts with
+        START (and of that role), e.g. a figure label "Stage: 1920 x 1080"; exits 1 when none
+    atspi.py checked PID NAME [ROLE]
+        exits 0 when the first showing object of that name (and role) is checked, 1 otherwise
     atspi.py insight PID NAME
         prints the text of the lines that lie wholly within the view of the showing text object
         of that name; exits 1 when there is no such object
@@ -42,8 +47,9 @@ def showing(obj):
         return False
 
 
-def find(obj, name, role=None):
-    """The first showing object under obj of that name (and role), depth first."""
+def find(obj, name, role=None, start=False):
+    """The first showing object under obj of that name, or with start=True of a name starting
+    so (and of that role), depth first."""
     try:
         children = list(obj)
     except Exception:
@@ -52,11 +58,12 @@ def find(obj, name, role=None):
         if child is None or not showing(child):
             continue
         try:
-            if child.name == name and (role is None or child.getRoleName() == role):
+            named = child.name.startswith(name) if start else child.name == name
+            if named and (role is None or child.getRoleName() == role):
                 return child
         except Exception:
             continue
-        found = find(child, name, role)
+        found = find(child, name, role, start)
         if found is not None:
             return found
     return None
@@ -118,6 +125,15 @@ def main(argv):
             return 1
         print(*extents(obj))
         return 0
+    if command == "named" and len(argv) in (3, 4):
+        obj = find(app, argv[2], argv[3] if len(argv) == 4 else None, start=True)
+        if obj is None:
+            return 1
+        print(obj.name)
+        return 0
+    if command == "checked" and len(argv) in (3, 4):
+        obj = find(app, argv[2], argv[3] if len(argv) == 4 else None)
+        return 0 if obj is not None and obj.getState().contains(pyatspi.STATE_CHECKED) else 1
     if command == "insight" and len(argv) == 3:
         view = find(app, argv[2])
         if view is None:

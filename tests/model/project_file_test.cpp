@@ -120,3 +120,57 @@ TEST(ProjectNames, DirectoryFileNameAndExtension) {
     EXPECT_EQ(withKvtExtension(QStringLiteral("Show.KVT")), QStringLiteral("Show.KVT"));
     EXPECT_EQ(withKvtExtension(QStringLiteral("my.show")), QStringLiteral("my.show"));
 }
+
+TEST_F(ProjectFile, StageIsReadOnlyWhenBothSidesAreSizesAStageMayHave) {
+    const struct {
+        const char* keys;
+        int width, height;
+    } cases[] = {
+        {"StageWidth=1920\nStageHeight=1080\n", 1920, 1080},
+        {"stagewidth=16\nSTAGEHEIGHT=16384\n", 16, 16384},
+        {"StageWidth= 1280 \nStageHeight=$2D0\n", 1280, 720},
+        {"StageWidth=1920\n", 0, 0},
+        {"StageWidth=15\nStageHeight=1080\n", 0, 0},
+        {"StageWidth=1920\nStageHeight=16385\n", 0, 0},
+        {"StageWidth=-1920\nStageHeight=1080\n", 0, 0},
+        {"StageWidth=1920px\nStageHeight=1080\n", 0, 0},
+        {"StageWidth=99999999999\nStageHeight=1080\n", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        // Another section's keys are not the project's.
+        writeText(path, QStringLiteral("[VelmoraProject]\n%1[Other]\nStageWidth=640\n"
+                                       "StageHeight=480\n")
+                            .arg(QString::fromUtf8(c.keys)));
+        const ProjectSettings p = readProjectFile(path);
+        EXPECT_EQ(p.StageWidth, c.width);
+        EXPECT_EQ(p.StageHeight, c.height);
+    }
+}
+
+TEST_F(ProjectFile, StageIsWrittenAfterTheOtherKeysOrAloneInPlace) {
+    auto save = [this](int w, int h) {
+        return writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
+                                QStringLiteral("Show.kvt"), QStringLiteral("01/02/24 10:11:12"),
+                                QStringLiteral("004"), true, false, 25, 24, 0, w, h);
+    };
+    ASSERT_TRUE(save(0, 0));
+    const QStringList keys = linesOf(path);
+    EXPECT_EQ(keys.last(), "Palette=0"); // without a stage, the file as it always was
+    ASSERT_TRUE(save(800, 600));
+    EXPECT_EQ(linesOf(path), keys + QStringList({"StageWidth=800", "StageHeight=600"}));
+    // Saved again with another stage, or with none, nothing doubles and nothing moves.
+    ASSERT_TRUE(save(1920, 1080));
+    ASSERT_TRUE(save(0, 0));
+    EXPECT_EQ(linesOf(path), keys + QStringList({"StageWidth=1920", "StageHeight=1080"}));
+
+    // Alone: an older project's keys and other sections are kept, a stage there is replaced.
+    writeText(path, QStringLiteral("; notes\n[VelmoraProject]\nStageHeight=600\nPalette=0\n\n"
+                                   "[Other]\nx=1\n"));
+    ASSERT_TRUE(writeStage(path, 1280, 720));
+    EXPECT_EQ(linesOf(path), QStringList({"; notes", "[VelmoraProject]", "StageHeight=720",
+                                          "Palette=0", "StageWidth=1280", "", "[Other]", "x=1"}));
+    const QString nowhere = tmp.file(QStringLiteral("missing/Show.kvt"));
+    EXPECT_FALSE(writeStage(nowhere, 1280, 720));
+    EXPECT_FALSE(QFile::exists(nowhere));
+}

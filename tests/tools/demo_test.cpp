@@ -55,3 +55,15 @@ TEST(DemoProject, TheShippedDemoIsWhatTheGeneratorWrites) {
         EXPECT_TRUE(codes.count(c)) << c;
     EXPECT_TRUE(shadow && blur && gradient && bitmap && manual);
 }
+
+// The shipped project file is the generator's too, and names the stage the pages were laid out
+// for, so the demo looks the same on every screen.
+TEST(DemoProject, TheShippedProjectFileCarriesTheDemosStage) {
+    testsupport::TempDir dir;
+    ASSERT_TRUE(velmora::demo::writeDemo(dir.path() + "/"));
+    const QString shipped = QStringLiteral(VELMORA_SOURCE_DIR "/examples/demo/demo.kvt");
+    EXPECT_EQ(bytesOf(dir.file("demo.kvt")), bytesOf(shipped)) << "demo.kvt is out of date";
+    const velmora::ProjectSettings p = velmora::readProjectFile(shipped);
+    EXPECT_EQ(p.StageWidth, 800);
+    EXPECT_EQ(p.StageHeight, 600);
+}

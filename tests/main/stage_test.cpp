@@ -1,0 +1,134 @@
+// The project's stage as the main window keeps it: from the project file, or from the show
+// screen for a project that has none, and written back into the file.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "main_window_fixture.h"
+#include "model/page_file.h"
+#include "model/project_file.h"
+#include "platform/Help.h"
+#include "platform/Screen.h"
+
+namespace {
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class StageTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        platform::Screen::setVirtual(1024, 768, 32);
+        MainWindowTest::SetUp();
+    }
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        platform::Screen::clearVirtual();
+    }
+
+    // "show.kvt" with these keys after its own, and its page 000.
+    QString writeProject(const QByteArray& keys) {
+        QFile f(dir.file("show.kvt"));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[VelmoraProject]\nProjectName=show.kvt\nPalette=0\n" + keys);
+        velmora::PageBuffer buf;
+        buf.encode(velmora::PageImage{}, "000");
+        EXPECT_TRUE(velmora::writePageFile(dir.file("SHOW.000"), buf));
+        return dir.file("show.kvt");
+    }
+
+    void expectStage(int width, int height) {
+        EXPECT_EQ(w->editorState().StageWidth, width);
+        EXPECT_EQ(w->editorState().StageHeight, height);
+    }
+};
+
+TEST_F(StageTest, AProjectOpensWithItsOwnStageOrKeepsTheScreensFromThenOn) {
+    const struct {
+        const char* keys;
+        int width, height; // 1024 x 768: the screen's, now written into the file
+    } cases[] = {
+        {"StageWidth=800\nStageHeight=600\n", 800, 600},
+        {"", 1024, 768},
+        {"StageWidth=800\n", 1024, 768},
+        {"StageWidth=8\nStageHeight=600\n", 1024, 768},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        const QString file = writeProject(c.keys);
+        const QByteArray before = bytesOf(file);
+        w->OpenProject(file);
+        expectStage(c.width, c.height);
+        EXPECT_EQ(velmora::readProjectFile(file).StageHeight, c.height);
+        EXPECT_EQ(bytesOf(file) == before, c.width == 800);
+    }
+    // Opened again on another screen, the older project keeps the stage it was given.
+    platform::Screen::setVirtual(1920, 1080, 32);
+    w->OpenProject(dir.file("show.kvt"));
+    expectStage(1024, 768);
+    EXPECT_TRUE(bytesOf(dir.file("show.kvt")).endsWith("\nStageWidth=1024\nStageHeight=768\n"));
+
+    // A screen beyond a stage's sides gives the nearest stage, which reads back.
+    platform::Screen::setVirtual(20000, 8, 32);
+    w->OpenProject(writeProject(""));
+    expectStage(16384, 16);
+    EXPECT_EQ(velmora::readProjectFile(dir.file("show.kvt")).StageWidth, 16384);
+    platform::Screen::setVirtual(1920, 1080, 32);
+
+    // A project file that cannot be written (a folder stands there): nothing is said.
+    ASSERT_TRUE(QDir().mkpath(dir.file("folder.kvt")));
+    w->OpenProject(dir.file("folder.kvt"));
+    expectStage(1920, 1080);
+    EXPECT_TRUE(seams.dialogs.asked.empty());
+}
+
+TEST_F(StageTest, ANewProjectTakesTheScreensStageOrTheOneChosenWithItsFirstSave) {
+    const QString file = writeProject("Comment=kept\n[Other]\nx=1\n");
+    w->OpenProject(file);
+    w->setStage(1280, 720); // into an open project's file at once, in place
+    EXPECT_EQ(bytesOf(file), "[VelmoraProject]\nProjectName=show.kvt\nPalette=0\nComment=kept\n"
+                             "StageWidth=1280\nStageHeight=720\n[Other]\nx=1\n");
+
+    for (const int chosen : {0, 3840}) {
+        SCOPED_TRACE(chosen);
+        w->NewPrjToolButtonClick();
+        expectStage(1024, 768);
+        if (chosen) w->setStage(chosen, 2160);
+        EXPECT_TRUE(QDir(dir.path()).entryList({"new*"}).isEmpty());
+        seams.dialogs.files.push_back(dir.file("new%1").arg(chosen));
+        w->SaveprojectClick1();
+        const velmora::ProjectSettings p =
+            velmora::readProjectFile(dir.file("new%1.kvt").arg(chosen));
+        EXPECT_EQ(p.StageWidth, chosen ? chosen : 1024);
+        EXPECT_EQ(p.StageHeight, chosen ? 2160 : 768);
+        // Saved, the project keeps it on any screen.
+        platform::Screen::setVirtual(640, 480, 32);
+        expectStage(p.StageWidth, p.StageHeight);
+        platform::Screen::setVirtual(1024, 768, 32);
+        QFile::remove(dir.file("new%1.kvt").arg(chosen));
+    }
+    EXPECT_EQ(velmora::readProjectFile(file).StageWidth, 1280);
+}
+
+// The help tells what the stage is and where it is changed, and names every command of the
+// File menu, which keeps the project.
+TEST_F(StageTest, TheHelpDescribesTheStageAndTheFileMenu) {
+    platform::Help::showContents();
+    const QString topic = testsupport::helpTopicText("The Project and Its Stage");
+    const QList<QAction*> menus = w->menuBar()->actions();
+    ASSERT_EQ(menus.value(0)->text(), "&File");
+    int named = 0;
+    for (const QAction* a : menus[0]->menu()->actions()) {
+        if (a->isSeparator() || a == w->Exit1) continue;
+        EXPECT_TRUE(topic.contains(QString(a->text()).remove('&'))) << a->text().toStdString();
+        ++named;
+    }
+    EXPECT_EQ(named, 11);
+    for (const char* words : {"Project Information", "Stage...", "16 to 16384", "moves no title"})
+        EXPECT_TRUE(topic.contains(words)) << words;
+    platform::Help::window()->hide();
+}
