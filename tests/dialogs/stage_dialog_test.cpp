@@ -44,9 +44,11 @@ TEST(StageDialog, NamesAndBoxesFollowEachOther) {
     EXPECT_TRUE(d.isModal());
     EXPECT_EQ(d.WidthBox->maximum(), 16384);
     EXPECT_EQ(d.HeightBox->minimum(), 16);
-    for (QWidget* c : d.findChildren<QWidget*>())
-        if (c->focusPolicy() != Qt::NoFocus && !c->objectName().startsWith("qt_"))
+    for (QWidget* c : d.findChildren<QWidget*>()) {
+        if (c->focusPolicy() != Qt::NoFocus && !c->objectName().startsWith("qt_")) {
             EXPECT_FALSE(c->accessibleName().isEmpty()) << c->metaObject()->className();
+        }
+    }
 
     d.setStage({3840, 2160});
     EXPECT_TRUE(d.Presets[2]->isChecked());
