@@ -2,6 +2,8 @@
 
 #include "export/show_coverage.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
@@ -27,16 +29,42 @@ SwsContext* FrameConverter::contextFor(int width, int height) {
     return c;
 }
 
+namespace {
+
+// The rows the parts cover, as bands of whole rows, top to bottom, none overlapping.
+std::vector<QRect> wholeRows(std::vector<QRect> parts, int width) {
+    std::sort(parts.begin(), parts.end(),
+              [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+    std::vector<QRect> bands;
+    for (const QRect& r : parts) {
+        if (!bands.empty() && r.top() <= bands.back().bottom() + 1) {
+            QRect& last = bands.back();
+            last.setBottom(std::max(last.bottom(), r.bottom()));
+        } else {
+            bands.push_back(QRect(0, r.top(), width, r.height()));
+        }
+    }
+    return bands;
+}
+
+} // namespace
+
 bool FrameConverter::convert(const platform::Bitmap& frame, const std::uint8_t* coverage,
                              const ChangedTiles& changed, AVFrame* out) {
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(target_);
     if (!desc || frame.width() != width_ || frame.height() != height_) return false;
     // Halved chroma cannot be cut on an odd row or column: an odd frame is converted whole.
     std::vector<QRect> parts;
-    if ((width_ | height_) & 1)
+    if ((width_ | height_) & 1) {
         parts = {QRect(0, 0, width_, height_)};
-    else
+    } else {
         parts = changed.rects();
+        // swscale's vector loops read and write past the right edge of a narrow part. Inside
+        // the frame that is harmless, but the narrow part a frame's right edge leaves when the
+        // tiles do not fill its width reaches beyond the buffers' ends on its last row: such
+        // frames are converted in bands of whole rows, which swscale handles as whole frames.
+        if (width_ % ChangedTiles::TileWidth) parts = wholeRows(parts, width_);
+    }
     // Every part is its own picture to swscale, so the contexts are kept by size; a show
     // brings few sizes, but a runaway set is let go.
     if (contexts_.size() > 64) {

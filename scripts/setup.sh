@@ -18,6 +18,8 @@ PACKAGES=(
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # installing: the Debian package, the validators of the desktop files
   dpkg-dev file fakeroot desktop-file-utils appstream shared-mime-info
+  # the export's encoders under Valgrind: FFmpeg's own code is not built with the sanitizers
+  valgrind
   "$@"
 )
 

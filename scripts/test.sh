@@ -25,6 +25,11 @@ if [ "${VELMORA_SKIP_XVFB:-}" != "1" ]; then
     bash scripts/xvfb_check.sh build)
 fi
 
+if [ "${VELMORA_SKIP_MEMCHECK:-}" != "1" ]; then
+  echo "== The export's encoders under Valgrind"
+  bash scripts/export_memcheck.sh build
+fi
+
 if [ "${VELMORA_SKIP_SANITIZERS:-}" != "1" ]; then
   echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON >/dev/null
