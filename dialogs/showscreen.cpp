@@ -87,8 +87,10 @@ void TShowScreen::showEvent(QShowEvent* event) {
 }
 
 void TShowScreen::BitBtn1Click() {
-    const QString name = selectedName();
-    if (!name.isEmpty()) {
+    // A screen without a name (some platforms give none) cannot be told again: choosing it
+    // forgets the choice, and the show follows the rule for no choice.
+    if (ScreenList->currentItem()) {
+        const QString name = selectedName();
         platform::setRememberedShowScreen(name);
         writeShowScreenName(settingsFilePath(), name);
     }

@@ -51,24 +51,26 @@ TEST_F(ShowScreenDialogTest, ListsEachScreenByNameAndSizeWithTheEditorsMarked) {
 }
 
 TEST_F(ShowScreenDialogTest, OkRemembersTheSelectedScreenAndCancelChangesNothing) {
+    // Chosen before, and unplugged since.
+    const QString path = velmora::settingsFilePath();
+    platform::setRememberedShowScreen("HDMI-A-1");
+    velmora::writeShowScreenName(path, "HDMI-A-1");
+    ASSERT_NE(screen->name(), "HDMI-A-1");
+
     TShowScreen d(nullptr);
     d.show();
+    EXPECT_EQ(d.selectedName(), screen->name());
     d.BitBtn2->click();
     EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(platform::rememberedShowScreen(), "");
-    EXPECT_EQ(velmora::readShowScreenName(velmora::settingsFilePath()), "");
+    d.show();
+    d.reject(); // Escape or the title bar's close button
+    EXPECT_EQ(platform::rememberedShowScreen(), "HDMI-A-1");
+    EXPECT_EQ(velmora::readShowScreenName(path), "HDMI-A-1");
 
     d.show();
     d.BitBtn1->click();
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(platform::rememberedShowScreen(), screen->name());
-    EXPECT_EQ(velmora::readShowScreenName(velmora::settingsFilePath()), screen->name());
-
-    // Escape, with another name remembered meanwhile, keeps that one.
-    platform::setRememberedShowScreen("HDMI-A-1");
-    d.show();
-    d.reject();
-    EXPECT_EQ(platform::rememberedShowScreen(), "HDMI-A-1");
-    EXPECT_EQ(velmora::readShowScreenName(velmora::settingsFilePath()), screen->name());
+    EXPECT_EQ(velmora::readShowScreenName(path), screen->name());
 }
