@@ -10,9 +10,8 @@
 #     a screenshot catches the first title line mid-way on it, and a later one further on,
 #     while the first output still shows the editor;
 #   - Escape brings the editor back, with the keyboard's focus;
-#   - with the editor's output remembered as the show's in the settings file (as Configuration >
-#     "Show Screen..." keeps it), the program started again plays the page full screen on
-#     HEADLESS-1, over the editor.
+#   - Configuration > "Show Screen...", driven by keys, chooses the editor's output, which the
+#     settings file then names; Ctrl+P plays the page full screen on HEADLESS-1, over the editor.
 #
 #   bash scripts/sway_check.sh [BUILD_DIR]      (default: build)
 #
@@ -39,6 +38,7 @@ OUT2_GEOM="1280 0 1920 1080"
 
 MAIN_CAPTION_START="Velmora-32 PRO "
 PLAYBACK_CAPTION="Velmora Playback"
+DIALOG_CAPTION="Show Screen"
 # The demo's page 000: line 1, "Velmora Pro", moves in from the left to rest at x 160, orange
 # to yellow with its gradient; line 2 fades in grey to white, and nothing else on the page has
 # this much red and green and this little blue.
@@ -414,15 +414,35 @@ settings_name() {
   sed -n '/^\[VELMORA Show Screen\]/,/^\[/s/^Name=//p' "$RUN_DIR/config/velmora.ini" 2>/dev/null | head -1
 }
 
-# remember_screen NAME: the settings file names that screen for the show, as OK in
-# Configuration > "Show Screen..." writes it. (Qt's menus open no popup here when driven by keys
-# from wtype, so the dialog itself is checked on the X server, scripts/xvfb_check.sh, check s.)
-remember_screen() {
-  printf '\n[VELMORA Show Screen]\nName=%s\n' "$1" >>"$RUN_DIR/config/velmora.ini" &&
-    [ "$(settings_name)" = "$1" ] || {
-    WHY="could not write $1 into the settings file as the show's screen"
+chosen() { [ "$(settings_name)" = "$1" ]; }
+
+# choose_screen NAME: Configuration > "Show Screen..." (the menu's last item), the screen's name
+# typed to select its line (the list selects the line that starts with what is typed), Enter for
+# OK; the settings file then names it.
+choose_screen() {
+  keys -M alt -k c -m alt && keys -k Up && keys -k Return || {
+    WHY="wtype could not send the keys of Configuration > Show Screen..."
     return 1
   }
+  wait_for 5000 is "$DIALOG_CAPTION" "$OUT1" - 1 || {
+    shoot no-dialog && keep no-dialog
+    WHY="no focused \"$DIALOG_CAPTION\" window on $OUT1 within 5 s of Alt+C Up Enter (it is: ${PLACE:-nowhere}); $(app_trouble) (no-dialog.png)"
+    return 1
+  }
+  shoot dialog && keep dialog
+  keys "$1" && keys -k Return || {
+    WHY="wtype could not type into \"$DIALOG_CAPTION\""
+    return 1
+  }
+  wait_for 5000 gone "$DIALOG_CAPTION" || {
+    WHY="Enter left \"$DIALOG_CAPTION\" open for 5 s"
+    return 1
+  }
+  wait_for 3000 chosen "$1" || {
+    WHY="after OK in \"$DIALOG_CAPTION\" the settings file names \"$(settings_name)\" as the show's screen, not $1"
+    return 1
+  }
+  log "   \"$DIALOG_CAPTION\" chose $1, kept in the settings file"
 }
 
 # The splash box: a window of the program other than the editor.
@@ -448,21 +468,14 @@ one_run() {
   start_desktop "$1" || return 1
   start_editor || return 1
   play_on second "$OUT2" "$OUT2_GEOM" "$OUT1_GEOM" 1 || return 1
-  stop velmora "$APP_PID"
-  APP_PID=""
-  wait_for 5000 gone "$MAIN_CAPTION_START" || {
-    WHY="the editor was still up 5 s after the program was told to end"
-    return 1
-  }
-  remember_screen "$OUT1" || return 1
-  start_editor || return 1
+  choose_screen "$OUT1" || return 1
   play_on first "$OUT1" "$OUT1_GEOM" "$OUT2_GEOM" 0 || return 1
   stop_desktop
 }
 
 log "Program: $APP (as $OWNER)"
 for run in $(seq 1 "$RUNS"); do
-  log "-- run $run of $RUNS: editor on $OUT1, show on $OUT2; then $OUT1 remembered, show there"
+  log "-- run $run of $RUNS: editor on $OUT1, show on $OUT2; then $OUT1 chosen, show there"
   WHY=""
   t0=$(now_ms)
   if one_run "$run"; then
