@@ -451,7 +451,7 @@ splash_seen() {
 }
 
 # Starts the program and waits until the editor is ready for keys: the splash box has come and
-# gone (keys sent while it is up may be lost), the editor alone and focused on the first output.
+# gone, the editor alone and focused on the first output.
 start_editor() {
   start_app
   wait_for 15000 splash_seen || {
@@ -459,7 +459,7 @@ start_editor() {
     return 1
   }
   wait_for 10000 editor_ready || {
-    WHY="the editor did not open, focused and alone, on $OUT1 within 15 s (it is: ${PLACE:-nowhere}); $(app_trouble)"
+    WHY="the editor was not alone and focused on $OUT1 within 10 s of the splash box (it is: ${PLACE:-nowhere}); $(app_trouble)"
     return 1
   }
 }
