@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
 #include "dialogs/About1.h"
 #include "dialogs/bconfigUnit.h"
@@ -12,18 +13,22 @@
 #include "dialogs/efxctrunit.h"
 #include "dialogs/exportdlg.h"
 #include "dialogs/machinfo.h"
+#include "dialogs/showscreen.h"
 #include "dialogs/splash.h"
 #include "main/bitmov2.h"
 #include "model/project_file.h"
+#include "model/settings.h"
 #include "platform/FrontWindow.h"
 #include "platform/Help.h"
 #include "platform/QtDialogs.h"
+#include "platform/ShowScreen.h"
 #include "playback/bitmcan.h"
 
 namespace velmora {
 
 Windows::~Windows() {
     // The playback window refers to the main window: it goes first.
+    showScreen.reset();
     exportDialog.reset();
     MachInfo.reset();
     efxctr.reset();
@@ -55,6 +60,7 @@ void startPage(TBitMovOptMain& main, TCan& can) {
     // The direction buttons show the start defaults from the first moment.
     main.ShowPage();
     if (!main.SettingsRead) {
+        platform::setRememberedShowScreen(readShowScreenName(settingsFilePath()));
         main.SettingsReadFile();
         main.SettingsRead = true;
     }
@@ -75,8 +81,17 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
         if (!raw->exportDialog) raw->exportDialog = std::make_unique<TExportDialog>(raw->BitMovOptMain.get());
         raw->exportDialog->exportProject(project);
     };
+    acc.chooseShowScreen = [raw] {
+        if (!raw->showScreen) raw->showScreen = std::make_unique<TShowScreen>(raw->BitMovOptMain.get());
+        platform::dialogs().runModal(*raw->showScreen);
+    };
 
     w->BitMovOptMain = std::make_unique<TBitMovOptMain>(acc);
+    // The show goes to another screen than the one the editor is on now.
+    platform::setEditorScreenSource(
+        [editor = QPointer<TBitMovOptMain>(w->BitMovOptMain.get())]() -> QScreen* {
+            return editor ? editor->screen() : nullptr;
+        });
     w->bFontForm = std::make_unique<TbFontForm>(w->BitMovOptMain.get());
     w->bdebug = std::make_unique<Tbdebug>(w->BitMovOptMain.get());
     w->Bconfig = std::make_unique<TBconfig>(w->BitMovOptMain.get());

@@ -14,6 +14,7 @@ class TCan;
 class Tefxctr;
 class TMachInfo;
 class TExportDialog;
+class TShowScreen;
 
 // The program's windows, each created once at start and kept until the program ends.
 struct Windows {
@@ -25,6 +26,7 @@ struct Windows {
     std::unique_ptr<Tefxctr> efxctr;
     std::unique_ptr<TMachInfo> MachInfo;
     std::unique_ptr<TExportDialog> exportDialog; // made when first asked for
+    std::unique_ptr<TShowScreen> showScreen;     // made when first asked for
     ~Windows();
 };
 

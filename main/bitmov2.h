@@ -56,6 +56,8 @@ struct Accessories {
     std::function<void()> showColorBarTime;
     std::function<void()> showFontChooser;
     std::function<void()> showEffects;
+    // Configuration > "Show Screen...": the screen the show opens on.
+    std::function<void()> chooseShowScreen;
     // File > "Export Show...": the project file to render.
     std::function<void(const QString&)> exportShow;
 };
@@ -379,6 +381,7 @@ public:
     QAction* PlayAllPages2 = nullptr;
     QAction* EasySlowdown1 = nullptr;
     QAction* SetColorBarTime1 = nullptr;
+    QAction* ShowScreen1 = nullptr;
     QAction* UseColorBars1 = nullptr;
     QAction* UseCountDown1 = nullptr;
     QAction* RepeaTLoop1 = nullptr;

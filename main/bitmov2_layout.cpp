@@ -107,6 +107,11 @@ void TBitMovOptMain::buildMenus() {
     UseCountDown1->setCheckable(true);
     RepeaTLoop1 = config->addAction(QStringLiteral("RepeaT - Loop"));
     RepeaTLoop1->setCheckable(true);
+    config->addSeparator();
+    ShowScreen1 = config->addAction(QStringLiteral("Show Screen..."));
+    connect(ShowScreen1, &QAction::triggered, this, [this] {
+        if (accessories_.chooseShowScreen) accessories_.chooseShowScreen();
+    });
 
     QMenu* window = bar->addMenu(QStringLiteral("&Window"));
     ProjectInformation1 = window->addAction(QStringLiteral("Project Information"));

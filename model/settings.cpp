@@ -13,6 +13,8 @@ namespace velmora {
 
 namespace {
 const QString Section = QStringLiteral("VELMORA Options");
+const QString ShowScreenSection = QStringLiteral("VELMORA Show Screen");
+const QString ShowScreenKey = QStringLiteral("Name");
 QString overridePath;
 } // namespace
 
@@ -53,6 +55,17 @@ void writeSettings(const QString& path, const SettingsToWrite& v) {
     ini.writeInteger(Section, QStringLiteral("Height"), v.height);
     ini.writeInteger(Section, QStringLiteral("Width"), v.width);
     ini.writeString(Section, QStringLiteral("Birth"), v.birth);
+}
+
+QString readShowScreenName(const QString& path) {
+    if (!QFileInfo::exists(path)) return QString();
+    return platform::IniFile(path).readString(ShowScreenSection, ShowScreenKey, QString());
+}
+
+void writeShowScreenName(const QString& path, const QString& name) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    platform::IniFile ini(path);
+    ini.writeString(ShowScreenSection, ShowScreenKey, name);
 }
 
 QString birthText(const QDateTime& when) {

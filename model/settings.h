@@ -33,6 +33,11 @@ struct SettingsToWrite {
 // Erases the section and writes the nine keys in their order.
 void writeSettings(const QString& path, const SettingsToWrite& values);
 
+// The name of the screen the show opens on, in a section of its own beside the options: older
+// readers skip it and writeSettings leaves it alone. Empty when none was chosen.
+QString readShowScreenName(const QString& path);
+void writeShowScreenName(const QString& path, const QString& name);
+
 // Where the main window opens from its saved place. A width or height below the window's
 // minimum or beyond the screen takes the fallback's (as much of it as the screen holds); a
 // window that would leave less than 100 x 50 pixels of itself on the screen is pulled back

@@ -1,42 +1,37 @@
 #include "platform/Screen.h"
 
-#include <QGuiApplication>
 #include <QScreen>
+
+#include "platform/ShowScreen.h"
 
 namespace velmora::platform {
 
 namespace {
 bool virtualSet = false;
 int vWidth = 0, vHeight = 0, vDepth = 0;
-
-QScreen* primary() {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-               ? QGuiApplication::primaryScreen()
-               : nullptr;
-}
 } // namespace
 
 int Screen::width() {
     if (virtualSet) return vWidth;
-    QScreen* s = primary();
+    QScreen* s = showScreen();
     return s ? s->geometry().width() : 640;
 }
 
 int Screen::height() {
     if (virtualSet) return vHeight;
-    QScreen* s = primary();
+    QScreen* s = showScreen();
     return s ? s->geometry().height() : 480;
 }
 
 int Screen::depth() {
     if (virtualSet) return vDepth;
-    QScreen* s = primary();
+    QScreen* s = showScreen();
     return s ? s->depth() : 32;
 }
 
 double Screen::pixelRatio() {
     if (virtualSet) return 1;
-    QScreen* s = primary();
+    QScreen* s = showScreen();
     return s && s->devicePixelRatio() > 0 ? s->devicePixelRatio() : 1;
 }
 

@@ -2,7 +2,8 @@
 
 namespace velmora::platform {
 
-// The screen the program plays on: its size in pixels and its colour depth in bits per pixel.
+// The screen the program plays on (the show's screen, platform/ShowScreen.h): its size in
+// pixels and its colour depth in bits per pixel.
 // Tests and the headless renderer set a virtual screen instead of the real one.
 class Screen {
 public:

@@ -16,6 +16,7 @@
 #include "platform/FrontWindow.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
+#include "platform/ShowScreen.h"
 #include "render/effects.h"
 
 namespace velmora {
@@ -118,7 +119,13 @@ void TCan::FormShow() {
 }
 
 void TCan::showPlayback() {
-    setGeometry(0, 0, platform::Screen::width(), platform::Screen::height());
+    // On the show's screen, chosen now: a Wayland compositor puts a full-screen window on the
+    // output of the screen it was given, and without a window manager the window keeps the
+    // geometry it had before going full screen.
+    QScreen* target = platform::showScreen();
+    if (target) setScreen(target);
+    const QPoint origin = target ? target->geometry().topLeft() : QPoint();
+    setGeometry(QRect(origin, QSize(platform::Screen::width(), platform::Screen::height())));
     showFullScreen();
     raise();
     activateWindow();
@@ -287,8 +294,11 @@ void TCan::pauseUNtilSpaceBarReset() {
 void TCan::killcan() {
     platform::pump();
     setEnabled(false);
-    hide();
+    // The editor is activated while this window still has the keyboard: a Wayland compositor
+    // hands the focus over only on behalf of the window that has it, and the editor may be on
+    // another screen, where hiding this window would not take the focus.
     if (host_.returnToEditor) host_.returnToEditor();
+    hide();
 }
 
 // ---- Keys, clicks and pictures ------------------------------------------------------------

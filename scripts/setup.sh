@@ -16,6 +16,8 @@ PACKAGES=(
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils python3
   # the real-display stage reads windows through the accessibility bus (AT-SPI)
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  # the Wayland stage: a headless desktop of two screens, its screenshots and keys
+  sway grim wtype qt6-wayland
   # installing: the Debian package, the validators of the desktop files
   dpkg-dev file fakeroot desktop-file-utils appstream shared-mime-info
   # the export's encoders under Valgrind: FFmpeg's own code is not built with the sanitizers

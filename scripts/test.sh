@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora and runs every test: in a release build, then the
-# real program on a virtual X display (scripts/xvfb_check.sh), then once more under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# real program on a virtual X display (scripts/xvfb_check.sh) and on a Wayland desktop of two
+# screens (scripts/sway_check.sh), then once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -28,6 +29,11 @@ fi
 if [ "${VELMORA_SKIP_MEMCHECK:-}" != "1" ]; then
   echo "== The export's encoders under Valgrind"
   bash scripts/export_memcheck.sh build
+fi
+
+if [ "${VELMORA_SKIP_SWAY:-}" != "1" ]; then
+  echo "== Real-display stage under Wayland, two screens (sway)"
+  (unset QT_QPA_PLATFORM; bash scripts/sway_check.sh build)
 fi
 
 if [ "${VELMORA_SKIP_SANITIZERS:-}" != "1" ]; then

@@ -1698,6 +1698,71 @@ check_stage_on_screen() {
   return 0
 }
 
+# ---- s: the show's screen ------------------------------------------------------------------
+
+SCREEN_ITEMS=""
+# screens_listed: the dialog's list, read through the accessibility bus, holds one line, the
+# X server's one screen by its size, marked as the editor's and selected.
+screens_listed() {
+  SCREEN_ITEMS=$(atspi items "$APP_PID" "Screens") || return 1
+  [[ "$SCREEN_ITEMS" =~ ^\*\ [^\ ].*\ \ ${SCREEN_W}\ x\ ${SCREEN_H}\ \ \(editor\)$ ]]
+}
+show_screen_named() { grep -qx "Name=$1" "$SETTINGS_FILE"; }
+
+# s. Configuration > "Show Screen..." lists the screen by name and size, the editor's marked and
+#    selected, and shows it; Escape keeps nothing, OK keeps the screen's name in the settings.
+check_show_screen() {
+  start_accessibility_bus || return 1
+  APP_ENV=(DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
+  start_editor showscreen "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649
+  local started=$?
+  APP_ENV=()
+  [ "$started" -eq 0 ] || return 1
+  wait_for 10000 app_on_bus || {
+    WHY="the program (process $APP_PID) did not show itself on the accessibility bus within 10 s"
+    return 1
+  }
+  local key
+  for key in Escape Return; do
+    # The menu's last item.
+    menu_item alt+c Up Return || return 1
+    window_shown "Show Screen" "s-dialog-$key" "" "" || return 1
+    wait_for 3000 screens_listed || {
+      WHY="the list of \"Show Screen\" reads \"$(tr '\n' '|' <<<"$SCREEN_ITEMS")\", not one selected line of the ${SCREEN_W} x ${SCREEN_H} screen marked (editor)"
+      return 1
+    }
+    # shellcheck disable=SC2046
+    set -- $(win_geom "$DIALOG_WID")
+    local text
+    text=$(dark_in "s-dialog-$key" "$1" "$2" "$3" "$4")
+    if [ "${text:-0}" -lt 200 ]; then
+      keep "s-dialog-$key"
+      WHY="\"Show Screen\" shows almost no text ($text dark pixels; s-dialog-$key.png)"
+      return 1
+    fi
+    keys_to "$DIALOG_WID" "$key" || {
+      WHY="could not focus \"Show Screen\" to press $key"
+      return 1
+    }
+    wait_for 3000 dialog_closed || {
+      WHY="$key left \"Show Screen\" open for 3 s"
+      return 1
+    }
+    local name=${SCREEN_ITEMS#\* }
+    name=${name%%  *}
+    if [ "$key" = Escape ] && grep -qi '^\[VELMORA Show Screen\]' "$SETTINGS_FILE"; then
+      WHY="Escape in \"Show Screen\" wrote a show screen into the settings file"
+      return 1
+    fi
+    if [ "$key" = Return ] && ! wait_for 3000 show_screen_named "$name"; then
+      WHY="OK in \"Show Screen\" did not keep \"$name\" in the settings file: $(grep -A1 -i 'show screen' "$SETTINGS_FILE" | tr '\n' ' ')"
+      return 1
+    fi
+  done
+  log "   \"Show Screen\" listed \"${SCREEN_ITEMS#\* }\" ($text dark pixels of text); Escape kept nothing, OK kept \"$name\""
+  stop_app
+}
+
 run_check() {
   local letter=$1 fn=$2 text=$3 kind=strict
   if [ -n "$ONLY" ] && [[ " $ONLY " != *" $letter "* ]]; then
@@ -1751,7 +1816,7 @@ run_check o check_export_show "File > Export Show... renders the project to a vi
 run_check p check_copy_undo_save "a copied page, edited and undone, is saved by S Pg; Ctrl+A in a title box aligns"
 run_check q check_help_topics "each way to the help shows its topic's text: Help > Contents, both \"?\" buttons, the align screen's Help"
 run_check r check_project_stage "Project Information shows the project's stage and its \"Stage...\" window changes it in the project file"
-
+run_check s check_show_screen "Configuration > Show Screen... lists the screen by name and size and keeps the one chosen"
 run_check t check_stage_on_screen "a page laid out on a 640 x 480 stage fills the ${SCREEN_W}x${SCREEN_H} screen (scale $SCALE) scaled and centred, text drawn in its pixels"
 
 if [ "${#FAILED[@]}" -gt 0 ]; then

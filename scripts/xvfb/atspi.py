@@ -22,6 +22,9 @@ the session the program runs in, started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     atspi.py words PID NAME WORDS
         prints "X Y WIDTH HEIGHT" on the screen of the first place the words stand in that text
         in sight; exits 1 when they are not in sight
+    atspi.py items PID NAME
+        prints the name of every item of the showing list (or other object) of that name, one
+        a line, "* " before each selected one; exits 1 when there is no such object
 
 Only objects that are showing are searched, so hidden windows and closed menus are skipped.
 """
@@ -151,6 +154,16 @@ def main(argv):
         start = first + at
         text = view.queryText()
         print(*text.getRangeExtents(start, start + len(argv[3]), pyatspi.DESKTOP_COORDS))
+        return 0
+    if command == "items" and len(argv) == 3:
+        view = find(app, argv[2])
+        if view is None:
+            return 1
+        for item in view:
+            if item is None:
+                continue
+            selected = item.getState().contains(pyatspi.STATE_SELECTED)
+            print(("* " if selected else "") + item.name)
         return 0
     print(__doc__, file=sys.stderr)
     return 2

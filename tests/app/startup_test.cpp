@@ -2,6 +2,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 
 #include "app/startup.h"
@@ -10,10 +13,12 @@
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
 #include "dialogs/machinfo.h"
+#include "dialogs/showscreen.h"
 #include "main/bitmov2.h"
 #include "model/page_file.h"
 #include "model/settings.h"
 #include "platform/IniFile.h"
+#include "platform/ShowScreen.h"
 #include "playback/bitmcan.h"
 #include "test_support.h"
 
@@ -81,6 +86,25 @@ TEST_F(StartupTest, WindowMenuEntriesOpenTheirWindows) {
     w->BitMovOptMain->SetColorBarTime1->trigger();
     EXPECT_EQ(seams.dialogs.modalWindows,
               (std::vector<QString>{"Under Your Hood", "Time  Options"}));
+}
+
+TEST_F(StartupTest, TheShowScreenIsReadAtStartAndChosenFromTheConfigurationMenu) {
+    platform::IniFile(dir.file("velmora.ini")).writeString("VELMORA Show Screen", "Name", "DP-7");
+    auto w = velmora::createWindows(false);
+    EXPECT_EQ(platform::rememberedShowScreen(), "DP-7");
+    EXPECT_EQ(platform::editorScreen(), w->BitMovOptMain->screen());
+
+    // Driven as a person would: the dialog shown, OK pressed.
+    seams.dialogs.onModal = [](QDialog& d) {
+        d.show();
+        static_cast<velmora::TShowScreen&>(d).BitBtn1->click();
+    };
+    w->BitMovOptMain->ShowScreen1->trigger();
+    EXPECT_EQ(seams.dialogs.modalWindows, std::vector<QString>{"Show Screen"});
+    const QString name = QGuiApplication::primaryScreen()->name();
+    EXPECT_EQ(platform::rememberedShowScreen(), name);
+    EXPECT_EQ(velmora::readShowScreenName(dir.file("velmora.ini")), name);
+    platform::setRememberedShowScreen(QString());
 }
 
 namespace {
