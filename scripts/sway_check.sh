@@ -45,6 +45,17 @@ DIALOG_CAPTION="Show Screen"
 LINE1_LOW=C89600
 LINE1_HIGH=FFFF78
 LINE1_REST_X=160
+# The demo's stage: the page is drawn scaled to fit an output and centred on it.
+STAGE_W=800
+STAGE_H=600
+# rest_x OUTPUT_GEOMETRY: line 1's resting left edge on that output, from the output's left,
+# and, second, 40 stage pixels there: a stage length n is n * scale rounded half up.
+rest_x() {
+  local w=$3 h=$4 num den
+  if [ $((w * STAGE_H)) -le $((h * STAGE_W)) ]; then num=$w den=$STAGE_W; else num=$h den=$STAGE_H; fi
+  local area=$(((2 * STAGE_W * num + den) / (2 * den)))
+  echo $(((w - area) / 2 + (2 * LINE1_REST_X * num + den) / (2 * den))) $(((80 * num + den) / (2 * den)))
+}
 
 log() { printf '%s\n' "$*"; }
 die() {
@@ -331,10 +342,12 @@ caught_mid_way() {
   shoot "$name" || return 1
   local box
   box=$(line1_on "$name" "$1") || return 1
-  local left origin
+  local left origin rest margin
   left=${box%% *}
   origin=${1%% *}
-  [ $((left - origin)) -lt $((LINE1_REST_X - 40)) ] || return 1
+  # shellcheck disable=SC2086
+  read -r rest margin <<<"$(rest_x $1)"
+  [ $((left - origin)) -lt $((rest - margin)) ] || return 1
   MID="$name"
   MID_BOX="$box"
 }
