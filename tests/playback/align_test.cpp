@@ -655,3 +655,40 @@ TEST_F(AlignTest, ALineWhosePictureCannotBeReadKeepsItsPlace) {
     EXPECT_EQ(can->titleY(3), 20);
     EXPECT_TRUE(main->line(3).BitmapFile.isEmpty()); // as a show clears it
 }
+
+// A stage of 320 x 240 on the 640 x 480 screen: drawn twice its size. Strips stand where their
+// stage place shows, and drags and strokes are kept in stage pixels.
+TEST_F(AlignTest, OnAScaledStagePlacesAndPathsAreKeptInStagePixels) {
+    main->setStage(320, 240);
+    can->setTitlePos(2, 150, 100);
+    loadAsSaved();
+    can->StartAlign();
+    velmora::Tbmp& s2 = *can->strip(2);
+    EXPECT_EQ(s2.pos(), QPoint(300, 200));
+    EXPECT_EQ(s2.width(), s2.strip.picture.width());
+    EXPECT_NEAR(s2.strip.picture.width(), 2 * s2.strip.width, 1);
+    EXPECT_NEAR(s2.strip.picture.height(), 2 * s2.strip.height, 1);
+
+    dragStrip(2, {400, 250});
+    EXPECT_EQ(s2.pos(), QPoint(400, 250));
+    EXPECT_EQ(s2.stagePos(), QPoint(200, 125));
+    EXPECT_EQ(can->Label1->text(), "H 200\r\nV 125");
+    dragStrip(2, {900, 700}); // off the window: the stage's last pixel
+    EXPECT_EQ(s2.stagePos(), QPoint(319, 239));
+
+    can->P1In->click();
+    QWidget* w = can.get();
+    press(w, {200, 200});
+    moveTo(w, {200, 200});
+    moveTo(w, {300, 100});
+    release(w, {300, 100});
+    ASSERT_EQ(inPath1().LastIndex, 1);
+    EXPECT_EQ(inPath1().Points[0], (PathPoint{100, 100}));
+    EXPECT_EQ(inPath1().Points[1], (PathPoint{101, 99}));
+    // The step is drawn where the stage point shows.
+    EXPECT_EQ(can->canvas().bitmap().pixel(202, 198) & 0xFFFFFF, Red);
+
+    can->ExitAlignClick();
+    EXPECT_EQ(can->titleX(2), 319);
+    EXPECT_EQ(can->titleY(2), 239);
+}
