@@ -8,7 +8,7 @@ namespace velmora {
 
 ShowCoverage::ShowCoverage(int width, int height)
     : width_(std::max(0, width)), height_(std::max(0, height)),
-      plane_(std::size_t(width_) * std::size_t(height_), 0) {}
+      plane_(std::size_t(width_) * std::size_t(height_), 0), clip_(0, 0, width_, height_) {}
 
 void ShowCoverage::fill(const QRect& r, std::uint8_t value) {
     const QRect c = r.intersected(QRect(0, 0, width_, height_));
@@ -32,7 +32,7 @@ void ShowCoverage::copied(const platform::CopyRecord& r) {
     fadeLevel_ = FullLevel;
     if (opaque_ || r.w <= 0 || r.h <= 0 || r.srcW <= 0 || r.srcH <= 0) return;
     const QRect to(r.x, r.y, r.w, r.h);
-    const QRect clipped = to.intersected(QRect(0, 0, width_, height_));
+    const QRect clipped = to.intersected(clip_);
     if (clipped.isEmpty()) return;
     const bool known = strip_ && strip_->width == r.srcW && strip_->height == r.srcH;
     if (r.mode != platform::CopyMode::SrcCopy || !known) {

@@ -25,6 +25,8 @@ public:
     // The strip the copies that follow come from; none (a picture, or no strip known) leaves
     // what they copy to the black-is-transparent rule.
     void setStrip(const StripCoverage* strip) { strip_ = strip; }
+    // Where copies can land: the stage's area on the frame (the canvas clips there too).
+    void setClip(const QRect& r) { clip_ = r.intersected(QRect(0, 0, width_, height_)); }
     // The next copy is a fade's frame at k of 32 of the strip's strength.
     void setFadeLevel(int k) { fadeLevel_ = k; }
     // Follows one copy onto the framebuffer (the canvas observer's record): an ordinary copy of
@@ -45,6 +47,7 @@ private:
     int width_ = 0, height_ = 0;
     std::vector<std::uint8_t> plane_;
     const StripCoverage* strip_ = nullptr;
+    QRect clip_;
     static constexpr int FullLevel = 32;
     int fadeLevel_ = FullLevel;
     bool opaque_ = false;

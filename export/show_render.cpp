@@ -228,6 +228,7 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& asked,
     std::optional<ShowCoverage> coverage;
     if (options.coverage && onFrame) {
         coverage.emplace(options.width, options.height);
+        coverage->setClip(view.area());
         canvas.setObserver([&coverage](const platform::CopyRecord& r) { coverage->copied(r); });
     }
     const std::function<void()> coverageChanged = [&changed] { changed.addAll(); };

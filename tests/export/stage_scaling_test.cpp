@@ -180,3 +180,25 @@ TEST(StageScaling, AProjectWithoutAStageRendersAtTheFrameAsItAlwaysDid) {
     velmora::resolveFrameSize(odd, project);
     EXPECT_EQ(QSize(odd.width, odd.height), QSize(802, 602));
 }
+
+TEST(StageScaling, ATransparentExportKeepsTheMarginsTransparent) {
+    const ShowProject project = stagedProject(false);
+    ShowRenderOptions o;
+    o.width = 1280;
+    o.height = 720; // the stage from x 160 to 1120
+    o.rate = {30, 1};
+    o.coverage = true;
+    long inMargins = 0, onStage = 0;
+    velmora::renderShow(project, o, [&](std::int64_t, const ShowFrame& f) {
+        for (int y = 0; y < 720; y += 4)
+            for (int x = 0; x < 1280; ++x) {
+                const int a = f.coverage[std::size_t(y) * 1280 + x];
+                (x < 160 || x >= 1120 ? inMargins : onStage) += a;
+            }
+        return true;
+    });
+    // Titles moving in from beyond the stage's edges are clipped there, and so is what they
+    // cover.
+    EXPECT_EQ(inMargins, 0);
+    EXPECT_GT(onStage, 0);
+}
