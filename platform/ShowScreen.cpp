@@ -19,6 +19,9 @@ int chooseShowScreen(const QStringList& names, int editorIndex, const QString& r
     if (!rememberedName.isEmpty()) {
         const int at = names.indexOf(rememberedName);
         if (at >= 0) return at;
+        // The chosen screen is gone (a projector unplugged): the show comes to the editor's,
+        // where the person at the editor sees it.
+        return editorIndex >= 0 && editorIndex < names.size() ? editorIndex : 0;
     }
     if (names.size() == 1) return 0;
     // Any screen but the editor's: the first of the others, so the choice stays put while the

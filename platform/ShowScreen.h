@@ -9,8 +9,9 @@ class QScreen;
 namespace velmora::platform {
 
 // Which of the connected screens, named in order, a show opens on: the remembered one while it
-// is connected; otherwise, with two or more, the first that is not the editor's (editorIndex,
-// -1 when unknown); with one, that one. -1 when there is no screen at all.
+// is connected, the editor's (editorIndex, -1 when unknown: the first) once it is gone; with
+// none remembered, with two or more the first that is not the editor's, with one that one. -1
+// when there is no screen at all.
 int chooseShowScreen(const QStringList& names, int editorIndex, const QString& remembered);
 
 // The screen the show and the align screen open on, chosen anew each time from the screens

@@ -18,7 +18,7 @@ struct Choice {
 
 } // namespace
 
-TEST(ShowScreen, RememberedWhileConnectedElseAnotherThanTheEditorsElseTheOnlyOne) {
+TEST(ShowScreen, RememberedWhileConnectedTheEditorsOnceGoneElseAnotherThanTheEditors) {
     const QStringList two{"HEADLESS-1", "HEADLESS-2"};
     const QStringList three{"DP-1", "HDMI-A-1", "eDP-1"};
     const Choice table[] = {
@@ -32,9 +32,9 @@ TEST(ShowScreen, RememberedWhileConnectedElseAnotherThanTheEditorsElseTheOnlyOne
         {two, -1, "", 0, "the editor's screen unknown: the first"},
         {two, 0, "HEADLESS-1", 0, "the remembered one, though the editor is on it"},
         {two, 0, "HEADLESS-2", 1, "the remembered one"},
-        {two, 1, "headless-2", 0, "names are matched exactly"},
-        {two, 0, "DP-3", 1, "the remembered one gone: not the editor's"},
-        {two, 1, "DP-3", 0, "the remembered one gone, the editor on the second"},
+        {two, 1, "headless-2", 1, "names are matched exactly: gone, so the editor's"},
+        {two, 0, "DP-3", 0, "the remembered one gone: back to the editor's"},
+        {two, 1, "DP-3", 1, "the remembered one gone, the editor on the second"},
         {three, 0, "", 1, "three screens, the editor on the first"},
         {three, 2, "", 0, "three screens, the editor on the last"},
         {three, 1, "eDP-1", 2, "three screens, the last remembered"},
