@@ -68,6 +68,24 @@ void scalePicture(platform::Bitmap& picture, const platform::StageView& view) {
         picture.toQImage().scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), format);
 }
 
+// A strip moves one stage pixel a step, which at a scale is up to that many output pixels
+// rounded up; the copies of a move erase what the copy before left only when the picture's
+// outermost pixels that deep are black. At scale 1 the strip's margins see to that and nothing
+// is changed; at another scale the margins (and what smoothing spreads into them) may be
+// thinner, so they are made black.
+void clearEdges(platform::Bitmap& picture, const platform::StageView& view) {
+    if (view.num == view.den || picture.isEmpty()) return;
+    const int depth = int((view.num + view.den - 1) / view.den);
+    const int w = picture.width(), h = picture.height();
+    Canvas c(picture);
+    c.brush.color = platform::clBlack;
+    c.brush.style = platform::BrushStyle::Solid;
+    c.fillRect(0, 0, w, depth);
+    c.fillRect(0, h - depth, w, h);
+    c.fillRect(0, 0, depth, h);
+    c.fillRect(w - depth, 0, w, h);
+}
+
 // A canvas over a strip's picture that draws the strip's stage pixels at the view's scale.
 void drawAtScale(Canvas& canvas, const Strip& strip, const platform::StageView& view) {
     if (view.num != view.den)
@@ -103,6 +121,7 @@ StripResult renderBitmap(Strip& strip, const StripInput& in) {
     strip.height = strip.picture.height();
     scalePicture(strip.picture, in.view);
     applyEffects(strip.picture, line, in.stripFormat);
+    clearEdges(strip.picture, in.view);
     strip.setPos(in.restX, in.restY);
 
     Canvas canvas(strip.picture);
@@ -149,6 +168,7 @@ StripResult renderText(Strip& strip, const StripInput& in) {
     drawTitle(canvas, text, line.ShadowOn, line.FontColor);
 
     applyEffects(strip.picture, line, in.stripFormat);
+    clearEdges(strip.picture, in.view);
 
     if (in.alignMode) {
         if (in.drawalign) in.drawalign(canvas, strip.width, strip.height, in.alignColor);
@@ -218,6 +238,7 @@ StripCoverage renderTitleCoverage(const StripInput& in) {
         else
             effects::BlurBitmap24(white);
     }
+    clearEdges(white, in.view);
     StripCoverage c;
     c.width = width;
     c.height = height;

@@ -202,3 +202,42 @@ TEST(StageScaling, ATransparentExportKeepsTheMarginsTransparent) {
     EXPECT_EQ(inMargins, 0);
     EXPECT_GT(onStage, 0);
 }
+
+// A smoothed line moving diagonally, drawn smaller and larger than its stage: every copy of the
+// move covers what the one before left, so once it rests nothing of the way it came remains.
+TEST(StageScaling, AMoveLeavesNoTrailAtAnyScale) {
+    ShowProject project = stagedProject(false);
+    PageImage& page = project.pages[0];
+    page.lines[1] = page.lines[2] = PageImage::Line{};
+    page.lines[0] = title(QStringLiteral("Trail"), 30, 3, 13, 200, 100); // in from bottom left
+    page.lines[0].attrs.BlurOn = true;
+    page.lines[0].attrs.ShadowOn = false;
+    for (const QSize out : {QSize(240, 180), QSize(280, 210), QSize(480, 360), QSize(1000, 750)}) {
+        SCOPED_TRACE(testing::Message() << out.width() << "x" << out.height());
+        const platform::StageView v = velmora::stageOnFrame(project, out.width(), out.height());
+        QImage last;
+        std::int64_t lastTitled = -1;
+        ShowRenderOptions o;
+        o.width = out.width();
+        o.height = out.height();
+        o.rate = {30, 1};
+        velmora::renderShow(project, o, [&](std::int64_t k, const ShowFrame& f) {
+            const QImage img = f.pixels.toQImage();
+            if (brightness(img, img.rect()) > 0) {
+                last = img.copy();
+                lastTitled = k;
+            }
+            return true;
+        });
+        ASSERT_GE(lastTitled, 0);
+        // The line at rest: everything lit lies inside its strip, the box from its resting
+        // place, at most its size (the text's extent plus margins) away.
+        const QRect ink = inkBox(last);
+        const QPoint rest = v.map({200, 100});
+        long outside = 0;
+        for (int y = 0; y < last.height(); ++y)
+            for (int x = 0; x < last.width(); ++x)
+                if ((x < rest.x() || y < rest.y()) && qGray(last.pixel(x, y)) > 0) ++outside;
+        EXPECT_EQ(outside, 0) << "ink from " << ink.x() << "," << ink.y();
+    }
+}
