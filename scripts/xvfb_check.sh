@@ -1633,9 +1633,12 @@ check_stage_on_screen() {
   ah=$(stage_length "$STAGE_H")
   left=$(((SCREEN_W - aw) / 2))
   top=$(((SCREEN_H - ah) / 2))
-  # Where the picture's orange shows: its scaled size less the one-pixel black frame.
-  local px=$((left + $(stage_length 300) + 1)) py=$((top + $(stage_length 200) + 1))
-  local pw=$(($(stage_length 40) - 2)) ph=$(($(stage_length 30) - 2))
+  # Where the picture's orange shows: its scaled size less its black edge, one pixel at scale
+  # 1 and the scale rounded up at any other, as deep as one step of a move.
+  local edge=1
+  [ "$STAGE_NUM" = "$STAGE_DEN" ] || edge=$(((STAGE_NUM + STAGE_DEN - 1) / STAGE_DEN))
+  local px=$((left + $(stage_length 300) + edge)) py=$((top + $(stage_length 200) + edge))
+  local pw=$(($(stage_length 40) - 2 * edge)) ph=$(($(stage_length 30) - 2 * edge))
   start_editor stage "$dir" --top 40 --left 40 --height 492 --width 649 || return 1
   PLAYBACK_WID=""
   play_page || return 1
