@@ -1382,6 +1382,22 @@ start_accessibility_bus() {
 atspi() { DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" timeout 10 "$SYSTEM_PYTHON" "$HELPERS/atspi.py" "$@"; }
 app_on_bus() { atspi ready "$APP_PID"; }
 
+# start_editor_on_bus NAME PROJECT_DIR SETTINGS_OPTIONS...: the editor as start_editor starts it,
+# on an accessibility bus of its own, once it shows itself there.
+start_editor_on_bus() {
+  start_accessibility_bus || return 1
+  local base=("${APP_ENV[@]}")
+  APP_ENV+=(DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
+  start_editor "$@"
+  local started=$?
+  APP_ENV=("${base[@]}")
+  [ "$started" -eq 0 ] || return 1
+  wait_for 10000 app_on_bus || {
+    WHY="the program (process $APP_PID) did not show itself on the accessibility bus within 10 s; there: $(atspi apps 2>&1 | tr '\n' ';')"
+    return 1
+  }
+}
+
 HELP_CAPTION="Velmora Help"
 HELP_VIEW="Help text" # the accessible name of the help window's text view
 HELP_WID=""
@@ -1466,16 +1482,7 @@ named_showing() { atspi extents "$APP_PID" "$@" >/dev/null; }
 #    topic's text in the help window, on top. The main window lies right of where the help
 #    window opens, so that neither hides the other's controls.
 check_help_topics() {
-  start_accessibility_bus || return 1
-  APP_ENV=(DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
-  start_editor help "$PROJECT_TEXT" --top 0 --left 600 --height 492 --width 649
-  local started=$?
-  APP_ENV=()
-  [ "$started" -eq 0 ] || return 1
-  wait_for 10000 app_on_bus || {
-    WHY="the program (process $APP_PID) did not show itself on the accessibility bus within 10 s; there: $(atspi apps 2>&1 | tr '\n' ';')"
-    return 1
-  }
+  start_editor_on_bus help "$PROJECT_TEXT" --top 0 --left 600 --height 492 --width 649 || return 1
 
   menu_item alt+h Down Return || return 1
   help_topic_seen q-contents "Velmora Pro Help" "Drawing Paths By Hand" || return 1
@@ -1537,16 +1544,7 @@ check_project_stage() {
     return 1
   }
   STAGE_FILE="$project/xvfb.kvt"
-  start_accessibility_bus || return 1
-  APP_ENV=(DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
-  start_editor stage "$project" --top 0 --left 600 --height 492 --width 649
-  local started=$?
-  APP_ENV=()
-  [ "$started" -eq 0 ] || return 1
-  wait_for 10000 app_on_bus || {
-    WHY="the program (process $APP_PID) did not show itself on the accessibility bus within 10 s"
-    return 1
-  }
+  start_editor_on_bus stage "$project" --top 0 --left 600 --height 492 --width 649 || return 1
   wait_for 3000 file_has_stage "$SCREEN_W" "$SCREEN_H" || {
     WHY="the project opened without a stage does not hold the screen's, ${SCREEN_W} x ${SCREEN_H}: $(grep '^Stage' "$STAGE_FILE" | tr '\n' ' ')"
     return 1
@@ -1715,16 +1713,7 @@ show_screen_named() { grep -qx "Name=$1" "$SETTINGS_FILE"; }
 # s. Configuration > "Show Screen..." lists the screen by name and size, the editor's marked and
 #    selected, and shows it; Escape keeps nothing, OK keeps the screen's name in the settings.
 check_show_screen() {
-  start_accessibility_bus || return 1
-  APP_ENV=(DBUS_SESSION_BUS_ADDRESS="$BUS_ADDRESS" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
-  start_editor showscreen "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649
-  local started=$?
-  APP_ENV=()
-  [ "$started" -eq 0 ] || return 1
-  wait_for 10000 app_on_bus || {
-    WHY="the program (process $APP_PID) did not show itself on the accessibility bus within 10 s"
-    return 1
-  }
+  start_editor_on_bus showscreen "$PROJECT_TEXT" --top 0 --left 0 --height 492 --width 649 || return 1
   local key
   for key in Escape Return; do
     # The menu's last item.
