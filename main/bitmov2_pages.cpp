@@ -136,11 +136,20 @@ void TBitMovOptMain::OpenProject(const QString& fileName) {
         // keeps that screen's size from now on, so it looks as it did wherever it plays next.
         StageWidth = p.StageWidth;
         StageHeight = p.StageHeight;
-        if (StageWidth == 0) {
-            StageWidth = stageWidth();
-            StageHeight = stageHeight();
+        const bool olderProject = p.noStage();
+        StageWidth = stageWidth();
+        StageHeight = stageHeight();
+        if (olderProject) {
             // A file that cannot be written is left as it is, without a word.
             writeStage(dpath + name, StageWidth, StageHeight);
+        } else if (!p.unusableStage.isEmpty()) {
+            // A side the file gives is kept, the screen gives the other; the file is left as
+            // the user wrote it until the project is saved.
+            platform::dialogs().message(
+                MsgKind::Warning,
+                unusableStageText(p, name, StageWidth, StageHeight) +
+                    QStringLiteral(" Save the project to keep this stage."),
+                MsgButtons::OK);
         }
     }
     currentpage = 0;

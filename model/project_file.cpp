@@ -1,5 +1,7 @@
 #include "model/project_file.h"
 
+#include <utility>
+
 #include "platform/IniFile.h"
 
 namespace velmora {
@@ -46,14 +48,37 @@ ProjectSettings readProjectFile(const QString& path) {
     if (p.ProjectName == QLatin1String(".") || p.ProjectName == QLatin1String(".."))
         p.ProjectName.clear();
     p.NumberOPages = ini.readString(Section, QStringLiteral("NumberOPages"), QString());
-    // A stage is both sides or none: one side alone cannot lay out a page.
-    const int w = ini.readInteger(Section, QStringLiteral("StageWidth"), 0);
-    const int h = ini.readInteger(Section, QStringLiteral("StageHeight"), 0);
-    if (isStageSide(w) && isStageSide(h)) {
-        p.StageWidth = w;
-        p.StageHeight = h;
+    // Each side that is a size a stage may have is kept; what cannot be used is noted, so the
+    // user hears of it rather than finding the pages laid out on another stage.
+    const bool anyStage = ini.valueExists(Section, QStringLiteral("StageWidth")) ||
+                          ini.valueExists(Section, QStringLiteral("StageHeight"));
+    for (const auto& [key, side] : {std::pair{QStringLiteral("StageWidth"), &p.StageWidth},
+                                    std::pair{QStringLiteral("StageHeight"), &p.StageHeight}}) {
+        if (!anyStage) break;
+        if (!ini.valueExists(Section, key)) {
+            p.unusableStage << QStringLiteral("no %1").arg(key);
+            continue;
+        }
+        const QString text = ini.readString(Section, key, QString());
+        const int pixels = platform::IniFile::toInteger(text, 0);
+        if (isStageSide(pixels))
+            *side = pixels;
+        else
+            p.unusableStage << QStringLiteral("%1=%2").arg(key, text);
     }
     return p;
+}
+
+QString unusableStageText(const ProjectSettings& p, const QString& projectFile, int width,
+                          int height) {
+    if (p.unusableStage.isEmpty()) return QString();
+    return QStringLiteral("The stage in %1 cannot be used as written (%2; a side is %3 to %4 "
+                          "pixels): the pages are laid out on %5 x %6.")
+        .arg(fileNamePart(projectFile), p.unusableStage.join(QStringLiteral(", ")))
+        .arg(MinStageSide)
+        .arg(MaxStageSide)
+        .arg(width)
+        .arg(height);
 }
 
 bool writeProjectFile(const QString& path, const QString& program, const QString& version,

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 // birthText, the date-and-time text that both the settings file and the project file write.
 #include "model/settings.h"
@@ -13,9 +14,14 @@ struct ProjectSettings {
     bool UseCountDown = false;
     int Holdtime = 10;
     QString NumberOPages; // read, but the program does not use it
-    // The stage the pages are laid out in ("StageWidth", "StageHeight"); 0 when the file
-    // names none.
+    // The stage the pages are laid out in ("StageWidth", "StageHeight"); each side 0 when the
+    // file names none that a stage may have.
     int StageWidth = 0, StageHeight = 0;
+    // What the stage keys hold that cannot be used, as written ("StageWidth=abc", or "no
+    // StageHeight" beside a width); empty when both sides are usable or the file has neither key.
+    QStringList unusableStage;
+    // Whether the file names no stage at all, as a project from before stages were kept.
+    bool noStage() const { return StageWidth == 0 && StageHeight == 0 && unusableStage.isEmpty(); }
 };
 
 // The sizes a stage's side may have, in pixels; a file naming anything else names no stage.
@@ -26,6 +32,11 @@ bool isStageSide(int pixels);
 // Reads the "VelmoraProject" section. "ProjectName" is reduced to its file-name part, so a
 // project file can never send the page routines outside the project directory.
 ProjectSettings readProjectFile(const QString& path);
+
+// The one message telling the user which stage values of the project file cannot be used, and
+// the stage (width x height) taken instead; empty when there is nothing to tell.
+QString unusableStageText(const ProjectSettings& p, const QString& projectFile, int width,
+                          int height);
 
 // Writes the keys in their order, updating them in place; the file is never erased, and every
 // other key and section in it is kept. The stage follows "Palette" when the project has one

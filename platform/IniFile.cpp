@@ -67,23 +67,27 @@ Span findSection(const QStringList& lines, const QString& section) {
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {}
 
-QStringList IniFile::load() const {
+QStringList IniFile::load(QByteArray* eol) const {
+    if (eol) *eol = QByteArrayLiteral("\n");
     QFile f(path_);
     if (!f.open(QIODevice::ReadOnly)) return {};
-    QString all = QString::fromUtf8(f.readAll());
+    const QByteArray bytes = f.readAll();
+    // A file written on Windows keeps its line ends when a key of it is changed here.
+    if (eol) *eol = bytes.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    QString all = QString::fromUtf8(bytes);
     all.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QStringList lines = all.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     return lines;
 }
 
-bool IniFile::store(const QStringList& lines) const {
+bool IniFile::store(const QStringList& lines, const QByteArray& eol) const {
     QSaveFile f(path_);
     if (!f.open(QIODevice::WriteOnly)) return false;
     QByteArray out;
     for (const QString& l : lines) {
         out += l.toUtf8();
-        out += '\n';
+        out += eol;
     }
     if (f.write(out) != out.size()) return false;
     return f.commit();
@@ -151,13 +155,14 @@ QStringList IniFile::readSection(const QString& section) const {
 }
 
 bool IniFile::writeString(const QString& section, const QString& key, const QString& value) {
-    QStringList lines = load();
+    QByteArray eol;
+    QStringList lines = load(&eol);
     const Span s = findSection(lines, section);
     const QString entry = key + '=' + value;
     if (s.header < 0) {
         if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines << QString();
         lines << '[' + section + ']' << entry;
-        return store(lines);
+        return store(lines, eol);
     }
     int lastKey = s.header;
     for (int i = s.first; i < s.last; ++i) {
@@ -165,12 +170,12 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         if (!keyOf(lines[i], &k, nullptr)) continue;
         if (same(k, key)) {
             lines[i] = entry;
-            return store(lines);
+            return store(lines, eol);
         }
         lastKey = i;
     }
     lines.insert(lastKey + 1, entry);
-    return store(lines);
+    return store(lines, eol);
 }
 
 bool IniFile::writeInteger(const QString& section, const QString& key, int value) {
@@ -182,11 +187,12 @@ bool IniFile::writeBool(const QString& section, const QString& key, bool value) 
 }
 
 bool IniFile::eraseSection(const QString& section) {
-    QStringList lines = load();
+    QByteArray eol;
+    QStringList lines = load(&eol);
     const Span s = findSection(lines, section);
     if (s.header < 0) return true;
     lines.erase(lines.begin() + s.header, lines.begin() + s.last);
-    return store(lines);
+    return store(lines, eol);
 }
 
 } // namespace velmora::platform

@@ -32,8 +32,9 @@ public:
     static int toInteger(const QString& text, int def);
 
 private:
-    QStringList load() const;
-    bool store(const QStringList& lines) const;
+    // The file's lines, and the line end it uses ("\r\n" when it has any, else "\n").
+    QStringList load(QByteArray* eol = nullptr) const;
+    bool store(const QStringList& lines, const QByteArray& eol) const;
 
     QString path_;
 };

@@ -50,27 +50,55 @@ protected:
 TEST_F(StageTest, AProjectOpensWithItsOwnStageOrKeepsTheScreensFromThenOn) {
     const struct {
         const char* keys;
-        int width, height; // 1024 x 768: the screen's, now written into the file
+        int width, height; // 1024 x 768: the screen's
+        bool written;      // the screen's stage written into the file at once
+        const char* told;  // the unusable values named in the one warning
     } cases[] = {
-        {"StageWidth=800\nStageHeight=600\n", 800, 600},
-        {"", 1024, 768},
-        {"StageWidth=800\n", 1024, 768},
-        {"StageWidth=8\nStageHeight=600\n", 1024, 768},
+        {"StageWidth=800\nStageHeight=600\n", 800, 600, false, ""},
+        {"StageWidth=800\n", 800, 768, false, "no StageHeight"},
+        {"StageWidth=16385\nStageHeight=600\n", 1024, 600, false, "StageWidth=16385"},
+        {"StageWidth=abc\nStageHeight=-5\n", 1024, 768, false, "StageWidth=abc, StageHeight=-5"},
+        {"", 1024, 768, true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
         const QString file = writeProject(c.keys);
         const QByteArray before = bytesOf(file);
+        seams.dialogs.asked.clear();
         w->OpenProject(file);
         expectStage(c.width, c.height);
-        EXPECT_EQ(velmora::readProjectFile(file).StageHeight, c.height);
-        EXPECT_EQ(bytesOf(file) == before, c.width == 800);
+        EXPECT_EQ(bytesOf(file) != before, c.written);
+        if (*c.told) {
+            ASSERT_EQ(seams.dialogs.asked.size(), 1u);
+            EXPECT_TRUE(seams.dialogs.asked[0].text.contains(QString::fromUtf8(c.told)))
+                << seams.dialogs.asked[0].text.toStdString();
+            EXPECT_TRUE(seams.dialogs.asked[0].text.contains(
+                QStringLiteral("%1 x %2").arg(c.width).arg(c.height)));
+            // Saving the project writes the stage the pages were laid out on.
+            w->SaveprojectClick1();
+            const velmora::ProjectSettings saved = velmora::readProjectFile(file);
+            EXPECT_EQ(saved.StageWidth, c.width);
+            EXPECT_EQ(saved.StageHeight, c.height);
+            EXPECT_TRUE(saved.unusableStage.isEmpty());
+        } else {
+            EXPECT_TRUE(seams.dialogs.asked.empty());
+        }
     }
     // Opened again on another screen, the older project keeps the stage it was given.
     platform::Screen::setVirtual(1920, 1080, 32);
     w->OpenProject(dir.file("show.kvt"));
     expectStage(1024, 768);
     EXPECT_TRUE(bytesOf(dir.file("show.kvt")).endsWith("\nStageWidth=1024\nStageHeight=768\n"));
+
+    // An older project written on Windows keeps its line ends when it is given its stage.
+    {
+        QFile f(dir.file("crlf.kvt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[VelmoraProject]\r\nProjectName=crlf.kvt\r\nPalette=0\r\n");
+    }
+    w->OpenProject(dir.file("crlf.kvt"));
+    EXPECT_EQ(bytesOf(dir.file("crlf.kvt")), "[VelmoraProject]\r\nProjectName=crlf.kvt\r\n"
+                                             "Palette=0\r\nStageWidth=1920\r\nStageHeight=1080\r\n");
 
     // A screen beyond a stage's sides gives the nearest stage, which reads back.
     platform::Screen::setVirtual(20000, 8, 32);
@@ -81,6 +109,7 @@ TEST_F(StageTest, AProjectOpensWithItsOwnStageOrKeepsTheScreensFromThenOn) {
 
     // A project file that cannot be written (a folder stands there): nothing is said.
     ASSERT_TRUE(QDir().mkpath(dir.file("folder.kvt")));
+    seams.dialogs.asked.clear();
     w->OpenProject(dir.file("folder.kvt"));
     expectStage(1920, 1080);
     EXPECT_TRUE(seams.dialogs.asked.empty());

@@ -121,20 +121,23 @@ TEST(ProjectNames, DirectoryFileNameAndExtension) {
     EXPECT_EQ(withKvtExtension(QStringLiteral("my.show")), QStringLiteral("my.show"));
 }
 
-TEST_F(ProjectFile, StageIsReadOnlyWhenBothSidesAreSizesAStageMayHave) {
+TEST_F(ProjectFile, EachStageSideIsKeptWhenUsableAndWhatIsNotIsNamedAsWritten) {
     const struct {
         const char* keys;
         int width, height;
+        const char* unusable;
     } cases[] = {
-        {"StageWidth=1920\nStageHeight=1080\n", 1920, 1080},
-        {"stagewidth=16\nSTAGEHEIGHT=16384\n", 16, 16384},
-        {"StageWidth= 1280 \nStageHeight=$2D0\n", 1280, 720},
-        {"StageWidth=1920\n", 0, 0},
-        {"StageWidth=15\nStageHeight=1080\n", 0, 0},
-        {"StageWidth=1920\nStageHeight=16385\n", 0, 0},
-        {"StageWidth=-1920\nStageHeight=1080\n", 0, 0},
-        {"StageWidth=1920px\nStageHeight=1080\n", 0, 0},
-        {"StageWidth=99999999999\nStageHeight=1080\n", 0, 0},
+        {"StageWidth=1920\nStageHeight=1080\n", 1920, 1080, ""},
+        {"stagewidth=16\nSTAGEHEIGHT=16384\n", 16, 16384, ""},
+        {"StageWidth= 1280 \nStageHeight=$2D0\n", 1280, 720, ""},
+        {"", 0, 0, ""},
+        {"StageWidth=1920\n", 1920, 0, "no StageHeight"},
+        {"StageHeight=600\n", 0, 600, "no StageWidth"},
+        {"StageWidth=15\nStageHeight=1080\n", 0, 1080, "StageWidth=15"},
+        {"StageWidth=16385\nStageHeight=600\n", 0, 600, "StageWidth=16385"},
+        {"StageWidth=-5\nStageHeight=abc\n", 0, 0, "StageWidth=-5|StageHeight=abc"},
+        {"StageWidth=1920px\nStageHeight=0\n", 0, 0, "StageWidth=1920px|StageHeight=0"},
+        {"StageWidth=99999999999\nStageHeight=1080\n", 0, 1080, "StageWidth=99999999999"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
@@ -145,7 +148,15 @@ TEST_F(ProjectFile, StageIsReadOnlyWhenBothSidesAreSizesAStageMayHave) {
         const ProjectSettings p = readProjectFile(path);
         EXPECT_EQ(p.StageWidth, c.width);
         EXPECT_EQ(p.StageHeight, c.height);
+        EXPECT_EQ(p.unusableStage.join('|'), QString::fromUtf8(c.unusable));
+        EXPECT_EQ(p.noStage(), !*c.keys);
     }
+    ProjectSettings p;
+    p.unusableStage = QStringList{"StageWidth=16385"};
+    EXPECT_EQ(unusableStageText(p, "/x/show.kvt", 1024, 600),
+              "The stage in show.kvt cannot be used as written (StageWidth=16385; a side is 16 to "
+              "16384 pixels): the pages are laid out on 1024 x 600.");
+    EXPECT_EQ(unusableStageText(ProjectSettings{}, "/x/show.kvt", 1024, 600), QString());
 }
 
 TEST_F(ProjectFile, StageIsWrittenAfterTheOtherKeysOrAloneInPlace) {

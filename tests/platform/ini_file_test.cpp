@@ -107,11 +107,21 @@ TEST(IniFile, ErasingASectionRemovesItWholeAndNothingElse) {
     EXPECT_EQ(readAll(path), "[Keep]\nX=1\n[Also]\nY=2\n");
 }
 
-TEST(IniFile, WindowsLineEndingsAreRead) {
+TEST(IniFile, WindowsLineEndingsAreReadAndKeptByEveryWrite) {
     testsupport::TempDir dir;
     const QString path = dir.file("e.ini");
     writeAll(path, "[S]\r\nK=v\r\n");
-    EXPECT_EQ(IniFile(path).readString("S", "K", ""), "v");
+    IniFile ini(path);
+    EXPECT_EQ(ini.readString("S", "K", ""), "v");
+    ASSERT_TRUE(ini.writeString("S", "K", "w"));
+    ASSERT_TRUE(ini.writeInteger("T", "N", 2));
+    EXPECT_EQ(readAll(path), "[S]\r\nK=w\r\n\r\n[T]\r\nN=2\r\n");
+    ASSERT_TRUE(ini.eraseSection("T"));
+    EXPECT_EQ(readAll(path), "[S]\r\nK=w\r\n\r\n");
+    // A new file is written with the line ends of this system.
+    IniFile fresh(dir.file("new.ini"));
+    ASSERT_TRUE(fresh.writeString("S", "K", "v"));
+    EXPECT_EQ(readAll(dir.file("new.ini")), "[S]\nK=v\n");
 }
 
 TEST(IniFile, AWriteIntoAMissingFolderFailsAndSaysSo) {
