@@ -138,4 +138,19 @@ bool writeDemo(const QString& folder) {
                             DemoStageWidth, DemoStageHeight);
 }
 
+DemoCommand demoCommand(const QStringList& arguments) {
+    const QString usage = QStringLiteral(
+        "usage: velmora_make_demo FOLDER\n"
+        "Writes the demo project into FOLDER (made when missing): demo.kvt, its pages DEMO.000 "
+        "to DEMO.005 and the picture demo_logo.bmp.\n");
+    if (arguments.size() == 1 &&
+        (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h")))
+        return {QString(), usage, 0};
+    // A folder named like an option is far more likely a mistyped option than a folder; one
+    // that is really meant can be given as ./-name.
+    if (arguments.size() != 1 || arguments[0].isEmpty() || arguments[0].startsWith('-'))
+        return {QString(), usage, 2};
+    return {arguments[0], QString(), 0};
+}
+
 } // namespace velmora::demo

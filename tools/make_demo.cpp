@@ -11,11 +11,13 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: velmora_make_demo <folder>\n");
-        return 2;
+    const velmora::demo::DemoCommand command =
+        velmora::demo::demoCommand(QCoreApplication::arguments().mid(1));
+    if (!command.usage.isEmpty()) {
+        std::fputs(command.usage.toLocal8Bit().constData(), command.status ? stderr : stdout);
+        return command.status;
     }
-    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/');
+    const QString folder = QDir(command.folder).absolutePath() + QLatin1Char('/');
     QDir().mkpath(folder);
     if (!velmora::demo::writeDemo(folder)) {
         std::fprintf(stderr, "could not write the demo project into %s\n", argv[1]);

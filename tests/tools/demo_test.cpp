@@ -67,3 +67,29 @@ TEST(DemoProject, TheShippedProjectFileCarriesTheDemosStage) {
     EXPECT_EQ(p.StageWidth, 800);
     EXPECT_EQ(p.StageHeight, 600);
 }
+
+// The demo writer takes one folder; an option is never taken for a folder to write into.
+TEST(DemoProject, TheCommandLineTakesOneFolderAndNoOptionAsAFolder) {
+    const struct {
+        QStringList args;
+        const char* folder;
+        int status;
+        bool usage;
+    } cases[] = {
+        {{"out"}, "out", 0, false},
+        {{"./--help"}, "./--help", 0, false},
+        {{"--help"}, "", 0, true},
+        {{"-h"}, "", 0, true},
+        {{"--version"}, "", 2, true},
+        {{}, "", 2, true},
+        {{"a", "b"}, "", 2, true},
+        {{""}, "", 2, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const velmora::demo::DemoCommand got = velmora::demo::demoCommand(c.args);
+        EXPECT_EQ(got.folder, QString::fromUtf8(c.folder));
+        EXPECT_EQ(got.status, c.status);
+        EXPECT_EQ(got.usage.startsWith("usage: velmora_make_demo FOLDER"), c.usage);
+    }
+}
