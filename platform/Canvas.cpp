@@ -462,17 +462,18 @@ void Canvas::setPixel(int x, int y, TColor c) {
 
 // ---- Text -----------------------------------------------------------------------------------
 
-int Canvas::textWidth(const QString& text) const {
-    if (!haveGuiApp()) return int(text.size()) * fontPixelSize(font.size) / 2;
-    return QFontMetrics(makeQFont(font)).horizontalAdvance(text);
-}
-
 namespace {
 
-// How far the ink of a shaped text reaches above the font's ascent and below its descent: marks
-// stacked on a letter, conjuncts, a fallback face taller than the chosen one. Nothing for most
-// texts. Measured on the glyphs as shaped and placed (QFontMetrics' tight box leaves stacked
-// marks out).
+// Whole pixels of ink beyond an edge; what a rounding error puts there is none.
+int pixelsBeyond(qreal v) {
+    return std::max(0, int(std::ceil(v - 1.0 / 64)));
+}
+
+// How far the ink of a shaped text reaches above the font's ascent and below its descent (marks
+// stacked on a letter, conjuncts, a fallback face taller than the chosen one), and left of the
+// pen's start and right of the advance (a headline bar, a hook, an italic's overhang, a mark
+// under the last letter). Nothing for most texts. Measured on the glyphs as shaped and placed
+// (QFontMetrics' tight box leaves stacked marks out).
 QMargins inkOverhang(const QFont& font, const QFontMetrics& fm, const QString& text) {
     QTextLayout layout(text, font);
     layout.beginLayout();
@@ -489,11 +490,20 @@ QMargins inkOverhang(const QFont& font, const QFontMetrics& fm, const QString& t
     }
     if (ink.isEmpty()) return {};
     ink.translate(0, -line.ascent()); // from the line's top to the baseline
-    return {0, std::max(0, int(std::ceil(-ink.top())) - fm.ascent()), 0,
-            std::max(0, int(std::ceil(ink.bottom())) - fm.descent())};
+    return {pixelsBeyond(-ink.left()), pixelsBeyond(-ink.top() - fm.ascent()),
+            pixelsBeyond(ink.right() - fm.horizontalAdvance(text)),
+            pixelsBeyond(ink.bottom() - fm.descent())};
 }
 
 } // namespace
+
+int Canvas::textWidth(const QString& text) const {
+    if (!haveGuiApp()) return int(text.size()) * fontPixelSize(font.size) / 2;
+    const QFont qf = makeQFont(font);
+    const QFontMetrics fm(qf);
+    const QMargins over = inkOverhang(qf, fm, text);
+    return fm.horizontalAdvance(text) + over.left() + over.right();
+}
 
 int Canvas::textHeight(const QString& text) const {
     if (!haveGuiApp()) return fontPixelSize(font.size) * 6 / 5;
@@ -528,8 +538,11 @@ void Canvas::textOut(int x, int y, const QString& text) {
     if (haveGuiApp() && !text.isEmpty() && !target_->isEmpty()) {
         const QFont qf = makeQFont(font);
         const QFontMetrics fm(qf);
-        // Ink reaching above the ascent moves the line down by as much, into the height above.
-        const int baseline = fm.ascent() + inkOverhang(qf, fm, text).top();
+        // Ink reaching above the ascent moves the line down by as much, into the height above;
+        // ink reaching left of the pen's start moves it right, into the width before.
+        const QMargins over = inkOverhang(qf, fm, text);
+        const int baseline = fm.ascent() + over.top();
+        const int start = over.left();
         QImage image = target_->wrap();
         {
             QPainter painter(&image);
@@ -542,13 +555,13 @@ void Canvas::textOut(int x, int y, const QString& text) {
                 painter.setRenderHint(QPainter::TextAntialiasing);
                 painter.translate(x, y);
                 painter.scale(view_.scale(), view_.scale());
-                painter.drawText(0, baseline, text);
+                painter.drawText(start, baseline, text);
             } else {
-                painter.drawText(x, y + baseline, text);
+                painter.drawText(x + start, y + baseline, text);
             }
         }
         // Glyphs may reach beyond the advance box (italics, accents).
-        QRect ink = fm.boundingRect(text).translated(0, baseline);
+        QRect ink = fm.boundingRect(text).translated(start, baseline);
         if (scaled)
             ink = QRect(view_.length(ink.left()), view_.length(ink.top()),
                         view_.length(ink.width()) + 1, view_.length(ink.height()) + 1);

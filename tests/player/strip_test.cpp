@@ -373,30 +373,74 @@ TEST_F(StripRendering, AHebrewLineRunsRightToLeft) {
     EXPECT_GT(same, inked * 9 / 10);
 }
 
-// Scripts whose glyphs the chosen face lacks are drawn from an installed face that has them,
-// and nothing of them is cut at the strip's edges.
-TEST_F(StripRendering, EveryScriptIsDrawnFromAFaceThatHasItAndNothingIsCut) {
-    const QString texts[] = {
-        QStringLiteral("Grüße Привет Ελλάδα 東京"), QStringLiteral("नमस्ते שלום"),
-        QStringLiteral("สวัสดีชาวโลก"), QStringLiteral("안녕하세요"),
-        QStringLiteral("e\u0301 a\u0308 Z\u0335\u0327"), QString::fromUcs4(U"\U0001F3AC\U0001F600"),
-        QStringLiteral("A\u0302\u0303\u0301\u0303\u0302\u0303 g\u0323\u0324\u0325\u0323"),
-        QStringLiteral("ཀྵྐྵྐྵ"), QStringLiteral("ញ៉ុំ")}; // stacks far beyond the ascent
+namespace {
 
-    for (const QString& text : texts) {
-        SCOPED_TRACE(text.toStdString());
+// Whether a strip moved one pixel a step, from each side in turn, leaves anything of itself
+// behind: the last copy alone must be all there is.
+bool leavesATrail(const Bitmap& strip) {
+    const int w = strip.width(), h = strip.height();
+    for (const QPoint step : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) {
+        Bitmap moved(w + 8, h + 8, PixelFormat::Bits32), last(w + 8, h + 8, PixelFormat::Bits32);
+        platform::Canvas m(moved), l(last);
+        QPoint at(4, 4);
+        for (int i = 0; i < 4; ++i, at += step)
+            m.draw(at.x() - 2 * step.x(), at.y() - 2 * step.y(), strip);
+        l.draw(at.x() - step.x() - 2 * step.x(), at.y() - step.y() - 2 * step.y(), strip);
+        if (!samePixels(moved, last)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Scripts whose glyphs the chosen face lacks are drawn from an installed face that has them,
+// and nothing of them is cut at the strip's edges, above, below, before or after the advance:
+// the strip's border is black, so a moving line leaves no trail on any side, and the export's
+// coverage covers the same pixels.
+TEST_F(StripRendering, EveryScriptIsDrawnFromAFaceThatHasItAndNothingIsCut) {
+    const struct {
+        QString text;
+        QString face = QStringLiteral("Arial");
+        std::uint8_t style = 0;
+    } rows[] = {
+        {QStringLiteral("Grüße Привет Ελλάδα 東京")}, {QStringLiteral("नमस्ते שלום")},
+        {QStringLiteral("สวัสดีชาวโลก")}, {QStringLiteral("안녕하세요")},
+        {QStringLiteral("e\u0301 a\u0308 Z\u0335\u0327")}, {QString::fromUcs4(U"\U0001F3AC\U0001F600")},
+        {QStringLiteral("A\u0302\u0303\u0301\u0303\u0302\u0303 g\u0323\u0324\u0325\u0323")},
+        {QStringLiteral("ཀྵྐྵྐྵ")}, {QStringLiteral("ញ៉ុំ")}, // stacks far beyond the ascent
+        {QStringLiteral("नमस्ते दुनिया")}, // the headline bar reaches past the advance
+        {QStringLiteral("ʃʃ")}, {QStringLiteral("مَرْحَبًا بِالْعَالَمِ")},
+        {QStringLiteral("f"), QStringLiteral("Liberation Serif"),
+         platform::fsBold | platform::fsItalic},
+        {QStringLiteral("fjord f"), QStringLiteral("Liberation Serif"), platform::fsItalic}};
+
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
         TitleLine line;
         line.FontSize = 40;
+        line.FontName = row.face;
         Strip s(PixelFormat::Bits32);
-        ASSERT_EQ(velmora::renderTitleStrip(s, input(text, line)), StripResult::Text);
+        StripInput in = input(row.text, line);
+        in.fontStyle = row.style;
+        ASSERT_EQ(velmora::renderTitleStrip(s, in), StripResult::Text);
         const Bitmap& b = s.picture;
         // No ink on the border: what was drawn lies inside the strip.
         bool edgeInk = false;
         for (int x = 0; x < b.width(); ++x)
             edgeInk = edgeInk || (b.pixel(x, 0) & 0xFFFFFF) || (b.pixel(x, b.height() - 1) & 0xFFFFFF);
+        for (int y = 0; y < b.height(); ++y)
+            edgeInk = edgeInk || (b.pixel(0, y) & 0xFFFFFF) || (b.pixel(b.width() - 1, y) & 0xFFFFFF);
         EXPECT_FALSE(edgeInk);
+        EXPECT_FALSE(leavesATrail(b));
+        const velmora::StripCoverage cover = velmora::renderTitleCoverage(in);
+        ASSERT_EQ(QSize(cover.width, cover.height), QSize(b.width(), b.height()));
+        bool same = true;
+        for (int y = 0; y < b.height(); ++y)
+            for (int x = 0; x < b.width(); ++x)
+                same = same && (cover.at(x, y) != 0) == ((b.pixel(x, y) & 0xFFFFFF) != 0);
+        EXPECT_TRUE(same);
         // Drawn, not boxes: no glyph is a face's "missing" glyph (index 0).
-        QTextLayout layout(text, QFont(line.FontName, 40));
+        QTextLayout layout(row.text, QFont(line.FontName, 40));
         layout.beginLayout();
         layout.createLine();
         layout.endLayout();
