@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -227,6 +229,52 @@ TEST_F(StripRendering, StripsBeyondFourScreensAreRefused) {
     EXPECT_TRUE(strip.picture.isEmpty());
     ASSERT_EQ(seams.dialogs.asked.size(), 1u);
     EXPECT_TRUE(seams.dialogs.asked[0].text.startsWith(QStringLiteral("The title \"WWW")));
+}
+
+// A smoothed line looks the same at every size it is shown at: the smoothing works in stage
+// pixels, so the mean colour of its ink (and what the blur's doubling turns it into), each pixel
+// weighed by its brightness so the faint rim of a resampling counts little, stays within a few levels of the stage's own, however large or small the picture is made.
+TEST_F(StripRendering, ASmoothedLineKeepsItsColourAtEverySize) {
+    TitleLine line;
+    line.FontSize = 44;
+    line.FontColor = 0x80FF80;
+    line.BlurOn = true;
+    auto meanInk = [&](std::int64_t num, std::int64_t den) {
+        StripInput in = input(QStringLiteral("in every direction"), line);
+        in.view = platform::StageView::scaled(1280, 720, num, den);
+        Strip s(PixelFormat::Bits32);
+        EXPECT_EQ(velmora::renderTitleStrip(s, in), StripResult::Text);
+        double sum[3] = {0, 0, 0};
+        double n = 0;
+        for (int y = 0; y < s.picture.height(); ++y)
+            for (int x = 0; x < s.picture.width(); ++x) {
+                const TColor c = s.picture.pixel(x, y);
+                const int r = platform::redOf(c), g = platform::greenOf(c),
+                          b = platform::blueOf(c), w = std::max({r, g, b});
+                n += w;
+                sum[0] += r * w;
+                sum[1] += g * w;
+                sum[2] += b * w;
+            }
+        EXPECT_GT(n, 100 * 255);
+        // The export's coverage is smoothed and resampled alike: it covers the ink (of what the
+        // resampling rounds apart, the export keeps the brightest channel as opaque anyway).
+        const velmora::StripCoverage cover = velmora::renderTitleCoverage(in);
+        EXPECT_EQ(QSize(cover.width, cover.height), QSize(s.picture.width(), s.picture.height()));
+        int uncovered = 0;
+        for (int y = 0; y < cover.height; ++y)
+            for (int x = 0; x < cover.width; ++x)
+                uncovered += ((s.picture.pixel(x, y) & 0xF0F0F0) != 0) > (cover.at(x, y) != 0);
+        EXPECT_EQ(uncovered, 0);
+        return std::array<double, 3>{sum[0] / n, sum[1] / n, sum[2] / n};
+    };
+    const std::array<double, 3> stage = meanInk(1, 1);
+    for (const auto& [num, den] : {std::pair{1, 2}, std::pair{5, 8}, std::pair{3, 2},
+                                  std::pair{3, 1}}) {
+        const std::array<double, 3> shown = meanInk(num, den);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(shown[i], stage[i], 12.0) << num << "/" << den << " channel " << i;
+    }
 }
 
 // Three lines as a page shows them, composed onto one screen, for each strip format. Line 2 is
