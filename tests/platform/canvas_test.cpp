@@ -248,7 +248,9 @@ TEST(CanvasText, EmojiSequencesAreOneColourGlyphEach) {
             }
         ASSERT_GT(weight, 0);
         EXPECT_GT(spread / weight, 0.25);
-        if (row.red) EXPECT_GT(sum[0], 2 * std::max(sum[1], sum[2]));
+        if (row.red) {
+            EXPECT_GT(sum[0], 2 * std::max(sum[1], sum[2]));
+        }
     }
 }
 
