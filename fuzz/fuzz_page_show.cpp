@@ -504,8 +504,7 @@ private:
     void resetPath(int n, bool in) {
         const Path& path = in ? doc_.inPath(n) : doc_.outPath(n);
         const std::int32_t keep = std::clamp(maxPathIndex_, 0, MaxPathPoints);
-        for (std::int32_t i = 0; i < keep; ++i)
-            DrawTpath(canvas_, path.Points[i].x, path.Points[i].y, platform::clBlack);
+        ClearPath(canvas_, path, keep);
         doc_.undoStack().push(new ResetPath(doc_, n, in, keep, stripPlace(n)));
         require((in ? doc_.inPath(n) : doc_.outPath(n)).LastIndex == -1,
                 "a path started afresh has no points");

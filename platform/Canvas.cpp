@@ -462,25 +462,136 @@ void Canvas::setPixel(int x, int y, TColor c) {
 
 // ---- Text -----------------------------------------------------------------------------------
 
-int Canvas::textWidth(const QString& text) const {
-    if (!haveGuiApp()) return int(text.size()) * fontPixelSize(font.size) / 2;
-    return QFontMetrics(makeQFont(font)).horizontalAdvance(text);
-}
-
 namespace {
 
-// How far the ink of a shaped text reaches above the font's ascent and below its descent: marks
-// stacked on a letter, conjuncts, a fallback face taller than the chosen one. Nothing for most
-// texts. Measured on the glyphs as shaped and placed (QFontMetrics' tight box leaves stacked
-// marks out).
-QMargins inkOverhang(const QFont& font, const QFontMetrics& fm, const QString& text) {
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    const QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (!line.isValid()) return {};
+// Whole pixels of ink beyond an edge; what a rounding error puts there is none.
+int pixelsBeyond(qreal v) {
+    return std::max(0, int(std::ceil(v - 1.0 / 64)));
+}
+
+// ---- Emoji ----
+// Symbol faces have many emoji's code points as plain outlines, and the font fallback may pick
+// one of them before the colour face; a sequence split over faces also falls apart into its
+// parts (a hand and a brown square). So the emoji sequences of a text are set whole in the
+// colour face.
+
+const QString EmojiFace = QStringLiteral("Noto Color Emoji");
+
+// Code points drawn as emoji without a selector (Emoji_Presentation), with the few text-style
+// symbols among the pictographs' blocks, which a colour face draws as well.
+bool emojiByDefault(char32_t c) {
+    static constexpr char32_t ranges[][2] = {
+        {0x231A, 0x231B},   {0x23E9, 0x23EC},   {0x23F0, 0x23F0},   {0x23F3, 0x23F3},
+        {0x25FD, 0x25FE},   {0x2614, 0x2615},   {0x2648, 0x2653},   {0x267F, 0x267F},
+        {0x2693, 0x2693},   {0x26A1, 0x26A1},   {0x26AA, 0x26AB},   {0x26BD, 0x26BE},
+        {0x26C4, 0x26C5},   {0x26CE, 0x26CE},   {0x26D4, 0x26D4},   {0x26EA, 0x26EA},
+        {0x26F2, 0x26F3},   {0x26F5, 0x26F5},   {0x26FA, 0x26FA},   {0x26FD, 0x26FD},
+        {0x2705, 0x2705},   {0x270A, 0x270B},   {0x2728, 0x2728},   {0x274C, 0x274C},
+        {0x274E, 0x274E},   {0x2753, 0x2755},   {0x2757, 0x2757},   {0x2795, 0x2797},
+        {0x27B0, 0x27B0},   {0x27BF, 0x27BF},   {0x2B1B, 0x2B1C},   {0x2B50, 0x2B50},
+        {0x2B55, 0x2B55},   {0x1F004, 0x1F004}, {0x1F0CF, 0x1F0CF}, {0x1F18E, 0x1F18E},
+        {0x1F191, 0x1F19A}, {0x1F1E6, 0x1F1FF}, {0x1F201, 0x1F201}, {0x1F21A, 0x1F21A},
+        {0x1F22F, 0x1F22F}, {0x1F232, 0x1F236}, {0x1F238, 0x1F23A}, {0x1F250, 0x1F251},
+        {0x1F300, 0x1F64F}, {0x1F680, 0x1F6FF}, {0x1F7E0, 0x1F7EB}, {0x1F90C, 0x1F9FF},
+        {0x1FA70, 0x1FAFF}};
+    for (const auto& r : ranges)
+        if (c >= r[0] && c <= r[1]) return true;
+    return false;
+}
+
+constexpr char32_t TextSelector = 0xFE0E, EmojiSelector = 0xFE0F, Joiner = 0x200D;
+
+// What continues an emoji: its selector, a keycap, a skin tone, a flag's tags.
+bool emojiContinues(char32_t c) {
+    return c == EmojiSelector || c == 0x20E3 || (c >= 0x1F3FB && c <= 0x1F3FF) ||
+           (c >= 0xE0020 && c <= 0xE007F);
+}
+
+// The emoji sequences of a text, as (start, length) in UTF-16 units; adjacent ones are one run.
+std::vector<std::pair<int, int>> emojiRuns(const QString& text) {
+    const std::u32string cps = text.toStdU32String();
+    auto units = [](char32_t c) { return c > 0xFFFF ? 2 : 1; };
+    std::vector<std::pair<int, int>> runs;
+    int at = 0; // in UTF-16 units
+    for (std::size_t i = 0; i < cps.size();) {
+        const char32_t c = cps[i];
+        const char32_t next = i + 1 < cps.size() ? cps[i + 1] : 0;
+        const bool starts = (emojiByDefault(c) && next != TextSelector) ||
+                            (next == EmojiSelector && c > 0x20);
+        if (!starts) {
+            at += units(c);
+            ++i;
+            continue;
+        }
+        const int begin = at;
+        const bool flag = c >= 0x1F1E6 && c <= 0x1F1FF;
+        at += units(c);
+        ++i;
+        if (flag && i < cps.size() && cps[i] >= 0x1F1E6 && cps[i] <= 0x1F1FF) at += units(cps[i++]);
+        for (;;) {
+            while (i < cps.size() && emojiContinues(cps[i]))
+                at += units(cps[i++]);
+            if (i + 1 >= cps.size() || cps[i] != Joiner) break;
+            at += units(cps[i]) + units(cps[i + 1]);
+            i += 2;
+        }
+        if (!runs.empty() && runs.back().first + runs.back().second == begin)
+            runs.back().second += at - begin;
+        else
+            runs.emplace_back(begin, at - begin);
+    }
+    return runs;
+}
+
+// A text shaped in one line, its emoji sequences set in the colour face.
+struct ShapedText {
+    QTextLayout layout;
+    QTextLine line;
+    bool emoji = false;
+
+    ShapedText(const QString& text, const QFont& font) : layout(QString(), font) {
+        // The colour face has no glyph for the emoji selector, and the fallback would give it
+        // another face, splitting the sequence before its parts are joined: within the colour
+        // face's runs, where it selects nothing more, it is left out.
+        QString shown;
+        QList<QTextLayout::FormatRange> formats;
+        int from = 0;
+        for (const auto& [start, length] : emojiRuns(text)) {
+            shown += text.mid(from, start - from);
+            QTextLayout::FormatRange r;
+            r.start = int(shown.size());
+            shown += QString(text.mid(start, length)).remove(QChar(EmojiSelector));
+            r.length = int(shown.size()) - r.start;
+            r.format.setFontFamilies({EmojiFace});
+            formats.append(r);
+            from = start + length;
+        }
+        emoji = !formats.isEmpty();
+        layout.setText(emoji ? shown + text.mid(from) : text);
+        layout.setFormats(formats);
+        layout.beginLayout();
+        line = layout.createLine();
+        layout.endLayout();
+    }
+    ShapedText(const ShapedText&) = delete;
+    ShapedText& operator=(const ShapedText&) = delete;
+
+    // The pen's advance; a text without emoji measures as the font's metrics measure it.
+    int advance(const QFontMetrics& fm, const QString& text) const {
+        if (!emoji || !line.isValid()) return fm.horizontalAdvance(text);
+        return qRound(line.horizontalAdvance());
+    }
+};
+
+// How far the ink of a shaped text reaches above the font's ascent and below its descent (marks
+// stacked on a letter, conjuncts, a fallback face taller than the chosen one), and left of the
+// pen's start and right of the advance (a headline bar, a hook, an italic's overhang, a mark
+// under the last letter). Nothing for most texts. Measured on the glyphs as shaped and placed
+// (QFontMetrics' tight box leaves stacked marks out).
+QMargins inkOverhang(const ShapedText& shaped, const QFontMetrics& fm, const QString& text) {
+    if (!shaped.line.isValid()) return {};
     QRectF ink;
-    for (const QGlyphRun& run : layout.glyphRuns()) {
+    for (const QGlyphRun& run : shaped.layout.glyphRuns()) {
         const QRawFont raw = run.rawFont();
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> at = run.positions();
@@ -488,18 +599,28 @@ QMargins inkOverhang(const QFont& font, const QFontMetrics& fm, const QString& t
             ink |= raw.boundingRect(glyphs[i]).translated(at[i]);
     }
     if (ink.isEmpty()) return {};
-    ink.translate(0, -line.ascent()); // from the line's top to the baseline
-    return {0, std::max(0, int(std::ceil(-ink.top())) - fm.ascent()), 0,
-            std::max(0, int(std::ceil(ink.bottom())) - fm.descent())};
+    ink.translate(0, -shaped.line.ascent()); // from the line's top to the baseline
+    return {pixelsBeyond(-ink.left()), pixelsBeyond(-ink.top() - fm.ascent()),
+            pixelsBeyond(ink.right() - shaped.advance(fm, text)),
+            pixelsBeyond(ink.bottom() - fm.descent())};
 }
 
 } // namespace
+
+int Canvas::textWidth(const QString& text) const {
+    if (!haveGuiApp()) return int(text.size()) * fontPixelSize(font.size) / 2;
+    const QFont qf = makeQFont(font);
+    const QFontMetrics fm(qf);
+    const ShapedText shaped(text, qf);
+    const QMargins over = inkOverhang(shaped, fm, text);
+    return shaped.advance(fm, text) + over.left() + over.right();
+}
 
 int Canvas::textHeight(const QString& text) const {
     if (!haveGuiApp()) return fontPixelSize(font.size) * 6 / 5;
     const QFont qf = makeQFont(font);
     const QFontMetrics fm(qf);
-    const QMargins over = inkOverhang(qf, fm, text);
+    const QMargins over = inkOverhang(ShapedText(text, qf), fm, text);
     return fm.height() + over.top() + over.bottom();
 }
 
@@ -528,27 +649,37 @@ void Canvas::textOut(int x, int y, const QString& text) {
     if (haveGuiApp() && !text.isEmpty() && !target_->isEmpty()) {
         const QFont qf = makeQFont(font);
         const QFontMetrics fm(qf);
-        // Ink reaching above the ascent moves the line down by as much, into the height above.
-        const int baseline = fm.ascent() + inkOverhang(qf, fm, text).top();
+        // Ink reaching above the ascent moves the line down by as much, into the height above;
+        // ink reaching left of the pen's start moves it right, into the width before.
+        const ShapedText shaped(text, qf);
+        const QMargins over = inkOverhang(shaped, fm, text);
+        const int baseline = fm.ascent() + over.top();
+        const int start = over.left();
         QImage image = target_->wrap();
         {
             QPainter painter(&image);
             painter.setFont(qf);
             painter.setPen(QColor(redOf(font.color), greenOf(font.color), blueOf(font.color)));
             if (hasView_) painter.setClipRect(bounds());
+            QPoint at(x + start, y + baseline);
             if (scaled) {
                 // Laid out in stage pixels, drawn at the output's size: the glyphs are
                 // rasterised at that size, not enlarged.
                 painter.setRenderHint(QPainter::TextAntialiasing);
                 painter.translate(x, y);
                 painter.scale(view_.scale(), view_.scale());
-                painter.drawText(0, baseline, text);
+                at = QPoint(start, baseline);
+            }
+            if (shaped.emoji) {
+                // The runs as laid out, their baseline on the line's.
+                for (const QGlyphRun& run : shaped.layout.glyphRuns())
+                    painter.drawGlyphRun(QPointF(at) - QPointF(0, shaped.line.ascent()), run);
             } else {
-                painter.drawText(x, y + baseline, text);
+                painter.drawText(at, text);
             }
         }
         // Glyphs may reach beyond the advance box (italics, accents).
-        QRect ink = fm.boundingRect(text).translated(0, baseline);
+        QRect ink = fm.boundingRect(text).translated(start, baseline);
         if (scaled)
             ink = QRect(view_.length(ink.left()), view_.length(ink.top()),
                         view_.length(ink.width()) + 1, view_.length(ink.height()) + 1);

@@ -40,8 +40,7 @@ void TCan::resetPath(int n, bool in) {
     const Batch batch(*this);
     const Path& path = pagePath(n, in);
     const std::int32_t keep = std::clamp(maxPathIndex(), 0, MaxPathPoints);
-    for (std::int32_t i = 0; i < keep; ++i)
-        DrawTpath(canvas_, path.Points[i].x, path.Points[i].y, platform::clBlack);
+    ClearPath(canvas_, path, keep);
     document_.undoStack().push(new ResetPath(document_, n, in, keep, stripPlace(n)));
     stroke_.reset();
 }

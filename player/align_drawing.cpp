@@ -1,6 +1,7 @@
 #include "player/align_drawing.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace velmora {
 
@@ -74,6 +75,36 @@ void DrawTpath(Canvas& canvas, int x, int y, TColor color) {
     canvas.setPixel(x, y - 1, color);
 }
 
+namespace {
+
+// Paints point i of a path as its line shows it: on a scaled screen a step of one stage pixel is
+// a line of as many output pixels between the two points, so the point takes the line's pixels
+// towards the next one; a point without a next step, or a jump, is its own pixel.
+void paintPoint(Canvas& canvas, const Path& path, std::int32_t i, std::int32_t count, TColor c) {
+    const PathPoint p = path.Points[i];
+    canvas.setPixel(p.x, p.y, c);
+    if (i + 1 >= count) return;
+    const PathPoint q = path.Points[i + 1];
+    if (std::abs(q.x - p.x) > 1 || std::abs(q.y - p.y) > 1) return;
+    const platform::Pen pen = canvas.pen;
+    const QPoint at = canvas.penPos();
+    canvas.pen = {c, platform::PenStyle::Solid, pen.width};
+    canvas.moveTo(p.x, p.y);
+    canvas.lineTo(q.x, q.y);
+    canvas.pen = pen;
+    canvas.moveTo(at.x(), at.y());
+}
+
+} // namespace
+
+void ClearPath(Canvas& canvas, const Path& path, std::int32_t count) {
+    count = std::min(count, std::int32_t(MaxPathPoints));
+    for (std::int32_t i = 0; i < count; ++i) {
+        DrawTpath(canvas, path.Points[i].x, path.Points[i].y, platform::clBlack);
+        paintPoint(canvas, path, i, count, platform::clBlack);
+    }
+}
+
 void PaintMarquee(Canvas& canvas, const Path& path, std::int32_t count, bool phase, TColor color) {
     std::int32_t i = phase ? 0 : 1;
     count = std::min(count, std::int32_t(MaxPathPoints));
@@ -83,8 +114,8 @@ void PaintMarquee(Canvas& canvas, const Path& path, std::int32_t count, bool pha
     const TColor a = black ? color : platform::clBlack;
     const TColor b = black ? platform::clBlack : color;
     for (; i < count - 1; i += 2) {
-        canvas.setPixel(path.Points[i].x, path.Points[i].y, a);
-        canvas.setPixel(path.Points[i + 1].x, path.Points[i + 1].y, b);
+        paintPoint(canvas, path, i, count, a);
+        paintPoint(canvas, path, i + 1, count, b);
     }
 }
 
@@ -97,3 +128,4 @@ void drawPathLines(Canvas& canvas, const Path& path) {
 }
 
 } // namespace velmora
+

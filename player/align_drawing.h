@@ -48,6 +48,9 @@ PathMove advancePath(Path& path, std::int32_t limit);
 // A small plus sign: five pixels at (x, y) and its four neighbours.
 void DrawTpath(platform::Canvas& canvas, int x, int y, platform::TColor color);
 
+// Paints the first `count` points of a path black where they and their crawling dots show.
+void ClearPath(platform::Canvas& canvas, const Path& path, std::int32_t count);
+
 // Paints the first `count` points of a path alternately in the colour and in black, starting
 // with point 0 when `phase` is set, else with point 1; the pattern is flipped against what the
 // first painted point shows now, so the dots crawl along from tick to tick.

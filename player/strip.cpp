@@ -25,23 +25,27 @@ std::int32_t stripMargin(const Canvas& canvas, bool shadow) {
     return shadow ? canvas.font.size / 16 + 8 : 4;
 }
 
+void blur(platform::Bitmap& bmp, PixelFormat format) {
+    bmp.setPixelFormat(format);
+    if (format == PixelFormat::Bits32)
+        effects::BlurBitmap32(bmp);
+    else
+        effects::BlurBitmap24(bmp);
+}
+
+void gradient(platform::Bitmap& bmp, const TitleLine& line, PixelFormat format) {
+    if (!line.GradientOn) return;
+    bmp.setPixelFormat(format);
+    if (format == PixelFormat::Bits32)
+        effects::GradientFill32(bmp, line.GradientStartColor, line.FontColor);
+    else
+        effects::GradientFill24(bmp, line.GradientStartColor, line.FontColor);
+}
+
 // Smoothing first, then the gradient, each on the strip format's own routine.
 void applyEffects(platform::Bitmap& bmp, const TitleLine& line, PixelFormat format) {
-    const bool wide = format == PixelFormat::Bits32;
-    if (line.BlurOn) {
-        bmp.setPixelFormat(format);
-        if (wide)
-            effects::BlurBitmap32(bmp);
-        else
-            effects::BlurBitmap24(bmp);
-    }
-    if (line.GradientOn) {
-        bmp.setPixelFormat(format);
-        if (wide)
-            effects::GradientFill32(bmp, line.GradientStartColor, line.FontColor);
-        else
-            effects::GradientFill24(bmp, line.GradientStartColor, line.FontColor);
-    }
+    if (line.BlurOn) blur(bmp, format);
+    gradient(bmp, line, format);
 }
 
 // Refuses a strip larger than four times the stage on a side, before anything is allocated:
@@ -84,6 +88,17 @@ void clearEdges(platform::Bitmap& picture, const platform::StageView& view) {
     c.fillRect(0, h - depth, w, h);
     c.fillRect(0, 0, depth, h);
     c.fillRect(w - depth, 0, w, h);
+}
+
+// The smoothing blurs by whole pixels, and what its doubling turns a colour into depends on how
+// many pixels a stroke is wide: a scaled line is smoothed at the stage's size and then resampled,
+// so it looks the same at every size. At scale 1 that is the picture itself.
+bool smoothedAtStageSize(const TitleLine& line, const platform::StageView& view) {
+    return line.BlurOn && view.num != view.den;
+}
+
+platform::StageView unscaled(const platform::StageView& view) {
+    return platform::StageView::scaled(view.stageWidth, view.stageHeight, 1, 1);
 }
 
 // A canvas over a strip's picture that draws the strip's stage pixels at the view's scale.
@@ -161,13 +176,20 @@ StripResult renderText(Strip& strip, const StripInput& in) {
     if (refuseTooLarge(strip, width, height, QStringLiteral("The title \"") + text + '"',
                        in.view))
         return StripResult::TooLarge;
-    sizePicture(strip, width, height, in.view);
     strip.setPos(in.restX, in.restY);
-    drawAtScale(canvas, strip, in.view);
-
-    drawTitle(canvas, text, line.ShadowOn, line.FontColor);
-
-    applyEffects(strip.picture, line, in.stripFormat);
+    if (smoothedAtStageSize(line, in.view)) {
+        sizePicture(strip, width, height, unscaled(in.view));
+        drawTitle(canvas, text, line.ShadowOn, line.FontColor);
+        blur(strip.picture, in.stripFormat);
+        scalePicture(strip.picture, in.view);
+        gradient(strip.picture, line, in.stripFormat);
+        drawAtScale(canvas, strip, in.view);
+    } else {
+        sizePicture(strip, width, height, in.view);
+        drawAtScale(canvas, strip, in.view);
+        drawTitle(canvas, text, line.ShadowOn, line.FontColor);
+        applyEffects(strip.picture, line, in.stripFormat);
+    }
     clearEdges(strip.picture, in.view);
 
     if (in.alignMode) {
@@ -201,44 +223,11 @@ StripResult renderTitleStrip(Strip& strip, const StripInput& in) {
     return renderText(strip, in);
 }
 
-StripCoverage renderTitleCoverage(const StripInput& in) {
-    const TitleLine& line = *in.line;
-    if (isPictureLine(line)) return {};
-    platform::Bitmap white(0, 0, in.stripFormat);
-    Canvas canvas(white);
-    setTitleFont(canvas, line, in.fontStyle, platform::clWhite);
-    const QString text = in.text.left(MaxTextLength);
-    std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
-    std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
-    if (StripTooLarge(width, height, in.view.stageWidth, in.view.stageHeight) || width <= 0 ||
-        height <= 0)
-        return {};
-    Strip sized(in.stripFormat);
-    sizePicture(sized, width, height, in.view);
-    white.setSize(sized.picture.width(), sized.picture.height());
-    drawAtScale(canvas, sized, in.view);
-    // The shadow, then the text over it, both in white over black: each pixel is the text's
-    // coverage plus the shadow's where the text leaves it uncovered, as in the strip.
-    drawTitle(canvas, text, line.ShadowOn, platform::clWhite);
+namespace {
 
-    // The coverage rides in red alone. The strip's own blur then smooths it with the strip's
-    // arithmetic, and what the blur's doubling carries above 255 spills into green (at most
-    // 510, so a single bit) instead of being lost.
-    const int bpp = white.bytesPerPixel();
-    width = white.width();
-    height = white.height();
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* p = white.scanLine(y);
-        for (int x = 0; x < width; ++x, p += bpp)
-            p[0] = p[1] = 0;
-    }
-    if (line.BlurOn) {
-        if (bpp == 4)
-            effects::BlurBitmap32(white);
-        else
-            effects::BlurBitmap24(white);
-    }
-    clearEdges(white, in.view);
+// The coverage carried in red (and green's lowest bit) as one byte a pixel.
+StripCoverage coverageOf(const platform::Bitmap& white) {
+    const int bpp = white.bytesPerPixel(), width = white.width(), height = white.height();
     StripCoverage c;
     c.width = width;
     c.height = height;
@@ -250,6 +239,71 @@ StripCoverage renderTitleCoverage(const StripInput& in) {
             a[x] = std::uint8_t(std::min(255, p[2] + 256 * (p[1] & 1)));
     }
     return c;
+}
+
+// A coverage smoothed at the stage's size, resampled as the strip's picture is and its edges made
+// clear as the picture's are made black.
+StripCoverage scaledCoverage(const StripCoverage& stage, const platform::StageView& view) {
+    QImage grey(stage.alpha.data(), stage.width, stage.height, stage.width,
+                QImage::Format_Grayscale8);
+    const QImage scaled = grey.scaled(std::max(1, view.length(stage.width)),
+                                      std::max(1, view.length(stage.height)),
+                                      Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                              .convertToFormat(QImage::Format_Grayscale8);
+    StripCoverage c;
+    c.width = scaled.width();
+    c.height = scaled.height();
+    c.alpha.resize(std::size_t(c.width) * std::size_t(c.height));
+    const int depth = int((view.num + view.den - 1) / view.den);
+    for (int y = 0; y < c.height; ++y) {
+        const uchar* from = scaled.constScanLine(y);
+        std::uint8_t* to = c.alpha.data() + std::size_t(y) * c.width;
+        for (int x = 0; x < c.width; ++x) {
+            const bool edge = x < depth || y < depth || x >= c.width - depth ||
+                              y >= c.height - depth;
+            to[x] = edge ? 0 : from[x];
+        }
+    }
+    return c;
+}
+
+} // namespace
+
+StripCoverage renderTitleCoverage(const StripInput& in) {
+    const TitleLine& line = *in.line;
+    if (isPictureLine(line)) return {};
+    platform::Bitmap white(0, 0, in.stripFormat);
+    Canvas canvas(white);
+    setTitleFont(canvas, line, in.fontStyle, platform::clWhite);
+    const QString text = in.text.left(MaxTextLength);
+    const std::int32_t width = StripWidth(text, canvas, line.ShadowOn);
+    const std::int32_t height = StripHeight(text, canvas, line.ShadowOn);
+    if (StripTooLarge(width, height, in.view.stageWidth, in.view.stageHeight) || width <= 0 ||
+        height <= 0)
+        return {};
+    const bool atStage = smoothedAtStageSize(line, in.view);
+    const platform::StageView drawn = atStage ? unscaled(in.view) : in.view;
+    Strip sized(in.stripFormat);
+    sizePicture(sized, width, height, drawn);
+    white.setSize(sized.picture.width(), sized.picture.height());
+    drawAtScale(canvas, sized, drawn);
+    // The shadow, then the text over it, both in white over black: each pixel is the text's
+    // coverage plus the shadow's where the text leaves it uncovered, as in the strip.
+    drawTitle(canvas, text, line.ShadowOn, platform::clWhite);
+
+    // The coverage rides in red alone. The strip's own blur then smooths it with the strip's
+    // arithmetic, and what the blur's doubling carries above 255 spills into green (at most
+    // 510, so a single bit) instead of being lost.
+    const int bpp = white.bytesPerPixel();
+    for (int y = 0; y < white.height(); ++y) {
+        std::uint8_t* p = white.scanLine(y);
+        for (int x = 0; x < white.width(); ++x, p += bpp)
+            p[0] = p[1] = 0;
+    }
+    if (line.BlurOn) blur(white, in.stripFormat);
+    if (atStage) return scaledCoverage(coverageOf(white), in.view);
+    clearEdges(white, in.view);
+    return coverageOf(white);
 }
 
 bool StripTooLarge(std::int64_t width, std::int64_t height, int stageWidth, int stageHeight) {

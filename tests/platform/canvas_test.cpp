@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <QFontMetrics>
@@ -201,6 +202,56 @@ TEST(CanvasText, OpaqueAndTransparentText) {
             EXPECT_TRUE(presented.contains(extent));
             EXPECT_TRUE(fourthBytesClear(b));
         }
+}
+
+// Emoji are drawn whole and in colour from the colour emoji face, whatever symbol faces also
+// have their code points: a heart with its emoji selector is red, not a grey outline, and a
+// modifier, flag or joined sequence is one glyph as wide as any single emoji.
+TEST(CanvasText, EmojiSequencesAreOneColourGlyphEach) {
+    Bitmap b(1, 1, PixelFormat::Bits32);
+    Canvas canvas(b);
+    canvas.font.size = 40;
+    canvas.font.color = platform::clWhite;
+    const int one = canvas.textWidth(QString::fromUcs4(U"\U0001F600"));
+    ASSERT_GT(one, 20);
+    const struct {
+        const char32_t* text;
+        bool red; // drawn mostly red
+    } rows[] = {{U"\u2764\uFE0F", true},
+                {U"\u2708\uFE0F", false},
+                {U"\u2600\uFE0F", false},
+                {U"\U0001F44D\U0001F3FF", false},
+                {U"\U0001F3F3\uFE0F\u200D\U0001F308", false},
+                {U"\U0001F469\u200D\u2764\uFE0F\u200D\U0001F468", false}};
+    for (const auto& row : rows) {
+        const QString text = QString::fromUcs4(row.text);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_NEAR(canvas.textWidth(text), one, 2);
+        Bitmap pic(2 * one, canvas.textHeight(text), PixelFormat::Bits32);
+        Canvas c(pic);
+        c.font = canvas.font;
+        c.brush.color = platform::clBlack;
+        c.textOut(0, 0, text);
+        // Colour, not grey: the channels of the ink differ, weighed by brightness.
+        double sum[3] = {0, 0, 0}, spread = 0, weight = 0;
+        for (int y = 0; y < pic.height(); ++y)
+            for (int x = 0; x < pic.width(); ++x) {
+                const TColor px = pic.pixel(x, y);
+                const int ch[3] = {platform::redOf(px), platform::greenOf(px),
+                                   platform::blueOf(px)};
+                const int hi = std::max({ch[0], ch[1], ch[2]});
+                const int lo = std::min({ch[0], ch[1], ch[2]});
+                for (int i = 0; i < 3; ++i)
+                    sum[i] += ch[i];
+                spread += hi - lo;
+                weight += hi;
+            }
+        ASSERT_GT(weight, 0);
+        EXPECT_GT(spread / weight, 0.25);
+        if (row.red) {
+            EXPECT_GT(sum[0], 2 * std::max(sum[1], sum[2]));
+        }
+    }
 }
 
 } // namespace

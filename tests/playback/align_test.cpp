@@ -113,6 +113,56 @@ TEST(AlignDrawing, TheMarqueePaintsAlternatePointsFlippedAgainstTheScreen) {
     EXPECT_EQ(px(c, 3, 0), 0u); // beyond the count
 }
 
+// A recorded path on an align screen drawn at num / den of its stage: the crawling dots of two
+// ticks repaint every output pixel its lines lit, and nothing else but the last point (where the
+// lines end); clearing the path then leaves none of its pixels.
+class ScaledPath : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(ScaledPath, TheMarqueeAndTheClearCoverExactlyTheDrawnLines) {
+    const auto [num, den] = GetParam();
+    constexpr platform::TColor Grey = 0x404040;
+    const auto view = platform::StageView::scaled(160, 120, num, den);
+    platform::Bitmap b(view.length(160) + 2, view.length(120) + 2, platform::PixelFormat::Bits32);
+    platform::Canvas c(b);
+    c.brush.color = Grey;
+    c.fillRect(0, 0, b.width(), b.height());
+    c.setView(view);
+    Path p;
+    p.Points[0] = {20, 30};
+    int n = 1;
+    for (const QPoint to : {QPoint(60, 30), QPoint(90, 60), QPoint(90, 100), QPoint(40, 110),
+                            QPoint(10, 70), QPoint(30, 40)})
+        for (PathPoint at = p.Points[n - 1]; at != PathPoint{std::uint16_t(to.x()),
+                                                              std::uint16_t(to.y())};)
+            p.Points[n++] = at = velmora::stepToward(at, to.x(), to.y());
+    p.LastIndex = n;
+    c.pen.color = Red;
+    velmora::drawPathLines(c, p);
+    auto count = [&](platform::TColor colour) {
+        int k = 0;
+        for (int y = 0; y < b.height(); ++y)
+            for (int x = 0; x < b.width(); ++x)
+                k += (b.pixel(x, y) & 0xFFFFFF) == colour;
+        return k;
+    };
+    const int grey = count(Grey);
+    ASSERT_GE(count(Red), (n - 2) * num / den);
+
+    velmora::PaintMarquee(c, p, n, true, White);
+    velmora::PaintMarquee(c, p, n, false, White);
+    EXPECT_EQ(count(Red), 0);
+    EXPECT_EQ(count(Grey), grey - 1); // the last point's pixel
+    EXPECT_NE(b.pixel(view.x(30), view.y(40)) & 0xFFFFFF, Grey);
+
+    velmora::ClearPath(c, p, n);
+    EXPECT_EQ(count(White), 0);
+    EXPECT_EQ(count(Red), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ScaledPath,
+                         ::testing::Values(std::pair{1, 1}, std::pair{2, 1}, std::pair{9, 4},
+                                           std::pair{3, 4}));
+
 // The real align screen on a 640 x 480 virtual screen: line 1 "One" at (100, 50), line 2
 // "Two" at (300, 200), line 3 unused; line 1's IN is the hand-drawn path.
 class AlignTest : public PlaybackWindowTest {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -229,6 +231,52 @@ TEST_F(StripRendering, StripsBeyondFourScreensAreRefused) {
     EXPECT_TRUE(seams.dialogs.asked[0].text.startsWith(QStringLiteral("The title \"WWW")));
 }
 
+// A smoothed line looks the same at every size it is shown at: the smoothing works in stage
+// pixels, so the mean colour of its ink (and what the blur's doubling turns it into), each pixel
+// weighed by its brightness so the faint rim of a resampling counts little, stays within a few levels of the stage's own, however large or small the picture is made.
+TEST_F(StripRendering, ASmoothedLineKeepsItsColourAtEverySize) {
+    TitleLine line;
+    line.FontSize = 44;
+    line.FontColor = 0x80FF80;
+    line.BlurOn = true;
+    auto meanInk = [&](std::int64_t num, std::int64_t den) {
+        StripInput in = input(QStringLiteral("in every direction"), line);
+        in.view = platform::StageView::scaled(1280, 720, num, den);
+        Strip s(PixelFormat::Bits32);
+        EXPECT_EQ(velmora::renderTitleStrip(s, in), StripResult::Text);
+        double sum[3] = {0, 0, 0};
+        double n = 0;
+        for (int y = 0; y < s.picture.height(); ++y)
+            for (int x = 0; x < s.picture.width(); ++x) {
+                const TColor c = s.picture.pixel(x, y);
+                const int r = platform::redOf(c), g = platform::greenOf(c),
+                          b = platform::blueOf(c), w = std::max({r, g, b});
+                n += w;
+                sum[0] += r * w;
+                sum[1] += g * w;
+                sum[2] += b * w;
+            }
+        EXPECT_GT(n, 100 * 255);
+        // The export's coverage is smoothed and resampled alike: it covers the ink (of what the
+        // resampling rounds apart, the export keeps the brightest channel as opaque anyway).
+        const velmora::StripCoverage cover = velmora::renderTitleCoverage(in);
+        EXPECT_EQ(QSize(cover.width, cover.height), QSize(s.picture.width(), s.picture.height()));
+        int uncovered = 0;
+        for (int y = 0; y < cover.height; ++y)
+            for (int x = 0; x < cover.width; ++x)
+                uncovered += ((s.picture.pixel(x, y) & 0xF0F0F0) != 0) > (cover.at(x, y) != 0);
+        EXPECT_EQ(uncovered, 0);
+        return std::array<double, 3>{sum[0] / n, sum[1] / n, sum[2] / n};
+    };
+    const std::array<double, 3> stage = meanInk(1, 1);
+    for (const auto& [num, den] : {std::pair{1, 2}, std::pair{5, 8}, std::pair{3, 2},
+                                  std::pair{3, 1}}) {
+        const std::array<double, 3> shown = meanInk(num, den);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(shown[i], stage[i], 12.0) << num << "/" << den << " channel " << i;
+    }
+}
+
 // Three lines as a page shows them, composed onto one screen, for each strip format. Line 2 is
 // blurred, then given the gradient from its start colour to the font colour, on the routines of
 // the strip format; lines without effects keep the control's format.
@@ -373,30 +421,74 @@ TEST_F(StripRendering, AHebrewLineRunsRightToLeft) {
     EXPECT_GT(same, inked * 9 / 10);
 }
 
-// Scripts whose glyphs the chosen face lacks are drawn from an installed face that has them,
-// and nothing of them is cut at the strip's edges.
-TEST_F(StripRendering, EveryScriptIsDrawnFromAFaceThatHasItAndNothingIsCut) {
-    const QString texts[] = {
-        QStringLiteral("Grüße Привет Ελλάδα 東京"), QStringLiteral("नमस्ते שלום"),
-        QStringLiteral("สวัสดีชาวโลก"), QStringLiteral("안녕하세요"),
-        QStringLiteral("e\u0301 a\u0308 Z\u0335\u0327"), QString::fromUcs4(U"\U0001F3AC\U0001F600"),
-        QStringLiteral("A\u0302\u0303\u0301\u0303\u0302\u0303 g\u0323\u0324\u0325\u0323"),
-        QStringLiteral("ཀྵྐྵྐྵ"), QStringLiteral("ញ៉ុំ")}; // stacks far beyond the ascent
+namespace {
 
-    for (const QString& text : texts) {
-        SCOPED_TRACE(text.toStdString());
+// Whether a strip moved one pixel a step, from each side in turn, leaves anything of itself
+// behind: the last copy alone must be all there is.
+bool leavesATrail(const Bitmap& strip) {
+    const int w = strip.width(), h = strip.height();
+    for (const QPoint step : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) {
+        Bitmap moved(w + 8, h + 8, PixelFormat::Bits32), last(w + 8, h + 8, PixelFormat::Bits32);
+        platform::Canvas m(moved), l(last);
+        QPoint at(4, 4);
+        for (int i = 0; i < 4; ++i, at += step)
+            m.draw(at.x() - 2 * step.x(), at.y() - 2 * step.y(), strip);
+        l.draw(at.x() - step.x() - 2 * step.x(), at.y() - step.y() - 2 * step.y(), strip);
+        if (!samePixels(moved, last)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Scripts whose glyphs the chosen face lacks are drawn from an installed face that has them,
+// and nothing of them is cut at the strip's edges, above, below, before or after the advance:
+// the strip's border is black, so a moving line leaves no trail on any side, and the export's
+// coverage covers the same pixels.
+TEST_F(StripRendering, EveryScriptIsDrawnFromAFaceThatHasItAndNothingIsCut) {
+    const struct {
+        QString text;
+        QString face = QStringLiteral("Arial");
+        std::uint8_t style = 0;
+    } rows[] = {
+        {QStringLiteral("Grüße Привет Ελλάδα 東京")}, {QStringLiteral("नमस्ते שלום")},
+        {QStringLiteral("สวัสดีชาวโลก")}, {QStringLiteral("안녕하세요")},
+        {QStringLiteral("e\u0301 a\u0308 Z\u0335\u0327")}, {QString::fromUcs4(U"\U0001F3AC\U0001F600")},
+        {QStringLiteral("A\u0302\u0303\u0301\u0303\u0302\u0303 g\u0323\u0324\u0325\u0323")},
+        {QStringLiteral("ཀྵྐྵྐྵ")}, {QStringLiteral("ញ៉ុំ")}, // stacks far beyond the ascent
+        {QStringLiteral("नमस्ते दुनिया")}, // the headline bar reaches past the advance
+        {QStringLiteral("ʃʃ")}, {QStringLiteral("مَرْحَبًا بِالْعَالَمِ")},
+        {QStringLiteral("f"), QStringLiteral("Liberation Serif"),
+         platform::fsBold | platform::fsItalic},
+        {QStringLiteral("fjord f"), QStringLiteral("Liberation Serif"), platform::fsItalic}};
+
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
         TitleLine line;
         line.FontSize = 40;
+        line.FontName = row.face;
         Strip s(PixelFormat::Bits32);
-        ASSERT_EQ(velmora::renderTitleStrip(s, input(text, line)), StripResult::Text);
+        StripInput in = input(row.text, line);
+        in.fontStyle = row.style;
+        ASSERT_EQ(velmora::renderTitleStrip(s, in), StripResult::Text);
         const Bitmap& b = s.picture;
         // No ink on the border: what was drawn lies inside the strip.
         bool edgeInk = false;
         for (int x = 0; x < b.width(); ++x)
             edgeInk = edgeInk || (b.pixel(x, 0) & 0xFFFFFF) || (b.pixel(x, b.height() - 1) & 0xFFFFFF);
+        for (int y = 0; y < b.height(); ++y)
+            edgeInk = edgeInk || (b.pixel(0, y) & 0xFFFFFF) || (b.pixel(b.width() - 1, y) & 0xFFFFFF);
         EXPECT_FALSE(edgeInk);
+        EXPECT_FALSE(leavesATrail(b));
+        const velmora::StripCoverage cover = velmora::renderTitleCoverage(in);
+        ASSERT_EQ(QSize(cover.width, cover.height), QSize(b.width(), b.height()));
+        bool same = true;
+        for (int y = 0; y < b.height(); ++y)
+            for (int x = 0; x < b.width(); ++x)
+                same = same && (cover.at(x, y) != 0) == ((b.pixel(x, y) & 0xFFFFFF) != 0);
+        EXPECT_TRUE(same);
         // Drawn, not boxes: no glyph is a face's "missing" glyph (index 0).
-        QTextLayout layout(text, QFont(line.FontName, 40));
+        QTextLayout layout(row.text, QFont(line.FontName, 40));
         layout.beginLayout();
         layout.createLine();
         layout.endLayout();
