@@ -216,9 +216,12 @@ class OmissionNotes : public platform::Dialogs {
 public:
     explicit OmissionNotes(std::vector<QString>& notes)
         : next_(platform::dialogs()), notes_(notes) {
+        // The provider installed before, if any (none: the default one, which may change).
+        platform::setDialogs(nullptr);
+        installed_ = &platform::dialogs() == &next_ ? nullptr : &next_;
         platform::setDialogs(this);
     }
-    ~OmissionNotes() override { platform::setDialogs(&next_); }
+    ~OmissionNotes() override { platform::setDialogs(installed_); }
 
     platform::Answer message(platform::MsgKind kind, const QString& text,
                              platform::MsgButtons buttons) override {
@@ -243,6 +246,7 @@ public:
 
 private:
     platform::Dialogs& next_;
+    platform::Dialogs* installed_ = nullptr;
     std::vector<QString>& notes_;
 };
 

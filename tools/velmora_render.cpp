@@ -292,7 +292,7 @@ int main(int argc, char** argv) {
 
     interruptions.writing(
         velmora::partialFileName(args->options.output, QCoreApplication::applicationPid()));
-    // The bar only on a terminal; a log gets the last line alone.
+    // The bar only on a terminal; a log gets a line when the render begins and one at the end.
     const bool showBar = !args->quiet && isatty(STDERR_FILENO);
     ProgressBar bar;
     const velmora::ExportResult result = velmora::exportShow(
