@@ -260,7 +260,8 @@ private:
 int main(int argc, char** argv) {
     // Text is drawn with Qt's fonts, which need no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    Interruptions interruptions;
+    // Kept to the very end: its thread may still take a signal while the program exits.
+    Interruptions& interruptions = *new Interruptions;
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     QString error;
