@@ -122,6 +122,9 @@ TEST(ExportDialog, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
     velmora::PageBuffer buffer;
     buffer.encode(page, "000");
     ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.000"), buffer));
+    // A page after a missing one: the show leaves it out, and the window says so.
+    buffer.encode(page, "002");
+    ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.002"), buffer));
     ASSERT_TRUE(velmora::writeProjectFile(dir.file("show.kvt"), "Velmora-32", "1.30", "show.kvt",
                                           "2026-12-07 10:00:00", "000", false, false, 10, 32, 0));
     QFile earlier(dir.file("show.mp4"));
@@ -146,5 +149,10 @@ TEST(ExportDialog, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
         EXPECT_EQ(asked.size(), answer == platform::Answer::Yes ? 2 : 1);
         EXPECT_EQ(QFileInfo(dir.file("show.mp4")).size() == 7, answer == platform::Answer::No);
     }
-    EXPECT_TRUE(seams.dialogs.texts().last().startsWith("The show was written to "));
+    const QString told = seams.dialogs.texts().last();
+    EXPECT_TRUE(told.startsWith("The show was written to ")) << told.toStdString();
+    EXPECT_TRUE(told.endsWith("\nLeft out: no page " + dir.file("SHOW.001") +
+                              ": the show ends before it, leaving out page 002"))
+        << told.toStdString();
+    EXPECT_EQ(seams.dialogs.asked.back().kind, platform::MsgKind::Warning);
 }
