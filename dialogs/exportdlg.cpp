@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -53,6 +54,14 @@ QComboBox* combo(QWidget* parent, const QString& name) {
 }
 
 } // namespace
+
+QString proposedExportFile(const QString& projectFile, const QString& videosFolder) {
+    const QFileInfo project(projectFile);
+    const QString folder = !videosFolder.isEmpty() && QFileInfo(videosFolder).isDir()
+                               ? videosFolder
+                               : project.absolutePath();
+    return QDir(folder).filePath(project.completeBaseName());
+}
 
 TExportDialog::TExportDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Export Show"));
@@ -167,24 +176,33 @@ ExportResult TExportDialog::render(const ExportOptions& options) {
 
 void TExportDialog::exportProject(const QString& projectFile) {
     if (FileEdit->text().isEmpty()) {
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-        const QString base = QFileInfo(projectFile).completeBaseName();
-        FileEdit->setText((folder.isEmpty() ? QFileInfo(projectFile).absolutePath() : folder) +
-                          QLatin1Char('/') + base);
+        FileEdit->setText(proposedExportFile(
+            projectFile, QStandardPaths::writableLocation(QStandardPaths::MoviesLocation)));
         formatChanged();
     }
     if (platform::dialogs().runModal(*this) != QDialog::Accepted) return;
     const ExportOptions o = options(projectFile);
+    const QFileInfo existing(o.output);
+    if (o.format != VideoFormat::Png && existing.isFile() && !existing.isSymLink() &&
+        outputRefused(o.output, o.format).isEmpty() &&
+        platform::dialogs().message(
+            platform::MsgKind::Confirmation,
+            QStringLiteral("%1 is there already. Replace it?").arg(o.output),
+            platform::MsgButtons::YesNo) != platform::Answer::Yes)
+        return;
     const ExportResult r = render(o);
     if (r.ok) {
-        platform::dialogs().message(
-            platform::MsgKind::Information,
+        QString text =
             QStringLiteral("The show was written to %1 (%2 %3, %4 s).")
                 .arg(o.output)
                 .arg(r.run.frames)
                 .arg(r.run.frames == 1 ? QStringLiteral("frame") : QStringLiteral("frames"))
-                .arg(QString::number(double(r.run.duration) / 1e9, 'f', 1)),
-            platform::MsgButtons::OK);
+                .arg(QString::number(double(r.run.duration) / 1e9, 'f', 1));
+        for (const QString& left : r.run.omitted)
+            text += QStringLiteral("\nLeft out: ") + left;
+        platform::dialogs().message(r.run.omitted.empty() ? platform::MsgKind::Information
+                                                          : platform::MsgKind::Warning,
+                                    text, platform::MsgButtons::OK);
     } else if (!r.cancelled) {
         platform::dialogs().message(platform::MsgKind::Error,
                                     QStringLiteral("The show could not be exported: ") + r.error,

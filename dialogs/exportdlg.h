@@ -11,6 +11,10 @@ class QPushButton;
 
 namespace velmora {
 
+// The file the window proposes for a project: its name in the videos folder, or beside the
+// project when there is no such folder.
+QString proposedExportFile(const QString& projectFile, const QString& videosFolder);
+
 // File > "Export Show...": where to and how the show is rendered (file, format, size, frame
 // rate, transparency). OK renders the saved project with a progress window that can cancel it;
 // the editor is left as it was.

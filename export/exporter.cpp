@@ -1,11 +1,18 @@
 #include "export/exporter.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <limits>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <sys/stat.h>
 
+#include "model/page_file.h"
 #include "platform/WaveFile.h"
 
 extern "C" {
@@ -90,6 +97,61 @@ std::optional<AudioTrack> mixWaves(const std::vector<ShowWave>& waves, std::int6
     return track;
 }
 
+QString outputRefused(const QString& output, VideoFormat format) {
+    const QFileInfo info(output);
+    const QString name = info.fileName();
+    if (info.suffix().compare(QLatin1String("kvt"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("%1 is a project file: give another name").arg(output);
+    static const QRegularExpression pageName(QStringLiteral("^(.+)\\.(\\d{3})$"));
+    const QRegularExpressionMatch m = pageName.match(name);
+    if (m.hasMatch()) {
+        const QStringList projects =
+            info.dir().entryList({QStringLiteral("*.kvt")}, QDir::Files | QDir::Hidden);
+        for (const QString& p : projects)
+            if (StripKVT(p).compare(m.captured(1), Qt::CaseInsensitive) == 0)
+                return QStringLiteral("%1 is a page of the project %2: give another name")
+                    .arg(output, p);
+    }
+    // lstat: a link is refused whatever it points at (renaming over it would replace it).
+    struct stat st;
+    if (lstat(QFile::encodeName(info.absoluteFilePath()).constData(), &st) != 0) return {};
+    if (format == VideoFormat::Png) {
+        if (S_ISDIR(st.st_mode) && QDir(output).isEmpty()) return {};
+        return QStringLiteral("%1 is there already and is not an empty folder").arg(output);
+    }
+    if (S_ISREG(st.st_mode)) return {};
+    const char* what = S_ISDIR(st.st_mode)                          ? "a folder"
+                       : S_ISLNK(st.st_mode)                        ? "a link"
+                       : S_ISFIFO(st.st_mode)                       ? "a pipe"
+                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                                                                    : "not a regular file";
+    return QStringLiteral("cannot write %1: it is %2").arg(output, QLatin1String(what));
+}
+
+QString partialFileName(const QString& output, qint64 pid) {
+    const QFileInfo out(output);
+    return QDir(out.absolutePath())
+        .filePath(QStringLiteral(".%1.partial-%2").arg(out.fileName()).arg(pid));
+}
+
+void removeStalePartials(const QString& output) {
+    const QFileInfo out(output);
+    const QString prefix = QStringLiteral(".%1.partial-").arg(out.fileName());
+    const QDir folder(out.absolutePath());
+    const QStringList found =
+        folder.entryList({QStringLiteral(".*.partial-*")}, QDir::Files | QDir::Dirs | QDir::Hidden |
+                                                               QDir::NoDotAndDotDot | QDir::System |
+                                                               QDir::CaseSensitive);
+    for (const QString& f : found) {
+        if (!f.startsWith(prefix)) continue;
+        bool number = false;
+        const qint64 pid = f.mid(prefix.size()).toLongLong(&number);
+        if (!number || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue; // alive, or not ours to tell
+        removeAll(folder.filePath(f));
+    }
+}
+
 std::optional<VideoFormat> formatOfOutput(const QString& output) {
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix.isEmpty()) return VideoFormat::Png;
@@ -132,14 +194,10 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
     if (!QFileInfo(folder).isDir())
         return fail(QStringLiteral("cannot write %1: no folder %2").arg(options.output, folder));
     const bool sequence = options.format == VideoFormat::Png;
-    if (sequence && out.exists() && !(out.isDir() && QDir(out.filePath()).isEmpty()))
-        return fail(
-            QStringLiteral("%1 is there already and is not an empty folder").arg(options.output));
-    if (!sequence && out.isDir())
-        return fail(QStringLiteral("cannot write %1: it is a folder").arg(options.output));
-    const QString temp = QDir(folder).filePath(QStringLiteral(".%1.partial-%2")
-                                                   .arg(out.fileName())
-                                                   .arg(QCoreApplication::applicationPid()));
+    if (const QString refused = outputRefused(options.output, options.format); !refused.isEmpty())
+        return fail(refused);
+    removeStalePartials(options.output);
+    const QString temp = partialFileName(options.output, QCoreApplication::applicationPid());
     removeAll(temp);
     if (sequence && !QDir().mkpath(temp))
         return fail(QStringLiteral("cannot write %1: cannot make a folder in %2")
@@ -154,6 +212,7 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
     settings.rate = options.show.rate;
     settings.alpha = options.alpha;
     settings.audio = audio ? &*audio : nullptr;
+    settings.writeLimit = options.writeLimit;
     std::unique_ptr<FrameWriter> writer = openFrameWriter(temp, settings, &error);
     // The user knows the file by its own name.
     auto named = [&](QString why) { return why.replace(temp, options.output); };
@@ -184,8 +243,9 @@ ExportResult exportShow(const ExportOptions& options, const ExportProgress& prog
     if (sequence && out.exists()) QDir().rmdir(out.absoluteFilePath());
     if (std::rename(QFile::encodeName(temp).constData(),
                     QFile::encodeName(out.absoluteFilePath()).constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
         removeAll(temp);
-        return fail(QStringLiteral("cannot write %1").arg(options.output));
+        return fail(QStringLiteral("cannot write %1: %2").arg(options.output, why));
     }
     result.ok = true;
     return result;

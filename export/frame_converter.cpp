@@ -11,8 +11,8 @@ extern "C" {
 
 namespace velmora {
 
-FrameConverter::FrameConverter(int width, int height, AVPixelFormat target, bool alpha)
-    : width_(width), height_(height), target_(target), alpha_(alpha) {
+FrameConverter::FrameConverter(int width, int height, AVPixelFormat target, bool alpha, bool bt709)
+    : width_(width), height_(height), target_(target), alpha_(alpha), bt709_(bt709) {
     if (alpha_) rgba_.resize(std::size_t(width_) * std::size_t(height_) * 4);
 }
 
@@ -23,9 +23,13 @@ FrameConverter::~FrameConverter() {
 
 SwsContext* FrameConverter::contextFor(int width, int height) {
     SwsContext*& c = contexts_[{width, height}];
-    if (!c)
+    if (!c) {
         c = sws_getContext(width, height, alpha_ ? AV_PIX_FMT_RGBA : AV_PIX_FMT_BGR0, width, height,
                            target_, SWS_POINT, nullptr, nullptr, nullptr);
+        // swscale's own choice is BT.601 whatever the size.
+        const int* table = sws_getCoefficients(bt709_ ? SWS_CS_ITU709 : SWS_CS_ITU601);
+        if (c) sws_setColorspaceDetails(c, table, 1, table, 0, 0, 1 << 16, 1 << 16);
+    }
     return c;
 }
 

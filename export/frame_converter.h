@@ -21,7 +21,8 @@ class FrameConverter {
 public:
     // Frames of width x height into `target`; with `alpha`, from straight RGBA made of the
     // framebuffer and its coverage, else from the framebuffer's blue, green, red and unused byte.
-    FrameConverter(int width, int height, AVPixelFormat target, bool alpha);
+    // YUV is made with BT.709's coefficients (`bt709`) or BT.601's, in the limited range.
+    FrameConverter(int width, int height, AVPixelFormat target, bool alpha, bool bt709);
     ~FrameConverter();
     FrameConverter(const FrameConverter&) = delete;
     FrameConverter& operator=(const FrameConverter&) = delete;
@@ -40,6 +41,7 @@ private:
     int width_, height_;
     AVPixelFormat target_;
     bool alpha_;
+    bool bt709_;
     std::map<std::pair<int, int>, SwsContext*> contexts_;
     std::vector<std::uint8_t> rgba_; // with alpha: the frame's straight RGBA
 };

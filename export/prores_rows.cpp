@@ -69,6 +69,11 @@ bool ProResRows::open(const AVCodecContext* whole, QString* error) {
         c->time_base = whole->time_base;
         c->framerate = whole->framerate;
         c->flags = whole->flags;
+        // Each frame's header carries the colours the frame is converted with.
+        c->color_primaries = whole->color_primaries;
+        c->color_trc = whole->color_trc;
+        c->colorspace = whole->colorspace;
+        c->color_range = whole->color_range;
         c->thread_count = 0;
         if (av_opt_copy(c->priv_data, whole->priv_data) < 0) return false;
         int* budget =

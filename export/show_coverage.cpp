@@ -18,13 +18,15 @@ void ShowCoverage::fill(const QRect& r, std::uint8_t value) {
 }
 
 void ShowCoverage::clear() {
-    std::fill(plane_.begin(), plane_.end(), opaque_ ? 255 : 0);
+    std::fill(plane_.begin(), plane_.end(), 0);
+    // The leaders cover the stage; the margins beside it stay transparent.
+    if (opaque_) fill(clip_, 255);
 }
 
 void ShowCoverage::setOpaque(bool opaque) {
     if (opaque == opaque_) return;
     opaque_ = opaque;
-    std::fill(plane_.begin(), plane_.end(), opaque ? 255 : 0);
+    clear();
 }
 
 void ShowCoverage::copied(const platform::CopyRecord& r) {

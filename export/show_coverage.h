@@ -36,8 +36,8 @@ public:
     void copied(const platform::CopyRecord& r);
     // Everything transparent (but while opaque): the framebuffer was cleared to black.
     void clear();
-    // The leaders are opaque pictures, the black between them too. While opaque, copies change
-    // nothing; leaving it clears.
+    // The leaders are opaque pictures, the black between them too, over the stage's area (the
+    // clip; set it first). While opaque, copies change nothing; leaving it clears.
     void setOpaque(bool opaque);
     bool opaque() const { return opaque_; }
 

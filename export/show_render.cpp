@@ -1,5 +1,6 @@
 #include "export/show_render.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "model/editor_state.h"
 #include "model/page_file.h"
 #include "platform/Canvas.h"
+#include "platform/Dialogs.h"
 #include "platform/WaveFile.h"
 #include "player/page_player.h"
 #include "player/show_clock.h"
@@ -46,6 +48,9 @@ std::optional<ShowProject> loadShowProject(const QString& path, QString* error) 
     for (int i = 0; i <= lastPage; ++i) {
         const QString number = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
         const QString file = pageFileName(show.dpath, base, number);
+        // A pipe or a device would hold the reader forever.
+        if (!QFileInfo(file).isFile())
+            return fail(QStringLiteral("the page file %1 is not a regular file").arg(file));
         PageBuffer buffer;
         if (readPageFile(file, buffer) != PageReadResult::Ok)
             return fail(QStringLiteral("cannot read the page file %1").arg(file));
@@ -58,10 +63,26 @@ std::optional<ShowProject> loadShowProject(const QString& path, QString* error) 
             // Pictures and waves named without a folder lie in the project's folder.
             l.attrs.BitmapFile = projectFile(show.dpath, l.attrs.BitmapFile);
             l.attrs.WaveFile = projectFile(show.dpath, l.attrs.WaveFile);
+            // The player shows a line whose picture is missing as its text, if it has one.
+            if (!l.attrs.BitmapFile.isEmpty() && !QFileInfo(l.attrs.BitmapFile).isFile())
+                show.omitted.push_back(QStringLiteral("page %1 line %2: no picture %3")
+                                           .arg(number)
+                                           .arg(&l - page.lines.data() + 1)
+                                           .arg(l.attrs.BitmapFile));
         }
         show.pageNames.push_back(number);
         show.pages.push_back(page);
     }
+    // The show stops at the first missing page; pages after it are there for nothing.
+    QStringList after;
+    for (int i = lastPage + 2; i <= 999; ++i)
+        if (PageValid(show.dpath, base, i)) after << *pageNumberText(i);
+    if (!after.isEmpty())
+        show.omitted.push_back(
+            QStringLiteral("no page %1: the show ends before it, leaving out page%2 %3")
+                .arg(pageFileName(show.dpath, base, *pageNumberText(lastPage + 1)),
+                     after.size() > 1 ? QStringLiteral("s") : QString(),
+                     after.join(QStringLiteral(", "))));
     return show;
 }
 
@@ -110,6 +131,10 @@ public:
     }
     bool openWave(int, const QString& file) override {
         QString why;
+        if (QFileInfo(file).exists() && !QFileInfo(file).isFile()) {
+            run_.error = QStringLiteral("cannot play the wave: %1 is not a regular file").arg(file);
+            return false;
+        }
         if (!platform::readWaveFile(file, &why)) {
             run_.error = QStringLiteral("cannot play the wave: %1").arg(why);
             return false;
@@ -185,14 +210,68 @@ void clearToBlack(platform::Bitmap& b) {
     std::memset(b.bits(), 0, std::size_t(b.stride()) * b.height());
 }
 
+// What the player tells the user while the show renders (a title too large, a picture it
+// cannot read) is what the render leaves out: noted once each, and nobody is asked.
+class OmissionNotes : public platform::Dialogs {
+public:
+    explicit OmissionNotes(std::vector<QString>& notes)
+        : next_(platform::dialogs()), notes_(notes) {
+        // The provider installed before, if any (none: the default one, which may change).
+        platform::setDialogs(nullptr);
+        installed_ = &platform::dialogs() == &next_ ? nullptr : &next_;
+        platform::setDialogs(this);
+    }
+    ~OmissionNotes() override { platform::setDialogs(installed_); }
+
+    platform::Answer message(platform::MsgKind kind, const QString& text,
+                             platform::MsgButtons buttons) override {
+        if (kind == platform::MsgKind::Error || kind == platform::MsgKind::Warning) {
+            if (std::find(notes_.begin(), notes_.end(), text) == notes_.end())
+                notes_.push_back(text);
+            return platform::Answer::OK;
+        }
+        return next_.message(kind, text, buttons);
+    }
+    std::optional<QString> openFile(const platform::FileDialogOptions& o) override {
+        return next_.openFile(o);
+    }
+    std::optional<QString> saveFile(const platform::FileDialogOptions& o) override {
+        return next_.saveFile(o);
+    }
+    std::optional<platform::TColor> chooseColor(platform::TColor c) override {
+        return next_.chooseColor(c);
+    }
+    bool printSetup() override { return next_.printSetup(); }
+    int runModal(QDialog& d) override { return next_.runModal(d); }
+
+private:
+    platform::Dialogs& next_;
+    platform::Dialogs* installed_ = nullptr;
+    std::vector<QString>& notes_;
+};
+
 } // namespace
 
 void resolveFrameSize(ShowRenderOptions& options, const ShowProject& project) {
     if (options.width > 0 && options.height > 0) return;
     const int w = project.settings.StageWidth, h = project.settings.StageHeight;
     if (w > 0 && h > 0) {
-        options.width = w + w % 2;
-        options.height = h + h % 2;
+        options.width = w;
+        options.height = h;
+        if (std::int64_t(w) * MaxFrameHeight > std::int64_t(h) * MaxFrameWidth &&
+            w > MaxFrameWidth) {
+            options.width = MaxFrameWidth;
+            options.height = int(std::int64_t(h) * MaxFrameWidth / w);
+        } else if (h > MaxFrameHeight) {
+            options.height = MaxFrameHeight;
+            options.width = int(std::int64_t(w) * MaxFrameHeight / h);
+        }
+        // Even sides, down when fitted (the limit is even), else up by a black edge.
+        const bool fitted = options.width != w || options.height != h;
+        options.width =
+            std::max(2, fitted ? options.width & ~1 : options.width + options.width % 2);
+        options.height =
+            std::max(2, fitted ? options.height & ~1 : options.height + options.height % 2);
     } else {
         options.width = 1920;
         options.height = 1080;
@@ -201,6 +280,15 @@ void resolveFrameSize(ShowRenderOptions& options, const ShowProject& project) {
 
 platform::StageView stageOnFrame(const ShowProject& project, int frameWidth, int frameHeight) {
     const int w = project.settings.StageWidth, h = project.settings.StageHeight;
+    // An odd stage made even keeps its own pixels: scaling it by 802/801 would move pictures by
+    // a pixel and soften their edges.
+    if (w > 0 && h > 0 && frameWidth - w >= 0 && frameWidth - w <= 1 && frameHeight - h >= 0 &&
+        frameHeight - h <= 1) {
+        platform::StageView v;
+        v.stageWidth = w;
+        v.stageHeight = h;
+        return v;
+    }
     return platform::StageView::fit(w > 0 && h > 0 ? w : frameWidth,
                                     w > 0 && h > 0 ? h : frameHeight, frameWidth, frameHeight);
 }
@@ -208,6 +296,8 @@ platform::StageView stageOnFrame(const ShowProject& project, int frameWidth, int
 ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& asked,
                    const FrameFn& onFrame, const std::atomic<bool>* cancel) {
     ShowRun run;
+    run.omitted = project.omitted;
+    const OmissionNotes notes(run.omitted);
     ShowRenderOptions options = asked;
     resolveFrameSize(options, project);
     const platform::StageView view = stageOnFrame(project, options.width, options.height);

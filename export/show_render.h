@@ -23,10 +23,13 @@ struct ShowProject {
     ProjectSettings settings;
     std::vector<QString> pageNames; // "000", "001", ...
     std::vector<PageImage> pages;
+    // What the show leaves out, one line each: pages after a missing one, missing pictures.
+    std::vector<QString> omitted;
 };
 
-// Reads the project file and its pages 000 to the last of the unbroken run. Nothing, with a
-// one-line reason, when the project or a page cannot be read or there is no page.
+// Reads the project file and its pages 000 to the last of the unbroken run (the pages after a
+// gap are noted as left out). Nothing, with a one-line reason, when the project or a page cannot
+// be read, a page is not a regular file, or there is no page.
 std::optional<ShowProject> loadShowProject(const QString& projectFile, QString* error);
 
 struct ShowRenderOptions {
@@ -39,11 +42,17 @@ struct ShowRenderOptions {
     bool coverage = false; // follow how much of each pixel is drawn (a transparent export)
 };
 
+// The largest frame a render takes by default: the video encoders' limit.
+constexpr int MaxFrameWidth = 7680, MaxFrameHeight = 4320;
+
 // The frame size a render takes: the one asked for, else the project's stage made even (video
-// encoders want even sizes), else 1920 x 1080 for a project without a stage.
+// encoders want even sizes; the stage then keeps its scale of 1 and gains a black column or
+// row) and, when larger than MaxFrameWidth x MaxFrameHeight, fitted into it at the stage's
+// shape; else 1920 x 1080 for a project without a stage.
 void resolveFrameSize(ShowRenderOptions& options, const ShowProject& project);
 // The project's stage, or the frame itself for a project without one: it then renders as it
-// always did.
+// always did. A frame that is the stage with at most one more column and row shows it at scale
+// 1 from its corner.
 platform::StageView stageOnFrame(const ShowProject& project, int frameWidth, int frameHeight);
 
 // One moment of the show, in nanoseconds from its start.
@@ -78,6 +87,9 @@ struct ShowRun {
     std::vector<ShowWave> waves;
     bool cancelled = false;
     QString error; // a wave that could not be opened
+    // What the show left out, one line each, once: the project's omissions, then the titles and
+    // pictures the player could not draw.
+    std::vector<QString> omitted;
 };
 
 // One frame of the show as it is handed over.

@@ -1,12 +1,16 @@
 #include "export/video_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
+#include <fcntl.h>
 #include <mutex>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include "export/bounded_queue.h"
 #include "export/frame_converter.h"
@@ -47,6 +51,12 @@ QString videoFormatName(VideoFormat f) {
         return QStringLiteral("png");
     }
     return {};
+}
+
+VideoColours videoColoursFor(int, int height) {
+    if (height > 576) return {AVCOL_PRI_BT709, AVCOL_TRC_BT709, AVCOL_SPC_BT709};
+    if (height == 576) return {AVCOL_PRI_BT470BG, AVCOL_TRC_BT709, AVCOL_SPC_BT470BG};
+    return {AVCOL_PRI_SMPTE170M, AVCOL_TRC_BT709, AVCOL_SPC_SMPTE170M};
 }
 
 namespace {
@@ -99,6 +109,75 @@ private:
 };
 
 // ---- A video file -------------------------------------------------------------------------
+
+// The file a muxer writes through: a descriptor of its own, so that a write the disk refuses
+// (or one past the writer's limit) fails there and then, with the system's reason.
+class OutputFile {
+public:
+    ~OutputFile() { close(); }
+
+    bool open(const QByteArray& path, std::int64_t limit, int* error) {
+        limit_ = limit;
+        fd_ = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd_ < 0) {
+            *error = AVERROR(errno);
+            return false;
+        }
+        constexpr int BufferSize = 1 << 16;
+        auto* buffer = static_cast<unsigned char*>(av_malloc(BufferSize));
+        if (buffer) pb_ = avio_alloc_context(buffer, BufferSize, 1, this, nullptr, write, seek);
+        if (!pb_) {
+            av_free(buffer);
+            *error = AVERROR(ENOMEM);
+            return false;
+        }
+        return true;
+    }
+    AVIOContext* pb() const { return pb_; }
+    // Closes the file; what was buffered is let go (the file is removed anyway after a
+    // failure, and finish() flushed it before).
+    void close() {
+        if (pb_) {
+            av_freep(&pb_->buffer);
+            avio_context_free(&pb_);
+        }
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+    static int write(void* opaque, const std::uint8_t* buf, int size) {
+#else
+    static int write(void* opaque, std::uint8_t* buf, int size) {
+#endif
+        auto* f = static_cast<OutputFile*>(opaque);
+        int room = size;
+        if (f->limit_ >= 0) room = int(std::clamp<std::int64_t>(f->limit_ - f->written_, 0, size));
+        int done = 0;
+        while (done < room) {
+            const ssize_t n = ::write(f->fd_, buf + done, std::size_t(room - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return AVERROR(errno);
+            done += int(n);
+        }
+        f->written_ += done;
+        return done < size ? AVERROR(ENOSPC) : size;
+    }
+    static std::int64_t seek(void* opaque, std::int64_t offset, int whence) {
+        auto* f = static_cast<OutputFile*>(opaque);
+        if (whence & AVSEEK_SIZE) {
+            struct stat st;
+            return fstat(f->fd_, &st) == 0 ? std::int64_t(st.st_size) : AVERROR(errno);
+        }
+        const off_t at = lseek(f->fd_, off_t(offset), whence & ~AVSEEK_FORCE);
+        return at < 0 ? AVERROR(errno) : std::int64_t(at);
+    }
+
+    int fd_ = -1;
+    AVIOContext* pb_ = nullptr;
+    std::int64_t limit_ = -1, written_ = 0;
+};
 
 struct Codecs {
     const char* video;
@@ -170,6 +249,13 @@ public:
         vc_->time_base = AVRational{int(s.rate.den), int(s.rate.num)};
         vc_->framerate = AVRational{int(s.rate.num), int(s.rate.den)};
         vc_->pix_fmt = s.alpha ? codecs.alphaPixels : codecs.pixels;
+        // An untagged HD video is read as BT.709 by players: the pixels are converted as the
+        // tags say, and the tags go into the stream and the container.
+        colours_ = videoColoursFor(s.width, s.height);
+        vc_->color_primaries = AVColorPrimaries(colours_.primaries);
+        vc_->color_trc = AVColorTransferCharacteristic(colours_.transfer);
+        vc_->colorspace = AVColorSpace(colours_.matrix);
+        vc_->color_range = colours_.limitedRange ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
         vc_->gop_size = std::max(1, int(s.rate.perSecond() * 2));
         // As many threads as the processor has cores: x264's frame threads, VP9's rows and
         // tiles, ProRes frames (or rows, below) encoded side by side.
@@ -211,15 +297,27 @@ public:
 
         if (s.audio && !openAudio(codecs.audio)) return false;
 
-        if (!(oc_->oformat->flags & AVFMT_NOFILE) &&
-            (rc = avio_open(&oc_->pb, file.constData(), AVIO_FLAG_WRITE)) < 0)
+        path_ = path;
+        if (!out_.open(file, s.writeLimit, &rc))
             return fail(QStringLiteral("cannot write %1: %2").arg(path, averror(rc)));
-        if ((rc = avformat_write_header(oc_, nullptr)) < 0)
-            return fail(QStringLiteral("cannot write %1: %2").arg(path, averror(rc)));
-        headerWritten_ = true;
+        oc_->pb = out_.pb();
+        oc_->flags |= AVFMT_FLAG_CUSTOM_IO;
+        AVDictionary* muxing = nullptr;
+        // The index before the pictures (a web player starts before the whole file is there),
+        // and the colours in the sample description.
+        if (s.format != VideoFormat::Webm)
+            av_dict_set(&muxing, "movflags", "+faststart+write_colr", 0);
+        rc = avformat_write_header(oc_, &muxing);
+        av_dict_free(&muxing);
+        if (rc >= 0) {
+            avio_flush(oc_->pb);
+            rc = oc_->pb->error;
+        }
+        if (rc < 0) return fail(QStringLiteral("cannot write %1: %2").arg(path, averror(rc)));
 
         pixels_ = vc_->pix_fmt;
-        converter_ = std::make_unique<FrameConverter>(s.width, s.height, pixels_, s.alpha);
+        converter_ = std::make_unique<FrameConverter>(s.width, s.height, pixels_, s.alpha,
+                                                      colours_.matrix == AVCOL_SPC_BT709);
         // The queue's frames, the one being converted, and those the encoder still holds
         // (ProRes rows of as many frames as there are cores).
         poolSize_ = QueuedFrames + 2 + std::size_t(rows_ ? std::thread::hardware_concurrency() : 0);
@@ -262,9 +360,17 @@ public:
             (rows_ ? flushRows() : encode(vc_, vst_, nullptr)) &&
             (!ac_ || encode(ac_, ast_, nullptr));
         if (!done) return failed();
-        const int rc = av_write_trailer(oc_);
-        if (rc < 0) return failed(QStringLiteral("cannot finish the file: %1").arg(averror(rc)));
-        trailerWritten_ = true;
+        // The trailer is written once, whatever comes of it: after a failure the muxer's
+        // state is gone, and the file is removed.
+        int rc = av_write_trailer(oc_);
+        if (rc >= 0) {
+            avio_flush(oc_->pb);
+            rc = oc_->pb->error;
+        }
+        if (rc < 0) {
+            close();
+            return failed(QStringLiteral("cannot write %1: %2").arg(path_, averror(rc)));
+        }
         close();
         return true;
     }
@@ -300,6 +406,11 @@ private:
         f->format = pixels_;
         f->width = s_.width;
         f->height = s_.height;
+        // ProRes writes each frame's own tags into its header.
+        f->color_primaries = AVColorPrimaries(colours_.primaries);
+        f->color_trc = AVColorTransferCharacteristic(colours_.transfer);
+        f->colorspace = AVColorSpace(colours_.matrix);
+        f->color_range = colours_.limitedRange ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
         if (av_frame_get_buffer(f.get(), 0) < 0) return nullptr;
         return f;
     }
@@ -500,13 +611,13 @@ private:
         av_packet_rescale_ts(pkt, c->time_base, st->time_base);
         pkt->stream_index = st->index;
         const int rc = av_interleaved_write_frame(oc_, pkt);
-        if (rc < 0) return fail(QStringLiteral("writing failed: %1").arg(averror(rc)));
+        if (rc < 0) return fail(QStringLiteral("cannot write %1: %2").arg(path_, averror(rc)));
         return true;
     }
 
+    // Lets go of everything; an unfinished file is left as it is (freeing the muxer ends it
+    // without writing more).
     void close() {
-        if (oc_ && headerWritten_ && !trailerWritten_) av_write_trailer(oc_);
-        headerWritten_ = trailerWritten_ = false;
         pool_.clear();
         av_frame_free(&aframe_);
         av_packet_free(&pkt_);
@@ -514,10 +625,11 @@ private:
         avcodec_free_context(&vc_);
         avcodec_free_context(&ac_);
         if (oc_) {
-            if (oc_->pb && !(oc_->oformat->flags & AVFMT_NOFILE)) avio_closep(&oc_->pb);
+            oc_->pb = nullptr;
             avformat_free_context(oc_);
             oc_ = nullptr;
         }
+        out_.close();
     }
 
     VideoSettings s_;
@@ -531,8 +643,9 @@ private:
     int chunk_ = 1024;
     std::int64_t written_ = 0;  // audio samples written
     std::int64_t audioEnd_ = 0; // the samples the video asked for
-    bool headerWritten_ = false;
-    bool trailerWritten_ = false;
+    QString path_;
+    OutputFile out_;
+    VideoColours colours_{};
     std::unique_ptr<ProResRows> rows_; // ProRes: encoded by rows
 
     // The caller's thread.

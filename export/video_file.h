@@ -48,7 +48,19 @@ struct VideoSettings {
     FrameRate rate;
     bool alpha = false;
     const AudioTrack* audio = nullptr; // none: no audio track
+    // The bytes a video file may take, as a disk with that much room would (every write past
+    // it fails); -1: as many as the disk takes.
+    std::int64_t writeLimit = -1;
 };
+
+// The colours a video's pixels are converted with and tagged as: BT.709 for HD and larger,
+// BT.601 (the PAL or NTSC primaries) for frames of 576 lines or fewer; always limited range.
+struct VideoColours {
+    int primaries, transfer, matrix; // FFmpeg's AVColorPrimaries, AVColorTransferCharacteristic,
+                                     // AVColorSpace
+    bool limitedRange = true;
+};
+VideoColours videoColoursFor(int width, int height);
 
 // Opens the writer on `path` (the folder for a PNG sequence, which must exist). Nothing, with
 // the reason in *error, when the format's encoder is missing or the file cannot be written.

@@ -1,11 +1,19 @@
 // velmora-render: renders a Velmora show to a video file or a PNG sequence, without a display.
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <mutex>
+#include <pthread.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QStringList>
+#include <thread>
 #include <unistd.h>
 
 #include "export/exporter.h"
@@ -20,15 +28,62 @@ constexpr const char* Usage =
     "                      [--format mp4|mov|webm|png] [--alpha] [--pages FIRST-LAST]\n"
     "                      [--manual-hold SECONDS] [--no-leaders] [--quiet]\n"
     "       velmora-render --timeline PROJECT.kvt\n"
-    "The size is the project's stage unless --size gives one (1920x1080 without a stage).\n"
+    "The size is the project's stage unless --size gives one (1920x1080 without a stage;\n"
+    "a stage over 7680x4320 is fitted into it). Sizes are even but for png.\n"
     "RATE is 1 to 240 frames a second (30 by default): whole (25), a fraction (30000/1001)\n"
-    "or a decimal (12.5); 23.976, 29.97 and 59.94 are 24000/1001, 30000/1001 and 60000/1001.\n";
+    "or a decimal (12.5); 23.976, 29.97 and 59.94 are 24000/1001, 30000/1001 and 60000/1001.\n"
+    "Exit status: 0 written, 1 failed (nothing written), 2 written with parts of the show left\n"
+    "out (each named on the error output).\n";
 
 std::atomic<bool> interrupted{false};
 
-extern "C" void onInterrupt(int) {
-    interrupted.store(true);
-}
+// SIGINT, SIGTERM and SIGHUP come to a thread of their own, which asks the render to stop; a
+// render that has not stopped a few seconds later (blocked somewhere) is ended there, its
+// partial file removed.
+class Interruptions {
+public:
+    Interruptions() {
+        sigemptyset(&signals_);
+        for (int s : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&signals_, s);
+        // Before any other thread starts, so that all of them leave the signals to this one.
+        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+        std::thread([this] { watch(); }).detach();
+    }
+    // The file being written, removed when the render is ended.
+    void writing(const QString& partial) {
+        std::lock_guard lock(mutex_);
+        partial_ = partial;
+    }
+    void done() {
+        std::lock_guard lock(mutex_);
+        done_ = true;
+        ended_.notify_all();
+    }
+
+private:
+    void watch() {
+        int signal = 0;
+        if (sigwait(&signals_, &signal) != 0) return;
+        interrupted.store(true);
+        std::unique_lock lock(mutex_);
+        if (ended_.wait_for(lock, std::chrono::seconds(3), [this] { return done_; })) return;
+        if (!partial_.isEmpty()) {
+            if (QFileInfo(partial_).isDir())
+                QDir(partial_).removeRecursively();
+            else
+                QFile::remove(partial_);
+        }
+        std::fputs("velmora-render: interrupted; nothing written\n", stderr);
+        std::_Exit(1);
+    }
+
+    sigset_t signals_;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    QString partial_;
+    bool done_ = false;
+};
 
 // Qt's notes about the runtime folder a program without a display may lack are no news here,
 // nor that a face lacks the tables of a script (Qt then shapes that text from another face).
@@ -71,10 +126,9 @@ std::optional<Args> parse(const QStringList& a, QString* error) {
                 QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(*v);
             const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
             const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
-            if (w < 16 || h < 16 || w > 7680 || h > 4320 || w % 2 || h % 2) {
-                *error = QStringLiteral("--size %1: give WIDTHxHEIGHT, even numbers from 16x16 "
-                                        "to 7680x4320")
-                             .arg(*v);
+            if (w < 16 || h < 16 || w > velmora::MaxFrameWidth || h > velmora::MaxFrameHeight) {
+                *error =
+                    QStringLiteral("--size %1: give WIDTHxHEIGHT, from 16x16 to 7680x4320").arg(*v);
                 return std::nullopt;
             }
             show.width = w;
@@ -118,7 +172,7 @@ std::optional<Args> parse(const QStringList& a, QString* error) {
             if (!v) return std::nullopt;
             bool ok = false;
             const double s = v->toDouble(&ok);
-            if (!ok || s < 0 || s > 3600) {
+            if (!ok || !std::isfinite(s) || s < 0 || s > 3600) {
                 *error = QStringLiteral("--manual-hold %1: seconds from 0 to 3600").arg(*v);
                 return std::nullopt;
             }
@@ -159,6 +213,13 @@ std::optional<Args> parse(const QStringList& a, QString* error) {
             return std::nullopt;
         }
         args.options.format = *f;
+        // The video encoders take even sizes only.
+        if (*f != VideoFormat::Png && (show.width % 2 || show.height % 2)) {
+            *error = QStringLiteral("--size %1x%2: a video's sides are even numbers")
+                         .arg(show.width)
+                         .arg(show.height);
+            return std::nullopt;
+        }
     }
     return args;
 }
@@ -199,6 +260,8 @@ private:
 int main(int argc, char** argv) {
     // Text is drawn with Qt's fonts, which need no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Kept to the very end: its thread may still take a signal while the program exits.
+    Interruptions& interruptions = *new Interruptions;
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     QString error;
@@ -228,18 +291,27 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    // The bar only on a terminal; a log gets the last line alone.
+    interruptions.writing(
+        velmora::partialFileName(args->options.output, QCoreApplication::applicationPid()));
+    // The bar only on a terminal; a log gets a line when the render begins and one at the end.
     const bool showBar = !args->quiet && isatty(STDERR_FILENO);
     ProgressBar bar;
     const velmora::ExportResult result = velmora::exportShow(
         args->options,
         [&](std::int64_t frame, std::int64_t total) {
+            // A log learns when the render has begun.
+            if (frame == 1 && !args->quiet && !showBar) {
+                std::fprintf(stderr, "velmora-render: rendering %lld frames to %s\n",
+                             (long long)total, qPrintable(args->options.output));
+                std::fflush(stderr);
+            }
             if (showBar) bar.show(frame, total);
         },
         &interrupted);
     bar.end();
+    interruptions.done();
+    for (const QString& left : result.run.omitted)
+        std::fprintf(stderr, "velmora-render: left out: %s\n", qPrintable(left));
     if (!result.ok) {
         std::fprintf(stderr, "velmora-render: %s\n",
                      qPrintable(result.cancelled ? QStringLiteral("interrupted; nothing written")
@@ -250,5 +322,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmora-render: wrote %s (%lld frames, %.3f s)\n",
                      qPrintable(args->options.output), (long long)result.run.frames,
                      double(result.run.duration) / 1e9);
-    return 0;
+    return result.run.omitted.empty() ? 0 : 2;
 }

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,4 +94,65 @@ TEST(ExportDialog, TheMainWindowOffersToSaveThenRendersTheSavedProject) {
     w.ExportShow1->trigger();
     EXPECT_TRUE(seams.dialogs.texts().last().startsWith("The show could not be exported: "));
     velmora::setSettingsFilePath(QString());
+}
+
+TEST(ExportDialog, TheProposedFileIsInTheVideosFolderWhenThereIsOneElseBesideTheProject) {
+    testsupport::TempDir dir;
+    QDir(dir.path()).mkdir("Videos");
+    const QString project = dir.file("work/show.kvt");
+    const struct {
+        QString videos, proposed;
+    } cases[] = {
+        {dir.file("Videos"), dir.file("Videos/show")},
+        {dir.file("NoVideos"), dir.file("work/show")}, // a folder that is not there
+        {QString(), dir.file("work/show")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(velmora::proposedExportFile(project, c.videos), c.proposed)
+            << c.videos.toStdString();
+}
+
+TEST(ExportDialog, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
+    testsupport::TempDir dir;
+    testsupport::Seams seams;
+    velmora::PageImage page;
+    page.lines[0].Text = "Hello";
+    page.lines[0].attrs.InDirection = 13;
+    page.lines[0].attrs.OutDirection = 13;
+    velmora::PageBuffer buffer;
+    buffer.encode(page, "000");
+    ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.000"), buffer));
+    // A page after a missing one: the show leaves it out, and the window says so.
+    buffer.encode(page, "002");
+    ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.002"), buffer));
+    ASSERT_TRUE(velmora::writeProjectFile(dir.file("show.kvt"), "Velmora-32", "1.30", "show.kvt",
+                                          "2026-12-07 10:00:00", "000", false, false, 10, 32, 0));
+    QFile earlier(dir.file("show.mp4"));
+    earlier.open(QIODevice::WriteOnly);
+    earlier.write("earlier");
+    earlier.close();
+
+    TExportDialog dialog;
+    for (const platform::Answer answer : {platform::Answer::No, platform::Answer::Yes}) {
+        seams.dialogs.clear();
+        seams.dialogs.onModal = [&](QDialog&) {
+            dialog.FormatBox->setCurrentIndex(0);
+            dialog.SizeBox->setCurrentIndex(3);
+            dialog.FileEdit->setText(dir.file("show.mp4"));
+        };
+        seams.dialogs.modalResults.push_back(QDialog::Accepted);
+        seams.dialogs.answers.push_back(answer);
+        dialog.exportProject(dir.file("show.kvt"));
+        const QStringList asked = seams.dialogs.texts();
+        ASSERT_GE(asked.size(), 1);
+        EXPECT_EQ(asked[0], dir.file("show.mp4") + " is there already. Replace it?");
+        EXPECT_EQ(asked.size(), answer == platform::Answer::Yes ? 2 : 1);
+        EXPECT_EQ(QFileInfo(dir.file("show.mp4")).size() == 7, answer == platform::Answer::No);
+    }
+    const QString told = seams.dialogs.texts().last();
+    EXPECT_TRUE(told.startsWith("The show was written to ")) << told.toStdString();
+    EXPECT_TRUE(told.endsWith("\nLeft out: no page " + dir.file("SHOW.001") +
+                              ": the show ends before it, leaving out page 002"))
+        << told.toStdString();
+    EXPECT_EQ(seams.dialogs.asked.back().kind, platform::MsgKind::Warning);
 }

@@ -2,12 +2,16 @@
 // leaders, the containers read back, and every failure leaving no file.
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "decoded_video.h"
 #include "export/exporter.h"
@@ -336,6 +340,26 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndLeaveNoFile) {
 
 TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
     const QString project = writeProject({picturePage(5, 10, 10, 100, 2)});
+    // The files a render must not write over, and a project whose second page is a pipe
+    // (reading it would wait for a writer forever).
+    QFile(dir.file("target.mp4")).open(QIODevice::WriteOnly);
+    QFile::link(dir.file("target.mp4"), dir.file("link.mp4"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.file("pipe.mp4")).constData(), 0600), 0);
+    QDir(dir.path()).mkdir("folder.mp4");
+    if (geteuid() == 0) {
+        ASSERT_EQ(mknod(QFile::encodeName(dir.file("device.mp4")).constData(), S_IFCHR | 0600,
+                        makedev(1, 3)),
+                  0);
+    }
+    velmora::writeProjectFile(dir.file("pipe.kvt"), "Velmora-32", "1.30", "pipe.kvt",
+                              "2026-12-07 10:00:00", "001", false, false, 10, 32, 0);
+    QFile projectFile(project);
+    projectFile.open(QIODevice::ReadOnly);
+    const QByteArray kept = projectFile.readAll();
+    projectFile.close();
+    QFile::copy(dir.file("SHOW.000"), dir.file("PIPE.000"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.file("PIPE.001")).constData(), 0600), 0);
+    const QString fifoProject = dir.file("pipe.kvt");
     auto run = [&](const QStringList& args, QString* out = nullptr) {
         QProcess p;
         p.setProcessChannelMode(QProcess::SeparateChannels);
@@ -357,14 +381,35 @@ TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
         {{project, "-o", dir.file("x.mp4"), "--size", "0x0"}, "--size 0x0"},
         {{dir.file("no.kvt"), "-o", dir.file("x.mp4")}, "no project file"},
         {{project}, "no output"},
+        {{project, "-o", dir.file("x.mp4"), "--manual-hold", "nan"}, "--manual-hold nan"},
+        {{project, "-o", dir.file("x.mp4"), "--manual-hold", "inf"}, "--manual-hold inf"},
+        {{project, "-o", dir.file("x.mp4"), "--manual-hold", "-1"}, "--manual-hold -1"},
+        {{project, "-o", dir.file("x.mp4"), "--size", "321x240"}, "even"},
+        // Nothing the user keeps is written over.
+        {{project, "-o", project, "--format", "mp4"}, "is a project file"},
+        {{project, "-o", dir.file("show.KVT"), "--format", "mov"}, "is a project file"},
+        {{project, "-o", dir.file("SHOW.000"), "--format", "mp4"}, "is a page of the project"},
+        {{project, "-o", dir.file("show.007"), "--format", "png"}, "is a page of the project"},
+        {{project, "-o", dir.file("link.mp4")}, "it is a link"},
+        {{project, "-o", dir.file("pipe.mp4")}, "it is a pipe"},
+        {{project, "-o", dir.file("folder.mp4")}, "it is a folder"},
+        {{project, "-o", dir.file("device.mp4")}, "it is a device"},
+        {{fifoProject, "-o", dir.file("x.mp4")}, "PIPE.001 is not a regular file"},
     };
     for (const auto& b : bad) {
+        if (QString(b.message) == "it is a device" && geteuid() != 0) continue;
         const auto [code, err] = run(b.args);
         EXPECT_EQ(code, 1) << b.message;
         EXPECT_TRUE(err.startsWith("velmora-render: ")) << err.toStdString();
         EXPECT_TRUE(err.section('\n', 0, 0).contains(b.message)) << err.toStdString();
     }
-    EXPECT_EQ(leftovers({"show.kvt", "SHOW.000", "pic.bmp"}), QStringList());
+    const QStringList special = {"link.mp4",   "pipe.mp4", "folder.mp4", "device.mp4",
+                                 "target.mp4", "pipe.kvt", "PIPE.000",   "PIPE.001"};
+    EXPECT_EQ(leftovers(QStringList{"show.kvt", "SHOW.000", "pic.bmp"} + special), QStringList());
+    EXPECT_EQ(QFileInfo(dir.file("link.mp4")).symLinkTarget(), dir.file("target.mp4"));
+    EXPECT_EQ(QFile(dir.file("target.mp4")).size(), 0);
+    projectFile.open(QIODevice::ReadOnly);
+    EXPECT_EQ(projectFile.readAll(), kept);
 
     QString timeline;
     const auto [code, err] = run({"--timeline", project, "--size", "320x240"}, &timeline);
@@ -399,5 +444,256 @@ TEST_F(ExportTest, TheCommandLineRendersAtTheRateItIsGiven) {
         EXPECT_NEAR(v.fps, c.perSecond, 1e-6);
         EXPECT_NEAR(double(v.frames), 6.005 * c.perSecond, 2);
         EXPECT_NEAR(v.duration, double(v.frames) / c.perSecond, 0.05);
+    }
+}
+
+namespace {
+
+// The top-level atoms of an mp4 or mov file, in order.
+QStringList topLevelAtoms(const QString& file) {
+    QFile f(file);
+    QStringList atoms;
+    if (!f.open(QIODevice::ReadOnly)) return atoms;
+    for (qint64 at = 0; at + 8 <= f.size();) {
+        f.seek(at);
+        const QByteArray head = f.read(16);
+        quint64 size = 0;
+        for (int i = 0; i < 4; ++i)
+            size = size << 8 | quint8(head[i]);
+        if (size == 1)
+            for (int i = 8; i < 16; ++i)
+                size = size << 8 | quint8(head[i]);
+        atoms << QString::fromLatin1(head.mid(4, 4));
+        if (size < 8) break;
+        at += qint64(size);
+    }
+    return atoms;
+}
+
+} // namespace
+
+TEST_F(ExportTest, TheVideosShowTheColourBarsAsThePicturesDoInAPlayerWithTheIndexFirst) {
+    const QString project = writeProject({picturePage(13, 10, 10, 0, 0)}, true, false, 2);
+    const struct {
+        int w, h;
+        const char* primaries;
+        const char* matrix;
+    } sizes[] = {{1280, 720, "bt709", "bt709"}, {720, 576, "bt470bg", "bt470bg"}};
+    const struct {
+        VideoFormat format;
+        const char* suffix;
+        bool alpha;
+    } formats[] = {{VideoFormat::Mp4, ".mp4", false},
+                   {VideoFormat::Mov, ".mov", true},
+                   {VideoFormat::Webm, ".webm", true}};
+    for (const auto& size : sizes) {
+        auto o = options(project, dir.file(QStringLiteral("bars%1").arg(size.h)), VideoFormat::Png);
+        o.show.width = size.w;
+        o.show.height = size.h;
+        o.show.rate = {5, 1};
+        ASSERT_TRUE(velmora::exportShow(o).ok);
+        const QImage png(QDir(o.output).filePath("000006.png")); // at 1 s: the bars
+        ASSERT_FALSE(png.isNull());
+        for (const auto& f : formats) {
+            SCOPED_TRACE(testing::Message() << size.h << f.suffix);
+            auto v = o;
+            v.output = o.output + f.suffix;
+            v.format = f.format;
+            v.alpha = f.alpha;
+            const velmora::ExportResult r = velmora::exportShow(v);
+            ASSERT_TRUE(r.ok) << r.error.toStdString();
+            const testsupport::DecodedVideo d = testsupport::decodeVideo(v.output, {5});
+            ASSERT_EQ(d.kept.size(), 1u);
+            EXPECT_EQ(d.colourPrimaries.toStdString(), size.primaries);
+            EXPECT_EQ(d.colourTransfer.toStdString(), "bt709");
+            EXPECT_EQ(d.colourMatrix.toStdString(), size.matrix);
+            EXPECT_EQ(d.colourRange.toStdString(), "tv");
+            // Every bar, away from its edges, within a step or two of the picture.
+            int compared = 0;
+            for (int x = 8; x < size.w - 8; x += 8) {
+                const int y = size.h / 4;
+                const QRgb p = png.pixel(x, y);
+                if (png.pixel(x - 6, y) != p || png.pixel(x + 6, y) != p) continue;
+                const QColor c = d.kept[0].pixelColor(x, y);
+                EXPECT_NEAR(c.red(), qRed(p), 6) << x;
+                EXPECT_NEAR(c.green(), qGreen(p), 6) << x;
+                EXPECT_NEAR(c.blue(), qBlue(p), 6) << x;
+                ++compared;
+            }
+            EXPECT_GT(compared, size.w / 16);
+            if (f.format == VideoFormat::Webm) continue;
+            // The index before the pictures, and the colours in the sample description.
+            const QStringList atoms = topLevelAtoms(v.output);
+            ASSERT_TRUE(atoms.contains("moov") && atoms.contains("mdat"))
+                << atoms.join(' ').toStdString();
+            EXPECT_LT(atoms.indexOf("moov"), atoms.indexOf("mdat"))
+                << atoms.join(' ').toStdString();
+            QFile file(v.output);
+            file.open(QIODevice::ReadOnly);
+            EXPECT_TRUE(file.readAll().contains("colr"));
+        }
+    }
+}
+
+TEST_F(ExportTest, AWriteThatFailsAtAnyStageEndsInOneLineAndKeepsTheEarlierFile) {
+    const QString project = writeProject({picturePage(5, 10, 10, 100, 1)});
+    const QStringList mine = {"show.kvt", "SHOW.000", "pic.bmp", "a.mp4", "a.mov"};
+    auto sizeOf = [&](VideoFormat f, const char* name) {
+        const velmora::ExportResult r = velmora::exportShow(options(project, dir.file(name), f));
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return QFileInfo(dir.file(name)).size();
+    };
+    const qint64 mp4 = sizeOf(VideoFormat::Mp4, "a.mp4"), mov = sizeOf(VideoFormat::Mov, "a.mov");
+    ASSERT_GT(mp4, 4096);
+    ASSERT_GT(mov, 4096);
+    const struct {
+        const char* what;
+        VideoFormat format;
+        const char* name;
+        qint64 limit;
+    } cases[] = {
+        {"the header", VideoFormat::Mp4, "a.mp4", 0},
+        {"the header", VideoFormat::Mov, "a.mov", 10},
+        {"a frame", VideoFormat::Mp4, "a.mp4", mp4 / 3},
+        {"a frame", VideoFormat::Mov, "a.mov", mov / 3},
+        // The index moved to the front rewrites the file.
+        {"the index", VideoFormat::Mp4, "a.mp4", mp4 + 16},
+        {"the index", VideoFormat::Mov, "a.mov", mov - 200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.what << " " << c.name);
+        for (const char* f : {"a.mp4", "a.mov"}) {
+            QFile earlier(dir.file(f));
+            earlier.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            earlier.write("earlier");
+        }
+        auto o = options(project, dir.file(c.name), c.format);
+        o.writeLimit = c.limit;
+        const velmora::ExportResult r = velmora::exportShow(o);
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.cancelled);
+        EXPECT_EQ(
+            r.error.toStdString(),
+            QStringLiteral("cannot write %1: No space left on device").arg(o.output).toStdString());
+        EXPECT_EQ(leftovers(mine), QStringList());
+        QFile earlier(o.output);
+        earlier.open(QIODevice::ReadOnly);
+        EXPECT_EQ(earlier.readAll(), "earlier");
+    }
+
+    // The finished file cannot take the output's name: a folder came there meanwhile.
+    QFile::remove(dir.file("a.mp4"));
+    const velmora::ExportResult r = velmora::exportShow(
+        options(project, dir.file("a.mp4"), VideoFormat::Mp4), [&](std::int64_t k, std::int64_t n) {
+            if (k == n) QDir(dir.path()).mkpath("a.mp4/inside");
+        });
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.startsWith("cannot write " + dir.file("a.mp4") + ": "))
+        << r.error.toStdString();
+    EXPECT_EQ(leftovers(mine), QStringList());
+}
+
+TEST_F(ExportTest, AFullDiskEndsTheCommandLineInOneLineWithNothingLeft) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting a small disk takes root";
+    const QString project = writeProject({picturePage(5, 10, 10, 100, 2)});
+    const QString full = dir.file("full");
+    QDir().mkpath(full);
+    ASSERT_EQ(QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", full}), 0);
+    struct Unmount {
+        QString at;
+        ~Unmount() { QProcess::execute("umount", {at}); }
+    } unmount{full};
+    for (const char* name : {"out.mp4", "out.mov"}) {
+        SCOPED_TRACE(name);
+        QProcess p;
+        p.start(VELMORA_RENDER,
+                {project, "-o", full + "/" + name, "--size", "1280x720", "--quiet"});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_EQ(err,
+                  QStringLiteral("velmora-render: cannot write %1/%2: No space left on device\n")
+                      .arg(full, name));
+        EXPECT_EQ(QDir(full).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList());
+    }
+}
+
+TEST_F(ExportTest, PartialFilesOfRendersNoLongerRunningAreRemovedAtTheNextRender) {
+    const QString project = writeProject({picturePage(5, 10, 10, 100, 0)});
+    // A process id beyond any the system gives: no such render is running.
+    const struct {
+        const char* name;
+        bool stays;
+    } partials[] = {{".a.mp4.partial-99999999", false},
+                    {".a.mp4.partial-1", true},          // a process that is running
+                    {".b.mp4.partial-99999999", true},   // another output's
+                    {".a.mp4.partial-x", true},          // not a render's
+                    {".a.mp4.partial-99999998", false}}; // a sequence's folder
+    for (const auto& p : partials) {
+        if (QString(p.name).endsWith("98")) {
+            QDir().mkpath(dir.file(QString(p.name) + "/inside"));
+        } else {
+            QFile f(dir.file(p.name));
+            f.open(QIODevice::WriteOnly);
+        }
+    }
+    ASSERT_TRUE(velmora::exportShow(options(project, dir.file("a.mp4"), VideoFormat::Mp4)).ok);
+    for (const auto& p : partials)
+        EXPECT_EQ(QFileInfo::exists(dir.file(p.name)), p.stays) << p.name;
+}
+
+TEST_F(ExportTest, WhatTheShowLeavesOutIsNamedOnceAndTheCommandLineEndsWith2) {
+    PageImage page = picturePage(5, 10, 10, 100, 0);
+    page.lines[1].attrs.BitmapFile = "gone.bmp";
+    page.lines[2].Text = "A title far too large to draw on this stage";
+    page.lines[2].attrs.FontName = "DejaVu Sans";
+    page.lines[2].attrs.FontSize = 400;
+    page.lines[2].attrs.InDirection = 13;
+    page.lines[2].attrs.OutDirection = 13;
+    const QString project =
+        writeProject({page, picturePage(5, 10, 10, 100, 0), picturePage(5, 10, 10, 100, 0),
+                      picturePage(5, 10, 10, 100, 0)});
+    QFile::remove(dir.file("SHOW.001"));
+    const velmora::ExportResult r =
+        velmora::exportShow(options(project, dir.file("frames"), VideoFormat::Png));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const QStringList left(r.run.omitted.begin(), r.run.omitted.end());
+    ASSERT_EQ(left.size(), 3) << left.join('|').toStdString();
+    EXPECT_TRUE(left[0].contains("line 2: no picture " + dir.file("gone.bmp")))
+        << left[0].toStdString();
+    EXPECT_TRUE(left[1].contains("SHOW.001") && left[1].contains("pages 002, 003"))
+        << left[1].toStdString();
+    EXPECT_TRUE(left[2].contains("too large")) << left[2].toStdString();
+
+    QProcess p;
+    p.start(VELMORA_RENDER, {project, "-o", dir.file("again"), "--size", "320x240", "--quiet"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QStringList lines =
+        QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << lines.join('\n').toStdString();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(lines[i], "velmora-render: left out: " + left[i]);
+}
+
+TEST_F(ExportTest, TheCommandLineStopsCleanlyOnEverySignalThatEndsIt) {
+    const QString project = writeProject({picturePage(5, 10, 10, 100, 30)});
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QProcess p;
+        p.setProcessChannelMode(QProcess::SeparateChannels);
+        p.setReadChannel(QProcess::StandardError);
+        // The first line, after the first frame, says the render has begun.
+        p.start(VELMORA_RENDER, {project, "-o", dir.file("long.mov"), "--size", "1920x1080"});
+        ASSERT_TRUE(p.waitForReadyRead(30000));
+        EXPECT_TRUE(QString::fromUtf8(p.readLine()).startsWith("velmora-render: rendering"));
+        ::kill(pid_t(p.processId()), signal);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_TRUE(p.readAllStandardError().contains("interrupted"));
+        EXPECT_EQ(leftovers({"show.kvt", "SHOW.000", "pic.bmp"}), QStringList());
     }
 }

@@ -153,13 +153,15 @@ TEST(FrameConverter, ConvertingWhatChangedGivesTheWholeFramesConversion) {
         for (int i = 0; i < 30; ++i)
             paint(rng, frame, coverage, randomRect(rng, c.width, c.height));
 
-        velmora::FrameConverter converter(c.width, c.height, c.format, c.alpha);
+        velmora::FrameConverter converter(c.width, c.height, c.format, c.alpha, true);
         FramePtr kept = newFrame(c.format, c.width, c.height);
         ChangedTiles changed(c.width, c.height);
         changed.addAll();
         SwsContext* whole =
             sws_getContext(c.width, c.height, c.alpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_BGR0, c.width,
                            c.height, c.format, SWS_POINT, nullptr, nullptr, nullptr);
+        const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+        sws_setColorspaceDetails(whole, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
         std::vector<std::uint8_t> rgba(std::size_t(c.width) * c.height * 4);
         for (int round = 0; round < 6; ++round) {
             SCOPED_TRACE(round);

@@ -164,25 +164,66 @@ TEST(StageScaling, AStageOfAnotherShapeIsCentredBetweenBlackMargins) {
     EXPECT_GT(titled, 3);
 }
 
-TEST(StageScaling, AProjectWithoutAStageRendersAtTheFrameAsItAlwaysDid) {
+TEST(StageScaling, TheDefaultFrameIsTheStageAtScale1MadeEvenOrFittedInto8K) {
     ShowProject project = stagedProject(false);
     project.settings.StageWidth = project.settings.StageHeight = 0;
     const platform::StageView v = velmora::stageOnFrame(project, 640, 360);
     EXPECT_TRUE(v.isIdentity());
     EXPECT_EQ(v.stageWidth, 640);
-    ShowRenderOptions o;
-    velmora::resolveFrameSize(o, project);
-    EXPECT_EQ(QSize(o.width, o.height), QSize(1920, 1080));
-    // A stage of odd size renders at the next even size, which video encoders take.
-    project.settings.StageWidth = 801;
-    project.settings.StageHeight = 601;
-    ShowRenderOptions odd;
-    velmora::resolveFrameSize(odd, project);
-    EXPECT_EQ(QSize(odd.width, odd.height), QSize(802, 602));
+    const struct {
+        int stageW, stageH, frameW, frameH;
+        bool scale1; // the stage at scale 1 from the corner
+    } cases[] = {
+        {0, 0, 1920, 1080, true}, // no stage
+        {1920, 1080, 1920, 1080, true},
+        // An odd side gains a black column or row; the stage keeps its pixels.
+        {801, 601, 802, 602, true},
+        {801, 600, 802, 600, true},
+        {17, 9, 18, 10, true},
+        {7680, 4320, 7680, 4320, true},
+        // Larger than the encoders take: fitted at the stage's shape, the sides even.
+        {9000, 5000, 7680, 4266, false},
+        {16384, 16384, 4320, 4320, false},
+        {7681, 100, 7680, 98, false},
+        {100, 9001, 46, 4320, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.stageW << "x" << c.stageH);
+        project.settings.StageWidth = c.stageW;
+        project.settings.StageHeight = c.stageH;
+        ShowRenderOptions o;
+        velmora::resolveFrameSize(o, project);
+        EXPECT_EQ(QSize(o.width, o.height), QSize(c.frameW, c.frameH));
+        const platform::StageView view = velmora::stageOnFrame(project, o.width, o.height);
+        EXPECT_EQ(view.num == view.den && view.left == 0 && view.top == 0, c.scale1);
+        if (c.stageW) {
+            EXPECT_LE(view.area().right(), o.width - 1);
+            EXPECT_LE(view.area().bottom(), o.height - 1);
+        }
+    }
+}
+
+TEST(StageScaling, AnOddStageIsDrawnPixelForPixelWithABlackEdge) {
+    ShowProject project = stagedProject(false);
+    project.settings.StageWidth = 401;
+    project.settings.StageHeight = 301;
+    const Rendered padded = render(project, 402, 302, {}, QSize(402, 302));
+    const Rendered exact = render(project, 401, 301, {}, QSize(401, 301));
+    ASSERT_EQ(padded.frames, exact.frames);
+    int titled = 0;
+    for (const auto& [k, img] : padded.kept) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(brightness(img, QRect(401, 0, 1, 302)), 0);
+        EXPECT_EQ(brightness(img, QRect(0, 301, 402, 1)), 0);
+        EXPECT_EQ(img.copy(0, 0, 401, 301), exact.kept.at(k));
+        titled += brightness(img, img.rect()) > 0;
+    }
+    EXPECT_GT(titled, 20);
 }
 
 TEST(StageScaling, ATransparentExportKeepsTheMarginsTransparent) {
-    const ShowProject project = stagedProject(false);
+    // The colour bars too cover the stage alone.
+    const ShowProject project = stagedProject(true);
     ShowRenderOptions o;
     o.width = 1280;
     o.height = 720; // the stage from x 160 to 1120

@@ -7,6 +7,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/pixdesc.h>
+#include <libavutil/pixfmt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -66,6 +67,11 @@ DecodedVideo decodeVideo(const QString& file, const std::vector<std::int64_t>& k
         v.width = vc->width;
         v.height = vc->height;
         v.fps = av_q2d(fc->streams[vs]->avg_frame_rate);
+        const AVCodecParameters* par = fc->streams[vs]->codecpar;
+        v.colourPrimaries = av_color_primaries_name(par->color_primaries);
+        v.colourTransfer = av_color_transfer_name(par->color_trc);
+        v.colourMatrix = av_color_space_name(par->color_space);
+        v.colourRange = av_color_range_name(par->color_range);
     }
     if (as >= 0) {
         ac = openDecoder(as);
@@ -88,6 +94,14 @@ DecodedVideo decodeVideo(const QString& file, const std::vector<std::int64_t>& k
                 sws = sws_getCachedContext(sws, f->width, f->height, AVPixelFormat(f->format),
                                            f->width, f->height, AV_PIX_FMT_RGBA, SWS_POINT, nullptr,
                                            nullptr, nullptr);
+                const AVColorSpace tagged = f->colorspace;
+                const int matrix = tagged == AVCOL_SPC_BT709 ? SWS_CS_ITU709
+                                   : tagged == AVCOL_SPC_UNSPECIFIED
+                                       ? (f->height > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601)
+                                       : SWS_CS_ITU601;
+                const int* table = sws_getCoefficients(matrix);
+                sws_setColorspaceDetails(sws, table, f->color_range == AVCOL_RANGE_JPEG, table, 1,
+                                         0, 1 << 16, 1 << 16);
                 std::uint8_t* dst[1] = {img.bits()};
                 int stride[1] = {int(img.bytesPerLine())};
                 sws_scale(sws, f->data, f->linesize, 0, f->height, dst, stride);

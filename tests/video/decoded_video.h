@@ -14,6 +14,8 @@ struct DecodedVideo {
     QString videoCodec;
     int width = 0, height = 0;
     QString pixelFormat;
+    // The colour tags as ffprobe names them ("bt709", "tv", ...; "unknown" when untagged).
+    QString colourPrimaries, colourTransfer, colourMatrix, colourRange;
     bool alpha = false; // the decoded pixels carry an alpha channel
     double fps = 0;
     std::int64_t frames = 0; // frames decoded
@@ -26,7 +28,9 @@ struct DecodedVideo {
     std::vector<QImage> kept; // the frames asked for, as RGBA pictures
 };
 
-// Decodes every frame; keeps those whose numbers are listed.
+// Decodes every frame; keeps those whose numbers are listed, converted to RGB as a player does:
+// with the matrix and range the stream is tagged with, an untagged one as BT.709 when it is
+// higher than 576 lines (BT.601 else) and in the limited range.
 DecodedVideo decodeVideo(const QString& file, const std::vector<std::int64_t>& keep = {});
 
 } // namespace testsupport
