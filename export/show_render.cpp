@@ -254,43 +254,41 @@ private:
 
 void resolveFrameSize(ShowRenderOptions& options, const ShowProject& project) {
     if (options.width > 0 && options.height > 0) return;
-    const int w = project.settings.StageWidth, h = project.settings.StageHeight;
-    if (w > 0 && h > 0) {
-        options.width = w;
-        options.height = h;
-        if (std::int64_t(w) * MaxFrameHeight > std::int64_t(h) * MaxFrameWidth &&
-            w > MaxFrameWidth) {
-            options.width = MaxFrameWidth;
-            options.height = int(std::int64_t(h) * MaxFrameWidth / w);
-        } else if (h > MaxFrameHeight) {
-            options.height = MaxFrameHeight;
-            options.width = int(std::int64_t(w) * MaxFrameHeight / h);
-        }
-        // Even sides, down when fitted (the limit is even), else up by a black edge.
-        const bool fitted = options.width != w || options.height != h;
-        options.width =
-            std::max(2, fitted ? options.width & ~1 : options.width + options.width % 2);
-        options.height =
-            std::max(2, fitted ? options.height & ~1 : options.height + options.height % 2);
-    } else {
-        options.width = 1920;
-        options.height = 1080;
+    // A side the project does not give is that of the usual frame.
+    const int w = project.settings.StageWidth > 0 ? project.settings.StageWidth : 1920;
+    const int h = project.settings.StageHeight > 0 ? project.settings.StageHeight : 1080;
+    options.width = w;
+    options.height = h;
+    if (std::int64_t(w) * MaxFrameHeight > std::int64_t(h) * MaxFrameWidth &&
+        w > MaxFrameWidth) {
+        options.width = MaxFrameWidth;
+        options.height = int(std::int64_t(h) * MaxFrameWidth / w);
+    } else if (h > MaxFrameHeight) {
+        options.height = MaxFrameHeight;
+        options.width = int(std::int64_t(w) * MaxFrameHeight / h);
     }
+    // Even sides, down when fitted (the limit is even), else up by a black edge.
+    const bool fitted = options.width != w || options.height != h;
+    options.width =
+        std::max(2, fitted ? options.width & ~1 : options.width + options.width % 2);
+    options.height =
+        std::max(2, fitted ? options.height & ~1 : options.height + options.height % 2);
 }
 
 platform::StageView stageOnFrame(const ShowProject& project, int frameWidth, int frameHeight) {
-    const int w = project.settings.StageWidth, h = project.settings.StageHeight;
+    // A side the project does not give is the frame's.
+    const int w = project.settings.StageWidth > 0 ? project.settings.StageWidth : frameWidth;
+    const int h = project.settings.StageHeight > 0 ? project.settings.StageHeight : frameHeight;
     // An odd stage made even keeps its own pixels: scaling it by 802/801 would move pictures by
     // a pixel and soften their edges.
-    if (w > 0 && h > 0 && frameWidth - w >= 0 && frameWidth - w <= 1 && frameHeight - h >= 0 &&
+    if (frameWidth - w >= 0 && frameWidth - w <= 1 && frameHeight - h >= 0 &&
         frameHeight - h <= 1) {
         platform::StageView v;
         v.stageWidth = w;
         v.stageHeight = h;
         return v;
     }
-    return platform::StageView::fit(w > 0 && h > 0 ? w : frameWidth,
-                                    w > 0 && h > 0 ? h : frameHeight, frameWidth, frameHeight);
+    return platform::StageView::fit(w, h, frameWidth, frameHeight);
 }
 
 ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& asked,

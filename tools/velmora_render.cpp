@@ -257,6 +257,20 @@ private:
 
 } // namespace
 
+// Stage values the project file gives but that cannot be used are said once; the render goes on
+// with the usable side and the frame's for the other.
+static void warnOfUnusableStage(const QString& projectFile, const velmora::ShowRenderOptions& asked) {
+    velmora::ShowProject project;
+    project.settings = velmora::readProjectFile(projectFile);
+    if (project.settings.unusableStage.isEmpty()) return;
+    velmora::ShowRenderOptions options = asked;
+    velmora::resolveFrameSize(options, project);
+    const velmora::platform::StageView view = velmora::stageOnFrame(project, options.width, options.height);
+    std::fprintf(stderr, "velmora-render: warning: %s\n",
+                 qPrintable(velmora::unusableStageText(project.settings, projectFile,
+                                                       view.stageWidth, view.stageHeight)));
+}
+
 int main(int argc, char** argv) {
     // Text is drawn with Qt's fonts, which need no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -275,6 +289,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    warnOfUnusableStage(args->options.project, args->options.show);
     if (args->timeline) {
         const std::optional<velmora::ShowProject> project =
             velmora::loadShowProject(args->options.project, &error);

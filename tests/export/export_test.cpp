@@ -19,6 +19,7 @@
 #include "export_fixture.h"
 #include "model/page_file.h"
 #include "model/project_file.h"
+#include "platform/IniFile.h"
 #include "test_support.h"
 
 using velmora::ExportOptions;
@@ -422,6 +423,17 @@ TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
         << timeline.toStdString();
     EXPECT_TRUE(timeline.contains("Total 6.005 s: 182 frames at 30 frames a second"))
         << timeline.toStdString();
+
+    // A stage value that cannot be used is said once; the usable side is kept.
+    platform::IniFile ini(project);
+    ASSERT_TRUE(ini.writeString("VelmoraProject", "StageWidth", "abc"));
+    ASSERT_TRUE(ini.writeInteger("VelmoraProject", "StageHeight", 300));
+    const auto [staged, warned] = run({"--timeline", project}, &timeline);
+    EXPECT_EQ(staged, 0);
+    EXPECT_EQ(warned.count("StageWidth=abc"), 1) << warned.toStdString();
+    EXPECT_TRUE(warned.startsWith("velmora-render: warning: ") &&
+                warned.contains("laid out on 1920 x 300."))
+        << warned.toStdString();
 }
 
 TEST_F(ExportTest, TheCommandLineRendersAtTheRateItIsGiven) {

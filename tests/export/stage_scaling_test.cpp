@@ -175,6 +175,9 @@ TEST(StageScaling, TheDefaultFrameIsTheStageAtScale1MadeEvenOrFittedInto8K) {
         bool scale1; // the stage at scale 1 from the corner
     } cases[] = {
         {0, 0, 1920, 1080, true}, // no stage
+        // One side given: the other is the usual frame's.
+        {800, 0, 800, 1080, true},
+        {0, 601, 1920, 602, true},
         {1920, 1080, 1920, 1080, true},
         // An odd side gains a black column or row; the stage keeps its pixels.
         {801, 601, 802, 602, true},
@@ -196,6 +199,8 @@ TEST(StageScaling, TheDefaultFrameIsTheStageAtScale1MadeEvenOrFittedInto8K) {
         EXPECT_EQ(QSize(o.width, o.height), QSize(c.frameW, c.frameH));
         const platform::StageView view = velmora::stageOnFrame(project, o.width, o.height);
         EXPECT_EQ(view.num == view.den && view.left == 0 && view.top == 0, c.scale1);
+        EXPECT_EQ(QSize(view.stageWidth, view.stageHeight),
+                  QSize(c.stageW ? c.stageW : 1920, c.stageH ? c.stageH : 1080));
         if (c.stageW) {
             EXPECT_LE(view.area().right(), o.width - 1);
             EXPECT_LE(view.area().bottom(), o.height - 1);
