@@ -12,6 +12,14 @@ BUILD_DIR="${1:-build}"
 RENDER="$BUILD_DIR/tools/velmora-render"
 [ -x "$RENDER" ] || { echo "export_memcheck: no $RENDER: build it first" >&2; exit 2; }
 command -v valgrind >/dev/null || { echo "export_memcheck: valgrind is missing (scripts/setup.sh)" >&2; exit 2; }
+# Valgrind 3.19 knows no RDTSCP, which FFmpeg's libhwy runs while it is loaded on some
+# processors: there the program cannot start under Valgrind at all, before any of its code.
+probe_rc="$( (QT_QPA_PLATFORM=offscreen valgrind -q "$RENDER" --help >/dev/null 2>&1; echo $?) 2>/dev/null)"
+if [ "$probe_rc" -eq 132 ]; then
+  echo "export_memcheck: skipped: Valgrind stops on an instruction of this processor while the"
+  echo "  FFmpeg libraries load (illegal instruction), before the program runs"
+  exit 0
+fi
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/velmora-memcheck.XXXXXX")"
 trap 'rm -rf "$WORK"' EXIT
 cp -r examples/demo "$WORK/demo"
