@@ -91,7 +91,7 @@ TExportDialog::TExportDialog(QWidget* parent) : QDialog(parent) {
     RateBox = combo(this, QStringLiteral("Frames a second"));
     for (const auto& r : Rates)
         RateBox->addItem(QString::fromLatin1(r.caption));
-    form->addRow(QStringLiteral("Frames a s&econd:"), RateBox);
+    form->addRow(QStringLiteral("Frames a seco&nd:"), RateBox); // Alt+E is Export
     AlphaBox = new QCheckBox(QStringLiteral("&Transparent background (for compositing)"), this);
     AlphaBox->setAccessibleName(QStringLiteral("Transparent background"));
     form->addRow(AlphaBox);
@@ -180,16 +180,20 @@ void TExportDialog::exportProject(const QString& projectFile) {
             projectFile, QStandardPaths::writableLocation(QStandardPaths::MoviesLocation)));
         formatChanged();
     }
-    if (platform::dialogs().runModal(*this) != QDialog::Accepted) return;
-    const ExportOptions o = options(projectFile);
-    const QFileInfo existing(o.output);
-    if (o.format != VideoFormat::Png && existing.isFile() && !existing.isSymLink() &&
-        outputRefused(o.output, o.format).isEmpty() &&
-        platform::dialogs().message(
-            platform::MsgKind::Confirmation,
-            QStringLiteral("%1 is there already. Replace it?").arg(o.output),
-            platform::MsgButtons::YesNo) != platform::Answer::Yes)
-        return;
+    // "No" to replacing a file brings the window back, its choices kept, for another name.
+    ExportOptions o;
+    for (;;) {
+        if (platform::dialogs().runModal(*this) != QDialog::Accepted) return;
+        o = options(projectFile);
+        const QFileInfo existing(o.output);
+        if (o.format == VideoFormat::Png || !existing.isFile() || existing.isSymLink() ||
+            !outputRefused(o.output, o.format).isEmpty() ||
+            platform::dialogs().message(
+                platform::MsgKind::Confirmation,
+                QStringLiteral("%1 is there already. Replace it?").arg(o.output),
+                platform::MsgButtons::YesNo) == platform::Answer::Yes)
+            break;
+    }
     const ExportResult r = render(o);
     if (r.ok) {
         QString text =

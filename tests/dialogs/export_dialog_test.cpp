@@ -147,6 +147,8 @@ TEST(ExportDialog, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
         ASSERT_GE(asked.size(), 1);
         EXPECT_EQ(asked[0], dir.file("show.mp4") + " is there already. Replace it?");
         EXPECT_EQ(asked.size(), answer == platform::Answer::Yes ? 2 : 1);
+        // After "No" the window comes back for another name (here closed).
+        EXPECT_EQ(seams.dialogs.modalWindows.size(), answer == platform::Answer::Yes ? 1u : 2u);
         EXPECT_EQ(QFileInfo(dir.file("show.mp4")).size() == 7, answer == platform::Answer::No);
     }
     const QString told = seams.dialogs.texts().last();
