@@ -94,6 +94,30 @@ TEST_F(LineEditTest, KeystrokesInOneBoxAreOneStepAndUndoingThemRestoresTheLoaded
 
 // Ctrl+A in a title box is the align screen's shortcut, not the box's "select all": the box
 // leaves the shortcut to the window (the real-display stage presses it on a real window).
+// A title box takes 80 characters as a person counts them: emoji, and letters typed with their
+// marks apart (as macOS keyboards give them), are one character each.
+TEST_F(LineEditTest, ATitleBoxTakes80CharactersAsAPersonCountsThem) {
+    const struct {
+        const char* what;
+        QString character;
+    } kinds[] = {{"letters", "A"},
+                 {"emoji", QString::fromUcs4(U"\U0001F600")},
+                 {"decomposed letters", "e\u0301"},
+                 {"flags", QString::fromUcs4(U"\U0001F1E9\U0001F1EA")}};
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.what);
+        w->Edit1->clear();
+        for (int i = 0; i < 41; ++i)
+            w->Edit1->insert(k.character);
+        EXPECT_EQ(w->Edit1->text(), k.character.repeated(41));
+        w->Edit1->insert(k.character.repeated(40)); // a paste past the limit is cut at it
+        EXPECT_EQ(w->Edit1->text(), k.character.repeated(80));
+        w->Edit1->insert(k.character);
+        EXPECT_EQ(w->Edit1->text(), k.character.repeated(80));
+        EXPECT_EQ(w->document().text(1), k.character.repeated(80));
+    }
+}
+
 TEST_F(LineEditTest, CtrlAInATitleBoxIsLeftToTheAlignShortcut) {
     for (QLineEdit* box : {w->Edit1, w->Edit2, w->Edit3}) {
         box->setText("Title");
