@@ -338,3 +338,40 @@ TEST_F(LineEditTest, EditsSurviveASaveAndUndoingPastItMarksThePageAgain) {
     w->Undo1->trigger();
     EXPECT_FALSE(w->sav);
 }
+
+// A page read with many fields of a later version, saved with a title the record cannot hold:
+// the later fields give way and the user is told; a page whose own names pass the block's limit
+// is not saved, and the file keeps what it held.
+TEST_F(LineEditTest, ASaveTellsWhatDidNotFitAndNeverWritesWhatCannotBeRead) {
+    w->dpath = dir.path() + "/";
+    w->ProjectName = "saved.kvt";
+    velmora::PageExtension later;
+    later.fields[0x7F01] = QByteArray(velmora::pageext::MaxBodySize - 20, 'a');
+    ASSERT_TRUE(w->pageBuffer.loadFrom(QByteArray(velmora::PageRecordSize, '\0') +
+                                       velmora::encodePageExtension(later)));
+    w->Edit1->setText(QStringLiteral("Фильм"));
+    seams.dialogs.clear();
+    w->SavePgToolButtonClick();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Fields a later version wrote into this page were left out: they did "
+                           "not fit beside the texts."}));
+    EXPECT_FALSE(w->sav);
+    QFile saved(dir.file("SAVED.000"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray before = saved.readAll();
+    velmora::PageBuffer read;
+    ASSERT_TRUE(read.loadFrom(before));
+    PageImage back;
+    read.decode(back);
+    EXPECT_EQ(back.lines[0].Text, QStringLiteral("Фильм"));
+
+    w->line(2).FontName = QString(velmora::pageext::MaxBodySize / 2 + 1, QChar(0x0416));
+    seams.dialogs.clear();
+    w->SavePgToolButtonClick();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"File error, Can not save page: its texts and names are too long for "
+                           "a page file"}));
+    saved.close();
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), before);
+}
