@@ -221,12 +221,13 @@ QByteArray csvText(const std::vector<QStringList>& rows) {
     for (const QStringList& fields : rows) {
         QStringList quoted;
         for (const QString& f : fields) {
+            // A U+FEFF first would be taken for a joined file's mark at the start of a line.
             const bool needs =
-                !f.isEmpty() &&
-                (f.front().unicode() <= 0x20 || f.back().unicode() <= 0x20 || f.contains(Quote) ||
-                 std::any_of(std::begin(Delimiters), std::end(Delimiters),
-                             [&](char16_t d) { return f.contains(QChar(d)); }) ||
-                 f.contains(QLatin1Char('\r')) || f.contains(QLatin1Char('\n')));
+                !f.isEmpty() && (f.front().unicode() <= 0x20 || f.back().unicode() <= 0x20 ||
+                                 f.front() == QChar(0xFEFF) || f.contains(Quote) ||
+                                 std::any_of(std::begin(Delimiters), std::end(Delimiters),
+                                             [&](char16_t d) { return f.contains(QChar(d)); }) ||
+                                 f.contains(QLatin1Char('\r')) || f.contains(QLatin1Char('\n')));
             if (!needs) {
                 quoted << f;
                 continue;

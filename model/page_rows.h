@@ -53,7 +53,8 @@ CsvTable parseCsv(const QByteArray& data, std::optional<QChar> delimiter = {});
 
 // The CSV text of the rows: UTF-8 with a byte-order mark (what spreadsheets read as UTF-8),
 // comma-separated, CR LF line ends. A field is quoted when it holds a delimiter, a quote or a
-// line break, or starts or ends with a blank, so every field reads back as written.
+// line break, or starts or ends with a blank or starts with U+FEFF, so every field reads back
+// as written.
 QByteArray csvText(const std::vector<QStringList>& rows);
 
 // What one row gives a page. A line's text is always the row's (empty when the row has none);

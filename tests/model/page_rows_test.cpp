@@ -205,7 +205,7 @@ TEST(CsvText, ReadsBackAsWritten) {
         {"Page", "Line 1", "Line 2"},     {"000", "Smith, John", "say \"hi\""},
         {"001", "a;b", "tab\there"},      {"002", " leading", "trailing "},
         {"003", "", "Zoë – 王芳 – محمد"}, {"004", "\"", ","},
-        {"", "a\tb\tc\td", "x;y;z;w"},
+        {"", "a\tb\tc\td", "x;y;z;w"},    {QStringLiteral("\uFEFFfirst"), QStringLiteral("\uFEFF")},
     };
     const QByteArray text = csvText(rows);
     EXPECT_TRUE(text.startsWith(Bom));
