@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include "main/bitmov2.h"
@@ -18,6 +19,46 @@
 namespace velmora {
 
 namespace {
+
+// A title box takes as many characters as a page keeps of a title, counted as a person counts
+// them (perceivedLength): QLineEdit's own limit counts UTF-16 units, so it would take 40 emoji
+// or 40 letters typed with their marks apart. As that limit did, what goes past the limit is
+// cut from what was typed or pasted, and the rest of the title stays.
+class TitleLimit : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        if (perceivedLength(input) > pagelayout::TextChars) {
+            input = withinLimit(input);
+            pos = std::min<int>(pos, int(input.size()));
+        }
+        last_ = input;
+        return Acceptable;
+    }
+
+private:
+    // The change from the last text accepted, its new part cut to the room left.
+    QString withinLimit(const QString& input) const {
+        qsizetype head = 0;
+        while (head < last_.size() && head < input.size() && last_[head] == input[head])
+            ++head;
+        qsizetype tail = 0;
+        while (tail < last_.size() - head && tail < input.size() - head &&
+               last_[last_.size() - 1 - tail] == input[input.size() - 1 - tail])
+            ++tail;
+        const QString before = input.left(head), after = input.right(tail);
+        QString added = input.mid(head, input.size() - head - tail);
+        added = leftPerceived(added, pagelayout::TextChars - perceivedLength(before + after));
+        while (!added.isEmpty() && perceivedLength(before + added + after) > pagelayout::TextChars)
+            added = leftPerceived(added, perceivedLength(added) - 1);
+        const QString kept = before + added + after;
+        return perceivedLength(kept) <= pagelayout::TextChars
+                   ? kept
+                   : leftPerceived(kept, pagelayout::TextChars);
+    }
+
+    mutable QString last_;
+};
 
 constexpr int RowTop = 22;     // first title row, below the "IN" and "OUT" labels
 constexpr int RowStep = 78;    // from one title row to the next
@@ -215,7 +256,7 @@ void TBitMovOptMain::buildTitleRows(QWidget* area) {
         auto* e = new QLineEdit(area);
         e->setAccessibleName(QStringLiteral("Title line %1").arg(n));
         e->setFont(editFont);
-        e->setMaxLength(pagelayout::TextChars); // what a page file keeps of a title
+        e->setValidator(new TitleLimit(e));
         e->setStyleSheet(QStringLiteral("QLineEdit { background: black; color: white; }"));
         e->setContextMenuPolicy(Qt::CustomContextMenu);
         e->resize(529, RowHeight);

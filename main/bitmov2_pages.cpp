@@ -81,9 +81,16 @@ void TBitMovOptMain::SaveCurPage() {
         number = MakePageNumber(currentpage);
     }
     const QString file = pageFileName(dpath, base, number);
-    pageBuffer.encode(pageFromEditor(), number);
+    const PageBuffer::Stored stored = pageBuffer.encode(pageFromEditor(), number);
     const bool written = writePageFile(file, pageBuffer);
-    if (!written) pmsg(QStringLiteral("Can not save page"));
+    if (!written)
+        pmsg(stored == PageBuffer::Stored::TooLarge
+                 ? QStringLiteral("Can not save page: its texts and names are too long for a "
+                                  "page file")
+                 : QStringLiteral("Can not save page"));
+    else if (stored == PageBuffer::Stored::LaterFieldsLeftOut)
+        inform(QStringLiteral("Fields a later version wrote into this page were left out: they "
+                              "did not fit beside the texts."));
     ShowProjectLabel(ProjectName, number);
     add = false;
     // The user was told a failed save failed: the page still counts as changed.

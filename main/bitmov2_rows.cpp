@@ -23,6 +23,33 @@ QString pagesText(std::size_t n) {
     return n == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(n);
 }
 
+QString delimiterName(QChar d) {
+    if (d == QLatin1Char(';')) return QStringLiteral("semicolons");
+    if (d == QLatin1Char('\t')) return QStringLiteral("tabs");
+    return QStringLiteral("commas");
+}
+
+// Which of the delimiters that split every row alike the file means, asked from the last (a
+// comma is the usual, so a file that splits alike at another most likely means that one);
+// nothing when the user cancels.
+std::optional<QChar> askDelimiter(const QString& shown, QString choices) {
+    while (choices.size() > 1) {
+        const QChar asked = choices.back();
+        choices.chop(1);
+        QStringList others;
+        for (qsizetype i = choices.size() - 1; i >= 0; --i)
+            others << QStringLiteral("by ") + delimiterName(choices[i]);
+        const Answer a = platform::dialogs().message(
+            MsgKind::Confirmation,
+            QStringLiteral("Are the fields of %1 separated by %2? No: %3.")
+                .arg(shown, delimiterName(asked), others.join(QStringLiteral(" or "))),
+            MsgButtons::YesNoCancel);
+        if (a == Answer::Yes) return asked;
+        if (a != Answer::No) return std::nullopt;
+    }
+    return choices.front();
+}
+
 } // namespace
 
 void TBitMovOptMain::ImportPages1Click() {
@@ -49,9 +76,30 @@ void TBitMovOptMain::ImportPages1Click() {
     const std::optional<QByteArray> data = readRowsFile(*file, &error);
     PageRows rows;
     if (data) {
-        rows = readPageRows(*data, [this](const QString& picture) {
+        RowOptions options;
+        options.pictureFound = [this](const QString& picture) {
             return QFileInfo(projectFile(picture)).isFile();
-        });
+        };
+        options.insideProject = [this](const QString& name) {
+            return insideProjectFolder(dpath, name);
+        };
+        rows = readPageRows(*data, options);
+        if (!rows.delimiterChoices.isEmpty()) {
+            options.delimiter = askDelimiter(shown, rows.delimiterChoices);
+            if (!options.delimiter) return;
+            rows = readPageRows(*data, options);
+        }
+        if (rows.error.isEmpty() && rows.firstRowMayBeNames) {
+            const Answer skip = platform::dialogs().message(
+                MsgKind::Confirmation,
+                QStringLiteral("The first row of %1 reads \"%2\". Is it column names, to be "
+                               "left out?")
+                    .arg(shown, rows.firstRow.join(QStringLiteral(", "))),
+                MsgButtons::YesNoCancel);
+            if (skip == Answer::Cancel) return;
+            options.skipFirstRow = skip == Answer::Yes;
+            if (options.skipFirstRow) rows = readPageRows(*data, options);
+        }
         error = rows.error;
     }
     if (error.isEmpty() && rows.rows.empty()) error = QStringLiteral("no rows to make pages of");
@@ -79,7 +127,11 @@ void TBitMovOptMain::ImportPages1Click() {
     LoadPage(ProjectName);
     tell(MsgKind::Information,
          QStringLiteral("Made %1 from %2: %3.")
-             .arg(pagesText(made.numbers.size()), shown, pageNumbersText(made.numbers)));
+                 .arg(pagesText(made.numbers.size()), shown, pageNumbersText(made.numbers)) +
+             (made.laterFieldsLeftOut
+                  ? QStringLiteral(" Fields a later version wrote into this page were left out: "
+                                   "they did not fit beside the texts.")
+                  : QString()));
 }
 
 void TBitMovOptMain::ExportTexts1Click() {

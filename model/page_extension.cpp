@@ -53,10 +53,20 @@ std::uint32_t crc32(const char* data, std::size_t size) {
 std::optional<QString> PageExtension::text(pageext::Kind kind, int line) const {
     const auto it = fields.find(pageext::tag(kind, line));
     if (it == fields.end()) return std::nullopt;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A title may start with U+FEFF; a decoder left to its default would drop it as a
+    // byte-order mark, and the text would no longer be the one written.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString s = utf8(it->second);
     if (utf8.hasError()) return std::nullopt;
     return s;
+}
+
+std::uint64_t encodedBodySize(const PageExtension& ext) {
+    std::uint64_t size = 0;
+    for (const auto& field : ext.fields)
+        size += std::uint64_t(pageext::FieldHeaderSize) + std::uint64_t(field.second.size());
+    return size;
 }
 
 QByteArray encodePageExtension(const PageExtension& ext) {

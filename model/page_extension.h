@@ -47,6 +47,9 @@ struct PageExtension {
     std::optional<QString> text(pageext::Kind kind, int line) const;
 };
 
+// The size in bytes of the body the fields make: what MaxBodySize bounds.
+std::uint64_t encodedBodySize(const PageExtension& ext);
+
 // The block for the fields; empty for no fields.
 QByteArray encodePageExtension(const PageExtension& ext);
 // The block at the start of the data (what follows a record), and its size in bytes; nothing

@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTextBoundaryFinder>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmora {
 
@@ -39,7 +44,10 @@ QByteArray toWindows1252(const QString& text) {
     return out;
 }
 
-QByteArray nearestWindows1252(const QString& text) {
+namespace {
+
+// The nearest form of the text as it stands, composed or not.
+QByteArray nearestOf(const QString& text) {
     QByteArray out;
     out.reserve(text.size());
     for (const char32_t code : text.toUcs4()) {
@@ -63,6 +71,31 @@ QByteArray nearestWindows1252(const QString& text) {
         out += kept.isEmpty() ? QByteArray(1, '?') : kept;
     }
     return out;
+}
+
+} // namespace
+
+QByteArray nearestWindows1252(const QString& text) {
+    return nearestOf(text.normalized(QString::NormalizationForm_C));
+}
+
+int perceivedLength(const QString& text) {
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    int n = 0;
+    while (clusters.toNextBoundary() > 0)
+        ++n;
+    return n;
+}
+
+QString leftPerceived(const QString& text, int count) {
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype end = 0;
+    for (int n = 0; n < count; ++n) {
+        const qsizetype next = clusters.toNextBoundary();
+        if (next < 0) return text;
+        end = next;
+    }
+    return text.left(end);
 }
 
 bool heldExactly(const QString& text, int maxChars) {
@@ -134,11 +167,15 @@ std::optional<QString> PageBuffer::extended(const PageExtension& ext, pageext::K
                                            int offset, int maxChars) const {
     std::optional<QString> text = ext.text(kind, line);
     if (!text) return std::nullopt;
-    const QByteArray nearest = nearestWindows1252(*text).left(maxChars);
     const int n = std::min<int>(bytes_[offset], maxChars);
-    if (nearest.size() != n || std::memcmp(nearest.constData(), bytes_.data() + offset + 1,
-                                           std::size_t(n)) != 0)
-        return std::nullopt;
+    const auto holds = [&](const QByteArray& form) {
+        const QByteArray field = form.left(maxChars);
+        return field.size() == n &&
+               std::memcmp(field.constData(), bytes_.data() + offset + 1, std::size_t(n)) == 0;
+    };
+    // Files written before texts were composed hold a decomposed text's form as it stood
+    // ("Cafe?" for "Cafe" U+0301): that form still vouches for the block's text.
+    if (!holds(nearestWindows1252(*text)) && !holds(nearestOf(*text))) return std::nullopt;
     return text;
 }
 
@@ -163,7 +200,7 @@ void PageBuffer::getPath(int lastIndexOffset, int pointsOffset, Path& path) cons
     }
 }
 
-void PageBuffer::encode(const PageImage& page, const QString& pageNumber) {
+PageBuffer::Stored PageBuffer::encode(const PageImage& page, const QString& pageNumber) {
     const auto& ln = page.lines;
     const PageSettings& s = page.settings;
     for (int i = 0; i < 3; ++i)
@@ -216,6 +253,7 @@ void PageBuffer::encode(const PageImage& page, const QString& pageNumber) {
     // Fields a later version added are carried over as they were read.
     PageExtension ext = decodePageExtension(extension_).value_or(PageExtension{});
     using pageext::Kind;
+    std::set<std::uint16_t> knownTags;
     for (int i = 0; i < 3; ++i) {
         const struct {
             Kind kind;
@@ -226,13 +264,41 @@ void PageBuffer::encode(const PageImage& page, const QString& pageNumber) {
                       {Kind::BitmapFile, ln[i].attrs.BitmapFile, L::FileNameChars},
                       {Kind::FontName, ln[i].attrs.FontName, L::FontNameChars}};
         for (const auto& f : fields) {
+            knownTags.insert(pageext::tag(f.kind, i + 1));
             if (heldExactly(f.value, f.maxChars))
                 ext.fields.erase(pageext::tag(f.kind, i + 1));
             else
                 ext.set(f.kind, i + 1, f.value);
         }
     }
+    return keepWithinLimit(ext, knownTags);
+}
+
+PageBuffer::Stored PageBuffer::keepWithinLimit(PageExtension& ext,
+                                               const std::set<std::uint16_t>& ownTags) {
+    Stored stored = Stored::Whole;
+    std::uint64_t size = encodedBodySize(ext);
+    if (size > pageext::MaxBodySize) {
+        // What the reader refuses would lose every text of the block: the fields of a later
+        // version, which this one cannot show, go first, the largest first.
+        std::vector<std::pair<qsizetype, std::uint16_t>> later;
+        for (const auto& [tag, value] : ext.fields)
+            if (!ownTags.count(tag)) later.push_back({value.size(), tag});
+        std::sort(later.rbegin(), later.rend());
+        for (const auto& [bytes, tag] : later) {
+            if (size <= pageext::MaxBodySize) break;
+            ext.fields.erase(tag);
+            size -= std::uint64_t(pageext::FieldHeaderSize) + std::uint64_t(bytes);
+            stored = Stored::LaterFieldsLeftOut;
+        }
+    }
+    tooLarge_ = size > pageext::MaxBodySize;
+    if (tooLarge_) {
+        extension_.clear();
+        return Stored::TooLarge;
+    }
     extension_ = encodePageExtension(ext);
+    return stored;
 }
 
 bool PageBuffer::decode(PageImage& out) const {
@@ -367,6 +433,8 @@ std::optional<QString> GetNextPageNumber(const QString& dpath, const QString& ba
 // --- Page file I/O ------------------------------------------------------------------------
 
 bool writePageFile(const QString& path, const PageBuffer& buffer) {
+    // A page whose texts did not fit would lose them in the file: the page on disk stays.
+    if (buffer.tooLarge()) return false;
     // QSaveFile writes a temporary file in the same directory and renames it over the target
     // on commit; the fallback that writes the target directly is left off on purpose.
     QSaveFile file(path);
@@ -379,12 +447,40 @@ bool writePageFile(const QString& path, const PageBuffer& buffer) {
     return file.commit();
 }
 
+RegularRead readRegularFile(const QString& path, qint64 maxBytes, QByteArray& data) {
+    const QFileInfo info(path);
+    if (!info.exists()) return RegularRead::Missing;
+    if (!info.isFile()) return RegularRead::NotRegular;
+    // O_NONBLOCK: should a FIFO take the file's place after the look above, opening it returns
+    // at once instead of waiting for a writer, and the descriptor's own type refuses it.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return RegularRead::Unreadable;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return RegularRead::NotRegular;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return RegularRead::Unreadable;
+    }
+    data = maxBytes > 0 ? file.read(maxBytes) : QByteArray();
+    return file.error() == QFileDevice::NoError ? RegularRead::Ok : RegularRead::Unreadable;
+}
+
 PageReadResult readPageFile(const QString& path, PageBuffer& buffer) {
-    if (!QFileInfo::exists(path)) return PageReadResult::Missing;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return PageReadResult::Unreadable;
-    const QByteArray data = file.read(PageRecordSize + pageext::HeaderSize + pageext::MaxBodySize);
-    file.close();
+    QByteArray data;
+    switch (
+        readRegularFile(path, PageRecordSize + pageext::HeaderSize + pageext::MaxBodySize, data)) {
+    case RegularRead::Ok:
+        break;
+    case RegularRead::Missing:
+        return PageReadResult::Missing;
+    case RegularRead::NotRegular:
+    case RegularRead::Unreadable:
+        return PageReadResult::Unreadable;
+    }
     return buffer.loadFrom(data) ? PageReadResult::Ok : PageReadResult::Unreadable;
 }
 
@@ -401,10 +497,9 @@ void renumberPagesAbove(const QString& dpath, const QString& base, int deleted,
 }
 
 bool deletePageFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    file.close();
-    return file.remove();
+    QByteArray none;
+    if (readRegularFile(path, 0, none) != RegularRead::Ok) return false;
+    return QFile::remove(path);
 }
 
 } // namespace velmora

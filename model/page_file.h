@@ -5,6 +5,7 @@
 #include <optional>
 #include <QByteArray>
 #include <QString>
+#include <set>
 
 #include "model/page_extension.h"
 #include "model/page_record.h"
@@ -72,10 +73,17 @@ constexpr std::int32_t MaxRestingPos = 65535;
 // same value, both ways.
 QByteArray toWindows1252(const QString& text);
 QString fromWindows1252(const std::uint8_t* bytes, int count);
-// The nearest Windows-1252 form of a text, for readers that know only the record: a character
-// Windows-1252 lacks becomes its decomposition's letters where Windows-1252 has them ("ő" "o",
-// "ﬁ" "fi"), else '?'. Texts Windows-1252 holds come out as toWindows1252 gives them.
+// The nearest Windows-1252 form of a text, for readers that know only the record: the text is
+// composed first (NFC), so a letter typed with its mark apart ("e" U+0301) is the one letter
+// Windows-1252 has ("é"); a character Windows-1252 lacks becomes its decomposition's letters
+// where Windows-1252 has them ("ő" "o", "ﬁ" "fi"), else '?'. Texts Windows-1252 holds come out
+// as toWindows1252 gives them.
 QByteArray nearestWindows1252(const QString& text);
+// The characters of a text as a person counts them: its grapheme clusters. An emoji, a flag or
+// a letter with its marks is one, however many UTF-16 units it takes.
+int perceivedLength(const QString& text);
+// The text's first `count` characters as a person counts them.
+QString leftPerceived(const QString& text, int count);
 // Whether a field of that many characters holds the text exactly.
 bool heldExactly(const QString& text, int maxChars);
 
@@ -95,10 +103,17 @@ public:
 
     PageBuffer() { bytes_.fill(0); }
 
+    // How much of a page encode kept. A block is never larger than its reader takes
+    // (pageext::MaxBodySize): the fields a later version wrote give way first, largest first
+    // (LaterFieldsLeftOut); when the page's own texts and names pass the limit even so, the
+    // buffer holds no block and refuses to be written (TooLarge).
+    enum class Stored { Whole, LaterFieldsLeftOut, TooLarge };
     // Fills the record from the page in file order. Texts are taken as they are (the caller
     // trims them); strings longer than their fields are cut to the field's length, and those
     // the fields cannot hold exactly go whole into the extension block.
-    void encode(const PageImage& page, const QString& pageNumber);
+    Stored encode(const PageImage& page, const QString& pageNumber);
+    // Whether the last encode could not keep the page's texts and names: writePageFile refuses.
+    bool tooLarge() const { return tooLarge_; }
     // Reads every stored field into the page; the derived flags (InUse, the path arming) are left
     // as they are. fadedelay, the pause, the font sizes and the resting positions are brought
     // into the ranges above.
@@ -129,11 +144,15 @@ private:
     // nearest Windows-1252 form.
     std::optional<QString> extended(const PageExtension& ext, pageext::Kind kind, int line,
                                     int offset, int maxChars) const;
+    // Sets the block of the fields, within the reader's limit (Stored above); ownTags are the
+    // fields this version writes, which never give way.
+    Stored keepWithinLimit(PageExtension& ext, const std::set<std::uint16_t>& ownTags);
     void putPath(int lastIndexOffset, int pointsOffset, const Path& path);
     void getPath(int lastIndexOffset, int pointsOffset, Path& path) const;
 
     Bytes bytes_;
     QByteArray extension_;
+    bool tooLarge_ = false;
 };
 
 // The three-digit page-number text of a number: 7 gives "007", 42 "042", -1 "0-1". A text
@@ -164,14 +183,23 @@ std::optional<QString> GetNumberOFPages(const QString& dpath, const QString& bas
 std::optional<QString> GetNextPageNumber(const QString& dpath, const QString& base);
 
 // Writes the record to a temporary file beside the page file and renames it over the page file,
-// so a failed or interrupted save leaves the previous page as it was. False on any failure.
+// so a failed or interrupted save leaves the previous page as it was. False on any failure, and
+// for a buffer whose page did not fit (PageBuffer::tooLarge), which is not written at all.
 bool writePageFile(const QString& path, const PageBuffer& buffer);
+
+enum class RegularRead { Ok, Missing, NotRegular, Unreadable };
+
+// Reads at most maxBytes of a regular file into data. Anything else at the path (a FIFO, a
+// device, a folder) is NotRegular and is never opened in a way that could block: a FIFO
+// without a writer would hold its reader for good, a device may never end. The check is made
+// again on the opened descriptor, so a file swapped for a FIFO meanwhile is refused too.
+RegularRead readRegularFile(const QString& path, qint64 maxBytes, QByteArray& data);
 
 enum class PageReadResult { Ok, Missing, Unreadable };
 
 // Reads the first record of a page file into the buffer, with the extension block after it.
-// Missing when there is no such file, Unreadable when it cannot be opened or holds less than
-// one record; on failure the buffer is unchanged.
+// Missing when there is no such file, Unreadable when it is not a regular file, cannot be
+// opened or holds less than one record; on failure the buffer is unchanged.
 PageReadResult readPageFile(const QString& path, PageBuffer& buffer);
 
 // Closes the gap a deleted page leaves: for each page above it, up to 999, moves the file one
@@ -179,7 +207,8 @@ PageReadResult readPageFile(const QString& path, PageBuffer& buffer);
 void renumberPagesAbove(const QString& dpath, const QString& base, int deleted,
                         const std::function<void(const QString& newNumber)>& onRenamed);
 
-// Opens, closes and deletes a page file; false when any of these fails (the file is kept).
+// Opens, closes and deletes a page file; false when any of these fails, or when it is not a
+// regular file (the file is kept).
 bool deletePageFile(const QString& path);
 
 } // namespace velmora

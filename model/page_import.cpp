@@ -1,5 +1,6 @@
 #include "model/page_import.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -21,8 +22,8 @@ std::optional<ProjectPlace> locateProject(const QString& path, QString* error) {
         *error = QStringLiteral("no project file %1").arg(path);
         return std::nullopt;
     }
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly)) {
+    QByteArray none;
+    if (readRegularFile(path, 0, none) != RegularRead::Ok) {
         *error = QStringLiteral("can not read the project file %1").arg(path);
         return std::nullopt;
     }
@@ -40,13 +41,19 @@ std::optional<ProjectPlace> locateProject(const QString& path, QString* error) {
 }
 
 std::optional<QByteArray> readRowsFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // One byte beyond the limit tells a file at the limit from a larger one.
+    QByteArray data;
+    switch (readRegularFile(path, MaxRowsFileSize + 1, data)) {
+    case RegularRead::Ok:
+        break;
+    case RegularRead::NotRegular:
+        *error = QStringLiteral("%1 is not a regular file").arg(path);
+        return std::nullopt;
+    case RegularRead::Missing:
+    case RegularRead::Unreadable:
         *error = QStringLiteral("can not read %1").arg(path);
         return std::nullopt;
     }
-    // One byte beyond the limit tells a file at the limit from a larger one.
-    QByteArray data = file.read(MaxRowsFileSize + 1);
     if (data.size() > MaxRowsFileSize) {
         *error = QStringLiteral("%1 is larger than %2 MiB").arg(path).arg(MaxRowsFileSize >> 20);
         return std::nullopt;
@@ -62,6 +69,25 @@ bool writeRowsFile(const QString& path, const QByteArray& data) {
         return false;
     }
     return file.commit();
+}
+
+bool insideProjectFolder(const QString& dpath, const QString& name) {
+    const QString folder = QFileInfo(dpath).canonicalFilePath();
+    if (folder.isEmpty()) return false;
+    // The name's nearest existing part is resolved by the file system, links and all; what
+    // follows it cannot hold a link, and holds no "..", once the path is cleaned.
+    QString existing = QDir::cleanPath(QFileInfo(projectFile(dpath, name)).absoluteFilePath());
+    QString rest;
+    while (!QFileInfo::exists(existing) && !QFileInfo(existing).isSymLink()) {
+        const QFileInfo part(existing);
+        rest = QLatin1Char('/') + part.fileName() + rest;
+        const QString parent = part.path();
+        if (parent == existing) return false;
+        existing = parent;
+    }
+    const QString resolved = QFileInfo(existing).canonicalFilePath();
+    if (resolved.isEmpty()) return false; // a link that leads nowhere
+    return (resolved + rest).startsWith(folder + QLatin1Char('/'));
 }
 
 std::vector<int> freePageNumbers(const QString& dpath, const QString& base) {
@@ -98,14 +124,21 @@ ImportResult writeRowPages(const QString& dpath, const QString& base, const Page
             l.attrs.BitmapFile = storableFileName(dpath, l.attrs.BitmapFile);
             l.attrs.WaveFile = storableFileName(dpath, l.attrs.WaveFile);
         }
-        buffer.encode(page, number);
+        const PageBuffer::Stored stored = buffer.encode(page, number);
+        result.laterFieldsLeftOut =
+            result.laterFieldsLeftOut || stored == PageBuffer::Stored::LaterFieldsLeftOut;
         // A page that appeared since the numbers were counted is not overwritten.
-        if (pageFileExists(file) || !writePageFile(file, buffer)) {
+        if (stored == PageBuffer::Stored::TooLarge || pageFileExists(file) ||
+            !writePageFile(file, buffer)) {
             for (const QString& w : written)
                 QFile::remove(w);
             result.numbers.clear();
             result.error =
-                QStringLiteral("can not write the page file %1; no page was made").arg(file);
+                stored == PageBuffer::Stored::TooLarge
+                    ? QStringLiteral("row %1: its texts and names are too long for a page file; "
+                                     "no page was made")
+                          .arg(rows[i].row)
+                    : QStringLiteral("can not write the page file %1; no page was made").arg(file);
             return result;
         }
         written.push_back(file);
@@ -148,6 +181,8 @@ std::optional<std::vector<ProjectPage>> readProjectPages(const QString& dpath, c
         PageBuffer buffer;
         if (readPageFile(file, buffer) != PageReadResult::Ok) {
             *error = QStringLiteral("can not read the page file %1").arg(file);
+            if (QFileInfo(file).exists() && !QFileInfo(file).isFile())
+                *error += QStringLiteral(": it is not a regular file");
             return std::nullopt;
         }
         ProjectPage p{number, {}};

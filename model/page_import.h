@@ -24,12 +24,18 @@ struct ProjectPlace {
 // when the file is missing or names no project.
 std::optional<ProjectPlace> locateProject(const QString& path, QString* error);
 
-// A rows file's bytes; nothing, with the reason, when it cannot be read or is larger than
-// MaxRowsFileSize.
+// A rows file's bytes; nothing, with the reason, when it is not a regular file, cannot be read
+// or is larger than MaxRowsFileSize.
 std::optional<QByteArray> readRowsFile(const QString& path, QString* error);
 
 // Writes a rows file whole or not at all: the old file stays until the new one is complete.
 bool writeRowsFile(const QString& path, const QByteArray& data);
+
+// Whether a picture or wave name leads inside the project's folder (dpath) once ".." and
+// symbolic links are followed: "logo.bmp" and "pictures/badge.bmp" do; "../x.bmp",
+// "/etc/hostname" and a link to a file elsewhere do not. A name that does not exist yet leads
+// where its nearest existing folder does.
+bool insideProjectFolder(const QString& dpath, const QString& name);
 
 // The page numbers 000..999 without a page file, in order: where new pages go.
 std::vector<int> freePageNumbers(const QString& dpath, const QString& base);
@@ -41,6 +47,9 @@ QString roomForPages(const QString& dpath, const QString& base, int count);
 struct ImportResult {
     std::vector<QString> numbers;
     QString error;
+    // Fields a later version wrote into the template's block were left out of some page to
+    // keep its block within the reader's limit.
+    bool laterFieldsLeftOut = false;
 };
 
 // Writes the page each row makes of the template (pageFromRow) at the project's free numbers,

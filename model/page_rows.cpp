@@ -108,18 +108,28 @@ bool blankLine(const QString& line) {
 // line shows that comes first, so a quoted field holding another delimiter cannot mislead.
 // Then the one that splits each line into the same number of fields, the most of them; then
 // the one that splits them into the most fields; a comma when none splits any line.
-QChar sniffDelimiter(const std::vector<QString>& lines) {
-    QChar best = QLatin1Char(',');
+// When more than one splits every line alike (on a single line: into as many fields), the
+// lines cannot tell: "Müller, Hans;Keynote" is two fields at either. Those are the choices.
+struct Sniffed {
+    QChar delimiter;
+    QString choices;
+};
+
+Sniffed sniffDelimiter(const std::vector<QString>& lines) {
+    Sniffed out{QLatin1Char(','), {}};
     std::tuple<bool, bool, qsizetype, qsizetype> bestScore{false, false, 0, 0};
+    std::vector<std::pair<QChar, qsizetype>> even; // splitting every line alike, and its fields
+    int seen = 0;
     for (const char16_t d : Delimiters) {
         qsizetype total = 0;
         qsizetype first = -1;
         bool same = true;
         bool clean = true;
-        int seen = 0;
+        seen = 0;
         for (const QString& line : lines) {
             if (blankLine(line)) continue;
-            if (seen++ == SniffedLines) break;
+            if (seen == SniffedLines) break;
+            ++seen;
             const SplitLine s = splitLine(line, QChar(d));
             clean = clean && s.ok() && !s.strayQuote;
             const qsizetype n = s.ok() ? s.fields.size() - 1 : 0;
@@ -129,12 +139,17 @@ QChar sniffDelimiter(const std::vector<QString>& lines) {
         }
         const std::tuple<bool, bool, qsizetype, qsizetype> score{clean, same && first > 0,
                                                                  same ? first : 0, total};
+        if (clean && same && first > 0) even.push_back({QChar(d), first});
         if (total > 0 && score > bestScore) {
             bestScore = score;
-            best = QChar(d);
+            out.delimiter = QChar(d);
         }
     }
-    return best;
+    const qsizetype most = std::get<2>(bestScore);
+    for (const auto& [d, fields] : even)
+        if (seen > 1 || fields == most) out.choices += d;
+    if (out.choices.size() < 2) out.choices.clear();
+    return out;
 }
 
 QString rowText(int row) {
@@ -147,7 +162,7 @@ QString cellText(int row, int column) {
 
 } // namespace
 
-CsvTable parseCsv(const QByteArray& input) {
+CsvTable parseCsv(const QByteArray& input, std::optional<QChar> delimiter) {
     CsvTable table;
     if (input.size() > MaxRowsFileSize) {
         table.error = QStringLiteral("the file is larger than %1 MiB").arg(MaxRowsFileSize >> 20);
@@ -169,9 +184,19 @@ CsvTable parseCsv(const QByteArray& input) {
             table.error = rowText(r.row) + QStringLiteral(" is not UTF-8 text");
             return table;
         }
+        // Files joined end to end (cat a.csv b.csv) bring each one's byte-order mark to the
+        // start of a line; nobody means a zero-width no-break space there.
+        if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
         lines.push_back(std::move(text));
     }
-    table.delimiter = sniffDelimiter(lines);
+    if (delimiter) {
+        table.delimiter = *delimiter;
+    } else {
+        const Sniffed sniffed = sniffDelimiter(lines);
+        table.delimiter = sniffed.delimiter;
+        table.delimiterChoices = sniffed.choices;
+        if (!table.delimiterChoices.isEmpty()) return table;
+    }
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int row = raw[i].row;
         SplitLine s = splitLine(lines[i], table.delimiter);
@@ -196,12 +221,13 @@ QByteArray csvText(const std::vector<QStringList>& rows) {
     for (const QStringList& fields : rows) {
         QStringList quoted;
         for (const QString& f : fields) {
+            // A U+FEFF first would be taken for a joined file's mark at the start of a line.
             const bool needs =
-                !f.isEmpty() &&
-                (f.front().unicode() <= 0x20 || f.back().unicode() <= 0x20 || f.contains(Quote) ||
-                 std::any_of(std::begin(Delimiters), std::end(Delimiters),
-                             [&](char16_t d) { return f.contains(QChar(d)); }) ||
-                 f.contains(QLatin1Char('\r')) || f.contains(QLatin1Char('\n')));
+                !f.isEmpty() && (f.front().unicode() <= 0x20 || f.back().unicode() <= 0x20 ||
+                                 f.front() == QChar(0xFEFF) || f.contains(Quote) ||
+                                 std::any_of(std::begin(Delimiters), std::end(Delimiters),
+                                             [&](char16_t d) { return f.contains(QChar(d)); }) ||
+                                 f.contains(QLatin1Char('\r')) || f.contains(QLatin1Char('\n')));
             if (!needs) {
                 quoted << f;
                 continue;
@@ -288,10 +314,68 @@ QString readHeader(const CsvRecord& r, std::vector<ColumnRole>& roles) {
     return {};
 }
 
+// Words spreadsheets head their columns of people with, in the languages of the program's
+// users. A row of speakers ("Ana Lima,Keynote,ACME") holds none of them.
+bool headingWord(const QString& word) {
+    static const QStringList words = {
+        QStringLiteral("name"),         QStringLiteral("names"),
+        QStringLiteral("firstname"),    QStringLiteral("lastname"),
+        QStringLiteral("surname"),      QStringLiteral("vorname"),
+        QStringLiteral("nachname"),     QStringLiteral("nom"),
+        QStringLiteral("prénom"),       QStringLiteral("nombre"),
+        QStringLiteral("apellido"),     QStringLiteral("role"),
+        QStringLiteral("rolle"),        QStringLiteral("rôle"),
+        QStringLiteral("rol"),          QStringLiteral("title"),
+        QStringLiteral("titel"),        QStringLiteral("titre"),
+        QStringLiteral("company"),      QStringLiteral("firma"),
+        QStringLiteral("société"),      QStringLiteral("empresa"),
+        QStringLiteral("organisation"), QStringLiteral("organization"),
+        QStringLiteral("function"),     QStringLiteral("funktion"),
+        QStringLiteral("fonction"),     QStringLiteral("position"),
+        QStringLiteral("job"),          QStringLiteral("speaker"),
+        QStringLiteral("sprecher"),     QStringLiteral("text"),
+        QStringLiteral("caption"),      QStringLiteral("subtitle"),
+        QStringLiteral("untertitel"),   QStringLiteral("affiliation"),
+        QStringLiteral("department"),   QStringLiteral("abteilung"),
+        QStringLiteral("city"),         QStringLiteral("ort"),
+        QStringLiteral("country"),      QStringLiteral("land"),
+        QStringLiteral("email"),        QStringLiteral("phone")};
+    return words.contains(word.toLower());
+}
+
+// Whether a first row that names no known column may still be names, a spreadsheet's own
+// header ("Name,Role,Company"): short cells without digits, one of them holding a heading word,
+// none of them again in its column below, and rows below it.
+bool looksLikeNames(const CsvRecord& first, const std::vector<CsvRecord>& records) {
+    static const QRegularExpression notLetters(QStringLiteral("[^\\p{L}]+"));
+    bool heading = false;
+    for (int c = 0; c < first.fields.size(); ++c) {
+        const QString name = trimBlanks(first.fields[c]);
+        if (name.isEmpty()) continue;
+        if (perceivedLength(name) > 40 ||
+            std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.isDigit(); }))
+            return false;
+        for (const CsvRecord& r : records)
+            if (r.row > first.row && c < r.fields.size() && trimBlanks(r.fields[c]) == name)
+                return false;
+        const QStringList words = name.split(notLetters, Qt::SkipEmptyParts);
+        heading = heading || std::any_of(words.begin(), words.end(), headingWord);
+    }
+    const bool rowsBelow = std::any_of(records.begin(), records.end(), [&](const CsvRecord& r) {
+        return r.row > first.row && !blankRecord(r);
+    });
+    return heading && rowsBelow;
+}
+
+QString delimiterName(QChar d) {
+    if (d == QLatin1Char(';')) return QStringLiteral("semicolons");
+    if (d == QLatin1Char('\t')) return QStringLiteral("tabs");
+    return QStringLiteral("commas");
+}
+
 class RowReader {
 public:
-    RowReader(const std::function<bool(const QString&)>& pictureFound)
-        : pictureFound_(pictureFound) {}
+    explicit RowReader(const RowOptions& options) : options_(options) {}
 
     // The row's fields by the columns' roles; an empty string when they are all good.
     QString read(const CsvRecord& r, const std::vector<ColumnRole>& roles, PageRow& out) const {
@@ -319,18 +403,22 @@ private:
     QString take(const ColumnRole& role, const QString& value, PageRow& out) const {
         switch (role.what) {
         case Column::Line:
-            if (value.size() > pagelayout::TextChars)
+            // Characters as the title box counts them: an emoji or a letter typed with its
+            // mark apart is one.
+            if (const int n = perceivedLength(value); n > pagelayout::TextChars)
                 return QStringLiteral(": the text has %1 characters; a title takes at most %2")
-                    .arg(value.size())
+                    .arg(n)
                     .arg(pagelayout::TextChars);
             out.texts[role.line] = value;
             break;
         case Column::Picture:
-            if (!value.isEmpty() && pictureFound_ && !pictureFound_(value))
+            if (const QString e = outside(QStringLiteral("picture"), value); !e.isEmpty()) return e;
+            if (!value.isEmpty() && options_.pictureFound && !options_.pictureFound(value))
                 return QStringLiteral(": no picture \"%1\"").arg(value);
             out.pictures[role.line] = value;
             break;
         case Column::Wave:
+            if (const QString e = outside(QStringLiteral("wave"), value); !e.isEmpty()) return e;
             out.waves[role.line] = value;
             break;
         case Column::Pause: {
@@ -351,7 +439,12 @@ private:
         return {};
     }
 
-    const std::function<bool(const QString&)>& pictureFound_;
+    QString outside(const QString& what, const QString& name) const {
+        if (name.isEmpty() || !options_.insideProject || options_.insideProject(name)) return {};
+        return QStringLiteral(": the %1 \"%2\" is outside the project folder").arg(what, name);
+    }
+
+    const RowOptions& options_;
 };
 
 } // namespace
@@ -367,23 +460,47 @@ const QStringList& pageRowColumnNames() {
 
 PageRows readPageRows(const QByteArray& data,
                       const std::function<bool(const QString&)>& pictureFound) {
+    RowOptions options;
+    options.pictureFound = pictureFound;
+    return readPageRows(data, options);
+}
+
+PageRows readPageRows(const QByteArray& data, const RowOptions& options) {
     PageRows out;
-    const CsvTable table = parseCsv(data);
+    const CsvTable table = parseCsv(data, options.delimiter);
     if (!table.error.isEmpty()) {
         out.error = table.error;
+        return out;
+    }
+    if (!table.delimiterChoices.isEmpty()) {
+        out.delimiterChoices = table.delimiterChoices;
+        QStringList names;
+        for (const QChar d : table.delimiterChoices)
+            names << QStringLiteral("by ") + delimiterName(d);
+        const QString last = names.takeLast();
+        out.error = QStringLiteral("the fields may be separated ") +
+                    names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
         return out;
     }
     // Without a header the first three fields are the lines, whatever follows them.
     std::vector<ColumnRole> roles = {{Column::Line, 0}, {Column::Line, 1}, {Column::Line, 2}};
     bool headerSeen = false;
-    const RowReader reader(pictureFound);
+    const RowReader reader(options);
     for (const CsvRecord& r : table.records) {
         if (blankRecord(r)) continue;
+        if (!headerSeen && options.skipFirstRow) {
+            headerSeen = true;
+            continue;
+        }
         if (!headerSeen) {
             headerSeen = true;
             out.header = std::any_of(r.fields.begin(), r.fields.end(), [](const QString& f) {
                 return roleNamed(trimBlanks(f)).has_value();
             });
+            out.firstRowMayBeNames = !out.header && looksLikeNames(r, table.records);
+            if (out.firstRowMayBeNames)
+                for (const QString& f : r.fields)
+                    if (!trimBlanks(f).isEmpty()) out.firstRow << trimBlanks(f);
             if (out.header) {
                 roles.clear();
                 if (QString e = readHeader(r, roles); !e.isEmpty()) {

@@ -33,22 +33,28 @@ struct CsvTable {
     QChar delimiter = QLatin1Char(',');
     std::vector<CsvRecord> records;
     QString error;
+    // The delimiters that split every line alike, in the order comma, semicolon, tab, when more
+    // than one does: the lines cannot tell which is meant, and no record is read.
+    QString delimiterChoices;
 };
 
 // Splits UTF-8 text, with or without a byte-order mark, into records. Lines end in CR LF, LF or
-// CR; an empty last line is no record. The delimiter (comma, semicolon or tab) is told from the
+// CR; an empty last line is no record; a U+FEFF that starts a line (the mark of a file joined
+// on) is dropped. The delimiter (comma, semicolon or tab) is the one given, else told from the
 // first lines: the one that splits them without breaking a quoted field, alike on every line,
-// into the most fields.
+// into the most fields. When several split every line alike (one line: into as many fields),
+// they are the table's delimiterChoices and it holds no records.
 // A field whose first character (after blanks) is a double quote runs to the next lone quote; a
 // doubled quote inside it is one quote, and blanks around it are dropped. A quote that does not
 // close on its own line, text after a closing quote and bytes that are not UTF-8 are errors,
 // reported with the row; so is a file larger than MaxRowsFileSize or of more than
 // MaxRowsFileLines lines.
-CsvTable parseCsv(const QByteArray& data);
+CsvTable parseCsv(const QByteArray& data, std::optional<QChar> delimiter = {});
 
 // The CSV text of the rows: UTF-8 with a byte-order mark (what spreadsheets read as UTF-8),
 // comma-separated, CR LF line ends. A field is quoted when it holds a delimiter, a quote or a
-// line break, or starts or ends with a blank, so every field reads back as written.
+// line break, or starts or ends with a blank or starts with U+FEFF, so every field reads back
+// as written.
 QByteArray csvText(const std::vector<QStringList>& rows);
 
 // What one row gives a page. A line's text is always the row's (empty when the row has none);
@@ -68,6 +74,21 @@ struct PageRows {
     std::vector<PageRow> rows;
     bool header = false; // the first row named the columns
     QString error;
+    QString delimiterChoices; // as CsvTable's; then `error` says so and no row is read
+    // The first row names no known column yet looks like names of the file's own ("Name,Role,
+    // Company"); it was read as a row, and may be skipped (RowOptions::skipFirstRow).
+    bool firstRowMayBeNames = false;
+    QStringList firstRow; // then: its fields that are not blank
+};
+
+// How a rows file is read beyond what it tells itself.
+struct RowOptions {
+    std::optional<QChar> delimiter; // given: no guess is made
+    bool skipFirstRow = false;      // the first row that is not blank is no row, nor a header
+    // Whether a picture is there (when given); whether a picture or wave name leads inside the
+    // project's folder (when given).
+    std::function<bool(const QString&)> pictureFound;
+    std::function<bool(const QString&)> insideProject;
 };
 
 // The names a first row may give its columns, as the export writes them. "Page" is read and
@@ -78,10 +99,12 @@ const QStringList& pageRowColumnNames();
 // lines 1 to 3 and any further fields are not read. A first row that holds one of the column
 // names is a header; then each of its cells must be one of them, once, and every field is read
 // by its column's name. Blank fields and rows are nothing; fields lose their surrounding blanks.
-// Refused, with the row and column: a text longer than a title box takes, a control character
-// in a text, a line given both a text and a picture, a pause that is not 0 to 60 seconds, a
-// value in a column the header does not name, and a picture `pictureFound` does not find (when
-// it is given).
+// Refused, with the row and column: a text longer than a title box takes (in characters as a
+// person counts them), a control character in a text, a line given both a text and a picture,
+// a pause that is not 0 to 60 seconds, a value in a column the header does not name, a picture
+// or wave name that leads outside the project's folder and a picture that is not found (as the
+// options tell).
+PageRows readPageRows(const QByteArray& data, const RowOptions& options);
 PageRows readPageRows(const QByteArray& data,
                       const std::function<bool(const QString&)>& pictureFound = {});
 

@@ -9,7 +9,8 @@
 namespace velmora::pagestool {
 
 const char* const Usage =
-    "usage: velmora-pages import PROJECT.kvt ROWS.csv [--template NNN]\n"
+    "usage: velmora-pages import PROJECT.kvt ROWS.csv [--template NNN] [--delimiter D]\n"
+    "                            [--skip-first-row]\n"
     "       velmora-pages export PROJECT.kvt [-o FILE.csv]\n"
     "       velmora-pages list PROJECT.kvt\n"
     "\n"
@@ -20,7 +21,14 @@ const char* const Usage =
     "        three fields are the texts of lines 1 to 3, unless a first row names the columns:\n"
     "        Line 1, Line 2, Line 3, Picture 1, Picture 2, Picture 3, Wave 1, Wave 2, Wave 3,\n"
     "        Pause (0 to 60 seconds) and Page (not used). A title takes at most 80\n"
-    "        characters. All or nothing: a bad row is reported and no page is written.\n"
+    "        characters, as a person counts them (an emoji is one). Pictures and waves must\n"
+    "        lie in the project's folder. All or nothing: a bad row is reported and no page\n"
+    "        is written.\n"
+    "        --delimiter D     the fields are separated by D: \",\" (or comma), \";\" (or\n"
+    "                          semicolon) or tab; needed when the rows split alike at more\n"
+    "                          than one of them.\n"
+    "        --skip-first-row  the first row is not a page: a row of column names other than\n"
+    "                          the ones above (Name, Role, Company).\n"
     "export  writes the project's pages as CSV (UTF-8 with a byte-order mark, as spreadsheets\n"
     "        read it): a header, then one row per page with its number, the three texts, the\n"
     "        picture and wave names and the pause. To standard output without -o.\n"
@@ -44,7 +52,11 @@ struct Parsed {
     QStringList positional;
     std::optional<QString> templ;
     std::optional<QString> output;
+    std::optional<QString> delimiter;
+    bool skipFirstRow = false;
 };
+
+const QString SkipFirstRow = QStringLiteral("--skip-first-row");
 
 Parsed parse(const QStringList& args, const QStringList& options) {
     Parsed p;
@@ -52,8 +64,15 @@ Parsed parse(const QStringList& args, const QStringList& options) {
         const QString& a = args[i];
         if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             if (!options.contains(a)) throw Failure{QStringLiteral("unknown option %1").arg(a)};
+            if (a == SkipFirstRow) {
+                p.skipFirstRow = true;
+                continue;
+            }
             if (i + 1 >= args.size()) throw Failure{QStringLiteral("%1 needs a value").arg(a)};
-            (a == QLatin1String("--template") ? p.templ : p.output) = args[++i];
+            std::optional<QString>& value = a == QLatin1String("--template")    ? p.templ
+                                            : a == QLatin1String("--delimiter") ? p.delimiter
+                                                                                : p.output;
+            value = args[++i];
         } else {
             p.positional << a;
         }
@@ -111,9 +130,21 @@ std::pair<PageImage, PageBuffer> templatePage(const ProjectPlace& place,
     return {page, buffer};
 }
 
+std::optional<QChar> delimiterOf(const std::optional<QString>& given) {
+    if (!given) return std::nullopt;
+    const QString d = given->toLower();
+    if (d == QLatin1String(",") || d == QLatin1String("comma")) return QLatin1Char(',');
+    if (d == QLatin1String(";") || d == QLatin1String("semicolon")) return QLatin1Char(';');
+    if (d == QLatin1String("\t") || d == QLatin1String("tab")) return QLatin1Char('\t');
+    throw Failure{QStringLiteral("--delimiter %1: a comma, a semicolon or tab").arg(*given)};
+}
+
 int importRows(const Parsed& p, QIODevice& out) {
     expectArguments(p, QStringLiteral("import"),
                     {QStringLiteral("PROJECT.kvt"), QStringLiteral("ROWS.csv")});
+    RowOptions options;
+    options.delimiter = delimiterOf(p.delimiter);
+    options.skipFirstRow = p.skipFirstRow;
     const ProjectPlace place = project(p.positional[0]);
     const auto [templ, record] = templatePage(place, p.templ);
     const QString rowsFile = p.positional[1];
@@ -122,9 +153,16 @@ int importRows(const Parsed& p, QIODevice& out) {
     QString error;
     const std::optional<QByteArray> data = readRowsFile(rowsFile, &error);
     if (!data) throw Failure{error};
-    const PageRows rows = readPageRows(*data, [&](const QString& picture) {
+    options.pictureFound = [&](const QString& picture) {
         return QFileInfo(projectFile(place.dpath, picture)).isFile();
-    });
+    };
+    options.insideProject = [&](const QString& name) {
+        return insideProjectFolder(place.dpath, name);
+    };
+    const PageRows rows = readPageRows(*data, options);
+    if (!rows.delimiterChoices.isEmpty())
+        throw Failure{shown + QStringLiteral(": ") + rows.error +
+                      QStringLiteral("; say which with --delimiter")};
     if (!rows.error.isEmpty()) throw Failure{shown + QStringLiteral(": ") + rows.error};
     if (rows.rows.empty()) throw Failure{shown + QStringLiteral(": no rows to make pages of")};
     const ImportResult made = writeRowPages(place.dpath, place.base, templ, record, rows.rows);
@@ -134,6 +172,12 @@ int importRows(const Parsed& p, QIODevice& out) {
                    .arg(made.numbers.size())
                    .arg(made.numbers.size() == 1 ? QStringLiteral("page") : QStringLiteral("pages"))
                    .arg(shown, pageNumbersText(made.numbers)));
+    if (made.laterFieldsLeftOut)
+        print(out, QStringLiteral("fields a later version wrote into the template were left out "
+                                  "of the pages: they did not fit beside the texts\n"));
+    if (rows.firstRowMayBeNames)
+        print(out, QStringLiteral("the first row (%1) may be column names: %2 leaves it out\n")
+                       .arg(rows.firstRow.join(QStringLiteral(", ")), SkipFirstRow));
     return 0;
 }
 
@@ -172,7 +216,9 @@ int run(const QStringList& args, QIODevice& out, QIODevice& err) {
         if (args.isEmpty()) throw Failure{QStringLiteral("no command given (see --help)")};
         const QString& command = args.front();
         if (command == QLatin1String("import"))
-            return importRows(parse(args, {QStringLiteral("--template")}), out);
+            return importRows(parse(args, {QStringLiteral("--template"),
+                                           QStringLiteral("--delimiter"), SkipFirstRow}),
+                              out);
         if (command == QLatin1String("export"))
             return exportRows(parse(args, {QStringLiteral("-o"), QStringLiteral("--output")}), out);
         if (command == QLatin1String("list")) return listPages(parse(args, {}), out);

@@ -94,6 +94,30 @@ TEST_F(LineEditTest, KeystrokesInOneBoxAreOneStepAndUndoingThemRestoresTheLoaded
 
 // Ctrl+A in a title box is the align screen's shortcut, not the box's "select all": the box
 // leaves the shortcut to the window (the real-display stage presses it on a real window).
+// A title box takes 80 characters as a person counts them: emoji, and letters typed with their
+// marks apart (as macOS keyboards give them), are one character each.
+TEST_F(LineEditTest, ATitleBoxTakes80CharactersAsAPersonCountsThem) {
+    const struct {
+        const char* what;
+        QString character;
+    } kinds[] = {{"letters", "A"},
+                 {"emoji", QString::fromUcs4(U"\U0001F600")},
+                 {"decomposed letters", "e\u0301"},
+                 {"flags", QString::fromUcs4(U"\U0001F1E9\U0001F1EA")}};
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.what);
+        w->Edit1->clear();
+        for (int i = 0; i < 41; ++i)
+            w->Edit1->insert(k.character);
+        EXPECT_EQ(w->Edit1->text(), k.character.repeated(41));
+        w->Edit1->insert(k.character.repeated(40)); // a paste past the limit is cut at it
+        EXPECT_EQ(w->Edit1->text(), k.character.repeated(80));
+        w->Edit1->insert(k.character);
+        EXPECT_EQ(w->Edit1->text(), k.character.repeated(80));
+        EXPECT_EQ(w->document().text(1), k.character.repeated(80));
+    }
+}
+
 TEST_F(LineEditTest, CtrlAInATitleBoxIsLeftToTheAlignShortcut) {
     for (QLineEdit* box : {w->Edit1, w->Edit2, w->Edit3}) {
         box->setText("Title");
@@ -313,4 +337,41 @@ TEST_F(LineEditTest, EditsSurviveASaveAndUndoingPastItMarksThePageAgain) {
     EXPECT_TRUE(w->sav);
     w->Undo1->trigger();
     EXPECT_FALSE(w->sav);
+}
+
+// A page read with many fields of a later version, saved with a title the record cannot hold:
+// the later fields give way and the user is told; a page whose own names pass the block's limit
+// is not saved, and the file keeps what it held.
+TEST_F(LineEditTest, ASaveTellsWhatDidNotFitAndNeverWritesWhatCannotBeRead) {
+    w->dpath = dir.path() + "/";
+    w->ProjectName = "saved.kvt";
+    velmora::PageExtension later;
+    later.fields[0x7F01] = QByteArray(velmora::pageext::MaxBodySize - 20, 'a');
+    ASSERT_TRUE(w->pageBuffer.loadFrom(QByteArray(velmora::PageRecordSize, '\0') +
+                                       velmora::encodePageExtension(later)));
+    w->Edit1->setText(QStringLiteral("Фильм"));
+    seams.dialogs.clear();
+    w->SavePgToolButtonClick();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Fields a later version wrote into this page were left out: they did "
+                           "not fit beside the texts."}));
+    EXPECT_FALSE(w->sav);
+    QFile saved(dir.file("SAVED.000"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray before = saved.readAll();
+    velmora::PageBuffer read;
+    ASSERT_TRUE(read.loadFrom(before));
+    PageImage back;
+    read.decode(back);
+    EXPECT_EQ(back.lines[0].Text, QStringLiteral("Фильм"));
+
+    w->line(2).FontName = QString(velmora::pageext::MaxBodySize / 2 + 1, QChar(0x0416));
+    seams.dialogs.clear();
+    w->SavePgToolButtonClick();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"File error, Can not save page: its texts and names are too long for "
+                           "a page file"}));
+    saved.close();
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), before);
 }

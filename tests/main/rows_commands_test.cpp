@@ -209,6 +209,49 @@ TEST_F(RowsCommandsTest, PicturesAreFoundInTheProjectFolder) {
     EXPECT_EQ(stored(1).lines[2].Text, "");
 }
 
+// A picture named outside the project's folder is refused, though the file is there.
+TEST_F(RowsCommandsTest, PicturesOutsideTheProjectFolderAreRefused) {
+    styledPage();
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(csv("Line 1,Picture 3\nAna,/etc/hostname\n"));
+    w->ImportPages1Click();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"names.csv: row 2, column 2: the picture \"/etc/hostname\" is outside "
+                           "the project folder. No page was made."}));
+    EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
+}
+
+// Commas and semicolons split every row alike, and the first row names columns of its own: the
+// window asks which delimiter, and whether to skip that row; Cancel makes nothing.
+TEST_F(RowsCommandsTest, AnEvenDelimiterAndAFirstRowOfNamesAreAsked) {
+    styledPage();
+    const QString file = csv("Name, Vorname;Rolle;Firma, Ort\n"
+                             "Müller, Hans;Keynote;ACME GmbH, Berlin\n"
+                             "Lee, Ann;Chair;Globex, Paris\n");
+    const QString which = "Are the fields of names.csv separated by semicolons? No: by commas.";
+    const QString skip =
+        "The first row of names.csv reads \"Name, Vorname, Rolle, Firma, Ort\". Is it "
+        "column names, to be left out?";
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(file);
+    seams.dialogs.answers = {Answer::Cancel};
+    w->ImportPages1Click();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({which}));
+    EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
+
+    seams.dialogs.clear();
+    seams.dialogs.files.push_back(file);
+    seams.dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
+    w->ImportPages1Click();
+    EXPECT_EQ(seams.dialogs.texts(), QStringList({which, skip, "Make 2 pages from names.csv?",
+                                                  "Made 2 pages from names.csv: 001 to 002."}));
+    ASSERT_GE(seams.dialogs.asked.size(), 2u);
+    EXPECT_EQ(seams.dialogs.asked[0].buttons, platform::MsgButtons::YesNoCancel);
+    EXPECT_EQ(seams.dialogs.asked[1].buttons, platform::MsgButtons::YesNoCancel);
+    EXPECT_EQ(stored(1).lines[0].Text, "Müller, Hans");
+    EXPECT_EQ(stored(2).lines[2].Text, "Globex, Paris");
+}
+
 TEST_F(RowsCommandsTest, AChangedPageIsOfferedForSavingFirst) {
     styledPage();
     w->Edit1->setText("edited");

@@ -28,6 +28,7 @@ const Script scripts[] = {
     {"CJK", QStringLiteral("東京 서울 北京")},
     {"emoji", QString::fromUcs4(U"Show \U0001F3AC\U0001F600 \u2764\uFE0F")},
     {"combining marks", QStringLiteral("e\u0301 a\u0308 Z\u0335\u0327")},
+    {"a zero-width no-break space first", QStringLiteral("\uFEFFAnna")},
 };
 
 QByteArray fileBytes(const PageBuffer& b) {
@@ -100,12 +101,15 @@ TEST(PageExtension, TheRecordKeepsTheNearestWindows1252Form) {
         QString text;
         QByteArray record;
     } cases[] = {
-        {QStringLiteral("Grüße"), "Gr\xfc\xdf" "e"},
-        {QStringLiteral("Łódź Őr"), "?\xf3" "dz Or"}, // Ł has no parts
+        {QStringLiteral("Grüße"), "Gr\xfc\xdf"
+                                  "e"},
+        {QStringLiteral("Łódź Őr"), "?\xf3"
+                                    "dz Or"}, // Ł has no parts
         {QStringLiteral("\ufb01ne"), "fine"}, // a ligature: its letters
         {QStringLiteral("Привет"), "??????"},
         {QString::fromUcs4(U"a\U0001F600b"), "a?b"},
         {QStringLiteral("what?"), "what?"},
+        {QStringLiteral("Cafe\u0301 a\u0308"), "Caf\xe9 \xe4"}, // typed decomposed
     };
     for (const auto& c : cases) {
         EXPECT_EQ(nearestWindows1252(c.text), c.record) << c.text.toStdString();
@@ -234,6 +238,60 @@ TEST(PageExtension, AFieldCountsOnlyWhileTheRecordStillHoldsItsForm) {
     const PageImage p = decodedFrom(data);
     EXPECT_EQ(p.lines[0].Text, QStringLiteral("New"));
     EXPECT_EQ(p.lines[2].attrs.WaveFile, QStringLiteral("звук.wav"));
+}
+
+// A record written before titles were composed held "Cafe?" for a title typed decomposed: its
+// block's text still counts.
+TEST(PageExtension, ARecordOfTheEarlierFallbackKeepsItsText) {
+    PageExtension ext;
+    ext.set(pageext::Kind::Text, 1, QStringLiteral("Cafe\u0301"));
+    QByteArray data(PageRecordSize, '\0');
+    data[65] = 5;
+    data.replace(66, 5, "Cafe?");
+    EXPECT_EQ(decodedFrom(data + encodePageExtension(ext)).lines[0].Text,
+              QStringLiteral("Cafe\u0301"));
+}
+
+// Many fields of a later version read with a page, and the page's own names added to them,
+// would pass the reader's limit: the later fields give way, largest first, and the texts stay
+// whole. A page whose own names pass the limit is not written at all.
+TEST(PageExtension, AWrittenBlockStaysWithinTheReadersLimit) {
+    PageExtension later;
+    const qsizetype room = pageext::MaxBodySize - 2 * pageext::FieldHeaderSize - 50;
+    later.fields[0x7F01] = QByteArray(room / 2 + 1, 'a');
+    later.fields[0x7F02] = QByteArray(room / 2 - 1, 'b');
+    PageBuffer b;
+    ASSERT_TRUE(b.loadFrom(QByteArray(PageRecordSize, '\0') + encodePageExtension(later)));
+    ASSERT_FALSE(b.extension().isEmpty());
+    EXPECT_EQ(b.encode(russianPage(), QStringLiteral("000")),
+              PageBuffer::Stored::LaterFieldsLeftOut);
+    PageBuffer read;
+    ASSERT_TRUE(read.loadFrom(b.toByteArray()));
+    PageImage p;
+    read.decode(p);
+    const PageImage want = russianPage();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(p.lines[i].Text, want.lines[i].Text) << i;
+        EXPECT_EQ(p.lines[i].attrs.BitmapFile, want.lines[i].attrs.BitmapFile) << i;
+        EXPECT_EQ(p.lines[i].attrs.WaveFile, want.lines[i].attrs.WaveFile) << i;
+    }
+    const std::optional<PageExtension> kept = decodePageExtension(read.extension());
+    ASSERT_TRUE(kept);
+    EXPECT_FALSE(kept->fields.count(0x7F01));
+    EXPECT_EQ(kept->fields.at(0x7F02), later.fields.at(0x7F02));
+    EXPECT_EQ(read.encode(p, QStringLiteral("000")), PageBuffer::Stored::Whole);
+
+    testsupport::TempDir dir;
+    const QString file = dir.file("SHOW.000");
+    ASSERT_TRUE(writePageFile(file, read));
+    PageImage huge;
+    huge.lines[1].attrs.FontName = QString(pageext::MaxBodySize / 2 + 1, QChar(0x0416));
+    PageBuffer h;
+    EXPECT_EQ(h.encode(huge, QStringLiteral("000")), PageBuffer::Stored::TooLarge);
+    EXPECT_FALSE(writePageFile(file, h));
+    PageBuffer again;
+    ASSERT_EQ(readPageFile(file, again), PageReadResult::Ok);
+    EXPECT_EQ(again.toByteArray(), read.toByteArray());
 }
 
 TEST(PageExtension, TheChecksumIsTheUsualCrc32) {

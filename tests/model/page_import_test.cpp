@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
 
 #include "model/project_file.h"
 #include "platform/IniFile.h"
@@ -148,6 +150,54 @@ TEST_F(PageImportTest, NamesInsideTheProjectFolderAreKeptRelative) {
     const PageImage p = readPage(0);
     EXPECT_EQ(p.lines[1].attrs.BitmapFile, "pictures/badge.bmp");
     EXPECT_EQ(p.lines[0].attrs.WaveFile, "/elsewhere/fanfare.wav");
+}
+
+// Where a name leads once ".." and symbolic links are followed: inside the project's folder or
+// not. A name that does not exist yet leads where its folders do.
+TEST_F(PageImportTest, NamesAreFollowedToWhereTheyLead) {
+    ASSERT_TRUE(QDir(dpath).mkpath("pictures"));
+    testsupport::TempDir other;
+    ASSERT_TRUE(QFile::link(other.path(), dpath + "elsewhere"));
+    ASSERT_TRUE(QFile::link("/etc/hostname", dpath + "host.bmp"));
+    ASSERT_TRUE(QFile::link(dpath + "pictures", dpath + "linked"));
+    const struct {
+        QString name;
+        bool inside;
+    } cases[] = {
+        {"logo.bmp", true},
+        {"pictures/new/badge.bmp", true},
+        {"pictures/../logo.bmp", true},
+        {"linked/badge.bmp", true},
+        {dpath + "pictures/badge.bmp", true},
+        {"../logo.bmp", false},
+        {"../../../../etc/passwd", false},
+        {"/etc/hostname", false},
+        {"pictures/../../logo.bmp", false},
+        {"elsewhere/logo.bmp", false},
+        {"host.bmp", false},
+        {other.path() + "/logo.bmp", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(insideProjectFolder(dpath, c.name), c.inside) << c.name.toStdString();
+}
+
+// A FIFO named like a page or a rows file would hold its reader until something writes into
+// it; a device may never end. Neither is opened as a file.
+TEST_F(PageImportTest, OnlyRegularFilesAreRead) {
+    writePage(0, "zero");
+    ASSERT_EQ(mkfifo(QFile::encodeName(page(1)).constData(), 0600), 0);
+    ASSERT_EQ(mkfifo(QFile::encodeName(dpath + "rows.csv").constData(), 0600), 0);
+    QString error;
+    EXPECT_FALSE(readRowsFile(dpath + "rows.csv", &error));
+    EXPECT_EQ(error, dpath + "rows.csv is not a regular file");
+    EXPECT_FALSE(readProjectPages(dpath, "SHOW", &error));
+    EXPECT_EQ(error, "can not read the page file " + page(1) + ": it is not a regular file");
+    PageBuffer b;
+    EXPECT_EQ(readPageFile(page(1), b), PageReadResult::Unreadable);
+    EXPECT_EQ(readPageFile("/dev/zero", b), PageReadResult::Unreadable);
+    EXPECT_FALSE(deletePageFile(page(1)));
+    EXPECT_TRUE(QFileInfo(page(1)).exists());
+    EXPECT_EQ(b.toByteArray(), PageBuffer().toByteArray());
 }
 
 // A project with fewer free numbers than rows is refused before a page is written.

@@ -39,6 +39,11 @@ std::vector<CsvCase> csvCases() {
     return {
         {"comma", "a,b,c\nd,e,f\n", comma, {rec(1, {"a", "b", "c"}), rec(2, {"d", "e", "f"})}, {}},
         {"byte-order mark dropped", Bom + "a,b\n", comma, {rec(1, {"a", "b"})}, {}},
+        {"the marks of files joined end to end dropped, one inside a line kept",
+         Bom + "a,b\n" + Bom + "c,d\r\n" + Bom + "e,f\xEF\xBB\xBF\n",
+         comma,
+         {rec(1, {"a", "b"}), rec(2, {"c", "d"}), rec(3, {"e", "f\uFEFF"})},
+         {}},
         {"CR LF line ends", "a,b\r\nc,d\r\n", comma, {rec(1, {"a", "b"}), rec(2, {"c", "d"})}, {}},
         {"CR line ends", "a,b\rc,d", comma, {rec(1, {"a", "b"}), rec(2, {"c", "d"})}, {}},
         {"no line end at the end", "a,b\nc,d", comma, {rec(1, {"a", "b"}), rec(2, {"c", "d"})}, {}},
@@ -169,12 +174,38 @@ TEST(ParseCsv, Cases) {
 }
 
 // What csvText writes reads back field for field, whatever the fields hold.
+// Every row holds commas, as a German spreadsheet's semicolon file does: commas and semicolons
+// split every row alike, so the choice is the user's; told the delimiter, the rows are read.
+TEST(ParseCsv, AnEvenChoiceOfDelimitersIsLeftToTheUser) {
+    const QByteArray german = "Müller, Hans;Keynote;ACME GmbH, Berlin\n"
+                              "Lee, Ann;Chair;Globex, Paris\n";
+    const CsvTable asked = parseCsv(german);
+    EXPECT_EQ(asked.delimiterChoices, QString(",;"));
+    EXPECT_TRUE(asked.records.empty());
+    EXPECT_TRUE(asked.error.isEmpty());
+    const CsvTable told = parseCsv(german, QChar(';'));
+    EXPECT_TRUE(told.delimiterChoices.isEmpty());
+    ASSERT_EQ(told.records.size(), 2u);
+    EXPECT_EQ(told.records[0].fields,
+              QStringList({"Müller, Hans", "Keynote", "ACME GmbH, Berlin"}));
+    EXPECT_EQ(told.records[1].fields, QStringList({"Lee, Ann", "Chair", "Globex, Paris"}));
+    // One line is no evidence but its fields: as many at each delimiter is a choice too.
+    EXPECT_EQ(parseCsv("a,b;c\n").delimiterChoices, QString(",;"));
+    EXPECT_EQ(parseCsv("a,b;c,d\n").delimiterChoices, QString());
+    const PageRows rows = readPageRows(german);
+    EXPECT_EQ(rows.delimiterChoices, QString(",;"));
+    EXPECT_EQ(rows.error, "the fields may be separated by commas or by semicolons");
+    RowOptions semi;
+    semi.delimiter = QChar(';');
+    EXPECT_EQ(readPageRows(german, semi).rows.size(), 2u);
+}
+
 TEST(CsvText, ReadsBackAsWritten) {
     const std::vector<QStringList> rows = {
         {"Page", "Line 1", "Line 2"},     {"000", "Smith, John", "say \"hi\""},
         {"001", "a;b", "tab\there"},      {"002", " leading", "trailing "},
         {"003", "", "Zoë – 王芳 – محمد"}, {"004", "\"", ","},
-        {"", "a\tb\tc\td", "x;y;z;w"},
+        {"", "a\tb\tc\td", "x;y;z;w"},    {QStringLiteral("\uFEFFfirst"), QStringLiteral("\uFEFF")},
     };
     const QByteArray text = csvText(rows);
     EXPECT_TRUE(text.startsWith(Bom));
@@ -230,6 +261,12 @@ PageRow with(PageRow r, std::function<void(PageRow&)> change) {
 std::vector<RowsCase> rowsCases() {
     const QString long81(81, QChar(0x0416));
     const QString long80(80, QChar(0x0416));
+    QString emoji80, decomposed80;
+    for (int i = 0; i < 80; ++i) {
+        emoji80 += QString::fromUcs4(U"\U0001F600");
+        decomposed80 += QStringLiteral("e\u0301");
+    }
+    const QString emoji81 = emoji80 + QString::fromUcs4(U"\U0001F3AC");
     return {
         {"three columns, no header",
          "Ana Lima,Keynote,ACME\nBen Ode,Chair,Globex\n",
@@ -297,6 +334,14 @@ std::vector<RowsCase> rowsCases() {
          {},
          true},
         {"a text of 80 characters of any script", long80.toUtf8() + "\n", {texts(1, long80)}, {}},
+        {"80 characters as a person counts them: emoji, letters with marks apart",
+         emoji80.toUtf8() + "," + decomposed80.toUtf8() + "\n",
+         {texts(1, emoji80, decomposed80)},
+         {}},
+        {"81 emoji are 81 characters",
+         "Ana," + emoji81.toUtf8() + "\n",
+         {},
+         "row 1, column 2: the text has 81 characters; a title takes at most 80"},
 
         {"a text longer than a title takes",
          "Ana,Keynote\nBen," + long81.toUtf8() + "\n",
@@ -402,6 +447,46 @@ TEST(ReadPageRows, PicturesAreLookedFor) {
     EXPECT_EQ(r.error, "row 4, column 2: no picture \"missing.bmp\"");
     EXPECT_EQ(asked, QStringList({"logo.bmp", "missing.bmp"})); // an empty name is no picture
     EXPECT_TRUE(readPageRows("Line 1,Picture 2\nAna,logo.bmp\n", found).error.isEmpty());
+}
+
+// A first row of names the import does not know is offered for skipping; rows of texts, a known
+// header or a file of one row are not.
+TEST(ReadPageRows, AFirstRowOfOtherNamesMayBeSkipped) {
+    const QByteArray csv = "Name,Role,Company\nAna Lima,Keynote,ACME\nBen Ode,Chair,ACME\n";
+    PageRows r = readPageRows(csv);
+    EXPECT_TRUE(r.firstRowMayBeNames);
+    EXPECT_EQ(r.rows.size(), 3u);
+    RowOptions skip;
+    skip.skipFirstRow = true;
+    r = readPageRows("\n" + csv, skip);
+    EXPECT_FALSE(r.firstRowMayBeNames);
+    ASSERT_EQ(r.rows.size(), 2u);
+    EXPECT_EQ(r.rows[0].row, 3);
+    EXPECT_EQ(r.rows[0].texts[0], "Ana Lima");
+    for (const char* notNames :
+         {"Ana Lima,Keynote,ACME\nBen Ode,Chair,Globex\n", "Name,Role\nName,Keynote\n",
+          "Line 1,Line 2\nAna,Keynote\n", "Name,Role\n", "Talk 1,Keynote\nTalk 2,Chair\n"})
+        EXPECT_FALSE(readPageRows(notNames).firstRowMayBeNames) << notNames;
+}
+
+TEST(ReadPageRows, NamesOutsideTheProjectFolderAreRefused) {
+    RowOptions options;
+    options.insideProject = [](const QString& name) { return !name.startsWith("../"); };
+    const struct {
+        QByteArray csv;
+        QString error;
+    } cases[] = {
+        {"Line 1,Picture 2,Wave 3\nAna,logo.bmp,in.wav\n", ""},
+        {"Line 1,Picture 2\nAna,logo.bmp\nBen,../../../../etc/passwd\n",
+         "row 3, column 2: the picture \"../../../../etc/passwd\" is outside the project folder"},
+        {"Wave 1,Line 1\n../x.wav,Ana\n",
+         "row 2, column 1: the wave \"../x.wav\" is outside the project folder"},
+    };
+    for (const auto& c : cases) {
+        const PageRows r = readPageRows(c.csv, options);
+        EXPECT_EQ(r.error, c.error) << c.csv.constData();
+        EXPECT_EQ(r.rows.empty(), !c.error.isEmpty());
+    }
 }
 
 // ---- A page from a row ---------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <sys/stat.h>
 
 #include "model/page_file.h"
 #include "model/page_rows.h"
@@ -194,6 +195,44 @@ TEST_F(PagesToolTest, ABadRowWritesNoPage) {
     EXPECT_EQ(err, "velmora-pages: long.csv: row 3, column 1: the text has 90 characters; a "
                    "title takes at most 80\n");
     EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
+
+    const QByteArray outside = "Line 1,Picture 2\nAna,\nBen,../../../../etc/passwd\n";
+    ASSERT_EQ(run({"import", dpath + "talks.kvt", write("outside.csv", outside)}), 1);
+    EXPECT_EQ(err, "velmora-pages: outside.csv: row 3, column 2: the picture "
+                   "\"../../../../etc/passwd\" is outside the project folder\n");
+    EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
+}
+
+// A semicolon file whose every row holds commas, and a file under a row of names of its own:
+// the user says how the one is separated and whether the other's first row is a page.
+TEST_F(PagesToolTest, TheDelimiterAndTheFirstRowAreTheUsersToSay) {
+    const QString german = write("german.csv", "Müller, Hans;Keynote;ACME GmbH, Berlin\n"
+                                               "Lee, Ann;Chair;Globex, Paris\n");
+    ASSERT_EQ(run({"import", dpath + "talks.kvt", german}), 1);
+    EXPECT_EQ(err, "velmora-pages: german.csv: the fields may be separated by commas or by "
+                   "semicolons; say which with --delimiter\n");
+    EXPECT_TRUE(pageFiles().isEmpty());
+    ASSERT_EQ(run({"import", dpath + "talks.kvt", german, "--delimiter", "x"}), 1);
+    EXPECT_EQ(err, "velmora-pages: --delimiter x: a comma, a semicolon or tab\n");
+    ASSERT_EQ(run({"import", dpath + "talks.kvt", german, "--delimiter", ";"}), 0)
+        << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(out), "made 2 pages from german.csv: 000 to 001\n");
+    EXPECT_EQ(stored(0).lines[0].Text, "Müller, Hans");
+    EXPECT_EQ(stored(1).lines[2].Text, "Globex, Paris");
+
+    const QString named = write("named.csv", "Name,Role,Company\nAna,Keynote,ACME\n");
+    ASSERT_EQ(run({"import", dpath + "talks.kvt", named}), 0) << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(out),
+              "made 2 pages from named.csv: 002 to 003\n"
+              "the first row (Name, Role, Company) may be column names: --skip-first-row leaves "
+              "it out\n");
+    ASSERT_EQ(run({"import", dpath + "talks.kvt", named, "--skip-first-row"}), 0)
+        << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(out), "made 1 page from named.csv: 004\n");
+    EXPECT_EQ(stored(4).lines[0].Text, "Ana");
+    ASSERT_EQ(run({"--help"}), 0);
+    for (const char* word : {"--delimiter", "--skip-first-row"})
+        EXPECT_TRUE(out.contains(word)) << word;
 }
 
 TEST_F(PagesToolTest, TheTemplateIsThePageNamedElse000ElseANewPage) {
@@ -225,6 +264,12 @@ TEST_F(PagesToolTest, ListPrintsEachPagesNumberAndTexts) {
     EXPECT_EQ(QString::fromUtf8(out), "000\tplaceholder\tplaceholder\tplaceholder\n"
                                       "001\tAna\tKeynote\t\n"
                                       "002\tИван\t\tACME\n");
+
+    // A FIFO in the pages' run is told, not waited on.
+    ASSERT_EQ(mkfifo(QFile::encodeName(page(3)).constData(), 0600), 0);
+    ASSERT_EQ(run({"list", dpath + "talks.kvt"}), 1);
+    EXPECT_EQ(err, "velmora-pages: can not read the page file " + page(3) +
+                       ": it is not a regular file\n");
 }
 
 TEST_F(PagesToolTest, MistakesAreOneLineAndStatus1) {
