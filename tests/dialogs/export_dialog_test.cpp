@@ -19,6 +19,24 @@
 using velmora::TExportDialog;
 using velmora::VideoFormat;
 
+namespace {
+// show.kvt in the folder with a page "Hello" at each of the numbers, shown without movement.
+void writeHelloProject(const testsupport::TempDir& dir,
+                       std::initializer_list<const char*> numbers) {
+    velmora::PageImage page;
+    page.lines[0].Text = "Hello";
+    page.lines[0].attrs.InDirection = 13;
+    page.lines[0].attrs.OutDirection = 13;
+    velmora::PageBuffer buffer;
+    for (const char* number : numbers) {
+        buffer.encode(page, number);
+        ASSERT_TRUE(velmora::writePageFile(dir.file(QStringLiteral("SHOW.") + number), buffer));
+    }
+    ASSERT_TRUE(velmora::writeProjectFile(dir.file("show.kvt"), "Velmora-32", "1.30", "show.kvt",
+                                          "2026-12-07 10:00:00", "000", false, false, 10, 32, 0));
+}
+} // namespace
+
 TEST(ExportDialog, TheFormatDecidesTheExtensionAndWhetherTransparencyIsOffered) {
     TExportDialog d;
     d.FileEdit->setText("/tmp/show");
@@ -49,15 +67,7 @@ TEST(ExportDialog, TheMainWindowOffersToSaveThenRendersTheSavedProject) {
     testsupport::TempDir dir;
     testsupport::Seams seams;
     velmora::setSettingsFilePath(dir.file("velmora.ini"));
-    velmora::PageImage page;
-    page.lines[0].Text = "Hello";
-    page.lines[0].attrs.InDirection = 13;
-    page.lines[0].attrs.OutDirection = 13;
-    velmora::PageBuffer buffer;
-    buffer.encode(page, "000");
-    ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.000"), buffer));
-    ASSERT_TRUE(velmora::writeProjectFile(dir.file("show.kvt"), "Velmora-32", "1.30", "show.kvt",
-                                          "2026-12-07 10:00:00", "000", false, false, 10, 32, 0));
+    ASSERT_NO_FATAL_FAILURE(writeHelloProject(dir, {"000"}));
 
     TExportDialog dialog;
     velmora::Accessories acc;
@@ -115,18 +125,8 @@ TEST(ExportDialog, TheProposedFileIsInTheVideosFolderWhenThereIsOneElseBesideThe
 TEST(ExportDialog, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
     testsupport::TempDir dir;
     testsupport::Seams seams;
-    velmora::PageImage page;
-    page.lines[0].Text = "Hello";
-    page.lines[0].attrs.InDirection = 13;
-    page.lines[0].attrs.OutDirection = 13;
-    velmora::PageBuffer buffer;
-    buffer.encode(page, "000");
-    ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.000"), buffer));
     // A page after a missing one: the show leaves it out, and the window says so.
-    buffer.encode(page, "002");
-    ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.002"), buffer));
-    ASSERT_TRUE(velmora::writeProjectFile(dir.file("show.kvt"), "Velmora-32", "1.30", "show.kvt",
-                                          "2026-12-07 10:00:00", "000", false, false, 10, 32, 0));
+    ASSERT_NO_FATAL_FAILURE(writeHelloProject(dir, {"000", "002"}));
     QFile earlier(dir.file("show.mp4"));
     earlier.open(QIODevice::WriteOnly);
     earlier.write("earlier");
