@@ -274,8 +274,11 @@ static void warnOfUnusableStage(const QString& projectFile, const velmora::ShowR
 int main(int argc, char** argv) {
     // Text is drawn with Qt's fonts, which need no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Kept to the very end: its thread may still take a signal while the program exits.
-    Interruptions& interruptions = *new Interruptions;
+    // Kept to the very end, never destroyed: its thread may still take a signal while the
+    // program exits. A static pointer holds it, so that it is not taken for a leak once the
+    // thread has ended.
+    static Interruptions* const watcher = new Interruptions;
+    Interruptions& interruptions = *watcher;
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     QString error;
