@@ -48,12 +48,16 @@ std::optional<ShowProject> loadShowProject(const QString& path, QString* error) 
     for (int i = 0; i <= lastPage; ++i) {
         const QString number = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
         const QString file = pageFileName(show.dpath, base, number);
-        // A pipe or a device would hold the reader forever.
-        if (!QFileInfo(file).isFile())
-            return fail(QStringLiteral("the page file %1 is not a regular file").arg(file));
         PageBuffer buffer;
-        if (readPageFile(file, buffer) != PageReadResult::Ok)
+        switch (readPageFile(file, buffer)) {
+        case PageReadResult::Ok:
+            break;
+        case PageReadResult::NotRegular:
+            return fail(QStringLiteral("the page file %1 is not a regular file").arg(file));
+        case PageReadResult::Missing:
+        case PageReadResult::Unreadable:
             return fail(QStringLiteral("cannot read the page file %1").arg(file));
+        }
         PageImage page;
         buffer.decode(page);
         for (auto& l : page.lines) {
@@ -131,10 +135,6 @@ public:
     }
     bool openWave(int, const QString& file) override {
         QString why;
-        if (QFileInfo(file).exists() && !QFileInfo(file).isFile()) {
-            run_.error = QStringLiteral("cannot play the wave: %1 is not a regular file").arg(file);
-            return false;
-        }
         if (!platform::readWaveFile(file, &why)) {
             run_.error = QStringLiteral("cannot play the wave: %1").arg(why);
             return false;

@@ -478,6 +478,7 @@ PageReadResult readPageFile(const QString& path, PageBuffer& buffer) {
     case RegularRead::Missing:
         return PageReadResult::Missing;
     case RegularRead::NotRegular:
+        return PageReadResult::NotRegular;
     case RegularRead::Unreadable:
         return PageReadResult::Unreadable;
     }

@@ -195,11 +195,12 @@ enum class RegularRead { Ok, Missing, NotRegular, Unreadable };
 // again on the opened descriptor, so a file swapped for a FIFO meanwhile is refused too.
 RegularRead readRegularFile(const QString& path, qint64 maxBytes, QByteArray& data);
 
-enum class PageReadResult { Ok, Missing, Unreadable };
+enum class PageReadResult { Ok, Missing, NotRegular, Unreadable };
 
 // Reads the first record of a page file into the buffer, with the extension block after it.
-// Missing when there is no such file, Unreadable when it is not a regular file, cannot be
-// opened or holds less than one record; on failure the buffer is unchanged.
+// Missing when there is no such file, NotRegular when it is a pipe, a device or a folder (it is
+// not opened for reading), Unreadable when it cannot be opened or holds less than one record; on
+// failure the buffer is unchanged.
 PageReadResult readPageFile(const QString& path, PageBuffer& buffer);
 
 // Closes the gap a deleted page leaves: for each page above it, up to 999, moves the file one

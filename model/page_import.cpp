@@ -179,9 +179,9 @@ std::optional<std::vector<ProjectPage>> readProjectPages(const QString& dpath, c
         const QString number = *pageNumberText(n);
         const QString file = pageFileName(dpath, base, number);
         PageBuffer buffer;
-        if (readPageFile(file, buffer) != PageReadResult::Ok) {
+        if (const PageReadResult read = readPageFile(file, buffer); read != PageReadResult::Ok) {
             *error = QStringLiteral("can not read the page file %1").arg(file);
-            if (QFileInfo(file).exists() && !QFileInfo(file).isFile())
+            if (read == PageReadResult::NotRegular)
                 *error += QStringLiteral(": it is not a regular file");
             return std::nullopt;
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <QFile>
+#include <QFileInfo>
 
 namespace velmora::platform {
 
@@ -71,6 +72,12 @@ std::optional<WaveSound> parseWave(const QByteArray& bytes, QString* reason) {
 }
 
 std::optional<WaveSound> readWaveFile(const QString& fileName, QString* error) {
+    // A pipe or a device would hold the reader until something writes to it, if ever.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        if (error) *error = fileName + QStringLiteral(" is not a regular file");
+        return std::nullopt;
+    }
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly)) {
         if (error) *error = QStringLiteral("cannot open ") + fileName;

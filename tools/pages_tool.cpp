@@ -124,6 +124,8 @@ std::pair<PageImage, PageBuffer> templatePage(const ProjectPlace& place,
     case PageReadResult::Missing:
         if (number) throw Failure{QStringLiteral("no page file %1").arg(file)};
         break;
+    case PageReadResult::NotRegular:
+        throw Failure{QStringLiteral("the page file %1 is not a regular file").arg(file)};
     case PageReadResult::Unreadable:
         throw Failure{QStringLiteral("can not read the page file %1").arg(file)};
     }

@@ -193,8 +193,8 @@ TEST_F(PageImportTest, OnlyRegularFilesAreRead) {
     EXPECT_FALSE(readProjectPages(dpath, "SHOW", &error));
     EXPECT_EQ(error, "can not read the page file " + page(1) + ": it is not a regular file");
     PageBuffer b;
-    EXPECT_EQ(readPageFile(page(1), b), PageReadResult::Unreadable);
-    EXPECT_EQ(readPageFile("/dev/zero", b), PageReadResult::Unreadable);
+    EXPECT_EQ(readPageFile(page(1), b), PageReadResult::NotRegular);
+    EXPECT_EQ(readPageFile("/dev/zero", b), PageReadResult::NotRegular);
     EXPECT_FALSE(deletePageFile(page(1)));
     EXPECT_TRUE(QFileInfo(page(1)).exists());
     EXPECT_EQ(b.toByteArray(), PageBuffer().toByteArray());

@@ -4,6 +4,7 @@
 #include <functional>
 #include <mutex>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QFile>
 
 #include "platform/Clock.h"
@@ -58,7 +59,10 @@ TEST(WavePlayer, FilesThatAreNoWavesFailToOpenWithTheirReason) {
         {write("text.wav", "just some text, long enough"),
          dir.file("text.wav") + " is not a wave file"},
         {tooLarge, tooLarge + " is too large to play"},
+        // A pipe is not opened: reading it would wait for a writer.
+        {dir.file("pipe.wav"), dir.file("pipe.wav") + " is not a regular file"},
     };
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.file("pipe.wav")).constData(), 0600), 0);
     WavePlayer player;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
