@@ -40,6 +40,7 @@ struct ShowRenderOptions {
     std::int64_t manualHoldNanos = 3000000000; // a wait for the space bar lasts this long
     std::optional<int> firstPage, lastPage;    // page numbers; the whole show by default
     bool coverage = false; // follow how much of each pixel is drawn (a transparent export)
+    std::optional<Motion> motion; // the project's motion unless given
 };
 
 // The largest frame a render takes by default: the video encoders' limit.

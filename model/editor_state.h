@@ -18,6 +18,8 @@ struct EditorState {
     // The project's stage, the size its pages are laid out in; 0 while it has none (the show
     // then takes its screen's size).
     int StageWidth = 0, StageHeight = 0;
+    // The project's lines move smoothly (each frame where its instant puts them), else in steps.
+    bool smoothMotion = false;
 };
 
 // A picture or wave named without a folder lies in the project's folder.

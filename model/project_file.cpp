@@ -48,6 +48,7 @@ ProjectSettings readProjectFile(const QString& path) {
     if (p.ProjectName == QLatin1String(".") || p.ProjectName == QLatin1String(".."))
         p.ProjectName.clear();
     p.NumberOPages = ini.readString(Section, QStringLiteral("NumberOPages"), QString());
+    p.motion = motionNamed(ini.readString(Section, QStringLiteral("Motion"), QString()));
     // Each side that is a size a stage may have is kept; what cannot be used is noted, so the
     // user hears of it rather than finding the pages laid out on another stage.
     const bool anyStage = ini.valueExists(Section, QStringLiteral("StageWidth")) ||
@@ -98,6 +99,21 @@ bool writeProjectFile(const QString& path, const QString& program, const QString
     ok = ini.writeInteger(Section, QStringLiteral("Palette"), palette) && ok;
     if (stageWidth != 0 && stageHeight != 0) ok = writeStage(path, stageWidth, stageHeight) && ok;
     return ok;
+}
+
+QString motionName(Motion m) {
+    return m == Motion::Smooth ? QStringLiteral("Smooth") : QStringLiteral("Stepped");
+}
+
+Motion motionNamed(const QString& text) {
+    return text.trimmed().compare(QLatin1String("Smooth"), Qt::CaseInsensitive) == 0
+               ? Motion::Smooth
+               : Motion::Stepped;
+}
+
+bool writeMotion(const QString& path, Motion motion) {
+    platform::IniFile ini(path);
+    return ini.writeString(Section, QStringLiteral("Motion"), motionName(motion));
 }
 
 bool writeNumberOPages(const QString& path, const QString& numberOPages) {

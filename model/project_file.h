@@ -7,6 +7,14 @@
 
 namespace velmora {
 
+// How a project's lines move: one whole stage pixel at a time, each step waiting its delay
+// ("Stepped", every project from before the key), or each frame drawn where the moves put the
+// lines at that instant ("Smooth"). The project file's "Motion" key.
+enum class Motion { Stepped, Smooth };
+QString motionName(Motion m);
+// The motion a "Motion" value names ("Smooth" or "Stepped", in any case); Stepped for anything else.
+Motion motionNamed(const QString& text);
+
 // The values a project file gives the program; missing keys read as these defaults.
 struct ProjectSettings {
     QString ProjectName;
@@ -22,6 +30,7 @@ struct ProjectSettings {
     QStringList unusableStage;
     // Whether the file names no stage at all, as a project from before stages were kept.
     bool noStage() const { return StageWidth == 0 && StageHeight == 0 && unusableStage.isEmpty(); }
+    Motion motion = Motion::Stepped; // "Motion"
 };
 
 // The sizes a stage's side may have, in pixels; a file naming anything else names no stage.
@@ -53,6 +62,9 @@ bool writeNumberOPages(const QString& path, const QString& numberOPages);
 // Updates "StageWidth" and "StageHeight" alone, in place, when the stage is given or changed
 // between project saves. False when the file could not be written.
 bool writeStage(const QString& path, int width, int height);
+
+// Updates "Motion" alone, in place. False when the file could not be written.
+bool writeMotion(const QString& path, Motion motion);
 
 // Everything up to and including the last '/', '\' or ':'; empty when there is none.
 QString directoryPart(const QString& file);
