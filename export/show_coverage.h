@@ -21,6 +21,8 @@ public:
     // One byte a pixel, row after row, 0 (nothing drawn) to 255.
     const std::uint8_t* plane() const { return plane_.data(); }
     std::uint8_t at(int x, int y) const { return plane_[std::size_t(y) * width_ + x]; }
+    // The plane to draw a composed frame's coverage into.
+    std::uint8_t* bits() { return plane_.data(); }
 
     // The strip the copies that follow come from; none (a picture, or no strip known) leaves
     // what they copy to the black-is-transparent rule.

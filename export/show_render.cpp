@@ -13,7 +13,9 @@
 #include "platform/Canvas.h"
 #include "platform/Dialogs.h"
 #include "platform/WaveFile.h"
+#include "player/movement.h"
 #include "player/page_player.h"
+#include "player/smooth_page.h"
 #include "player/show_clock.h"
 #include "player/strip.h"
 #include "render/effects.h"
@@ -172,7 +174,6 @@ public:
         run_.events.push_back({kind, clock_.now(), page_, line});
     }
 
-private:
     // The coverage of a line's strip, made as the player makes the strip.
     const StripCoverage& stripCoverage(int n) {
         std::optional<StripCoverage>& c = strips_[std::size_t(n - 1)];
@@ -189,6 +190,7 @@ private:
         return *c;
     }
 
+private:
     RenderClock& clock_;
     ShowRun& run_;
     std::int64_t manualHold_;
@@ -324,8 +326,18 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& asked,
     const std::function<bool()> stop = [&] {
         return refused || (cancel && cancel->load(std::memory_order_relaxed));
     };
+    // A smooth page draws each frame at its own time, as it is handed over.
+    struct Smooth {
+        SmoothPage* page = nullptr;
+        std::int64_t start = 0;
+        std::optional<SmoothPicture> picture;
+        std::optional<FrameComposer> coverage;
+    } smooth;
+    const Motion motion = options.motion.value_or(project.settings.motion);
+    std::function<void(std::int64_t)> drawSmooth;
     RenderClock clock(options.rate, [&](std::int64_t k) {
         if (stop() || !onFrame) return;
+        if (smooth.page) drawSmooth(options.rate.frameTime(k) - smooth.start);
         const ShowFrame shown{frame, coverage ? coverage->plane() : nullptr, changed};
         if (!onFrame(k, shown)) refused = true;
         changed.clear();
@@ -350,6 +362,50 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& asked,
                 if (coverage) coverage->setFadeLevel(k);
             })};
 
+    drawSmooth = [&](std::int64_t t) {
+        const SmoothPage& page = *smooth.page;
+        smooth.picture->draw(page, t);
+        if (!coverage) return;
+        const SmoothPage::Frame f = page.frameAt(t);
+        if (f.leader != coverage->opaque()) {
+            coverage->setOpaque(f.leader);
+            smooth.coverage->reset();
+            changed.addAll();
+        }
+        if (f.picture != SmoothPage::Picture::Lines) return;
+        std::array<FrameComposer::Line, 3> lines = composedLines(page, f);
+        for (int n = 1; n <= 3; ++n) {
+            FrameComposer::Line& l = lines[std::size_t(n - 1)];
+            const StripCoverage* c = l.picture.isEmpty() ? nullptr : &control.stripCoverage(n);
+            l.picture = c && !c->isEmpty()
+                            ? ConstPlane{c->alpha.data(), c->width, c->height, c->width, 1}
+                            : ConstPlane{};
+        }
+        for (const QRect& r : smooth.coverage->compose(lines))
+            changed.add(r);
+    };
+    auto playSmooth = [&](const PageImage& page, const ShowOptions& show) {
+        SmoothPage played(page, show, canvas.view(), control, options.manualHoldNanos);
+        smooth.page = &played;
+        smooth.start = clock.now();
+        smooth.picture.emplace(canvas, frame);
+        if (coverage)
+            smooth.coverage.emplace(
+                Plane{coverage->bits(), coverage->width(), coverage->height(), coverage->width(), 1},
+                canvas.view());
+        while (!played.finished() && !control.stopped()) {
+            // Every frame before the next change is drawn as the clock hands it over; the change
+            // then happens at its own time, which the timeline notes.
+            const std::int64_t at = played.nextChange();
+            clock.advance(smooth.start + at - clock.now());
+            played.advanceTo(at);
+        }
+        smooth.page = nullptr;
+        smooth.picture.reset();
+        smooth.coverage.reset();
+        if (coverage && coverage->opaque()) coverage->setOpaque(false);
+    };
+
     const int first = options.firstPage.value_or(0);
     const int last = std::min(options.lastPage.value_or(int(project.pages.size()) - 1),
                               int(project.pages.size()) - 1);
@@ -372,7 +428,10 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& asked,
         show.stripFormat = platform::PixelFormat::Bits32;
         if (show.leaders && ((show.useColorBars && show.holdTime > 0) || show.useCountDown))
             control.startLeaders();
-        playPage(page, show, canvas, control);
+        if (motion == Motion::Smooth && RasterOperation(show.rasterEffect) == platform::CopyMode::SrcCopy)
+            playSmooth(page, show);
+        else
+            playPage(page, show, canvas, control);
         control.note(ShowEvent::PageEnd);
         clock.advance(pause);
     }

@@ -17,6 +17,7 @@
 #include "platform/Pump.h"
 #include "platform/Screen.h"
 #include "platform/ShowScreen.h"
+#include "player/movement.h"
 #include "render/effects.h"
 
 namespace velmora {
@@ -266,7 +267,10 @@ void TCan::PlayPage(const QString& PageName) {
         l.attrs.WaveFile = projectFile(editor.dpath, l.attrs.WaveFile);
     }
     PlayOutcome outcome;
-    {
+    if (editor.smoothMotion &&
+        RasterOperation(options.rasterEffect) == platform::CopyMode::SrcCopy) {
+        outcome = playSmooth(page, options);
+    } else {
         ShowClock clock(platform::clock(), *this, framePeriod());
         const ClockScope scope(clock);
         showClock_ = &clock;
@@ -282,6 +286,42 @@ void TCan::PlayPage(const QString& PageName) {
         if (outcome.waveFailed[n - 1]) document_.line(n).WaveFile.clear();
         document_.setTitlePos(n, outcome.restX[n - 1], outcome.restY[n - 1]);
     }
+}
+
+PlayOutcome TCan::playSmooth(const PageImage& page, const ShowOptions& options) {
+    platform::Clock& c = platform::clock();
+    const std::uint64_t period = framePeriod();
+    const std::uint64_t start = c.nanos();
+    SmoothPage played(page, options, canvas_.view(), *this, std::nullopt);
+    SmoothPicture picture(canvas_, frame_);
+    // What is drawn is collected and presented at its refresh.
+    ++batching_;
+    smooth_ = &played;
+    takenOut_ = false;
+    smoothShown_ = 0;
+    std::uint64_t refresh = start + period;
+    for (;;) {
+        const auto t = std::int64_t(refresh - start);
+        played.advanceTo(t);
+        // A key or a click that ends the show cuts to black; Escape's lines go on out.
+        if (killnow && !takenOut_) played.blackNow(t);
+        picture.draw(played, t);
+        for (std::uint64_t now = c.nanos(); now < refresh; now = c.nanos()) {
+            platform::paintOnly();
+            c.sleepFor(std::min<std::uint64_t>(refresh - now, 2000000));
+        }
+        present();
+        smoothShown_ = t;
+        if (played.finished()) break;
+        platform::pump();
+        // The next refresh still to come.
+        refresh += period;
+        const std::uint64_t now = c.nanos();
+        if (refresh <= now) refresh += ((now - refresh) / period + 1) * period;
+    }
+    smooth_ = nullptr;
+    --batching_;
+    return played.outcome();
 }
 
 void TCan::pauseUNtilSpaceBarReset() {
@@ -304,6 +344,19 @@ void TCan::killcan() {
 // ---- Keys, clicks and pictures ------------------------------------------------------------
 
 void TCan::keyPressEvent(QKeyEvent* event) {
+    if (smooth_ && event->key() == Qt::Key_Space && smooth_->waitingForSpaceBar()) {
+        smooth_->releaseSpaceBar(smoothShown_);
+        return;
+    }
+    if (smooth_ && event->key() == Qt::Key_Escape && !killnow) {
+        // The lines on the screen leave from where the frame on the screen shows them; the
+        // show ends once they are gone.
+        smooth_->takeOut(smoothShown_);
+        takenOut_ = true;
+        spcbarpause_ = false;
+        killnow = true;
+        return;
+    }
     if (event->key() == Qt::Key_Space && document_.settings().mpause) {
         spcbarpause_ = !spcbarpause_;
         return;

@@ -16,6 +16,7 @@
 #include "platform/Canvas.h"
 #include "platform/WavePlayer.h"
 #include "player/page_player.h"
+#include "player/smooth_page.h"
 #include "player/show_clock.h"
 #include "player/strip.h"
 
@@ -249,6 +250,9 @@ private:
     std::uint64_t framePeriod() const;
     // Waits, at most two seconds, until the window is exposed on the display.
     void waitUntilExposed();
+    // Plays the page smoothly: at each display refresh the frame of that refresh's time is
+    // drawn, presented when its time comes, and then keys and clicks are taken.
+    PlayOutcome playSmooth(const PageImage& page, const ShowOptions& options);
 
     // PlayControl
     bool stopped() const override { return killnow; }
@@ -268,6 +272,9 @@ private:
     bool killnow = false;
     bool spcbarpause_ = false;
     ShowClock* showClock_ = nullptr; // while a page plays
+    SmoothPage* smooth_ = nullptr;   // while a page plays smoothly
+    std::int64_t smoothShown_ = 0;   // the show time of the frame on the screen
+    bool takenOut_ = false;          // Escape sent the lines out
     QRect dirty_;                    // drawn, not presented yet
     int batching_ = 0;
     bool panelHeld_ = false; // the panel is hidden while its button is held

@@ -20,24 +20,28 @@ void spinUnits(std::int64_t units) {
     if (units > 0) platform::clock().spin(IterationsPerUnit * std::uint64_t(units));
 }
 
+// The number of points to draw, at most the path's capacity.
+std::int32_t pointCount(std::int32_t k) {
+    return std::clamp(k, 0, MaxPathPoints);
+}
+
+} // namespace
+
 // A straight movement: the step along x and y, and whether x (codes 1 to 6) or y (7, 8)
 // decides the loop.
-struct Travel {
-    int dx, dy;
-    bool alongX;
-};
-
+namespace {
 constexpr Travel Travels[8] = {
     {+1, +1, true}, {-1, -1, true}, {+1, -1, true}, {-1, +1, true},
     {+1, 0, true},  {-1, 0, true},  {0, +1, false}, {0, -1, false},
 };
+} // namespace
+
+Travel travelOf(std::int32_t dir) {
+    return Travels[dir - 1];
+}
 
 // Where a move-in of codes 1 to 8 starts; the diagonal starts lie on the 45 degree line through
 // the resting position.
-struct Point64 {
-    std::int64_t x, y;
-};
-
 Point64 moveInStart(std::int32_t dir, std::int64_t w, std::int64_t h, std::int64_t x,
                     std::int64_t y, std::int64_t sw, std::int64_t sh) {
     switch (dir) {
@@ -83,13 +87,6 @@ Point64 moveOutEnd(std::int32_t dir, std::int64_t w, std::int64_t h, std::int64_
     }
 }
 
-// The number of points to draw, at most the path's capacity.
-std::int32_t pointCount(std::int32_t k) {
-    return std::clamp(k, 0, MaxPathPoints);
-}
-
-} // namespace
-
 CopyMode RasterOperation(std::int16_t rasterEffect) {
     static constexpr CopyMode Ops[7] = {
         CopyMode::SrcCopy,  CopyMode::NotSrcCopy, CopyMode::NotSrcErase, CopyMode::PatPaint,
@@ -122,7 +119,7 @@ void Mover::DMoverDelay(const MoveContext& ctx, std::int32_t distance) {
 
 void Mover::moveInStraight(const MoveContext& ctx, std::int32_t Dir, int Width, int Height, int X,
                            int Y, const Bitmap& strip) {
-    const Travel t = Travels[Dir - 1];
+    const Travel t = travelOf(Dir);
     const Point64 start = moveInStart(Dir, Width, Height, X, Y, ctx.screenWidth, ctx.screenHeight);
     std::int64_t x = start.x, y = start.y;
     // The loop runs on the deciding axis towards the resting position, up to and including it.
@@ -147,7 +144,7 @@ void Mover::moveInStraight(const MoveContext& ctx, std::int32_t Dir, int Width, 
 
 void Mover::moveOutStraight(const MoveContext& ctx, std::int32_t Dir, int Width, int Height, int X,
                             int Y, const Bitmap& strip) {
-    const Travel t = Travels[Dir - 1];
+    const Travel t = travelOf(Dir);
     const Point64 end = moveOutEnd(Dir, Width, Height, X, Y, ctx.screenWidth, ctx.screenHeight);
     EndX = std::int32_t(end.x);
     EndY = std::int32_t(end.y);

@@ -25,6 +25,25 @@ struct MoveContext {
     const Path* path = nullptr;
 };
 
+// A straight movement (codes 1 to 8): the step along x and y, and whether x (codes 1 to 6) or y
+// (7, 8) decides the loop.
+struct Travel {
+    int dx, dy;
+    bool alongX;
+};
+Travel travelOf(std::int32_t dir);
+
+struct Point64 {
+    std::int64_t x, y;
+};
+// Where a move-in of codes 1 to 8 of a strip w x h resting at (x, y) starts on a stage sw x sh;
+// the diagonal starts lie on the 45 degree line through the resting position.
+Point64 moveInStart(std::int32_t dir, std::int64_t w, std::int64_t h, std::int64_t x,
+                    std::int64_t y, std::int64_t sw, std::int64_t sh);
+// Where a move-out of codes 1 to 8 ends (EndX, EndY).
+Point64 moveOutEnd(std::int32_t dir, std::int64_t w, std::int64_t h, std::int64_t x,
+                   std::int64_t y, std::int64_t sw, std::int64_t sh);
+
 // The raster operation of a RasterEffect value; values outside 1..6 give SRCCOPY.
 platform::CopyMode RasterOperation(std::int16_t rasterEffect);
 

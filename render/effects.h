@@ -50,6 +50,13 @@ void setInvalidateHook(std::function<void()> hook);
 // Puts in a hook and returns the one it replaces.
 std::function<void()> exchangeInvalidateHook(std::function<void()> hook);
 void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds);
+// What the leaders show, without their waits: the colour bars; the count down's numbers from 10
+// down to `downTo`, each drawn over the one before, as the count down leaves them.
+void DrawColorBars(Canvas& canvas);
+void DrawCountDown(Canvas& canvas, int downTo);
+// How long the leaders last: the colour bars' hold and a second of black; the count down's ten
+// numbers, a second more of the last, and a second of black.
+constexpr std::int64_t CountDownSeconds = 12;
 void ShowCountDown(Canvas& canvas);
 // Busy wait on the 32-bit tick count, with messages processed before and after.
 void WaitSeconds(std::int32_t seconds);

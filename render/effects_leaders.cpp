@@ -63,8 +63,7 @@ std::function<void()> exchangeInvalidateHook(std::function<void()> hook) {
     return hook;
 }
 
-void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds) {
-    platform::pump();
+void DrawColorBars(Canvas& canvas) {
     const int sw = canvas.stageWidth(), sh = canvas.stageHeight();
     const int w = sw / 8, h = sh / 10;
     // The bars are solid fills whatever style the window's brush was left in.
@@ -74,26 +73,49 @@ void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds) {
     drawBoxColumn(canvas, w, h, sh);
     box(canvas, platform::clBlack, 0, sh - BandHeight, sw, sh);
     drawGreyRamp(canvas, sw, sh);
+}
+
+void ShowColorBars(Canvas& canvas, std::int32_t holdSeconds) {
+    platform::pump();
+    DrawColorBars(canvas);
     WaitSeconds(holdSeconds);
     invalidate();
     platform::pump();
     WaitSeconds(1);
 }
 
-void ShowCountDown(Canvas& canvas) {
+namespace {
+
+void setCountDownFont(Canvas& canvas) {
     canvas.brush.color = platform::clBlack;
     canvas.brush.style = platform::BrushStyle::Solid; // the numbers are drawn opaque
     canvas.font.name = QStringLiteral("Arial");
     canvas.font.color = platform::clWhite;
     canvas.font.size = canvas.stageWidth() / 3;
+}
+
+void drawCountDownNumber(Canvas& canvas, int n) {
+    const QString number = QString::number(n);
+    const QString text = QLatin1Char(' ') + number + QLatin1Char(' ');
+    const int x = canvas.stageWidth() / 2 - canvas.textWidth(text) / 2;
+    const int y = canvas.stageHeight() / 2 - canvas.textHeight(number) / 2;
+    canvas.textOut(x, y, text);
+}
+
+} // namespace
+
+void DrawCountDown(Canvas& canvas, int downTo) {
+    setCountDownFont(canvas);
+    for (int n = 10; n >= std::max(downTo, 1); --n)
+        drawCountDownNumber(canvas, n);
+}
+
+void ShowCountDown(Canvas& canvas) {
+    setCountDownFont(canvas);
     invalidate();
     platform::pump();
     for (int n = 10; n >= 1; --n) {
-        const QString number = QString::number(n);
-        const QString text = QLatin1Char(' ') + number + QLatin1Char(' ');
-        const int x = canvas.stageWidth() / 2 - canvas.textWidth(text) / 2;
-        const int y = canvas.stageHeight() / 2 - canvas.textHeight(number) / 2;
-        canvas.textOut(x, y, text);
+        drawCountDownNumber(canvas, n);
         WaitSeconds(1);
     }
     WaitSeconds(1);
