@@ -7,6 +7,7 @@
 #include "main_window_fixture.h"
 #include "model/page_file.h"
 #include "model/project_file.h"
+#include "platform/Help.h"
 
 using velmora::Motion;
 
@@ -179,4 +180,13 @@ TEST_F(MotionTest, AMotionChosenBeforeTheFirstSaveIsSavedAndNeverReachesAnotherP
     EXPECT_TRUE(smooth());
     EXPECT_EQ(motionLines(other), QStringList({"Motion=Smooth"}));
     EXPECT_EQ(motionLines(dir.file("new.kvt")), QStringList({"Motion=Stepped"}));
+}
+
+// The help tells what the two motions are, which projects are which, and what Escape does.
+TEST_F(MotionTest, TheHelpDescribesTheMotion) {
+    platform::Help::showContents();
+    const QString topic = testsupport::helpTopicText("The Project and Its Stage");
+    for (const char* words : {"Motion", "Smooth", "Stepped", "older projects", "Normal", "Escape"})
+        EXPECT_TRUE(topic.contains(words)) << words;
+    platform::Help::window()->hide();
 }
