@@ -125,8 +125,8 @@ public:
     int StageWidth = 0;
     int StageHeight = 0;
     // How the project's lines move, as its file says (Stepped when it says nothing, as every
-    // project from before the key); a project made with New Project moves smoothly. Saved with
-    // the project.
+    // project from before the key); a project made with New Project moves smoothly. Stepped
+    // until a project is opened or made. Saved with the project.
     Motion ProjectMotion = Motion::Stepped;
 
     // ---- Accessors -----------------------------------------------------------------------

@@ -29,7 +29,7 @@ constexpr const char* Usage =
     "                      [--manual-hold SECONDS] [--motion smooth|stepped]\n"
     "                      [--no-leaders] [--quiet]\n"
     "       velmora-render --timeline PROJECT.kvt\n"
-    "The lines move as the project's Motion says (Stepped without one) unless --motion gives it.\n"
+    "The lines move as --motion says, else as the project's Motion (Stepped without one).\n"
     "The size is the project's stage unless --size gives one (1920x1080 without a stage;\n"
     "a stage over 7680x4320 is fitted into it). Sizes are even but for png.\n"
     "RATE is 1 to 240 frames a second (30 by default): whole (25), a fraction (30000/1001)\n"

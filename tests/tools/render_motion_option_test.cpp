@@ -72,6 +72,6 @@ TEST(RenderMotionOption, HelpNamesIt) {
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(r.out.startsWith("usage: velmora-render"));
     EXPECT_TRUE(r.out.contains("[--motion smooth|stepped]"));
-    EXPECT_TRUE(r.out.contains("unless --motion gives it"));
+    EXPECT_TRUE(r.out.contains("The lines move as --motion says, else as the project's Motion"));
     EXPECT_TRUE(r.err.isEmpty());
 }
