@@ -1,8 +1,11 @@
 #include "dialogs/bdebugUnit.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSlider>
+#include <QUndoStack>
 
 #include "dialogs/figures.h"
 #include "dialogs/stagedlg.h"
@@ -28,7 +31,18 @@ void writeColor(QLabel* label, TColor c) {
     label->setPalette(p);
 }
 
+// MotionBox's entries, in their order.
+constexpr Motion MotionChoices[] = {Motion::Smooth, Motion::Stepped};
+
 } // namespace
+
+QString motionRowText(Motion motion, int rasterEffect) {
+    // Only Normal copies a line as it is; the other effects mix each copy into the screen, so a
+    // page is played in steps whatever the project's motion.
+    if (motion == Motion::Smooth && rasterEffect != 0)
+        return motionName(motion) + QStringLiteral(" (the effect plays Stepped)");
+    return motionName(motion);
+}
 
 Tbdebug::Tbdebug(TBitMovOptMain* main) : QDialog(main), main_(main) {
     setObjectName(QStringLiteral("bdebug"));
@@ -120,10 +134,24 @@ Tbdebug::Tbdebug(TBitMovOptMain* main) : QDialog(main), main_(main) {
     StageButton = new QPushButton(QStringLiteral("Stage..."), this);
     StageButton->setAccessibleName(QStringLiteral("Stage..."));
     grid->addWidget(StageButton, 21, 2, 1, 2, Qt::AlignLeft);
-    grid->setRowStretch(22, 1);
+    grid->addWidget(caption(QStringLiteral("Motion")), 22, 0);
+    MotionLabel = figure(this, QStringLiteral("Motion"));
+    grid->addWidget(MotionLabel, 22, 1, 1, 3);
+    MotionBox = new QComboBox(this);
+    for (const Motion m : MotionChoices)
+        MotionBox->addItem(motionName(m));
+    MotionBox->setAccessibleName(QStringLiteral("Choose the motion"));
+    grid->addWidget(MotionBox, 22, 4, 1, 2, Qt::AlignLeft);
+    grid->setRowStretch(23, 1);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(StageButton, &QPushButton::clicked, this, [this] { StageButtonClick(); });
+    connect(MotionBox, &QComboBox::activated, this,
+            [this](int index) { MotionBoxActivated(index); });
+    // The row follows an undo or redo of the motion and the effect chosen while it is up.
+    connect(&main_->document().undoStack(), &QUndoStack::indexChanged, this,
+            [this] { showMotion(); });
+    connect(main_->TrackBar1, &QSlider::valueChanged, this, [this] { showMotion(); });
 }
 
 void Tbdebug::showEvent(QShowEvent* event) {
@@ -169,6 +197,20 @@ void Tbdebug::FormShow() {
         setFigure(PathOut[n - 1], QString::number(main_->outPath(n).LastIndex));
     }
     setFigure(Stage, stageText({main_->stageWidth(), main_->stageHeight()}));
+    showMotion();
+}
+
+void Tbdebug::showMotion() {
+    const Motion motion = main_->ProjectMotion;
+    setFigure(MotionLabel, motionRowText(motion, main_->editorState().rasterEffect));
+    for (int i = 0; i < MotionBox->count(); ++i)
+        if (MotionChoices[i] == motion) MotionBox->setCurrentIndex(i);
+}
+
+void Tbdebug::MotionBoxActivated(int index) {
+    if (index < 0 || index >= MotionBox->count()) return;
+    main_->chooseMotion(MotionChoices[index]);
+    showMotion();
 }
 
 void Tbdebug::StageButtonClick() {

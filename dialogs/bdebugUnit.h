@@ -2,6 +2,9 @@
 #include <array>
 #include <QDialog>
 
+#include "model/project_file.h"
+
+class QComboBox;
 class QLabel;
 class QPushButton;
 
@@ -9,8 +12,13 @@ namespace velmora {
 
 class TBitMovOptMain;
 
+// What Project Information shows beside "Motion": the project's motion, and with an effect other
+// than Normal (rasterEffect not 0) that the pages play Stepped all the same.
+QString motionRowText(Motion motion, int rasterEffect);
+
 // "Velmora Pro Data": the stored parameters of the page on screen, the three lines side by
-// side. Not modal; the figures are taken once, when the window is shown.
+// side. Not modal; the figures are taken once, when the window is shown, but for the motion,
+// which follows the project and the "Effects ?" slider while the window is up.
 class Tbdebug : public QDialog {
     Q_OBJECT
 
@@ -48,11 +56,18 @@ public:
     QPushButton* BitBtn1 = nullptr; // "Close"
     QLabel* Stage = nullptr;            // the project's stage, "1920 x 1080"
     QPushButton* StageButton = nullptr; // "Stage...": the stage window
+    QLabel* MotionLabel = nullptr;      // the project's motion, as motionRowText says it
+    QComboBox* MotionBox = nullptr;     // "Smooth" and "Stepped": the project's motion
 
     void FormShow();
     void BitBtn1Click();
     // Asks for another stage; OK gives it to the project, Cancel leaves it.
     void StageButtonClick();
+    // A motion chosen in MotionBox goes to the project (and its file) at once, as a step that
+    // Edit > Undo takes back.
+    void MotionBoxActivated(int index);
+    // The motion row as the project and the "Effects ?" slider stand.
+    void showMotion();
 
 protected:
     void showEvent(QShowEvent* event) override;

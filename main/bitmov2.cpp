@@ -280,6 +280,7 @@ EditorState TBitMovOptMain::editorState() const {
     s.MaxPathIndex = MaxPathIndex;
     s.StageWidth = stageWidth();
     s.StageHeight = stageHeight();
+    s.smoothMotion = ProjectMotion == Motion::Smooth;
     return s;
 }
 

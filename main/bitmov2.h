@@ -29,6 +29,7 @@
 #include "model/page_document.h"
 #include "model/page_file.h"
 #include "model/page_record.h"
+#include "model/project_file.h"
 #include "platform/Bitmap.h"
 
 class QAction;
@@ -123,6 +124,10 @@ public:
     // of its own yet (a new project before its first save): it then takes the show screen's.
     int StageWidth = 0;
     int StageHeight = 0;
+    // How the project's lines move, as its file says (Stepped when it says nothing, as every
+    // project from before the key); a project made with New Project moves smoothly. Stepped
+    // until a project is opened or made. Saved with the project.
+    Motion ProjectMotion = Motion::Stepped;
 
     // ---- Accessors -----------------------------------------------------------------------
     bool getadd() const { return add; }
@@ -168,6 +173,12 @@ public:
     int stageHeight() const;
     // Gives the project the stage chosen; an open project's file takes it at once.
     void setStage(int width, int height);
+    // Gives the project its motion; an open project's file takes it at once, a project not saved
+    // yet with its first save.
+    void setMotion(Motion motion);
+    // The user's choice of motion: as setMotion, as a step on the undo stack that never marks
+    // the page. Choosing the motion the project has does nothing.
+    void chooseMotion(Motion motion);
     // Brings the editor back in front once playback ends.
     void returnFromPlayback();
 

@@ -12,6 +12,7 @@
 
 #include "main/bitmov2.h"
 #include "model/commands/line_commands.h"
+#include "model/commands/project_commands.h"
 #include "model/page_file.h"
 #include "model/playback_port.h"
 #include "model/project_file.h"
@@ -131,6 +132,9 @@ void TBitMovOptMain::LoadPage(const QString& projectName) {
 // ---- Projects -----------------------------------------------------------------------------
 
 void TBitMovOptMain::OpenProject(const QString& fileName) {
+    // What was done in the project before is not undone in this one (also when this one has no
+    // page to show, which would forget it).
+    document_.forgetEdits();
     dpath = directoryPart(fileName);
     const QString name = fileNamePart(fileName);
     if (QFileInfo::exists(dpath + name)) {
@@ -139,6 +143,7 @@ void TBitMovOptMain::OpenProject(const QString& fileName) {
         UseColorBars = p.UseColorBars;
         Holdtime = p.Holdtime;
         ProjectName = p.ProjectName;
+        ProjectMotion = p.motion; // Stepped when the file does not say
         // A project from before stages were kept was laid out on the screen it played on: it
         // keeps that screen's size from now on, so it looks as it did wherever it plays next.
         StageWidth = p.StageWidth;
@@ -223,7 +228,7 @@ void TBitMovOptMain::SaveprojectClick1() {
                           birthText(QDateTime::currentDateTime()), pages, UseColorBars,
                           UseCountDown, Holdtime, platform::SystemInfo::bitsPerPixel(),
                           platform::SystemInfo::paletteReservedEntries(), stageWidth(),
-                          stageHeight())) {
+                          stageHeight(), ProjectMotion)) {
         // The project keeps the name it had: nothing was saved under the new one.
         platform::dialogs().message(MsgKind::Error,
                                     QStringLiteral("Can not write the project file ") + dpath +
@@ -245,6 +250,9 @@ void TBitMovOptMain::SavePrjToolButtonClick() {
 
 void TBitMovOptMain::NewProj1Click() {
     offerToSaveCurrentPage();
+    // The pages and the project's saves still go to an open project, which keeps its own motion
+    // as it keeps its stage; without one, the project to come is a new one.
+    if (ProjectName.isEmpty()) ProjectMotion = Motion::Smooth;
     Initiate();
     ShowPage();
     ShowProjectLabel(QString(), QStringLiteral("NEW"));
@@ -254,6 +262,7 @@ void TBitMovOptMain::NewPrjToolButtonClick() {
     offerToSaveCurrentPage();
     ProjectName.clear();
     StageWidth = StageHeight = 0; // the new project's is fixed by its first save
+    ProjectMotion = Motion::Smooth;
     ShowProjectLabel(QString(), QStringLiteral("000"));
     NewPageButton->setEnabled(false);
     CopyPageButton->setEnabled(false);
@@ -282,6 +291,20 @@ void TBitMovOptMain::setStage(int width, int height) {
     // A project not saved yet takes it with its first save.
     const QString file = dpath + ProjectName;
     if (!ProjectName.isEmpty() && QFileInfo::exists(file)) writeStage(file, width, height);
+}
+
+void TBitMovOptMain::setMotion(Motion motion) {
+    ProjectMotion = motion;
+    // As the stage: a file that cannot be written keeps what it had, and the project's next
+    // save writes the motion with the rest.
+    const QString file = dpath + ProjectName;
+    if (!ProjectName.isEmpty() && QFileInfo::exists(file)) writeMotion(file, motion);
+}
+
+void TBitMovOptMain::chooseMotion(Motion motion) {
+    if (motion == ProjectMotion) return;
+    document_.undoStack().push(
+        new SetMotion(ProjectMotion, motion, [this](Motion m) { setMotion(m); }));
 }
 
 // ---- Page commands ------------------------------------------------------------------------

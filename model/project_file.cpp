@@ -85,7 +85,7 @@ QString unusableStageText(const ProjectSettings& p, const QString& projectFile, 
 bool writeProjectFile(const QString& path, const QString& program, const QString& version,
                       const QString& projectName, const QString& birth, const QString& numberOPages,
                       bool useColorBars, bool useCountDown, int holdtime, int bpp, int palette,
-                      int stageWidth, int stageHeight) {
+                      int stageWidth, int stageHeight, std::optional<Motion> motion) {
     platform::IniFile ini(path);
     bool ok = ini.writeString(Section, QStringLiteral("Program"), program);
     ok = ini.writeString(Section, QStringLiteral("Version"), version) && ok;
@@ -98,6 +98,7 @@ bool writeProjectFile(const QString& path, const QString& program, const QString
     ok = ini.writeInteger(Section, QStringLiteral("BPP"), bpp) && ok;
     ok = ini.writeInteger(Section, QStringLiteral("Palette"), palette) && ok;
     if (stageWidth != 0 && stageHeight != 0) ok = writeStage(path, stageWidth, stageHeight) && ok;
+    if (motion) ok = writeMotion(path, *motion) && ok;
     return ok;
 }
 

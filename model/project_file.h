@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <QString>
 #include <QStringList>
 
@@ -49,11 +50,13 @@ QString unusableStageText(const ProjectSettings& p, const QString& projectFile, 
 
 // Writes the keys in their order, updating them in place; the file is never erased, and every
 // other key and section in it is kept. The stage follows "Palette" when the project has one
-// (both sides nonzero). False when the file could not be written.
+// (both sides nonzero), and "Motion" follows the stage when a motion is given; without one the
+// file's "Motion" is left as it stands. False when the file could not be written.
 bool writeProjectFile(const QString& path, const QString& program, const QString& version,
                       const QString& projectName, const QString& birth, const QString& numberOPages,
                       bool useColorBars, bool useCountDown, int holdtime, int bpp, int palette,
-                      int stageWidth = 0, int stageHeight = 0);
+                      int stageWidth = 0, int stageHeight = 0,
+                      std::optional<Motion> motion = std::nullopt);
 
 // Updates "NumberOPages" alone, in place, when pages were added outside a project save. False
 // when the file could not be written.

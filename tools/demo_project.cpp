@@ -130,12 +130,13 @@ bool writeDemo(const QString& folder) {
         if (!writePageFile(pageFileName(folder, QStringLiteral("DEMO"), number), buffer))
             return false;
     }
-    // The pages' places and sizes were chosen for an 800 x 600 screen.
+    // The pages' places and sizes were chosen for an 800 x 600 screen; the lines move smoothly,
+    // as a new project's do.
     return writeProjectFile(folder + QStringLiteral("demo.kvt"), QStringLiteral("Velmora-32"),
                             QStringLiteral("1.30"), QStringLiteral("demo.kvt"),
                             QStringLiteral("2026-12-06 10:00:00"),
                             *pageNumberText(int(pages.size()) - 1), true, true, 3, 32, 0,
-                            DemoStageWidth, DemoStageHeight);
+                            DemoStageWidth, DemoStageHeight, Motion::Smooth);
 }
 
 DemoCommand demoCommand(const QStringList& arguments) {

@@ -26,8 +26,10 @@ using velmora::VideoFormat;
 constexpr const char* Usage =
     "usage: velmora-render PROJECT.kvt -o OUT [--size WxH] [--fps RATE]\n"
     "                      [--format mp4|mov|webm|png] [--alpha] [--pages FIRST-LAST]\n"
-    "                      [--manual-hold SECONDS] [--no-leaders] [--quiet]\n"
+    "                      [--manual-hold SECONDS] [--motion smooth|stepped]\n"
+    "                      [--no-leaders] [--quiet]\n"
     "       velmora-render --timeline PROJECT.kvt\n"
+    "The lines move as --motion says, else as the project's Motion (Stepped without one).\n"
     "The size is the project's stage unless --size gives one (1920x1080 without a stage;\n"
     "a stage over 7680x4320 is fitted into it). Sizes are even but for png.\n"
     "RATE is 1 to 240 frames a second (30 by default): whole (25), a fraction (30000/1001)\n"
@@ -177,6 +179,17 @@ std::optional<Args> parse(const QStringList& a, QString* error) {
                 return std::nullopt;
             }
             show.manualHoldNanos = std::int64_t(s * 1e9);
+        } else if (arg == QLatin1String("--motion")) {
+            const auto v = value(i);
+            if (!v) return std::nullopt;
+            if (*v == QLatin1String("smooth")) {
+                show.motion = velmora::Motion::Smooth;
+            } else if (*v == QLatin1String("stepped")) {
+                show.motion = velmora::Motion::Stepped;
+            } else {
+                *error = QStringLiteral("--motion %1: smooth or stepped").arg(*v);
+                return std::nullopt;
+            }
         } else if (arg == QLatin1String("--no-leaders")) {
             show.leaders = false;
         } else if (arg == QLatin1String("--quiet")) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "test_support.h"
@@ -183,5 +184,84 @@ TEST_F(ProjectFile, StageIsWrittenAfterTheOtherKeysOrAloneInPlace) {
                                           "Palette=0", "StageWidth=1280", "", "[Other]", "x=1"}));
     const QString nowhere = tmp.file(QStringLiteral("missing/Show.kvt"));
     EXPECT_FALSE(writeStage(nowhere, 1280, 720));
+    EXPECT_FALSE(QFile::exists(nowhere));
+}
+
+// What "Motion" holds is read as Smooth or Stepped; a save gives back the motion read, in the
+// file's one "Motion" line after the stage, and every other key stays as it was.
+TEST_F(ProjectFile, MotionReadsAndSavesBackAsItWasRead) {
+    const struct {
+        const char* key; // the "Motion" line, or nothing
+        Motion read;
+    } cases[] = {
+        {"", Motion::Stepped}, // a project from before the key
+        {"Motion=Smooth\n", Motion::Smooth},
+        {"Motion=Stepped\n", Motion::Stepped},
+        {"motion=SMOOTH\n", Motion::Smooth},
+        {"MOTION= smooth \n", Motion::Smooth},
+        {"Motion=sTePpEd\n", Motion::Stepped},
+        {"Motion=\n", Motion::Stepped},
+        {"Motion=Smoothly\n", Motion::Stepped},
+        {"Motion=1\n", Motion::Stepped},
+        {"Motion=Smooth Stepped\n", Motion::Stepped},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        writeText(path, QStringLiteral("; notes\n[VelmoraProject]\nComment=keep me\n%1"
+                                       "Holdtime=5\n\n[Other]\nMotion=Smooth\n")
+                            .arg(QString::fromUtf8(c.key)));
+        const ProjectSettings p = readProjectFile(path);
+        EXPECT_EQ(p.motion, c.read);
+        ASSERT_TRUE(writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
+                                     QStringLiteral("Show.kvt"), QStringLiteral("now"),
+                                     QStringLiteral("004"), true, false, 25, 24, 0, 800, 600,
+                                     p.motion));
+        const QStringList lines = linesOf(path);
+        const QStringList project = lines.mid(0, lines.indexOf("[Other]"));
+        const QString written = "Motion=" + motionName(c.read);
+        // One "Motion" in the project's section: where the key stood it is replaced, a file
+        // without it has it after the stage.
+        const QRegularExpression anyMotion("^motion=", QRegularExpression::CaseInsensitiveOption);
+        EXPECT_EQ(project.filter(anyMotion).size(), 1) << lines.join('|').toStdString();
+        EXPECT_EQ(project.indexOf(written), *c.key ? 3 : project.indexOf("StageHeight=600") + 1);
+        EXPECT_EQ(lines.first(), "; notes");
+        EXPECT_EQ(lines.indexOf("Comment=keep me"), 2);
+        EXPECT_TRUE(lines.contains("Holdtime=25"));
+        EXPECT_EQ(lines.mid(lines.size() - 3), QStringList({"", "[Other]", "Motion=Smooth"}));
+        EXPECT_EQ(readProjectFile(path).motion, c.read);
+    }
+}
+
+TEST_F(ProjectFile, MotionFollowsTheStageOrStandsAloneAndIsLeftWhenNoneIsGiven) {
+    auto save = [this](int w, int h, std::optional<Motion> motion) {
+        return writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
+                                QStringLiteral("Show.kvt"), QStringLiteral("01/02/24 10:11:12"),
+                                QStringLiteral("004"), true, false, 25, 24, 0, w, h, motion);
+    };
+    ASSERT_TRUE(save(0, 0, std::nullopt));
+    const QStringList keys = linesOf(path);
+    ASSERT_EQ(keys.last(), "Palette=0");
+    ASSERT_TRUE(save(0, 0, Motion::Smooth));
+    EXPECT_EQ(linesOf(path), keys + QStringList({"Motion=Smooth"}));
+    // Saved without a motion (a writer that knows none), the file keeps its own.
+    ASSERT_TRUE(save(0, 0, std::nullopt));
+    EXPECT_EQ(readProjectFile(path).motion, Motion::Smooth);
+    ASSERT_TRUE(save(1920, 1080, Motion::Stepped));
+    EXPECT_EQ(linesOf(path),
+              keys + QStringList({"Motion=Stepped", "StageWidth=1920", "StageHeight=1080"}));
+
+    // Alone, in place: the other keys and sections are kept and nothing doubles.
+    writeText(path, QStringLiteral("[VelmoraProject]\nStageWidth=800\nStageHeight=600\n\n"
+                                   "[Other]\nx=1\n"));
+    ASSERT_TRUE(writeMotion(path, Motion::Smooth));
+    ASSERT_TRUE(writeMotion(path, Motion::Stepped));
+    ASSERT_TRUE(writeMotion(path, Motion::Smooth));
+    EXPECT_EQ(linesOf(path), QStringList({"[VelmoraProject]", "StageWidth=800", "StageHeight=600",
+                                          "Motion=Smooth", "", "[Other]", "x=1"}));
+    const ProjectSettings p = readProjectFile(path);
+    EXPECT_EQ(p.StageWidth, 800);
+    EXPECT_EQ(p.motion, Motion::Smooth);
+    const QString nowhere = tmp.file(QStringLiteral("missing/Show.kvt"));
+    EXPECT_FALSE(writeMotion(nowhere, Motion::Smooth));
     EXPECT_FALSE(QFile::exists(nowhere));
 }

@@ -57,8 +57,8 @@ TEST(DemoProject, TheShippedDemoIsWhatTheGeneratorWrites) {
 }
 
 // The shipped project file is the generator's too, and names the stage the pages were laid out
-// for, so the demo looks the same on every screen.
-TEST(DemoProject, TheShippedProjectFileCarriesTheDemosStage) {
+// for, so the demo looks the same on every screen, and the smooth motion of a new project.
+TEST(DemoProject, TheShippedProjectFileCarriesTheDemosStageAndMotion) {
     testsupport::TempDir dir;
     ASSERT_TRUE(velmora::demo::writeDemo(dir.path() + "/"));
     const QString shipped = QStringLiteral(VELMORA_SOURCE_DIR "/examples/demo/demo.kvt");
@@ -66,6 +66,8 @@ TEST(DemoProject, TheShippedProjectFileCarriesTheDemosStage) {
     const velmora::ProjectSettings p = velmora::readProjectFile(shipped);
     EXPECT_EQ(p.StageWidth, 800);
     EXPECT_EQ(p.StageHeight, 600);
+    EXPECT_EQ(p.motion, velmora::Motion::Smooth);
+    EXPECT_TRUE(bytesOf(shipped).contains("\nMotion=Smooth\n"));
 }
 
 // The demo writer takes one folder; an option is never taken for a folder to write into.
