@@ -302,18 +302,26 @@ PlayOutcome TCan::playSmooth(const PageImage& page, const ShowOptions& options) 
     std::uint64_t refresh = start + period;
     for (;;) {
         const auto t = std::int64_t(refresh - start);
-        played.advanceTo(t);
-        // A key or a click that ends the show cuts to black; Escape's lines go on out.
-        if (killnow && !takenOut_) played.blackNow(t);
-        picture.draw(played, t);
+        // The frame of the refresh's time, drawn again when a key or a click changed the
+        // page's course while it waited for its refresh.
+        auto draw = [&] {
+            played.advanceTo(t);
+            // A key or a click that ends the show cuts to black; Escape's lines go on out.
+            if (killnow && !takenOut_) played.blackNow(t);
+            picture.draw(played, t);
+        };
+        draw();
+        // Keys and clicks are taken while waiting: a key event left waiting by a wait that
+        // paints only would reach the window only with the next event from the display.
         for (std::uint64_t now = c.nanos(); now < refresh; now = c.nanos()) {
-            platform::paintOnly();
+            const int commands = smoothCommands_;
+            platform::pump();
+            if (commands != smoothCommands_) draw();
             c.sleepFor(std::min<std::uint64_t>(refresh - now, 2000000));
         }
         present();
         smoothShown_ = t;
         if (played.finished()) break;
-        platform::pump();
         // The next refresh still to come.
         refresh += period;
         const std::uint64_t now = c.nanos();
@@ -344,6 +352,7 @@ void TCan::killcan() {
 // ---- Keys, clicks and pictures ------------------------------------------------------------
 
 void TCan::keyPressEvent(QKeyEvent* event) {
+    if (smooth_) ++smoothCommands_;
     if (smooth_ && event->key() == Qt::Key_Space && smooth_->waitingForSpaceBar()) {
         smooth_->releaseSpaceBar(smoothShown_);
         return;
@@ -378,6 +387,7 @@ void TCan::mousePressEvent(QMouseEvent* event) {
         return;
     }
     Timer1.stop();
+    if (smooth_) ++smoothCommands_;
     const bool alone = event->modifiers() == Qt::NoModifier;
     if (alone && event->buttons() == Qt::LeftButton) {
         if (killnow) killcan();

@@ -275,6 +275,7 @@ private:
     SmoothPage* smooth_ = nullptr;   // while a page plays smoothly
     std::int64_t smoothShown_ = 0;   // the show time of the frame on the screen
     bool takenOut_ = false;          // Escape sent the lines out
+    int smoothCommands_ = 0;         // keys and clicks taken during a smooth page
     QRect dirty_;                    // drawn, not presented yet
     int batching_ = 0;
     bool panelHeld_ = false; // the panel is hidden while its button is held
