@@ -380,7 +380,10 @@ void TCan::StartAlign() {
         Tbmp& s = *strips_[n - 1];
         s.show();
         s.raise();
-        canvas_.draw(titleX(n), titleY(n), s.strip.picture);
+        if (editorState().smoothMotion)
+            drawLineAt(canvas_, frame_, s.strip.picture, toFixed(titleX(n)), toFixed(titleY(n)));
+        else
+            canvas_.draw(titleX(n), titleY(n), s.strip.picture);
     }
     Panel1->raise();
 }

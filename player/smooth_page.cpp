@@ -331,6 +331,23 @@ Plane planeOf(platform::Bitmap& b) {
 }
 } // namespace
 
+void drawLineAt(platform::Canvas& canvas, platform::Bitmap& frame, const platform::Bitmap& picture,
+                Fixed x, Fixed y) {
+    if (picture.isEmpty() || frame.pixelFormat() != platform::PixelFormat::Bits32) return;
+    platform::Bitmap converted;
+    const platform::Bitmap* p = &picture;
+    if (picture.pixelFormat() != platform::PixelFormat::Bits32) {
+        converted = picture;
+        converted.setPixelFormat(platform::PixelFormat::Bits32);
+        p = &converted;
+    }
+    const FrameComposer at(planeOf(frame), canvas.view());
+    const ConstPlane pic{p->bits(), p->width(), p->height(), p->stride(), 4};
+    const QRect area = canvas.view().area().intersected(QRect(0, 0, frame.width(), frame.height()));
+    drawAt(planeOf(frame), pic, at.outX(x), at.outY(y), 256, area);
+    canvas.changed(coveredBy(pic, at.outX(x), at.outY(y)).intersected(area));
+}
+
 SmoothPicture::SmoothPicture(platform::Canvas& canvas, platform::Bitmap& frame)
     : canvas_(canvas), frame_(frame), composer_(planeOf(frame), canvas.view()) {}
 

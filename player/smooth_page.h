@@ -125,6 +125,12 @@ private:
     int number_ = 0;
 };
 
+// A strip standing at a stage place (whole or between pixels) drawn onto a canvas's framebuffer
+// (32 bits a pixel) as a smooth frame draws it, clipped to the stage; the canvas's presenter is
+// told what changed. The align screen shows a smooth project's lines so.
+void drawLineAt(platform::Canvas& canvas, platform::Bitmap& frame, const platform::Bitmap& picture,
+                Fixed x, Fixed y);
+
 // The lines of a frame as the composer takes them, from the page's strips.
 std::array<FrameComposer::Line, 3> composedLines(const SmoothPage& page,
                                                  const SmoothPage::Frame& frame);
