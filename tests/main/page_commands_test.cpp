@@ -1,70 +1,22 @@
 #include <csignal>
-#include <map>
-#include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <sys/resource.h>
 
-#include "fake_playback.h"
-#include "model/page_file.h"
-#include "model/playback_port.h"
-#include "model/project_file.h"
 #include "main_window_fixture.h"
 #include "platform/IniFile.h"
 
 using platform::Answer;
 using platform::MsgKind;
+using testsupport::readFile;
+using testsupport::writeFile;
 
-class PageCommandsTest : public MainWindowTest {
-protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        playback = std::make_unique<testsupport::FakePlayback>(*w);
-        w->setPlayback(playback.get());
-        project = dir.path() + "/";
-    }
-    void TearDown() override {
-        w->setPlayback(nullptr);
-        MainWindowTest::TearDown();
-    }
-
-    // A project "show.kvt" in the test folder, saved through the Save Project command.
-    void newProject() {
-        seams.dialogs.files.push_back(project + "show");
-        w->SaveprojectClick1();
-        ASSERT_EQ(w->ProjectName, "show.kvt");
-    }
-
-    // Pages 000..last with the page number as line 1's text.
-    void makePages(int last) {
-        for (int i = 0; i <= last; ++i) {
-            w->NewPageButtonClick();
-            w->Edit1->setText(QString("page %1").arg(i));
-            w->SaveCurPage();
-            ASSERT_FALSE(w->sav);
-        }
-    }
-
-    QString page(int n) const {
-        return project + "SHOW." + QString("%1").arg(n, 3, 10, QChar('0'));
-    }
-
-    QString loadedTitle(int n) {
-        w->currentpage = n;
-        w->LoadPage(w->ProjectName);
-        return w->Edit1->text();
-    }
-
-    std::unique_ptr<testsupport::FakePlayback> playback;
-    QString project;
-};
+using PageCommandsTest = ProjectWindowTest;
 
 TEST_F(PageCommandsTest, AProjectIsCreatedSavedAndReopenedAtItsFirstPage) {
     newProject();
@@ -118,7 +70,11 @@ TEST_F(PageCommandsTest, SavingAndLoadingCarryTheWholePage) {
     newProject();
     w->NewPageButtonClick();
     w->Edit1->setText("  Hello  ");
-    w->Edit2->setText(QString(100, 'x'));
+    // The boxes keep 80 characters, not bytes (80 Cyrillic letters are 160 bytes in UTF-8), and
+    // the page follows them.
+    w->Edit2->setText(QString(100, QChar(0x0416)));
+    w->Edit3->setText(QString(100, 'x'));
+    EXPECT_EQ(w->lineText(3), QString(80, 'x'));
     w->line(1).ShadowOn = true;
     w->line(2).InDirection = 11;
     w->line(3).OutDirection = 12;
@@ -137,7 +93,8 @@ TEST_F(PageCommandsTest, SavingAndLoadingCarryTheWholePage) {
     w->ProjectName = "show.kvt";
     w->document().setTitlePos(3, 0, 0);
     EXPECT_EQ(loadedTitle(0), "Hello");
-    EXPECT_EQ(w->Edit2->text(), QString(80, 'x'));
+    EXPECT_EQ(w->Edit2->text(), QString(80, QChar(0x0416)));
+    EXPECT_EQ(w->Edit3->text(), QString(80, 'x'));
     EXPECT_TRUE(w->line(1).ShadowOn);
     EXPECT_EQ(w->line(2).InDirection, 11);
     EXPECT_EQ(w->line(3).OutDirection, 12);
@@ -164,10 +121,7 @@ TEST_F(PageCommandsTest, LoadFailuresLeaveThePageOnScreen) {
               QStringList({"File error, Page file does not exist:SHOW.005"}));
     EXPECT_EQ(w->Edit1->text(), "on screen");
 
-    QFile shortFile(page(1));
-    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
-    shortFile.write(QByteArray(25715, '\1'));
-    shortFile.close();
+    ASSERT_TRUE(writeFile(page(1), QByteArray(velmora::PageRecordSize - 1, '\1')));
     seams.dialogs.clear();
     w->currentpage = 1;
     w->LoadPage(w->ProjectName);
@@ -229,6 +183,7 @@ TEST_F(PageCommandsTest, NewAndCopiedPagesTakeTheFirstFreeNumber) {
     EXPECT_EQ(w->statusPanel(2), "002");
     EXPECT_TRUE(w->sav);
     EXPECT_FALSE(w->NewPageButton->isEnabled());
+    EXPECT_FALSE(w->CopyPageButton->isEnabled());
     EXPECT_EQ(w->line(1).WaveFile, "/tune.wav");
     EXPECT_TRUE(w->line(2).BlurOn);
     EXPECT_EQ(w->lineFontStyle(3), 8);
@@ -241,6 +196,7 @@ TEST_F(PageCommandsTest, NewAndCopiedPagesTakeTheFirstFreeNumber) {
     EXPECT_TRUE(QFileInfo::exists(page(2)));
     EXPECT_FALSE(QFileInfo::exists(page(4)));
     EXPECT_TRUE(w->NewPageButton->isEnabled());
+    EXPECT_TRUE(w->CopyPageButton->isEnabled());
 
     // Copy: page 001 of 000..003 becomes 004.
     EXPECT_EQ(loadedTitle(1), "page 1");
@@ -345,11 +301,7 @@ TEST_F(PageCommandsTest, SavePageWithoutAProjectAsksForOne) {
 TEST_F(PageCommandsTest, AFailedSaveKeepsTheOldPageAndThePageStaysChanged) {
     newProject();
     makePages(0);
-    const QByteArray before = [&] {
-        QFile f(page(0));
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
+    const QByteArray before = readFile(page(0));
     w->Edit1->setText("new words");
     // Root ignores permissions: make the write itself fail with a file-size limit below one
     // record, as a full disk would.
@@ -366,9 +318,7 @@ TEST_F(PageCommandsTest, AFailedSaveKeepsTheOldPageAndThePageStaysChanged) {
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"File error, Can not save page"}));
     EXPECT_TRUE(w->sav);
     EXPECT_FALSE(w->NewPageButton->isEnabled());
-    QFile f(page(0));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(readFile(page(0)), before);
     EXPECT_EQ(QDir(project).entryList(QDir::Files).size(), 2); // no temporary file left
 
     // The close query still offers to save.
@@ -380,12 +330,8 @@ TEST_F(PageCommandsTest, AFailedSaveKeepsTheOldPageAndThePageStaysChanged) {
 
 TEST_F(PageCommandsTest, ANewPageInAFullProjectIsNotWritten) {
     newProject();
-    velmora::PageBuffer empty;
-    for (int i = 0; i < 1000; ++i) {
-        QFile f(page(i));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(empty.toByteArray());
-    }
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_TRUE(writeFile(page(i), velmora::PageBuffer().toByteArray()));
     w->add = true;
     w->Edit1->setText("one too many");
     seams.dialogs.clear();
@@ -415,16 +361,8 @@ TEST_F(PageCommandsTest, ABitmapLineShowsItsPreviewAndAWaveChangesNothing) {
     EXPECT_TRUE(w->sav);
     EXPECT_EQ(seams.dialogs.fileDialogs.back().title, "Load A Graphic File");
 
-    // Typing replaces the bitmap.
-    w->Edit2->setText("words again");
-    EXPECT_TRUE(w->line(2).BitmapFile.isEmpty());
-    EXPECT_TRUE(w->PreVuImage2->isHidden());
-
     // A picture that cannot be read: two messages from the previews.
-    QFile bad(dir.file("bad.bmp"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("BM not really");
-    bad.close();
+    ASSERT_TRUE(writeFile(dir.file("bad.bmp"), "BM not really"));
     w->line(3).BitmapFile = dir.file("bad.bmp");
     seams.dialogs.clear();
     w->loadprevus();
@@ -564,21 +502,4 @@ TEST_F(PageCommandsTest, AProjectFileThatCannotBeWrittenIsReported) {
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"Can not write the project file " + project + "show.kvt"}));
     EXPECT_TRUE(w->ProjectName.isEmpty());
-}
-
-TEST_F(PageCommandsTest, TitleBoxesTakeWhatAPageKeeps) {
-    for (int n = 1; n <= 3; ++n) {
-        w->editFor(n)->setText(QString(100, 'x'));
-        EXPECT_EQ(w->editFor(n)->text().size(), 80);
-        EXPECT_EQ(w->lineText(n), QString(80, 'x')); // the document follows the box
-    }
-    // Characters, not bytes: 80 Cyrillic letters (160 bytes in UTF-8) are kept and saved whole.
-    newProject();
-    w->NewPageButtonClick();
-    w->Edit2->setText(QString(100, QChar(0x0416)));
-    EXPECT_EQ(w->Edit2->text(), QString(80, QChar(0x0416)));
-    w->SaveCurPage();
-    w->Edit2->clear();
-    EXPECT_EQ(loadedTitle(0), "");
-    EXPECT_EQ(w->Edit2->text(), QString(80, QChar(0x0416)));
 }
