@@ -112,6 +112,15 @@ protected:
         }
     }
 
+    // What was asked is forgotten; the next questions get these answers, the next file dialogs
+    // these files (nullopt: cancelled).
+    void script(std::initializer_list<platform::Answer> answers,
+                std::initializer_list<std::optional<QString>> files = {}) {
+        seams.dialogs.clear();
+        seams.dialogs.answers = answers;
+        seams.dialogs.files = files;
+    }
+
     QString page(int n) const {
         return project + "SHOW." + QString("%1").arg(n, 3, 10, QChar('0'));
     }

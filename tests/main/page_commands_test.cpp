@@ -18,6 +18,12 @@ using testsupport::writeFile;
 
 using PageCommandsTest = ProjectWindowTest;
 
+static QImage redPicture() {
+    QImage img(40, 20, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    return img;
+}
+
 TEST_F(PageCommandsTest, AProjectIsCreatedSavedAndReopenedAtItsFirstPage) {
     newProject();
     EXPECT_TRUE(QFileInfo::exists(project + "show.kvt"));
@@ -113,22 +119,16 @@ TEST_F(PageCommandsTest, LoadFailuresLeaveThePageOnScreen) {
     newProject();
     makePages(0);
     w->Edit1->setText("on screen");
-    seams.dialogs.clear();
-
-    w->currentpage = 5;
-    w->LoadPage(w->ProjectName);
-    EXPECT_EQ(seams.dialogs.texts(),
-              QStringList({"File error, Page file does not exist:SHOW.005"}));
-    EXPECT_EQ(w->Edit1->text(), "on screen");
-
     ASSERT_TRUE(writeFile(page(1), QByteArray(velmora::PageRecordSize - 1, '\1')));
-    seams.dialogs.clear();
-    w->currentpage = 1;
-    w->LoadPage(w->ProjectName);
-    EXPECT_EQ(seams.dialogs.texts(),
-              QStringList({"Error opening (possible older file structure) SHOW.001"}));
-    EXPECT_EQ(w->Edit1->text(), "on screen");
-    EXPECT_TRUE(w->sav);
+    const std::pair<int, QString> failures[] = {
+        {5, "File error, Page file does not exist:SHOW.005"},
+        {1, "Error opening (possible older file structure) SHOW.001"}};
+    for (const auto& [n, told] : failures) {
+        seams.dialogs.clear();
+        EXPECT_EQ(loadedTitle(n), "on screen");
+        EXPECT_EQ(seams.dialogs.texts(), QStringList({told}));
+        EXPECT_TRUE(w->sav);
+    }
 }
 
 TEST_F(PageCommandsTest, NextAndPreviousStopAtTheEndsAndAskBeforeLosingChanges) {
@@ -150,8 +150,7 @@ TEST_F(PageCommandsTest, NextAndPreviousStopAtTheEndsAndAskBeforeLosingChanges) 
 
     // Changes: Yes saves and stays, No goes on and drops them.
     w->Edit1->setText("changed");
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes});
     w->PrevPageClick();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
     EXPECT_EQ(w->currentpage, 1);
@@ -226,8 +225,7 @@ TEST_F(PageCommandsTest, AnEditUndoneOnACopyOrANewPageKeepsItUnsaved) {
     EXPECT_TRUE(w->sav);
     EXPECT_TRUE(w->SavePgToolButton->isEnabled());
     // Leaving the copy asks first; Yes saves it and stays.
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes});
     w->PrevPageClick();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
     EXPECT_EQ(w->currentpage, 2);
@@ -256,8 +254,7 @@ TEST_F(PageCommandsTest, DeletingRenumbersThePagesAbove) {
     newProject();
     makePages(4);
     EXPECT_EQ(loadedTitle(2), "page 2");
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes});
     w->DeletePgToolButtonClick();
     EXPECT_EQ(seams.dialogs.asked[0].text, "Delete Page 002 of SHOW ARE YOU SURE?");
     EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Warning);
@@ -291,11 +288,19 @@ TEST_F(PageCommandsTest, DeletingTheOnlyPageLeavesItsContentsOnScreen) {
     EXPECT_EQ(w->Edit1->text(), "page 0");
 }
 
-TEST_F(PageCommandsTest, SavePageWithoutAProjectAsksForOne) {
+TEST_F(PageCommandsTest, SavePageWithoutAProjectAsksForOneAndAnUnwritableProjectIsTold) {
     w->Edit1->setText("x");
     w->SavePgToolButtonClick();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save Project first, than add New pages."}));
     EXPECT_TRUE(w->sav);
+
+    // A folder where the project file should be: no file can be written there.
+    ASSERT_TRUE(QDir().mkpath(project + "show.kvt"));
+    script({}, {project + "show"});
+    w->SaveprojectClick1();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Can not write the project file " + project + "show.kvt"}));
+    EXPECT_TRUE(w->ProjectName.isEmpty());
 }
 
 TEST_F(PageCommandsTest, AFailedSaveKeepsTheOldPageAndThePageStaysChanged) {
@@ -322,8 +327,7 @@ TEST_F(PageCommandsTest, AFailedSaveKeepsTheOldPageAndThePageStaysChanged) {
     EXPECT_EQ(QDir(project).entryList(QDir::Files).size(), 2); // no temporary file left
 
     // The close query still offers to save.
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Cancel);
+    script({Answer::Cancel});
     w->close();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page first?"}));
 }
@@ -344,10 +348,8 @@ TEST_F(PageCommandsTest, ANewPageInAFullProjectIsNotWritten) {
 }
 
 TEST_F(PageCommandsTest, ABitmapLineShowsItsPreviewAndAWaveChangesNothing) {
-    QImage img(40, 20, QImage::Format_RGB32);
-    img.fill(Qt::red);
     const QString bmp = dir.file("logo.bmp");
-    ASSERT_TRUE(img.save(bmp, "BMP"));
+    ASSERT_TRUE(redPicture().save(bmp, "BMP"));
     w->Edit2->setText("typed");
     w->setsav(false);
     w->popupLine = 2;
@@ -417,9 +419,7 @@ TEST_F(PageCommandsTest, PicturesDeepInTheProjectFolderSurviveSaveAndReload) {
     ASSERT_TRUE(QDir(project).mkpath(folder));
     const QString picture = project + folder + "/logo.bmp";
     ASSERT_GE(picture.size(), 100);
-    QImage img(8, 6, QImage::Format_RGB32);
-    img.fill(Qt::red);
-    ASSERT_TRUE(img.save(picture, "BMP"));
+    ASSERT_TRUE(redPicture().save(picture, "BMP"));
 
     w->popupLine = 2;
     seams.dialogs.files.push_back(picture);
@@ -442,7 +442,7 @@ TEST_F(PageCommandsTest, PicturesDeepInTheProjectFolderSurviveSaveAndReload) {
     const QString deeper = "Фильм/" + QString(70, QChar(0x6771)) + "/" + QString(70, 'x');
     ASSERT_TRUE(QDir(project).mkpath(deeper));
     ASSERT_GE(deeper.size(), 145);
-    ASSERT_TRUE(img.save(project + deeper + "/логотип.bmp", "BMP"));
+    ASSERT_TRUE(redPicture().save(project + deeper + "/логотип.bmp", "BMP"));
     seams.dialogs.files.push_back(project + deeper + "/логотип.bmp");
     w->LoadBitmap1Click();
     QTemporaryDir other;
@@ -467,9 +467,7 @@ TEST_F(PageCommandsTest, OpeningOrStartingAProjectOffersToSaveTheChangedPage) {
     w->Edit1->setText("edited");
     ASSERT_TRUE(w->sav);
     // Yes saves the page into its project before the other one opens.
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
-    seams.dialogs.files.push_back(std::nullopt); // the open dialog is cancelled
+    script({Answer::Yes}, {std::nullopt}); // the open dialog is cancelled
     w->OpenPrjToolButtonClick();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
     EXPECT_FALSE(w->sav);
@@ -479,8 +477,7 @@ TEST_F(PageCommandsTest, OpeningOrStartingAProjectOffersToSaveTheChangedPage) {
                          &velmora::TBitMovOptMain::NewPrjToolButtonClick}) {
         w->ProjectName = "show.kvt";
         w->Edit1->setText("dropped");
-        seams.dialogs.clear();
-        seams.dialogs.answers.push_back(Answer::No);
+        script({Answer::No});
         (w.get()->*command)();
         EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
         w->ProjectName = "show.kvt";
@@ -492,14 +489,4 @@ TEST_F(PageCommandsTest, OpeningOrStartingAProjectOffersToSaveTheChangedPage) {
     w->setsav(false);
     w->NewPrjToolButtonClick();
     EXPECT_TRUE(seams.dialogs.asked.empty());
-}
-
-TEST_F(PageCommandsTest, AProjectFileThatCannotBeWrittenIsReported) {
-    // A folder where the project file should be: no file can be written there.
-    ASSERT_TRUE(QDir().mkpath(project + "show.kvt"));
-    seams.dialogs.files.push_back(project + "show");
-    w->SaveprojectClick1();
-    EXPECT_EQ(seams.dialogs.texts(),
-              QStringList({"Can not write the project file " + project + "show.kvt"}));
-    EXPECT_TRUE(w->ProjectName.isEmpty());
 }

@@ -366,8 +366,7 @@ TEST_F(PrintingTest, AChangedPageIsOfferedForSavingBeforeThePagesAreLoaded) {
     // No: the change is given up, and the printout has the page as stored.
     w->Edit1->setText("Changed");
     ASSERT_TRUE(w->sav);
-    seams.dialogs.clear();
-    seams.dialogs.answers = {platform::Answer::No};
+    script({platform::Answer::No});
     std::vector<Word> words = pdfWords(print());
     ASSERT_GE(seams.dialogs.asked.size(), 1u);
     EXPECT_EQ(seams.dialogs.asked[0].text, "Save current page?");
@@ -379,8 +378,7 @@ TEST_F(PrintingTest, AChangedPageIsOfferedForSavingBeforeThePagesAreLoaded) {
     // Yes: the page is saved first and printed as changed.
     loadedTitle(0);
     w->Edit1->setText("Changed");
-    seams.dialogs.clear();
-    seams.dialogs.answers = {platform::Answer::Yes};
+    script({platform::Answer::Yes});
     words = pdfWords(print());
     EXPECT_EQ(seams.dialogs.asked[0].text, "Save current page?");
     EXPECT_TRUE(word(words, "Changed"));
@@ -389,8 +387,7 @@ TEST_F(PrintingTest, AChangedPageIsOfferedForSavingBeforeThePagesAreLoaded) {
     // An unsaved new page is asked about too; Yes makes it the project's next page.
     w->NewPageButtonClick();
     w->Edit1->setText("Fresh");
-    seams.dialogs.clear();
-    seams.dialogs.answers = {platform::Answer::Yes};
+    script({platform::Answer::Yes});
     QDir(pdfDir).removeRecursively();
     words = pdfWords(print());
     EXPECT_EQ(seams.dialogs.asked[0].text, "Save current page?");

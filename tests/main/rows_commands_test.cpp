@@ -3,8 +3,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSlider>
 
 #include "main_window_fixture.h"
@@ -63,12 +61,10 @@ protected:
 
 TEST_F(RowsCommandsTest, ImportMakesAPageOfEachRowFromThePageOnScreen) {
     const PageImage templ = stored(0);
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(csv("\xEF\xBB\xBFZoë Ångström,Keynote,ACME\r\n"
-                                      "Иван Петров,\"Chair, day 1\",Яндекс\r\n"
-                                      "王芳,Panel,\r\n"));
-    seams.dialogs.answers.push_back(Answer::Yes);
-    w->ImportPages1Click();
+    script({Answer::Yes}, {csv("\xEF\xBB\xBFZoë Ångström,Keynote,ACME\r\n"
+                               "Иван Петров,\"Chair, day 1\",Яндекс\r\n"
+                               "王芳,Panel,\r\n")});
+    w->ImportPages1->trigger(); // File > Import Pages...
 
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Make 3 pages from names.csv?",
                                                   "Made 3 pages from names.csv: 001 to 003."}));
@@ -105,15 +101,12 @@ TEST_F(RowsCommandsTest, ImportMakesAPageOfEachRowFromThePageOnScreen) {
 
 TEST_F(RowsCommandsTest, NoAndCancelMakeNothing) {
     const QString file = csv("Ana\nBen\n");
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(file);
-    seams.dialogs.answers.push_back(Answer::No);
+    script({Answer::No}, {file});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Make 2 pages from names.csv?"}));
     EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
 
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(std::nullopt);
+    script({}, {std::nullopt});
     w->ImportPages1Click();
     EXPECT_TRUE(seams.dialogs.asked.empty());
     EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
@@ -140,9 +133,7 @@ TEST_F(RowsCommandsTest, ABadRowMakesNoPage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.told.toStdString());
-        seams.dialogs.clear();
-        seams.dialogs.files.push_back(csv(c.csv));
-        seams.dialogs.answers.push_back(Answer::Yes);
+        script({Answer::Yes}, {csv(c.csv)});
         w->ImportPages1Click();
         EXPECT_EQ(seams.dialogs.texts(), QStringList({c.told}));
         ASSERT_EQ(seams.dialogs.asked.size(), 1u);
@@ -156,9 +147,7 @@ TEST_F(RowsCommandsTest, ABadRowMakesNoPage) {
 // A picture the rows name is looked for in the project's folder, and found there.
 TEST_F(RowsCommandsTest, PicturesAreFoundInTheProjectFolder) {
     ASSERT_TRUE(testsupport::writeFile(project + "logo.bmp", {}));
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(csv("Line 1,Picture 3\nAna,logo.bmp\n"));
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes}, {csv("Line 1,Picture 3\nAna,logo.bmp\n")});
     w->ImportPages1Click();
     ASSERT_EQ(pageFiles(), QStringList({"SHOW.000", "SHOW.001"}));
     EXPECT_EQ(stored(1).lines[2].attrs.BitmapFile, "logo.bmp");
@@ -175,16 +164,12 @@ TEST_F(RowsCommandsTest, AnEvenDelimiterAndAFirstRowOfNamesAreAsked) {
     const QString skip =
         "The first row of names.csv reads \"Name, Vorname, Rolle, Firma, Ort\". Is it "
         "column names, to be left out?";
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(file);
-    seams.dialogs.answers = {Answer::Cancel};
+    script({Answer::Cancel}, {file});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({which}));
     EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
 
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(file);
-    seams.dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
+    script({Answer::Yes, Answer::Yes, Answer::Yes}, {file});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({which, skip, "Make 2 pages from names.csv?",
                                                   "Made 2 pages from names.csv: 001 to 002."}));
@@ -199,9 +184,7 @@ TEST_F(RowsCommandsTest, AChangedPageIsOfferedForSavingFirst) {
     w->Edit1->setText("edited");
     w->line(1).FontSize = 99;
     ASSERT_TRUE(w->sav);
-    seams.dialogs.clear();
-    seams.dialogs.answers = {Answer::Yes, Answer::Yes};
-    seams.dialogs.files.push_back(csv("Ana\n"));
+    script({Answer::Yes, Answer::Yes}, {csv("Ana\n")});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"Save current page?", "Make 1 page from names.csv?",
@@ -213,9 +196,7 @@ TEST_F(RowsCommandsTest, AChangedPageIsOfferedForSavingFirst) {
     // No: the page on screen, changed, is still the template; its file stays as it was.
     w->Edit1->setText("not saved");
     w->line(1).FontSize = 33;
-    seams.dialogs.clear();
-    seams.dialogs.answers = {Answer::No, Answer::Yes};
-    seams.dialogs.files.push_back(csv("Ben\n"));
+    script({Answer::No, Answer::Yes}, {csv("Ben\n")});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"Save current page?", "Make 1 page from names.csv?",
@@ -231,9 +212,7 @@ TEST_F(RowsCommandsTest, AChangedPageIsOfferedForSavingFirst) {
 TEST_F(RowsCommandsTest, ACopyWaitingForItsNumberIsNotSavedOverAnImportedPage) {
     w->CopyPage1Click();
     ASSERT_EQ(w->currentpage, 1);
-    seams.dialogs.clear();
-    seams.dialogs.answers = {Answer::No, Answer::Yes};
-    seams.dialogs.files.push_back(csv("Ana\n"));
+    script({Answer::No, Answer::Yes}, {csv("Ana\n")});
     w->ImportPages1Click();
     EXPECT_EQ(stored(1).lines[0].Text, "Ana");
     EXPECT_FALSE(w->sav);
@@ -245,9 +224,7 @@ TEST_F(RowsCommandsTest, ACopyWaitingForItsNumberIsNotSavedOverAnImportedPage) {
 TEST_F(RowsCommandsTest, NotEnoughFreeNumbersIsToldBeforeAsking) {
     for (int n = 1; n <= 998; ++n)
         ASSERT_TRUE(testsupport::writeFile(page(n), {}));
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
-    seams.dialogs.files.push_back(csv("Ana\nBen\n"));
+    script({Answer::Yes}, {csv("Ana\nBen\n")});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"names.csv: SHOW has room for 1 more page, not 2. No page was made."}));
@@ -271,10 +248,8 @@ TEST_F(RowsCommandsTest, ExportWritesEveryPagesTexts) {
     w->NewPageButtonClick();
     w->Edit1->setText("محمد");
     w->PauseTrackBar->setValue(12);
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes); // save the new page first
-    seams.dialogs.files.push_back(project + "texts.csv");
-    w->ExportTexts1Click();
+    script({Answer::Yes}, {project + "texts.csv"}); // save the new page first
+    w->ExportTexts1->trigger(); // File > Export Texts...
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"Save current page?", "Wrote the texts of 2 pages to texts.csv."}));
     ASSERT_EQ(seams.dialogs.fileDialogs.size(), 1u);
@@ -296,27 +271,8 @@ TEST_F(RowsCommandsTest, ExportWritesEveryPagesTexts) {
 
 TEST_F(RowsCommandsTest, AnExportThatCannotBeWrittenIsTold) {
     ASSERT_TRUE(QDir().mkpath(project + "taken.csv"));
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(project + "taken.csv");
+    script({}, {project + "taken.csv"});
     w->ExportTexts1Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Can not write " + project + "taken.csv."}));
     EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Error);
-}
-
-TEST_F(RowsCommandsTest, TheFileMenuHoldsBothCommands) {
-    QMenu* file = nullptr;
-    for (QAction* a : w->menuBar()->actions())
-        if (a->text() == "&File") file = a->menu();
-    ASSERT_TRUE(file);
-    QStringList captions;
-    for (QAction* a : file->actions())
-        captions << a->text();
-    EXPECT_TRUE(captions.contains("Import Pages..."));
-    EXPECT_TRUE(captions.contains("Export Texts..."));
-    seams.dialogs.clear();
-    w->ImportPages1->trigger();
-    w->ExportTexts1->trigger();
-    ASSERT_EQ(seams.dialogs.fileDialogs.size(), 2u);
-    EXPECT_EQ(seams.dialogs.fileDialogs[0].title, "Import Pages");
-    EXPECT_EQ(seams.dialogs.fileDialogs[1].title, "Export Texts");
 }

@@ -105,8 +105,7 @@ TEST_F(ShowTest, UnsavedChangesAreOfferedForSavingBeforeTheShow) {
     makePages(1);
     loadedTitle(1);
     w->Edit1->setText("edited");
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes});
     w->PlayAllPages2Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
     EXPECT_EQ(playback->played, QStringList({"000:p0", "001:edited"}));
