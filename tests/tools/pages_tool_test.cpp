@@ -61,9 +61,7 @@ protected:
     }
 
     QString write(const QString& name, const QByteArray& bytes) {
-        QFile f(dpath + name);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        EXPECT_TRUE(testsupport::writeFile(dpath + name, bytes));
         return dpath + name;
     }
 
@@ -181,26 +179,25 @@ TEST_F(PagesToolTest, EveryDelimiterAndLineEndGivesTheSamePages) {
 
 TEST_F(PagesToolTest, ABadRowWritesNoPage) {
     templatePage();
-    QByteArray bytes = speakersCsv();
-    bytes += "Ana,Keynote,\"ACME\nEurope\"\r\n";
-    ASSERT_EQ(run({"import", dpath + "talks.kvt", write("bad.csv", bytes)}), 1);
-    EXPECT_EQ(err, "velmora-pages: bad.csv: row 21: a quoted field runs past the end of the line; "
-                   "a field cannot hold a line break\n");
-    EXPECT_TRUE(out.isEmpty());
-    EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
-    EXPECT_EQ(readProjectFile(dpath + "talks.kvt").NumberOPages, "NEW");
-
-    const QByteArray tooLong = "Line 1,Line 2\nAna,Keynote\n" + QByteArray(90, 'x') + ",x\n";
-    ASSERT_EQ(run({"import", dpath + "talks.kvt", write("long.csv", tooLong)}), 1);
-    EXPECT_EQ(err, "velmora-pages: long.csv: row 3, column 1: the text has 90 characters; a "
-                   "title takes at most 80\n");
-    EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
-
-    const QByteArray outside = "Line 1,Picture 2\nAna,\nBen,../../../../etc/passwd\n";
-    ASSERT_EQ(run({"import", dpath + "talks.kvt", write("outside.csv", outside)}), 1);
-    EXPECT_EQ(err, "velmora-pages: outside.csv: row 3, column 2: the picture "
-                   "\"../../../../etc/passwd\" is outside the project folder\n");
-    EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
+    const struct {
+        QByteArray rows;
+        const char* err;
+    } cases[] = {
+        {speakersCsv() + "Ana,Keynote,\"ACME\nEurope\"\r\n",
+         "row 21: a quoted field runs past the end of the line; a field cannot hold a line break"},
+        {"Line 1,Line 2\nAna,Keynote\n" + QByteArray(90, 'x') + ",x\n",
+         "row 3, column 1: the text has 90 characters; a title takes at most 80"},
+        {"Line 1,Picture 2\nAna,\nBen,../../../../etc/passwd\n",
+         "row 3, column 2: the picture \"../../../../etc/passwd\" is outside the project folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        ASSERT_EQ(run({"import", dpath + "talks.kvt", write("bad.csv", c.rows)}), 1);
+        EXPECT_EQ(err, QString("velmora-pages: bad.csv: ") + c.err + "\n");
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
+        EXPECT_EQ(readProjectFile(dpath + "talks.kvt").NumberOPages, "NEW");
+    }
 }
 
 // A semicolon file whose every row holds commas, and a file under a row of names of its own:
@@ -305,10 +302,8 @@ TEST_F(PagesToolTest, MistakesAreOneLineAndStatus1) {
 }
 
 TEST_F(PagesToolTest, AProjectWithoutRoomIsRefusedBeforeWriting) {
-    for (int n = 0; n <= 998; ++n) {
-        QFile f(page(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    for (int n = 0; n <= 998; ++n)
+        ASSERT_TRUE(testsupport::writeFile(page(n), {}));
     // Page 000, the template, is a page; the others only take their numbers.
     PageImage t;
     PageBuffer b;
