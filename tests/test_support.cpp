@@ -71,3 +71,19 @@ QString helpTopicText(const QString& title) {
 }
 
 } // namespace testsupport
+
+#include <QFile>
+
+namespace testsupport {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace testsupport

@@ -56,3 +56,12 @@ QString helpTextInSight();
 QString helpTopicText(const QString& title);
 
 } // namespace testsupport
+
+namespace testsupport {
+
+// The bytes of a file; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+// Makes the file hold exactly these bytes; false when it cannot be written.
+bool writeFile(const QString& path, const QByteArray& bytes);
+
+} // namespace testsupport

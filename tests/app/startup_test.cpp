@@ -16,6 +16,7 @@
 #include "dialogs/showscreen.h"
 #include "main/bitmov2.h"
 #include "model/page_file.h"
+#include "model/project_file.h"
 #include "model/settings.h"
 #include "platform/IniFile.h"
 #include "platform/ShowScreen.h"
@@ -61,9 +62,10 @@ TEST_F(StartupTest, WindowsAreCreatedWithTheirCaptionsAndThePageDefaults) {
     EXPECT_TRUE(m.SettingsRead);
     EXPECT_EQ(m.playback(), w->Can.get());
     EXPECT_EQ(w->Can->StripFormat, platform::PixelFormat::Bits24);
-    // No settings file: design size, no project, nothing said.
+    // No settings file: design size, no project, no folder, nothing said.
     EXPECT_EQ(m.size(), QSize(649, 492));
     EXPECT_TRUE(m.ProjectName.isEmpty());
+    EXPECT_TRUE(m.dpath.isEmpty());
     EXPECT_TRUE(seams.dialogs.asked.empty());
 }
 
@@ -129,14 +131,27 @@ velmora::PageImage firstDemoPage() {
 
 } // namespace
 
-TEST_F(StartupTest, AProjectNamedOnTheCommandLineOpensAsOpenWouldOpenIt) {
-    testsupport::TempDir projects;
+// The project named on the command line opens as Open would open it, also after the settings
+// opened the last project; the rest of the settings stays.
+TEST_F(StartupTest, AProjectNamedOnTheCommandLineOpensAsOpenWouldOverTheLastOne) {
+    testsupport::TempDir last, projects;
+    ASSERT_TRUE(velmora::writeProjectFile(last.file("old.kvt"), "Velmora-32", "1.30", "old.kvt",
+                                          "2026-12-07 10:00:00", "NEW", false, false, 10, 32, 0));
+    platform::IniFile ini(dir.file("velmora.ini"));
+    ini.writeString("VELMORA Options", "Lastproject", last.file("old.kvt"));
+    ini.writeInteger("VELMORA Options", "Width", 700);
+    ini.writeInteger("VELMORA Options", "Height", 500);
     const QString file = copyDemo(projects);
     auto w = velmora::createWindows(false);
     auto& m = *w->BitMovOptMain;
+    ASSERT_EQ(m.dpath, last.path() + "/"); // the settings opened the last project
+    ASSERT_EQ(m.ProjectName, "old.kvt");
+    ASSERT_FALSE(m.UseColorBars);
+    seams.dialogs.clear();
     ASSERT_TRUE(velmora::openProjectFromCommandLine(m, file));
     EXPECT_EQ(m.ProjectName, "demo.kvt");
     EXPECT_EQ(m.dpath, projects.path() + "/");
+    EXPECT_EQ(m.size(), QSize(700, 500));
     EXPECT_TRUE(m.UseColorBars);
     EXPECT_TRUE(m.UseCountDown);
     EXPECT_EQ(m.Holdtime, 3);
@@ -146,22 +161,6 @@ TEST_F(StartupTest, AProjectNamedOnTheCommandLineOpensAsOpenWouldOpenIt) {
         EXPECT_EQ(m.lineText(n), first.lines[n - 1].Text) << n;
     EXPECT_TRUE(m.PlayAllToolButton->isEnabled());
     EXPECT_TRUE(seams.dialogs.asked.empty());
-}
-
-TEST_F(StartupTest, TheCommandLineProjectWinsOverTheLastOneButTheSettingsKeepTheRest) {
-    testsupport::TempDir last, named;
-    const QString lastFile = copyDemo(last);
-    const QString namedFile = copyDemo(named);
-    platform::IniFile ini(dir.file("velmora.ini"));
-    ini.writeString("VELMORA Options", "Lastproject", lastFile);
-    ini.writeInteger("VELMORA Options", "Width", 700);
-    ini.writeInteger("VELMORA Options", "Height", 500);
-    auto w = velmora::createWindows(false);
-    auto& m = *w->BitMovOptMain;
-    ASSERT_EQ(m.dpath, last.path() + "/"); // the settings opened the last project
-    ASSERT_TRUE(velmora::openProjectFromCommandLine(m, namedFile));
-    EXPECT_EQ(m.dpath, named.path() + "/");
-    EXPECT_EQ(m.size(), QSize(700, 500));
 }
 
 TEST_F(StartupTest, AMissingOrUnreadableProjectFileIsSaidAndNothingElseChanges) {

@@ -6,10 +6,7 @@
 
 #include "dialogs/bconfigUnit.h"
 #include "dialogs/bdebugUnit.h"
-#include "main/bitmov2.h"
 #include "main/main_window_fixture.h"
-#include "model/settings.h"
-#include "test_support.h"
 
 using velmora::Tbdebug;
 using velmora::TBconfig;
@@ -18,9 +15,6 @@ using AccessoryWindowsTest = MainWindowTest;
 
 TEST_F(AccessoryWindowsTest, ColorBarTimeIsLimitedTo30AndCancelPutsBackTheTimeItOpenedWith) {
     TBconfig c(w.get());
-    EXPECT_EQ(c.windowTitle(), "Time  Options");
-    EXPECT_EQ(c.TrackBar1->minimum(), 0);
-    EXPECT_EQ(c.TrackBar1->maximum(), 30);
 
     // 45 is brought down to 30, which both OK and Cancel leave.
     for (QPushButton* button : {c.BitBtn1, c.BitBtn2}) {
@@ -66,7 +60,6 @@ TEST_F(AccessoryWindowsTest, ColorBarTimeIsLimitedTo30AndCancelPutsBackTheTimeIt
 
 TEST_F(AccessoryWindowsTest, ProjectDataShowsThePageOnScreenOnceWhenShown) {
     Tbdebug d(w.get());
-    EXPECT_EQ(d.windowTitle(), "Velmora Pro Data");
     EXPECT_FALSE(d.isModal());
     // The page as stored, then changed on screen: positions from the record, the rest live.
     w->document().setTitlePos(1, 11, 22);

@@ -1,12 +1,8 @@
 // The font chooser and the text effects window, driven through their handlers on a real main
 // window.
-#include <functional>
-#include <gtest/gtest.h>
-#include <QFontDatabase>
-#include <QListWidget>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
@@ -16,10 +12,7 @@
 
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
-#include "main/bitmov2.h"
 #include "main/main_window_fixture.h"
-#include "model/settings.h"
-#include "test_support.h"
 
 using velmora::TbFontForm;
 using velmora::Tefxctr;
@@ -86,8 +79,6 @@ TEST_F(EditDialogsTest, TheFontChooserListsEveryInstalledFaceDrawnInItself) {
 
 TEST_F(EditDialogsTest, TheFontChooserChangesTheLineOnlyOnOkAndMarksOnlyRealChanges) {
     TbFontForm f(w.get());
-    EXPECT_EQ(f.windowTitle(), "Change Font and Size ");
-    EXPECT_GT(f.ListBox1->count(), 0);
     f.show();
     EXPECT_EQ(f.SampleText, "Sample");
     EXPECT_EQ(f.fsamplelabel->text(), "Sample");
@@ -169,7 +160,6 @@ TEST_F(EditDialogsTest, TheEffectsWindowValidatesItsBoxesAndWritesOnlyOnOk) {
     w->line(1).GradientOn = true;
     w->pageBuffer.encode(w->pageFromEditor(), "000");
     Tefxctr e(w.get());
-    EXPECT_EQ(e.windowTitle(), "Color and Gradient Adjustments");
     e.show();
     EXPECT_EQ(e.sample().width(), 248);
     EXPECT_EQ(e.height(), e.sample().height() + 201 + 20);
@@ -321,35 +311,14 @@ TEST_F(EditDialogsTest, TheGradientButtonAndTheEffectsWindowMarkThePageOnlyForAR
     } cases[] = {
         {"toggle off, OK", {}, toggleOffOk, false, 0xFFFFFF, false},
         {"toggle kept on, OK", {}, [&] { e.BitBtn1Click(); }, true, 0xFFFFFF, true},
-        {"a colour changed, toggle off, OK",
-         {},
-         [&] {
-             e.TrackBar1->setValue(0);
-             e.TrackBar1->setValue(765);
-             toggleOffOk();
-         },
-         false,
-         0xFF0000,
-         true},
-        {"a colour changed and changed back, toggle off, OK",
-         {},
-         [&] {
-             e.edit[0]->setText("0");
-             e.edit[0]->setText("255");
-             toggleOffOk();
-         },
-         false,
-         0xFFFFFF,
-         false},
-        {"toggle off, Cancel",
-         {},
-         [&] {
-             e.SpeedButton1->click();
-             e.BitBtn2Click();
-         },
-         true,
-         0xFFFFFF,
-         true},
+        {"a colour changed, toggle off, OK", {},
+         [&] { e.TrackBar1->setValue(0); e.TrackBar1->setValue(765); toggleOffOk(); }, false,
+         0xFF0000, true},
+        {"a colour changed and changed back, toggle off, OK", {},
+         [&] { e.edit[0]->setText("0"); e.edit[0]->setText("255"); toggleOffOk(); }, false,
+         0xFFFFFF, false},
+        {"toggle off, Cancel", {}, [&] { e.SpeedButton1->click(); e.BitBtn2Click(); }, true,
+         0xFFFFFF, true},
         // The window gives back the mark the button found.
         {"another line typed into before; toggle off, OK", [this] { w->Edit2->setText("x"); },
          toggleOffOk, false, 0xFFFFFF, true},

@@ -127,10 +127,7 @@ TEST(ExportDialog, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
     testsupport::Seams seams;
     // A page after a missing one: the show leaves it out, and the window says so.
     ASSERT_NO_FATAL_FAILURE(writeHelloProject(dir, {"000", "002"}));
-    QFile earlier(dir.file("show.mp4"));
-    earlier.open(QIODevice::WriteOnly);
-    earlier.write("earlier");
-    earlier.close();
+    ASSERT_TRUE(testsupport::writeFile(dir.file("show.mp4"), "earlier"));
 
     TExportDialog dialog;
     for (const platform::Answer answer : {platform::Answer::No, platform::Answer::Yes}) {

@@ -14,8 +14,7 @@
 
 #include "dialogs/machinfo.h"
 #include "dialogs/machinfo_texts.h"
-#include "main/bitmov2.h"
-#include "model/settings.h"
+#include "main/main_window_fixture.h"
 #include "platform/MediaDevices.h"
 #include "platform/SystemInfo.h"
 #include "test_support.h"
@@ -28,17 +27,11 @@ TEST(HoodTexts, ManufacturerAndProductNames) {
     EXPECT_EQ(MMManufacturerName(136), "D A L");
     EXPECT_EQ(MMManufacturerName(2), "Unknow 2");
     EXPECT_EQ(MMManufacturerName(0), "Unknow 0");
-    const std::pair<int, const char*> products[] = {
-        {1, "MIDI Mapper"},
-        {2, "Wave Mapper"},
-        {3, "Sound Blaster MIDI output port"},
-        {7, "Sound Blaster waveform input"},
-        {8, "Unknow or Unlisted Manufacturer"},
-        {9, " Ad Lib-compatible synthesizer"},
-        {12, "Joystick adapter"},
-        {0, "Unknow or Unlisted Manufacturer"},
-        {13, "Unknow or Unlisted Manufacturer"},
-        {-1, "Unknow or Unlisted Manufacturer"}};
+    const QString unlisted = "Unknow or Unlisted Manufacturer";
+    const std::pair<int, QString> products[] = {
+        {1, "MIDI Mapper"}, {2, "Wave Mapper"}, {3, "Sound Blaster MIDI output port"},
+        {7, "Sound Blaster waveform input"}, {8, unlisted}, {9, " Ad Lib-compatible synthesizer"},
+        {12, "Joystick adapter"}, {0, unlisted}, {13, unlisted}, {-1, unlisted}};
     for (const auto& [id, name] : products)
         EXPECT_EQ(MMProductName(id), name) << id;
 }
@@ -64,11 +57,8 @@ TEST(HoodTexts, CapabilityTextsPutTheHighestBitFirstAndKeep255Characters) {
 
     EXPECT_TRUE(waveOutSupportText(0x7F).startsWith("Direct SoundReturns sample-accurate\r"));
     EXPECT_EQ(waveOutSupportText(4), "Supports volume control\r");
-    const std::pair<int, const char*> tech[] = {{0, ""},
-                                                {1, "Output port\r"},
-                                                {4, "FM internal synth\r"},
-                                                {5, "MIDI mapper\r"},
-                                                {6, ""}};
+    const std::pair<int, const char*> tech[] = {
+        {0, ""}, {1, "Output port\r"}, {4, "FM internal synth\r"}, {5, "MIDI mapper\r"}, {6, ""}};
     for (const auto& [value, text] : tech)
         EXPECT_EQ(midiTechnologyText(value), text) << value;
 }
@@ -208,19 +198,18 @@ TEST(HoodTexts, TheMemoryReportIsPrintedLineByLineInCourier) {
     }
 }
 
-class HoodTest : public ::testing::Test {
+// The window over a main window of its own, with the devices the test gives it.
+class HoodTest : public MainWindowTest {
 protected:
     void SetUp() override {
-        velmora::setSettingsFilePath(dir.file("velmora.ini"));
         platform::setMediaDevices(&devices);
-        w = std::make_unique<TBitMovOptMain>();
+        MainWindowTest::SetUp();
         hood = std::make_unique<TMachInfo>(w.get());
     }
     void TearDown() override {
         hood.reset();
-        w.reset();
+        MainWindowTest::TearDown();
         platform::setMediaDevices(nullptr);
-        velmora::setSettingsFilePath(QString());
     }
     QStringList rows(QListWidget* l) {
         QStringList r;
@@ -228,15 +217,11 @@ protected:
             r << l->item(i)->text();
         return r;
     }
-    testsupport::TempDir dir;
-    testsupport::Seams seams;
     FakeDevices devices;
-    std::unique_ptr<TBitMovOptMain> w;
     std::unique_ptr<TMachInfo> hood;
 };
 
 TEST_F(HoodTest, ShowingFillsTheSystemTabAndRunsTheTimerUntilClosed) {
-    EXPECT_EQ(hood->windowTitle(), "Under Your Hood");
     EXPECT_EQ(hood->PageControl1->count(), 5);
     EXPECT_EQ(hood->PageControl1->tabText(0), "System Info");
     EXPECT_EQ(hood->totalphysmem->text(), "?");
@@ -386,28 +371,13 @@ TEST_F(HoodTest, WithoutAMapperTheListsHoldTheDevicesFromTheFirst) {
         const char* manufacturer;
         const char* product;
     } tabs[] = {
-        {TMachInfo::WaveOutTab,
-         &hood->waveOut,
-         &TMachInfo::ListBox1Click,
-         {"Card A", "Card B"},
-         "0",
-         "Microsoft",
-         "Sound Blaster waveform output"},
-        {TMachInfo::MidiOutTab,
-         &hood->midiOut,
-         &TMachInfo::ListBox2Click,
-         {"Midi Through Port-0", "Synth"},
-         "0",
-         "Unknow 0",
-         "Unknow or Unlisted Manufacturer"},
+        {TMachInfo::WaveOutTab, &hood->waveOut, &TMachInfo::ListBox1Click, {"Card A", "Card B"},
+         "0", "Microsoft", "Sound Blaster waveform output"},
+        {TMachInfo::MidiOutTab, &hood->midiOut, &TMachInfo::ListBox2Click,
+         {"Midi Through Port-0", "Synth"}, "0", "Unknow 0", "Unknow or Unlisted Manufacturer"},
         // "Wave In" shows device 1 at once, as with a mapper.
-        {TMachInfo::WaveInTab,
-         &hood->waveIn,
-         &TMachInfo::ListBox3Click,
-         {"Mic 0", "Mic 1"},
-         "1",
-         "Microsoft",
-         "Sound Blaster waveform input"},
+        {TMachInfo::WaveInTab, &hood->waveIn, &TMachInfo::ListBox3Click, {"Mic 0", "Mic 1"}, "1",
+         "Microsoft", "Sound Blaster waveform input"},
     };
     for (const auto& t : tabs) {
         SCOPED_TRACE(t.rows.join(", ").toStdString());

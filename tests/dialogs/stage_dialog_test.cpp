@@ -1,6 +1,5 @@
 // The stage window, its choices without widgets, and Project Information, which opens it.
 #include <gtest/gtest.h>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -71,11 +70,8 @@ TEST(StageDialog, NamesAndBoxesFollowEachOther) {
 // and its file on OK, never on Cancel, and moves no title.
 TEST_F(MainWindowTest, ProjectInformationShowsTheStageAndChangesItOnOKOnly) {
     const QString file = dir.file("show.kvt");
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[VelmoraProject]\nProjectName=show.kvt\nStageWidth=800\nStageHeight=600\n");
-    }
+    ASSERT_TRUE(testsupport::writeFile(
+        file, "[VelmoraProject]\nProjectName=show.kvt\nStageWidth=800\nStageHeight=600\n"));
     w->OpenProject(file);
     w->document().setTitlePos(1, 120, 460);
     velmora::Tbdebug d(w.get());

@@ -35,7 +35,7 @@ void closeBy(velmora::TBitMovOptMain& w, Way way) {
 
 class CloseQueryTest : public MainWindowTest, public ::testing::WithParamInterface<Way> {};
 
-TEST_P(CloseQueryTest, CancelKeepsTheProgramRunning) {
+TEST_P(CloseQueryTest, CancelKeepsTheProgramRunningAndNoClosesItWritingTheSettings) {
     w->ProjectName = "show.kvt";
     w->setsav(true);
     seams.dialogs.answers.push_back(Answer::Cancel);
@@ -48,14 +48,10 @@ TEST_P(CloseQueryTest, CancelKeepsTheProgramRunning) {
     EXPECT_TRUE(w->sav);
     // Only the File menu's Exit writes the settings before it asks.
     EXPECT_EQ(QFileInfo::exists(dir.file("velmora.ini")), GetParam() == Way::FileExit);
-}
 
-TEST_P(CloseQueryTest, NoClosesAndWritesTheSettings) {
-    w->ProjectName = "show.kvt";
-    w->setsav(true);
     seams.dialogs.answers.push_back(Answer::No);
     closeBy(*w, GetParam());
-    EXPECT_EQ(seams.dialogs.asked.size(), 1u);
+    EXPECT_EQ(seams.dialogs.asked.size(), 2u);
     EXPECT_EQ(closes, 1);
     EXPECT_EQ(platform::IniFile(dir.file("velmora.ini")).readSection("VELMORA Options"), NineKeys);
 }
@@ -170,10 +166,4 @@ TEST_F(MainWindowTest, AnExtremeSettingsFileOpensTheWindowOnTheScreen) {
     const QRect screen(0, 0, platform::Screen::width(), platform::Screen::height());
     EXPECT_EQ(w->size(), QSize(649, 492));
     EXPECT_TRUE(screen.contains(w->geometry())) << w->geometry().x() << "," << w->geometry().y();
-}
-
-TEST_F(MainWindowTest, NoSettingsFileLeavesTheDesignSize) {
-    w->SettingsReadFile();
-    EXPECT_EQ(w->size(), QSize(649, 492));
-    EXPECT_TRUE(w->dpath.isEmpty());
 }

@@ -92,8 +92,6 @@ TEST_F(LineEditTest, KeystrokesInOneBoxAreOneStepAndUndoingThemRestoresTheLoaded
     EXPECT_EQ(stack().index(), 3);
 }
 
-// Ctrl+A in a title box is the align screen's shortcut, not the box's "select all": the box
-// leaves the shortcut to the window (the real-display stage presses it on a real window).
 // A title box takes 80 characters as a person counts them: emoji, and letters typed with their
 // marks apart (as macOS keyboards give them), are one character each.
 TEST_F(LineEditTest, ATitleBoxTakes80CharactersAsAPersonCountsThem) {
@@ -118,6 +116,8 @@ TEST_F(LineEditTest, ATitleBoxTakes80CharactersAsAPersonCountsThem) {
     }
 }
 
+// Ctrl+A in a title box is the align screen's shortcut, not the box's "select all": the box
+// leaves the shortcut to the window (the real-display stage presses it on a real window).
 TEST_F(LineEditTest, CtrlAInATitleBoxIsLeftToTheAlignShortcut) {
     for (QLineEdit* box : {w->Edit1, w->Edit2, w->Edit3}) {
         box->setText("Title");

@@ -1,70 +1,28 @@
 #include <csignal>
-#include <map>
-#include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <sys/resource.h>
 
-#include "fake_playback.h"
-#include "model/page_file.h"
-#include "model/playback_port.h"
-#include "model/project_file.h"
 #include "main_window_fixture.h"
 #include "platform/IniFile.h"
 
 using platform::Answer;
 using platform::MsgKind;
+using testsupport::readFile;
+using testsupport::writeFile;
 
-class PageCommandsTest : public MainWindowTest {
-protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        playback = std::make_unique<testsupport::FakePlayback>(*w);
-        w->setPlayback(playback.get());
-        project = dir.path() + "/";
-    }
-    void TearDown() override {
-        w->setPlayback(nullptr);
-        MainWindowTest::TearDown();
-    }
+using PageCommandsTest = ProjectWindowTest;
 
-    // A project "show.kvt" in the test folder, saved through the Save Project command.
-    void newProject() {
-        seams.dialogs.files.push_back(project + "show");
-        w->SaveprojectClick1();
-        ASSERT_EQ(w->ProjectName, "show.kvt");
-    }
-
-    // Pages 000..last with the page number as line 1's text.
-    void makePages(int last) {
-        for (int i = 0; i <= last; ++i) {
-            w->NewPageButtonClick();
-            w->Edit1->setText(QString("page %1").arg(i));
-            w->SaveCurPage();
-            ASSERT_FALSE(w->sav);
-        }
-    }
-
-    QString page(int n) const {
-        return project + "SHOW." + QString("%1").arg(n, 3, 10, QChar('0'));
-    }
-
-    QString loadedTitle(int n) {
-        w->currentpage = n;
-        w->LoadPage(w->ProjectName);
-        return w->Edit1->text();
-    }
-
-    std::unique_ptr<testsupport::FakePlayback> playback;
-    QString project;
-};
+static QImage redPicture() {
+    QImage img(40, 20, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    return img;
+}
 
 TEST_F(PageCommandsTest, AProjectIsCreatedSavedAndReopenedAtItsFirstPage) {
     newProject();
@@ -118,7 +76,11 @@ TEST_F(PageCommandsTest, SavingAndLoadingCarryTheWholePage) {
     newProject();
     w->NewPageButtonClick();
     w->Edit1->setText("  Hello  ");
-    w->Edit2->setText(QString(100, 'x'));
+    // The boxes keep 80 characters, not bytes (80 Cyrillic letters are 160 bytes in UTF-8), and
+    // the page follows them.
+    w->Edit2->setText(QString(100, QChar(0x0416)));
+    w->Edit3->setText(QString(100, 'x'));
+    EXPECT_EQ(w->lineText(3), QString(80, 'x'));
     w->line(1).ShadowOn = true;
     w->line(2).InDirection = 11;
     w->line(3).OutDirection = 12;
@@ -137,7 +99,8 @@ TEST_F(PageCommandsTest, SavingAndLoadingCarryTheWholePage) {
     w->ProjectName = "show.kvt";
     w->document().setTitlePos(3, 0, 0);
     EXPECT_EQ(loadedTitle(0), "Hello");
-    EXPECT_EQ(w->Edit2->text(), QString(80, 'x'));
+    EXPECT_EQ(w->Edit2->text(), QString(80, QChar(0x0416)));
+    EXPECT_EQ(w->Edit3->text(), QString(80, 'x'));
     EXPECT_TRUE(w->line(1).ShadowOn);
     EXPECT_EQ(w->line(2).InDirection, 11);
     EXPECT_EQ(w->line(3).OutDirection, 12);
@@ -156,25 +119,16 @@ TEST_F(PageCommandsTest, LoadFailuresLeaveThePageOnScreen) {
     newProject();
     makePages(0);
     w->Edit1->setText("on screen");
-    seams.dialogs.clear();
-
-    w->currentpage = 5;
-    w->LoadPage(w->ProjectName);
-    EXPECT_EQ(seams.dialogs.texts(),
-              QStringList({"File error, Page file does not exist:SHOW.005"}));
-    EXPECT_EQ(w->Edit1->text(), "on screen");
-
-    QFile shortFile(page(1));
-    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
-    shortFile.write(QByteArray(25715, '\1'));
-    shortFile.close();
-    seams.dialogs.clear();
-    w->currentpage = 1;
-    w->LoadPage(w->ProjectName);
-    EXPECT_EQ(seams.dialogs.texts(),
-              QStringList({"Error opening (possible older file structure) SHOW.001"}));
-    EXPECT_EQ(w->Edit1->text(), "on screen");
-    EXPECT_TRUE(w->sav);
+    ASSERT_TRUE(writeFile(page(1), QByteArray(velmora::PageRecordSize - 1, '\1')));
+    const std::pair<int, QString> failures[] = {
+        {5, "File error, Page file does not exist:SHOW.005"},
+        {1, "Error opening (possible older file structure) SHOW.001"}};
+    for (const auto& [n, told] : failures) {
+        seams.dialogs.clear();
+        EXPECT_EQ(loadedTitle(n), "on screen");
+        EXPECT_EQ(seams.dialogs.texts(), QStringList({told}));
+        EXPECT_TRUE(w->sav);
+    }
 }
 
 TEST_F(PageCommandsTest, NextAndPreviousStopAtTheEndsAndAskBeforeLosingChanges) {
@@ -196,8 +150,7 @@ TEST_F(PageCommandsTest, NextAndPreviousStopAtTheEndsAndAskBeforeLosingChanges) 
 
     // Changes: Yes saves and stays, No goes on and drops them.
     w->Edit1->setText("changed");
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes});
     w->PrevPageClick();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
     EXPECT_EQ(w->currentpage, 1);
@@ -229,6 +182,7 @@ TEST_F(PageCommandsTest, NewAndCopiedPagesTakeTheFirstFreeNumber) {
     EXPECT_EQ(w->statusPanel(2), "002");
     EXPECT_TRUE(w->sav);
     EXPECT_FALSE(w->NewPageButton->isEnabled());
+    EXPECT_FALSE(w->CopyPageButton->isEnabled());
     EXPECT_EQ(w->line(1).WaveFile, "/tune.wav");
     EXPECT_TRUE(w->line(2).BlurOn);
     EXPECT_EQ(w->lineFontStyle(3), 8);
@@ -241,6 +195,7 @@ TEST_F(PageCommandsTest, NewAndCopiedPagesTakeTheFirstFreeNumber) {
     EXPECT_TRUE(QFileInfo::exists(page(2)));
     EXPECT_FALSE(QFileInfo::exists(page(4)));
     EXPECT_TRUE(w->NewPageButton->isEnabled());
+    EXPECT_TRUE(w->CopyPageButton->isEnabled());
 
     // Copy: page 001 of 000..003 becomes 004.
     EXPECT_EQ(loadedTitle(1), "page 1");
@@ -270,8 +225,7 @@ TEST_F(PageCommandsTest, AnEditUndoneOnACopyOrANewPageKeepsItUnsaved) {
     EXPECT_TRUE(w->sav);
     EXPECT_TRUE(w->SavePgToolButton->isEnabled());
     // Leaving the copy asks first; Yes saves it and stays.
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes});
     w->PrevPageClick();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
     EXPECT_EQ(w->currentpage, 2);
@@ -300,8 +254,7 @@ TEST_F(PageCommandsTest, DeletingRenumbersThePagesAbove) {
     newProject();
     makePages(4);
     EXPECT_EQ(loadedTitle(2), "page 2");
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes});
     w->DeletePgToolButtonClick();
     EXPECT_EQ(seams.dialogs.asked[0].text, "Delete Page 002 of SHOW ARE YOU SURE?");
     EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Warning);
@@ -335,21 +288,25 @@ TEST_F(PageCommandsTest, DeletingTheOnlyPageLeavesItsContentsOnScreen) {
     EXPECT_EQ(w->Edit1->text(), "page 0");
 }
 
-TEST_F(PageCommandsTest, SavePageWithoutAProjectAsksForOne) {
+TEST_F(PageCommandsTest, SavePageWithoutAProjectAsksForOneAndAnUnwritableProjectIsTold) {
     w->Edit1->setText("x");
     w->SavePgToolButtonClick();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save Project first, than add New pages."}));
     EXPECT_TRUE(w->sav);
+
+    // A folder where the project file should be: no file can be written there.
+    ASSERT_TRUE(QDir().mkpath(project + "show.kvt"));
+    script({}, {project + "show"});
+    w->SaveprojectClick1();
+    EXPECT_EQ(seams.dialogs.texts(),
+              QStringList({"Can not write the project file " + project + "show.kvt"}));
+    EXPECT_TRUE(w->ProjectName.isEmpty());
 }
 
 TEST_F(PageCommandsTest, AFailedSaveKeepsTheOldPageAndThePageStaysChanged) {
     newProject();
     makePages(0);
-    const QByteArray before = [&] {
-        QFile f(page(0));
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
+    const QByteArray before = readFile(page(0));
     w->Edit1->setText("new words");
     // Root ignores permissions: make the write itself fail with a file-size limit below one
     // record, as a full disk would.
@@ -366,26 +323,19 @@ TEST_F(PageCommandsTest, AFailedSaveKeepsTheOldPageAndThePageStaysChanged) {
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"File error, Can not save page"}));
     EXPECT_TRUE(w->sav);
     EXPECT_FALSE(w->NewPageButton->isEnabled());
-    QFile f(page(0));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(readFile(page(0)), before);
     EXPECT_EQ(QDir(project).entryList(QDir::Files).size(), 2); // no temporary file left
 
     // The close query still offers to save.
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Cancel);
+    script({Answer::Cancel});
     w->close();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page first?"}));
 }
 
 TEST_F(PageCommandsTest, ANewPageInAFullProjectIsNotWritten) {
     newProject();
-    velmora::PageBuffer empty;
-    for (int i = 0; i < 1000; ++i) {
-        QFile f(page(i));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(empty.toByteArray());
-    }
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_TRUE(writeFile(page(i), velmora::PageBuffer().toByteArray()));
     w->add = true;
     w->Edit1->setText("one too many");
     seams.dialogs.clear();
@@ -398,10 +348,8 @@ TEST_F(PageCommandsTest, ANewPageInAFullProjectIsNotWritten) {
 }
 
 TEST_F(PageCommandsTest, ABitmapLineShowsItsPreviewAndAWaveChangesNothing) {
-    QImage img(40, 20, QImage::Format_RGB32);
-    img.fill(Qt::red);
     const QString bmp = dir.file("logo.bmp");
-    ASSERT_TRUE(img.save(bmp, "BMP"));
+    ASSERT_TRUE(redPicture().save(bmp, "BMP"));
     w->Edit2->setText("typed");
     w->setsav(false);
     w->popupLine = 2;
@@ -415,16 +363,8 @@ TEST_F(PageCommandsTest, ABitmapLineShowsItsPreviewAndAWaveChangesNothing) {
     EXPECT_TRUE(w->sav);
     EXPECT_EQ(seams.dialogs.fileDialogs.back().title, "Load A Graphic File");
 
-    // Typing replaces the bitmap.
-    w->Edit2->setText("words again");
-    EXPECT_TRUE(w->line(2).BitmapFile.isEmpty());
-    EXPECT_TRUE(w->PreVuImage2->isHidden());
-
     // A picture that cannot be read: two messages from the previews.
-    QFile bad(dir.file("bad.bmp"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("BM not really");
-    bad.close();
+    ASSERT_TRUE(writeFile(dir.file("bad.bmp"), "BM not really"));
     w->line(3).BitmapFile = dir.file("bad.bmp");
     seams.dialogs.clear();
     w->loadprevus();
@@ -479,9 +419,7 @@ TEST_F(PageCommandsTest, PicturesDeepInTheProjectFolderSurviveSaveAndReload) {
     ASSERT_TRUE(QDir(project).mkpath(folder));
     const QString picture = project + folder + "/logo.bmp";
     ASSERT_GE(picture.size(), 100);
-    QImage img(8, 6, QImage::Format_RGB32);
-    img.fill(Qt::red);
-    ASSERT_TRUE(img.save(picture, "BMP"));
+    ASSERT_TRUE(redPicture().save(picture, "BMP"));
 
     w->popupLine = 2;
     seams.dialogs.files.push_back(picture);
@@ -504,7 +442,7 @@ TEST_F(PageCommandsTest, PicturesDeepInTheProjectFolderSurviveSaveAndReload) {
     const QString deeper = "Фильм/" + QString(70, QChar(0x6771)) + "/" + QString(70, 'x');
     ASSERT_TRUE(QDir(project).mkpath(deeper));
     ASSERT_GE(deeper.size(), 145);
-    ASSERT_TRUE(img.save(project + deeper + "/логотип.bmp", "BMP"));
+    ASSERT_TRUE(redPicture().save(project + deeper + "/логотип.bmp", "BMP"));
     seams.dialogs.files.push_back(project + deeper + "/логотип.bmp");
     w->LoadBitmap1Click();
     QTemporaryDir other;
@@ -529,9 +467,7 @@ TEST_F(PageCommandsTest, OpeningOrStartingAProjectOffersToSaveTheChangedPage) {
     w->Edit1->setText("edited");
     ASSERT_TRUE(w->sav);
     // Yes saves the page into its project before the other one opens.
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
-    seams.dialogs.files.push_back(std::nullopt); // the open dialog is cancelled
+    script({Answer::Yes}, {std::nullopt}); // the open dialog is cancelled
     w->OpenPrjToolButtonClick();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
     EXPECT_FALSE(w->sav);
@@ -541,8 +477,7 @@ TEST_F(PageCommandsTest, OpeningOrStartingAProjectOffersToSaveTheChangedPage) {
                          &velmora::TBitMovOptMain::NewPrjToolButtonClick}) {
         w->ProjectName = "show.kvt";
         w->Edit1->setText("dropped");
-        seams.dialogs.clear();
-        seams.dialogs.answers.push_back(Answer::No);
+        script({Answer::No});
         (w.get()->*command)();
         EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
         w->ProjectName = "show.kvt";
@@ -554,31 +489,4 @@ TEST_F(PageCommandsTest, OpeningOrStartingAProjectOffersToSaveTheChangedPage) {
     w->setsav(false);
     w->NewPrjToolButtonClick();
     EXPECT_TRUE(seams.dialogs.asked.empty());
-}
-
-TEST_F(PageCommandsTest, AProjectFileThatCannotBeWrittenIsReported) {
-    // A folder where the project file should be: no file can be written there.
-    ASSERT_TRUE(QDir().mkpath(project + "show.kvt"));
-    seams.dialogs.files.push_back(project + "show");
-    w->SaveprojectClick1();
-    EXPECT_EQ(seams.dialogs.texts(),
-              QStringList({"Can not write the project file " + project + "show.kvt"}));
-    EXPECT_TRUE(w->ProjectName.isEmpty());
-}
-
-TEST_F(PageCommandsTest, TitleBoxesTakeWhatAPageKeeps) {
-    for (int n = 1; n <= 3; ++n) {
-        w->editFor(n)->setText(QString(100, 'x'));
-        EXPECT_EQ(w->editFor(n)->text().size(), 80);
-        EXPECT_EQ(w->lineText(n), QString(80, 'x')); // the document follows the box
-    }
-    // Characters, not bytes: 80 Cyrillic letters (160 bytes in UTF-8) are kept and saved whole.
-    newProject();
-    w->NewPageButtonClick();
-    w->Edit2->setText(QString(100, QChar(0x0416)));
-    EXPECT_EQ(w->Edit2->text(), QString(80, QChar(0x0416)));
-    w->SaveCurPage();
-    w->Edit2->clear();
-    EXPECT_EQ(loadedTitle(0), "");
-    EXPECT_EQ(w->Edit2->text(), QString(80, QChar(0x0416)));
 }

@@ -2,40 +2,23 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSlider>
 
-#include "fake_playback.h"
-#include "model/page_file.h"
+#include "main_window_fixture.h"
 #include "model/page_rows.h"
 #include "model/project_file.h"
-#include "main_window_fixture.h"
 
 using platform::Answer;
 using platform::MsgKind;
 using velmora::PageImage;
 
-class RowsCommandsTest : public MainWindowTest {
+// A project "show.kvt" whose page 000 is a styled title page, saved and on screen.
+class RowsCommandsTest : public ProjectWindowTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
-        playback = std::make_unique<testsupport::FakePlayback>(*w);
-        w->setPlayback(playback.get());
-        project = dir.path() + "/";
-        seams.dialogs.files.push_back(project + "show");
-        w->SaveprojectClick1();
-        ASSERT_EQ(w->ProjectName, "show.kvt");
-    }
-    void TearDown() override {
-        w->setPlayback(nullptr);
-        MainWindowTest::TearDown();
-    }
-
-    // Page 000: a styled title page, saved; it stays on screen.
-    void styledPage() {
+        ProjectWindowTest::SetUp();
+        newProject();
         w->NewPageButtonClick();
         w->Edit1->setText("Speaker name");
         w->Edit2->setText("Role");
@@ -65,43 +48,23 @@ protected:
         ASSERT_TRUE(QFileInfo::exists(page(0)));
     }
 
-    QString page(int n) const {
-        return project + "SHOW." + QString("%1").arg(n, 3, 10, QChar('0'));
-    }
-
-    PageImage stored(int n) const {
-        velmora::PageBuffer b;
-        EXPECT_EQ(velmora::readPageFile(page(n), b), velmora::PageReadResult::Ok) << n;
-        PageImage p;
-        b.decode(p);
-        return p;
-    }
-
-    QString csv(const QByteArray& bytes, const QString& name = "names.csv") {
-        QFile f(project + name);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return project + name;
+    QString csv(const QByteArray& bytes) {
+        EXPECT_TRUE(testsupport::writeFile(project + "names.csv", bytes));
+        return project + "names.csv";
     }
 
     QStringList pageFiles() const {
         return QDir(project).entryList({"SHOW.*"}, QDir::Files | QDir::Dirs | QDir::CaseSensitive,
                                        QDir::Name);
     }
-
-    std::unique_ptr<testsupport::FakePlayback> playback;
-    QString project;
 };
 
 TEST_F(RowsCommandsTest, ImportMakesAPageOfEachRowFromThePageOnScreen) {
-    styledPage();
     const PageImage templ = stored(0);
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(csv("\xEF\xBB\xBFZoë Ångström,Keynote,ACME\r\n"
-                                      "Иван Петров,\"Chair, day 1\",Яндекс\r\n"
-                                      "王芳,Panel,\r\n"));
-    seams.dialogs.answers.push_back(Answer::Yes);
-    w->ImportPages1Click();
+    script({Answer::Yes}, {csv("\xEF\xBB\xBFZoë Ångström,Keynote,ACME\r\n"
+                               "Иван Петров,\"Chair, day 1\",Яндекс\r\n"
+                               "王芳,Panel,\r\n")});
+    w->ImportPages1->trigger(); // File > Import Pages...
 
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Make 3 pages from names.csv?",
                                                   "Made 3 pages from names.csv: 001 to 003."}));
@@ -137,17 +100,13 @@ TEST_F(RowsCommandsTest, ImportMakesAPageOfEachRowFromThePageOnScreen) {
 }
 
 TEST_F(RowsCommandsTest, NoAndCancelMakeNothing) {
-    styledPage();
     const QString file = csv("Ana\nBen\n");
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(file);
-    seams.dialogs.answers.push_back(Answer::No);
+    script({Answer::No}, {file});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Make 2 pages from names.csv?"}));
     EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
 
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(std::nullopt);
+    script({}, {std::nullopt});
     w->ImportPages1Click();
     EXPECT_TRUE(seams.dialogs.asked.empty());
     EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
@@ -155,9 +114,8 @@ TEST_F(RowsCommandsTest, NoAndCancelMakeNothing) {
 }
 
 // A file with a bad row is reported with its row and column; nothing is asked, nothing written,
-// and the page on screen stays.
+// and the page on screen stays. A picture the rows name must be in the project's folder.
 TEST_F(RowsCommandsTest, ABadRowMakesNoPage) {
-    styledPage();
     const struct {
         QByteArray csv;
         QString told;
@@ -165,25 +123,17 @@ TEST_F(RowsCommandsTest, ABadRowMakesNoPage) {
         {"Ana,Keynote\nBen,Chair\n" + QByteArray(81, 'x') + ",Panel\n",
          "names.csv: row 3, column 1: the text has 81 characters; a title takes at most 80. No "
          "page was made."},
-        {"Line 1,Pause\nAna,3\nBen,75\n",
-         "names.csv: row 3, column 2: the pause \"75\" is not 0 to 60 seconds. No page was made."},
-        {"Line 1,Email\nAna,a@b.org\n",
-         "names.csv: row 1, column 2: \"Email\" names no column; the names are Page, Line 1, Line "
-         "2, Line 3, Picture 1, Picture 2, Picture 3, Wave 1, Wave 2, Wave 3, Pause. No page was "
-         "made."},
-        {"Ana,\"Keynote\nday 1\"\n",
-         "names.csv: row 1: a quoted field runs past the end of the line; a field cannot hold a "
-         "line break. No page was made."},
         {"Line 1,Picture 2\nAna,\nBen,nowhere.bmp\n",
          "names.csv: row 3, column 2: no picture \"nowhere.bmp\". No page was made."},
+        {"Line 1,Picture 3\nAna,/etc/hostname\n",
+         "names.csv: row 2, column 2: the picture \"/etc/hostname\" is outside the project "
+         "folder. No page was made."},
         {"\xEF\xBB\xBF\r\n", "names.csv: no rows to make pages of. No page was made."},
         {"Line 1,Line 2,Line 3\r\n", "names.csv: no rows to make pages of. No page was made."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.told.toStdString());
-        seams.dialogs.clear();
-        seams.dialogs.files.push_back(csv(c.csv));
-        seams.dialogs.answers.push_back(Answer::Yes);
+        script({Answer::Yes}, {csv(c.csv)});
         w->ImportPages1Click();
         EXPECT_EQ(seams.dialogs.texts(), QStringList({c.told}));
         ASSERT_EQ(seams.dialogs.asked.size(), 1u);
@@ -196,35 +146,17 @@ TEST_F(RowsCommandsTest, ABadRowMakesNoPage) {
 
 // A picture the rows name is looked for in the project's folder, and found there.
 TEST_F(RowsCommandsTest, PicturesAreFoundInTheProjectFolder) {
-    styledPage();
-    QFile logo(project + "logo.bmp");
-    ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
-    logo.close();
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(csv("Line 1,Picture 3\nAna,logo.bmp\n"));
-    seams.dialogs.answers.push_back(Answer::Yes);
+    ASSERT_TRUE(testsupport::writeFile(project + "logo.bmp", {}));
+    script({Answer::Yes}, {csv("Line 1,Picture 3\nAna,logo.bmp\n")});
     w->ImportPages1Click();
     ASSERT_EQ(pageFiles(), QStringList({"SHOW.000", "SHOW.001"}));
     EXPECT_EQ(stored(1).lines[2].attrs.BitmapFile, "logo.bmp");
     EXPECT_EQ(stored(1).lines[2].Text, "");
 }
 
-// A picture named outside the project's folder is refused, though the file is there.
-TEST_F(RowsCommandsTest, PicturesOutsideTheProjectFolderAreRefused) {
-    styledPage();
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(csv("Line 1,Picture 3\nAna,/etc/hostname\n"));
-    w->ImportPages1Click();
-    EXPECT_EQ(seams.dialogs.texts(),
-              QStringList({"names.csv: row 2, column 2: the picture \"/etc/hostname\" is outside "
-                           "the project folder. No page was made."}));
-    EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
-}
-
 // Commas and semicolons split every row alike, and the first row names columns of its own: the
 // window asks which delimiter, and whether to skip that row; Cancel makes nothing.
 TEST_F(RowsCommandsTest, AnEvenDelimiterAndAFirstRowOfNamesAreAsked) {
-    styledPage();
     const QString file = csv("Name, Vorname;Rolle;Firma, Ort\n"
                              "Müller, Hans;Keynote;ACME GmbH, Berlin\n"
                              "Lee, Ann;Chair;Globex, Paris\n");
@@ -232,16 +164,12 @@ TEST_F(RowsCommandsTest, AnEvenDelimiterAndAFirstRowOfNamesAreAsked) {
     const QString skip =
         "The first row of names.csv reads \"Name, Vorname, Rolle, Firma, Ort\". Is it "
         "column names, to be left out?";
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(file);
-    seams.dialogs.answers = {Answer::Cancel};
+    script({Answer::Cancel}, {file});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({which}));
     EXPECT_EQ(pageFiles(), QStringList({"SHOW.000"}));
 
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(file);
-    seams.dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
+    script({Answer::Yes, Answer::Yes, Answer::Yes}, {file});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({which, skip, "Make 2 pages from names.csv?",
                                                   "Made 2 pages from names.csv: 001 to 002."}));
@@ -253,13 +181,10 @@ TEST_F(RowsCommandsTest, AnEvenDelimiterAndAFirstRowOfNamesAreAsked) {
 }
 
 TEST_F(RowsCommandsTest, AChangedPageIsOfferedForSavingFirst) {
-    styledPage();
     w->Edit1->setText("edited");
     w->line(1).FontSize = 99;
     ASSERT_TRUE(w->sav);
-    seams.dialogs.clear();
-    seams.dialogs.answers = {Answer::Yes, Answer::Yes};
-    seams.dialogs.files.push_back(csv("Ana\n"));
+    script({Answer::Yes, Answer::Yes}, {csv("Ana\n")});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"Save current page?", "Make 1 page from names.csv?",
@@ -271,9 +196,7 @@ TEST_F(RowsCommandsTest, AChangedPageIsOfferedForSavingFirst) {
     // No: the page on screen, changed, is still the template; its file stays as it was.
     w->Edit1->setText("not saved");
     w->line(1).FontSize = 33;
-    seams.dialogs.clear();
-    seams.dialogs.answers = {Answer::No, Answer::Yes};
-    seams.dialogs.files.push_back(csv("Ben\n"));
+    script({Answer::No, Answer::Yes}, {csv("Ben\n")});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"Save current page?", "Make 1 page from names.csv?",
@@ -287,12 +210,9 @@ TEST_F(RowsCommandsTest, AChangedPageIsOfferedForSavingFirst) {
 // A copied page waits on screen under a free number; the pages imported take that number, and
 // the copy does not overwrite one of them later.
 TEST_F(RowsCommandsTest, ACopyWaitingForItsNumberIsNotSavedOverAnImportedPage) {
-    styledPage();
     w->CopyPage1Click();
     ASSERT_EQ(w->currentpage, 1);
-    seams.dialogs.clear();
-    seams.dialogs.answers = {Answer::No, Answer::Yes};
-    seams.dialogs.files.push_back(csv("Ana\n"));
+    script({Answer::No, Answer::Yes}, {csv("Ana\n")});
     w->ImportPages1Click();
     EXPECT_EQ(stored(1).lines[0].Text, "Ana");
     EXPECT_FALSE(w->sav);
@@ -302,14 +222,9 @@ TEST_F(RowsCommandsTest, ACopyWaitingForItsNumberIsNotSavedOverAnImportedPage) {
 }
 
 TEST_F(RowsCommandsTest, NotEnoughFreeNumbersIsToldBeforeAsking) {
-    styledPage();
-    for (int n = 1; n <= 998; ++n) {
-        QFile f(page(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
-    seams.dialogs.files.push_back(csv("Ana\nBen\n"));
+    for (int n = 1; n <= 998; ++n)
+        ASSERT_TRUE(testsupport::writeFile(page(n), {}));
+    script({Answer::Yes}, {csv("Ana\nBen\n")});
     w->ImportPages1Click();
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"names.csv: SHOW has room for 1 more page, not 2. No page was made."}));
@@ -328,16 +243,13 @@ TEST_F(RowsCommandsTest, WithoutAProjectNothingIsAsked) {
 }
 
 TEST_F(RowsCommandsTest, ExportWritesEveryPagesTexts) {
-    styledPage();
     w->Edit1->setText("Zoë; \"Z\" Ångström");
     w->SaveCurPage();
     w->NewPageButtonClick();
     w->Edit1->setText("محمد");
     w->PauseTrackBar->setValue(12);
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes); // save the new page first
-    seams.dialogs.files.push_back(project + "texts.csv");
-    w->ExportTexts1Click();
+    script({Answer::Yes}, {project + "texts.csv"}); // save the new page first
+    w->ExportTexts1->trigger(); // File > Export Texts...
     EXPECT_EQ(seams.dialogs.texts(),
               QStringList({"Save current page?", "Wrote the texts of 2 pages to texts.csv."}));
     ASSERT_EQ(seams.dialogs.fileDialogs.size(), 1u);
@@ -345,9 +257,7 @@ TEST_F(RowsCommandsTest, ExportWritesEveryPagesTexts) {
     EXPECT_EQ(seams.dialogs.fileDialogs[0].directory, project + "show.csv");
     EXPECT_EQ(seams.dialogs.fileDialogs[0].defaultSuffix, "csv");
 
-    QFile f(project + "texts.csv");
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = testsupport::readFile(project + "texts.csv");
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBFPage,Line 1,"));
     const velmora::CsvTable t = velmora::parseCsv(bytes);
     ASSERT_TRUE(t.error.isEmpty());
@@ -360,29 +270,9 @@ TEST_F(RowsCommandsTest, ExportWritesEveryPagesTexts) {
 }
 
 TEST_F(RowsCommandsTest, AnExportThatCannotBeWrittenIsTold) {
-    styledPage();
     ASSERT_TRUE(QDir().mkpath(project + "taken.csv"));
-    seams.dialogs.clear();
-    seams.dialogs.files.push_back(project + "taken.csv");
+    script({}, {project + "taken.csv"});
     w->ExportTexts1Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Can not write " + project + "taken.csv."}));
     EXPECT_EQ(seams.dialogs.asked[0].kind, MsgKind::Error);
-}
-
-TEST_F(RowsCommandsTest, TheFileMenuHoldsBothCommands) {
-    QMenu* file = nullptr;
-    for (QAction* a : w->menuBar()->actions())
-        if (a->text() == "&File") file = a->menu();
-    ASSERT_TRUE(file);
-    QStringList captions;
-    for (QAction* a : file->actions())
-        captions << a->text();
-    EXPECT_TRUE(captions.contains("Import Pages..."));
-    EXPECT_TRUE(captions.contains("Export Texts..."));
-    seams.dialogs.clear();
-    w->ImportPages1->trigger();
-    w->ExportTexts1->trigger();
-    ASSERT_EQ(seams.dialogs.fileDialogs.size(), 2u);
-    EXPECT_EQ(seams.dialogs.fileDialogs[0].title, "Import Pages");
-    EXPECT_EQ(seams.dialogs.fileDialogs[1].title, "Export Texts");
 }

@@ -1,34 +1,18 @@
 #include <QCheckBox>
 #include <QToolButton>
 
-#include "fake_playback.h"
-#include "model/page_file.h"
 #include "main_window_fixture.h"
 
 using platform::Answer;
-using testsupport::FakePlayback;
 
-class ShowTest : public MainWindowTest {
+// A saved project "show.kvt" whose pages read "p0", "p1", ... on line 1.
+class ShowTest : public ProjectWindowTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
-        playback = std::make_unique<FakePlayback>(*w);
-        w->setPlayback(playback.get());
-        seams.dialogs.files.push_back(dir.path() + "/tour");
-        w->SaveprojectClick1();
+        ProjectWindowTest::SetUp();
+        newProject();
     }
-    void TearDown() override {
-        w->setPlayback(nullptr);
-        MainWindowTest::TearDown();
-    }
-    void makePages(int last) {
-        for (int i = 0; i <= last; ++i) {
-            w->NewPageButtonClick();
-            w->Edit1->setText(QString("p%1").arg(i));
-            w->SaveCurPage();
-        }
-    }
-    std::unique_ptr<FakePlayback> playback;
+    void makePages(int last) { ProjectWindowTest::makePages(last, "p%1"); }
 };
 
 TEST_F(ShowTest, ThePlayabilityCheckNamesTheLowestLineWithoutADirection) {
@@ -65,8 +49,7 @@ TEST_F(ShowTest, PlayPageNeverOpensWithTheLeaders) {
 
 TEST_F(ShowTest, PlayAllPlaysEveryPageInOrder) {
     makePages(2);
-    w->currentpage = 1;
-    w->LoadPage(w->ProjectName);
+    loadedTitle(1);
     w->PlayAllPages2Click();
     EXPECT_EQ(playback->played, QStringList({"000:p0", "001:p1", "002:p2"}));
     EXPECT_EQ(playback->invalidates, 3);
@@ -88,8 +71,7 @@ TEST_F(ShowTest, AStopEndsTheShowBeforeTheNextPage) {
 
 TEST_F(ShowTest, AManualShowWaitsForTheSpaceBarFirst) {
     makePages(1);
-    w->currentpage = 0;
-    w->LoadPage(w->ProjectName);
+    loadedTitle(0);
     w->CheckBox1->setChecked(true);
     w->SaveCurPage();
     w->PlayAllPages2Click();
@@ -116,16 +98,14 @@ TEST_F(ShowTest, AProjectWithoutPageZeroPlaysThePageOnScreen) {
     w->PlayAllPages2Click();
     EXPECT_EQ(playback->played, QStringList({"000:unsaved"}));
     EXPECT_EQ(seams.dialogs.texts(),
-              QStringList({"File error, Page file does not exist:TOUR.000"}));
+              QStringList({"File error, Page file does not exist:SHOW.000"}));
 }
 
 TEST_F(ShowTest, UnsavedChangesAreOfferedForSavingBeforeTheShow) {
     makePages(1);
-    w->currentpage = 1;
-    w->LoadPage(w->ProjectName);
+    loadedTitle(1);
     w->Edit1->setText("edited");
-    seams.dialogs.clear();
-    seams.dialogs.answers.push_back(Answer::Yes);
+    script({Answer::Yes});
     w->PlayAllPages2Click();
     EXPECT_EQ(seams.dialogs.texts(), QStringList({"Save current page?"}));
     EXPECT_EQ(playback->played, QStringList({"000:p0", "001:edited"}));

@@ -12,12 +12,8 @@
 #include "platform/Help.h"
 #include "platform/Screen.h"
 
-namespace {
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class StageTest : public MainWindowTest {
 protected:
@@ -32,9 +28,8 @@ protected:
 
     // "show.kvt" with these keys after its own, and its page 000.
     QString writeProject(const QByteArray& keys) {
-        QFile f(dir.file("show.kvt"));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[VelmoraProject]\nProjectName=show.kvt\nPalette=0\n" + keys);
+        EXPECT_TRUE(writeFile(dir.file("show.kvt"),
+                              "[VelmoraProject]\nProjectName=show.kvt\nPalette=0\n" + keys));
         velmora::PageBuffer buf;
         buf.encode(velmora::PageImage{}, "000");
         EXPECT_TRUE(velmora::writePageFile(dir.file("SHOW.000"), buf));
@@ -63,11 +58,11 @@ TEST_F(StageTest, AProjectOpensWithItsOwnStageOrKeepsTheScreensFromThenOn) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
         const QString file = writeProject(c.keys);
-        const QByteArray before = bytesOf(file);
+        const QByteArray before = readFile(file);
         seams.dialogs.asked.clear();
         w->OpenProject(file);
         expectStage(c.width, c.height);
-        EXPECT_EQ(bytesOf(file) != before, c.written);
+        EXPECT_EQ(readFile(file) != before, c.written);
         if (*c.told) {
             ASSERT_EQ(seams.dialogs.asked.size(), 1u);
             EXPECT_TRUE(seams.dialogs.asked[0].text.contains(QString::fromUtf8(c.told)))
@@ -88,16 +83,13 @@ TEST_F(StageTest, AProjectOpensWithItsOwnStageOrKeepsTheScreensFromThenOn) {
     platform::Screen::setVirtual(1920, 1080, 32);
     w->OpenProject(dir.file("show.kvt"));
     expectStage(1024, 768);
-    EXPECT_TRUE(bytesOf(dir.file("show.kvt")).endsWith("\nStageWidth=1024\nStageHeight=768\n"));
+    EXPECT_TRUE(readFile(dir.file("show.kvt")).endsWith("\nStageWidth=1024\nStageHeight=768\n"));
 
     // An older project written on Windows keeps its line ends when it is given its stage.
-    {
-        QFile f(dir.file("crlf.kvt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[VelmoraProject]\r\nProjectName=crlf.kvt\r\nPalette=0\r\n");
-    }
+    ASSERT_TRUE(writeFile(dir.file("crlf.kvt"),
+                          "[VelmoraProject]\r\nProjectName=crlf.kvt\r\nPalette=0\r\n"));
     w->OpenProject(dir.file("crlf.kvt"));
-    EXPECT_EQ(bytesOf(dir.file("crlf.kvt")), "[VelmoraProject]\r\nProjectName=crlf.kvt\r\n"
+    EXPECT_EQ(readFile(dir.file("crlf.kvt")), "[VelmoraProject]\r\nProjectName=crlf.kvt\r\n"
                                              "Palette=0\r\nStageWidth=1920\r\nStageHeight=1080\r\n");
 
     // A screen beyond a stage's sides gives the nearest stage, which reads back.
@@ -119,7 +111,7 @@ TEST_F(StageTest, ANewProjectTakesTheScreensStageOrTheOneChosenWithItsFirstSave)
     const QString file = writeProject("Comment=kept\n[Other]\nx=1\n");
     w->OpenProject(file);
     w->setStage(1280, 720); // into an open project's file at once, in place
-    EXPECT_EQ(bytesOf(file), "[VelmoraProject]\nProjectName=show.kvt\nPalette=0\nComment=kept\n"
+    EXPECT_EQ(readFile(file), "[VelmoraProject]\nProjectName=show.kvt\nPalette=0\nComment=kept\n"
                              "StageWidth=1280\nStageHeight=720\n[Other]\nx=1\n");
 
     for (const int chosen : {0, 3840}) {
@@ -143,10 +135,13 @@ TEST_F(StageTest, ANewProjectTakesTheScreensStageOrTheOneChosenWithItsFirstSave)
     EXPECT_EQ(velmora::readProjectFile(file).StageWidth, 1280);
 }
 
-// The help tells what the stage is and where it is changed, and names every command of the
-// File menu, which keeps the project.
+// Help > Contents opens the contents; the help tells what the stage is and where it is changed,
+// and names every command of the File menu, which keeps the project.
 TEST_F(StageTest, TheHelpDescribesTheStageAndTheFileMenu) {
-    platform::Help::showContents();
+    w->Contents1->trigger();
+    EXPECT_EQ(platform::Help::lastShown(), "Contents");
+    EXPECT_TRUE(testsupport::helpTextInSight().contains("Drawing Paths By Hand"))
+        << testsupport::helpTextInSight().toStdString();
     const QString topic = testsupport::helpTopicText("The Project and Its Stage");
     const QList<QAction*> menus = w->menuBar()->actions();
     ASSERT_EQ(menus.value(0)->text(), "&File");
@@ -159,5 +154,7 @@ TEST_F(StageTest, TheHelpDescribesTheStageAndTheFileMenu) {
     EXPECT_EQ(named, 11);
     for (const char* words : {"Project Information", "Stage...", "16 to 16384", "moves no title"})
         EXPECT_TRUE(topic.contains(words)) << words;
+    EXPECT_TRUE(platform::Help::showTopic("Drawing Paths By Hand"));
+    EXPECT_FALSE(platform::Help::showTopic("No such topic"));
     platform::Help::window()->hide();
 }

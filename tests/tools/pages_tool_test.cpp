@@ -17,20 +17,14 @@ using namespace velmora;
 
 namespace {
 
-// Twenty speakers: name, role, company; names in many scripts.
-const QStringList Speakers[20] = {
+// Fourteen speakers: name, role, company; names in as many scripts and ways of writing.
+const QStringList Speakers[14] = {
     {"Zoë Ångström", "Keynote", "Nordlicht AB"},
-    {"José Álvarez-Núñez", "Chair", "Universidad de Sevilla"},
-    {"François Lefèvre", "Panel", "Société Générale"},
     {"Łukasz Żółć", "Workshop", "Politechnika Gdańska"},
     {"Ханна Иванова", "Доклад", "Яндекс"},
-    {"Дмитрий Шостакович", "Keynote", "Московская консерватория"},
     {"محمد الأحمد", "متحدث", "جامعة القاهرة"},
-    {"فاطمة الزهراء", "Panel", "Qatar Foundation"},
     {"王芳", "主讲人", "清华大学"},
-    {"李小龙", "Panel", "香港电影"},
     {"प्रिया शर्मा", "वक्ता", "भारतीय प्रौद्योगिकी संस्थान"},
-    {"राहुल द्रविड़", "Keynote", "Bengaluru"},
     {"Νίκος Καζαντζάκης", "Ομιλητής", "Πανεπιστήμιο Αθηνών"},
     {"דוד בן-גוריון", "מרצה", "האוניברסיטה העברית"},
     {"山田 太郎", "講演者", "東京大学"},
@@ -61,9 +55,7 @@ protected:
     }
 
     QString write(const QString& name, const QByteArray& bytes) {
-        QFile f(dpath + name);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        EXPECT_TRUE(testsupport::writeFile(dpath + name, bytes));
         return dpath + name;
     }
 
@@ -118,29 +110,29 @@ protected:
     QString err;
 };
 
-// Twenty speakers imported onto a styled template: twenty pages, each the template with its
+// Fourteen speakers imported onto a styled template: fourteen pages, each the template with its
 // row's texts; the export gives back the same texts.
 TEST_F(PagesToolTest, ImportThenExportGivesBackTheTexts) {
     const PageImage templ = templatePage();
     const QString rows = write("speakers.csv", speakersCsv());
     ASSERT_EQ(run({"import", dpath + "talks.kvt", rows}), 0) << err.toStdString();
-    EXPECT_EQ(out, "made 20 pages from speakers.csv: 001 to 020\n");
+    EXPECT_EQ(out, "made 14 pages from speakers.csv: 001 to 014\n");
     EXPECT_TRUE(err.isEmpty());
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 14; ++i) {
         SCOPED_TRACE(i);
         PageImage expected = templ;
         for (int n = 0; n < 3; ++n)
             expected.lines[n].Text = Speakers[i][n];
         EXPECT_EQ(stored(i + 1), expected);
     }
-    EXPECT_EQ(readProjectFile(dpath + "talks.kvt").NumberOPages, "020");
+    EXPECT_EQ(readProjectFile(dpath + "talks.kvt").NumberOPages, "014");
 
     ASSERT_EQ(run({"export", dpath + "talks.kvt"}), 0) << err.toStdString();
     const PageRows back = readPageRows(out);
     ASSERT_TRUE(back.error.isEmpty()) << back.error.toStdString();
     EXPECT_TRUE(back.header);
-    ASSERT_EQ(back.rows.size(), 21u);
-    for (int i = 0; i < 20; ++i)
+    ASSERT_EQ(back.rows.size(), 15u);
+    for (int i = 0; i < 14; ++i)
         for (int n = 0; n < 3; ++n)
             EXPECT_EQ(back.rows[i + 1].texts[n], Speakers[i][n]) << i << " line " << n + 1;
 
@@ -173,7 +165,7 @@ TEST_F(PagesToolTest, EveryDelimiterAndLineEndGivesTheSamePages) {
             QFile::remove(dpath + f);
         ASSERT_EQ(run({"import", dpath + "talks.kvt", write(k.name, bytes)}), 0)
             << err.toStdString();
-        for (int i = 0; i < 20; ++i)
+        for (int i = 0; i < 14; ++i)
             for (int n = 0; n < 3; ++n)
                 EXPECT_EQ(stored(i).lines[n].Text, Speakers[i][n]) << i;
     }
@@ -181,26 +173,25 @@ TEST_F(PagesToolTest, EveryDelimiterAndLineEndGivesTheSamePages) {
 
 TEST_F(PagesToolTest, ABadRowWritesNoPage) {
     templatePage();
-    QByteArray bytes = speakersCsv();
-    bytes += "Ana,Keynote,\"ACME\nEurope\"\r\n";
-    ASSERT_EQ(run({"import", dpath + "talks.kvt", write("bad.csv", bytes)}), 1);
-    EXPECT_EQ(err, "velmora-pages: bad.csv: row 21: a quoted field runs past the end of the line; "
-                   "a field cannot hold a line break\n");
-    EXPECT_TRUE(out.isEmpty());
-    EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
-    EXPECT_EQ(readProjectFile(dpath + "talks.kvt").NumberOPages, "NEW");
-
-    const QByteArray tooLong = "Line 1,Line 2\nAna,Keynote\n" + QByteArray(90, 'x') + ",x\n";
-    ASSERT_EQ(run({"import", dpath + "talks.kvt", write("long.csv", tooLong)}), 1);
-    EXPECT_EQ(err, "velmora-pages: long.csv: row 3, column 1: the text has 90 characters; a "
-                   "title takes at most 80\n");
-    EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
-
-    const QByteArray outside = "Line 1,Picture 2\nAna,\nBen,../../../../etc/passwd\n";
-    ASSERT_EQ(run({"import", dpath + "talks.kvt", write("outside.csv", outside)}), 1);
-    EXPECT_EQ(err, "velmora-pages: outside.csv: row 3, column 2: the picture "
-                   "\"../../../../etc/passwd\" is outside the project folder\n");
-    EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
+    const struct {
+        QByteArray rows;
+        const char* err;
+    } cases[] = {
+        {speakersCsv() + "Ana,Keynote,\"ACME\nEurope\"\r\n",
+         "row 15: a quoted field runs past the end of the line; a field cannot hold a line break"},
+        {"Line 1,Line 2\nAna,Keynote\n" + QByteArray(90, 'x') + ",x\n",
+         "row 3, column 1: the text has 90 characters; a title takes at most 80"},
+        {"Line 1,Picture 2\nAna,\nBen,../../../../etc/passwd\n",
+         "row 3, column 2: the picture \"../../../../etc/passwd\" is outside the project folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        ASSERT_EQ(run({"import", dpath + "talks.kvt", write("bad.csv", c.rows)}), 1);
+        EXPECT_EQ(err, QString("velmora-pages: bad.csv: ") + c.err + "\n");
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_EQ(pageFiles(), QStringList({"TALKS.000"}));
+        EXPECT_EQ(readProjectFile(dpath + "talks.kvt").NumberOPages, "NEW");
+    }
 }
 
 // A semicolon file whose every row holds commas, and a file under a row of names of its own:
@@ -305,10 +296,8 @@ TEST_F(PagesToolTest, MistakesAreOneLineAndStatus1) {
 }
 
 TEST_F(PagesToolTest, AProjectWithoutRoomIsRefusedBeforeWriting) {
-    for (int n = 0; n <= 998; ++n) {
-        QFile f(page(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    for (int n = 0; n <= 998; ++n)
+        ASSERT_TRUE(testsupport::writeFile(page(n), {}));
     // Page 000, the template, is a page; the others only take their numbers.
     PageImage t;
     PageBuffer b;
