@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <QAbstractScrollArea>
+#include <QFile>
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -68,6 +69,20 @@ QString helpTopicText(const QString& title) {
         lines << b.text();
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace testsupport
+
+namespace testsupport {
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace testsupport

@@ -56,3 +56,12 @@ QString helpTextInSight();
 QString helpTopicText(const QString& title);
 
 } // namespace testsupport
+
+namespace testsupport {
+
+// Writes the bytes into the file, replacing what it held; false when it cannot.
+bool writeFile(const QString& path, const QByteArray& bytes);
+// The file's bytes; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+
+} // namespace testsupport
