@@ -54,15 +54,19 @@ struct Rendered {
     std::map<std::int64_t, QImage> kept; // the frames asked for, or all brought to `keepSize`
 };
 
-Rendered render(const ShowProject& project, int w, int h, const std::vector<std::int64_t>& keep,
-                QSize keepSize = {}) {
+ShowRenderOptions showOptions(int w, int h) {
     ShowRenderOptions o;
     o.width = w;
     o.height = h;
     o.rate = {30, 1};
+    return o;
+}
+
+Rendered render(const ShowProject& project, int w, int h, const std::vector<std::int64_t>& keep,
+                QSize keepSize = {}) {
     Rendered r;
     const velmora::ShowRun run = velmora::renderShow(
-        project, o, [&](std::int64_t k, const ShowFrame& f) {
+        project, showOptions(w, h), [&](std::int64_t k, const ShowFrame& f) {
             if (keepSize.isValid())
                 r.kept[k] = f.pixels.toQImage().scaled(keepSize, Qt::IgnoreAspectRatio,
                                                        Qt::SmoothTransformation);
@@ -229,10 +233,7 @@ TEST(StageScaling, AnOddStageIsDrawnPixelForPixelWithABlackEdge) {
 TEST(StageScaling, ATransparentExportKeepsTheMarginsTransparent) {
     // The colour bars too cover the stage alone.
     const ShowProject project = stagedProject(true);
-    ShowRenderOptions o;
-    o.width = 1280;
-    o.height = 720; // the stage from x 160 to 1120
-    o.rate = {30, 1};
+    ShowRenderOptions o = showOptions(1280, 720); // the stage from x 160 to 1120
     o.coverage = true;
     long inMargins = 0, onStage = 0;
     velmora::renderShow(project, o, [&](std::int64_t, const ShowFrame& f) {
@@ -263,11 +264,7 @@ TEST(StageScaling, AMoveLeavesNoTrailAtAnyScale) {
         const platform::StageView v = velmora::stageOnFrame(project, out.width(), out.height());
         QImage last;
         std::int64_t lastTitled = -1;
-        ShowRenderOptions o;
-        o.width = out.width();
-        o.height = out.height();
-        o.rate = {30, 1};
-        velmora::renderShow(project, o, [&](std::int64_t k, const ShowFrame& f) {
+        velmora::renderShow(project, showOptions(out.width(), out.height()), [&](std::int64_t k, const ShowFrame& f) {
             const QImage img = f.pixels.toQImage();
             if (brightness(img, img.rect()) > 0) {
                 last = img.copy();
