@@ -66,17 +66,14 @@ TEST_F(PageImportTest, PagesTakeTheFreeNumbersInOrder) {
     ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
     EXPECT_EQ(r.numbers, (std::vector<QString>{"002", "004", "005"}));
     EXPECT_EQ(pageNumbersText(r.numbers), "002, 004 to 005");
-    EXPECT_EQ(readPage(2).lines[0].Text, "Ana");
-    EXPECT_EQ(readPage(3).lines[0].Text, "three"); // pages there are left alone
-    EXPECT_EQ(readPage(4).lines[0].Text, "Ben");
-    EXPECT_EQ(readPage(5).lines[0].Text, "Cy");
-}
-
-TEST_F(PageImportTest, PageNumbersText) {
     EXPECT_EQ(pageNumbersText({}), "");
     EXPECT_EQ(pageNumbersText({"007"}), "007");
     EXPECT_EQ(pageNumbersText({"000", "001", "002", "005", "007", "008"}),
               "000 to 002, 005, 007 to 008");
+    EXPECT_EQ(readPage(2).lines[0].Text, "Ana");
+    EXPECT_EQ(readPage(3).lines[0].Text, "three"); // pages there are left alone
+    EXPECT_EQ(readPage(4).lines[0].Text, "Ben");
+    EXPECT_EQ(readPage(5).lines[0].Text, "Cy");
 }
 
 // Written pages are the template with their rows' texts, in any script, and carry the bytes of
@@ -202,10 +199,8 @@ TEST_F(PageImportTest, OnlyRegularFilesAreRead) {
 
 // A project with fewer free numbers than rows is refused before a page is written.
 TEST_F(PageImportTest, TooFewFreeNumbersWriteNothing) {
-    for (int n = 0; n <= 997; ++n) {
-        QFile f(page(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    for (int n = 0; n <= 997; ++n)
+        ASSERT_TRUE(testsupport::writeFile(page(n), {}));
     const QStringList before = files();
     const ImportResult r =
         writeRowPages(dpath, "SHOW", PageImage{}, PageBuffer{}, rows({"Ana", "Ben", "Cy"}));
@@ -253,10 +248,7 @@ TEST_F(PageImportTest, TheProjectsPagesAreTheRunFrom000) {
     EXPECT_TRUE(pages->empty());
 
     // A page too short to read is an error, not a page left out.
-    QFile shortPage(page(2));
-    ASSERT_TRUE(shortPage.open(QIODevice::WriteOnly));
-    shortPage.write("short");
-    shortPage.close();
+    ASSERT_TRUE(testsupport::writeFile(page(2), "short"));
     EXPECT_FALSE(readProjectPages(dpath, "SHOW", &error));
     EXPECT_EQ(error, "can not read the page file " + page(2));
 }
