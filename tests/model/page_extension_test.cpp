@@ -4,9 +4,11 @@
 
 #include "model/page_extension.h"
 #include "model/page_file.h"
+#include "model_support.h"
 #include "test_support.h"
 
 using namespace velmora;
+using modeltest::decodedFrom;
 
 namespace {
 
@@ -29,14 +31,6 @@ const Script scripts[] = {
     {"combining marks", QStringLiteral("e\u0301 a\u0308 Z\u0335\u0327")},
     {"a zero-width no-break space first", QStringLiteral("\uFEFFAnna")},
 };
-
-PageImage decodedFrom(const QByteArray& data) {
-    PageBuffer b;
-    EXPECT_TRUE(b.loadFrom(data));
-    PageImage p;
-    b.decode(p);
-    return p;
-}
 
 // A page whose line 1 text, line 2 picture and line 3 wave and font are outside the record.
 PageImage russianPage() {

@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "model_support.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -95,11 +96,7 @@ QByteArray taggedRecord(const QByteArray& tag) {
 }
 
 PageImage decoded(const RawRecord& r) {
-    PageBuffer buf;
-    EXPECT_TRUE(buf.loadFrom(r.bytes()));
-    PageImage p;
-    EXPECT_TRUE(buf.decode(p));
-    return p;
+    return modeltest::decodedFrom(r.bytes());
 }
 
 } // namespace
@@ -236,16 +233,12 @@ TEST(PageRecordLayout, PathCountersOutsideTheSlotsReadAsNoPath) {
 TEST(PageRecordLayout, RestingPositionsReadWithinTheReachOfAPath) {
     const struct {
         std::int32_t stored, read;
-    } cases[] = {{0, 0},
-                 {-1, -1},
-                 {65535, 65535},
-                 {-65535, -65535},
-                 {65536, 65535},
-                 {-65536, -65535},
-                 {INT32_MAX, 65535},
-                 {INT32_MIN, -65535},
-                 {-620630525, -65535},
-                 {1000, 1000}};
+    } cases[] = {
+        // clang-format off
+        {0, 0}, {-1, -1}, {65535, 65535}, {-65535, -65535}, {65536, 65535}, {-65536, -65535},
+        {INT32_MAX, 65535}, {INT32_MIN, -65535}, {-620630525, -65535}, {1000, 1000},
+        // clang-format on
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         RawRecord r;
@@ -292,10 +285,7 @@ TEST(PageRecordStrings, LongStringsAreCutToTheirFields) {
 
     // The record alone, as a reader that knows nothing more reads it: the cut strings. With
     // the extension block after it: the strings whole.
-    PageBuffer recordOnly;
-    ASSERT_TRUE(recordOnly.loadFrom(buf.toByteArray().left(PageRecordSize)));
-    PageImage back;
-    recordOnly.decode(back);
+    PageImage back = modeltest::decodedFrom(buf.toByteArray().left(PageRecordSize));
     EXPECT_EQ(back.lines[1].Text, longText.left(80));
     EXPECT_EQ(back.lines[2].attrs.BitmapFile, longText.left(80));
     EXPECT_EQ(back.lines[0].attrs.FontName, longText.left(255));
@@ -340,10 +330,7 @@ TEST(PageRecordStrings, Windows1252BothWays) {
     EXPECT_EQ(field(146, 4), "\003A?B");
     EXPECT_EQ(field(227, 4), "\003x?y");
     EXPECT_EQ(field(915, 3), "\002\201\237");
-    PageImage back;
-    PageBuffer recordOnly;
-    ASSERT_TRUE(recordOnly.loadFrom(buf.toByteArray().left(PageRecordSize)));
-    recordOnly.decode(back);
+    PageImage back = modeltest::decodedFrom(buf.toByteArray().left(PageRecordSize));
     EXPECT_EQ(back.lines[0].Text, p.lines[0].Text);
     EXPECT_EQ(back.lines[1].Text, QStringLiteral("A?B"));
     EXPECT_EQ(back.lines[0].attrs.FontName, p.lines[0].attrs.FontName);

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "model/page_file.h"
+#include "model_support.h"
 
 using namespace velmora;
+using modeltest::styledTemplate;
 
 namespace {
 
@@ -38,64 +40,48 @@ std::vector<CsvRecord> blankRows(int n, const QString& last) {
 std::vector<CsvCase> csvCases() {
     const QChar comma(','), semi(';'), tab('\t');
     return {
+        // clang-format off
         {"comma", "a,b,c\nd,e,f\n", comma, {rec(1, {"a", "b", "c"}), rec(2, {"d", "e", "f"})}},
         {"byte-order mark dropped", Bom + "a,b\n", comma, {rec(1, {"a", "b"})}},
         {"the marks of files joined end to end dropped, one inside a line kept",
-         Bom + "a,b\n" + Bom + "c,d\r\n" + Bom + "e,f\xEF\xBB\xBF\n",
-         comma,
+         Bom + "a,b\n" + Bom + "c,d\r\n" + Bom + "e,f\xEF\xBB\xBF\n", comma,
          {rec(1, {"a", "b"}), rec(2, {"c", "d"}), rec(3, {"e", "f\uFEFF"})}},
         {"CR LF line ends", "a,b\r\nc,d\r\n", comma, {rec(1, {"a", "b"}), rec(2, {"c", "d"})}},
         {"CR line ends", "a,b\rc,d", comma, {rec(1, {"a", "b"}), rec(2, {"c", "d"})}},
         {"no line end at the end", "a,b\nc,d", comma, {rec(1, {"a", "b"}), rec(2, {"c", "d"})}},
-        {"empty lines stay rows, an empty last line is none",
-         "a\r\n\r\nb\r\n\r\n",
-         comma,
+        {"empty lines stay rows, an empty last line is none", "a\r\n\r\nb\r\n\r\n", comma,
          {rec(1, {"a"}), rec(2, {""}), rec(3, {"b"}), rec(4, {""})}},
         {"empty file", "", comma, {}},
         {"as many lines as are read", QByteArray(MaxRowsFileLines - 1, '\n') + "x", comma,
          blankRows(MaxRowsFileLines - 1, "x")},
         {"byte-order mark alone", Bom, comma, {}},
-        {"semicolons",
-         "a;b,c;d\ne;f;g\n",
-         semi,
+        {"semicolons", "a;b,c;d\ne;f;g\n", semi,
          {rec(1, {"a", "b,c", "d"}), rec(2, {"e", "f", "g"})}},
         {"tabs", "a b\tc,d\te\n", tab, {rec(1, {"a b", "c,d", "e"})}},
-        {"commas in quotes do not count",
-         "\"Smith, John\";Keynote\n\"Lee, Ann\";Chair\n",
-         semi,
+        {"commas in quotes do not count", "\"Smith, John\";Keynote\n\"Lee, Ann\";Chair\n", semi,
          {rec(1, {"Smith, John", "Keynote"}), rec(2, {"Lee, Ann", "Chair"})}},
         {"the delimiter on every line wins over the most frequent",
-         "Müller, Anna, Dr.;Keynote\nLee;Chair\n",
-         semi,
+         "Müller, Anna, Dr.;Keynote\nLee;Chair\n", semi,
          {rec(1, {"Müller, Anna, Dr.", "Keynote"}), rec(2, {"Lee", "Chair"})}},
         {"one column", "Ana\nBen\n", comma, {rec(1, {"Ana"}), rec(2, {"Ben"})}},
-        {"tabs inside a quoted field after an empty one",
-         ",\"a\tb\tc\td\"\n",
-         comma,
+        {"tabs inside a quoted field after an empty one", ",\"a\tb\tc\td\"\n", comma,
          {rec(1, {"", "a\tb\tc\td"})}},
         {"semicolons inside quoted fields, commas between",
-         "x,\"a;b;c\",\"d;e\"\ny,\"f;g;h\",\"i;j\"\n",
-         comma,
+         "x,\"a;b;c\",\"d;e\"\ny,\"f;g;h\",\"i;j\"\n", comma,
          {rec(1, {"x", "a;b;c", "d;e"}), rec(2, {"y", "f;g;h", "i;j"})}},
         {"quotes inside unquoted fields of a semicolon file",
-         "Dwayne \"The Rock\" Johnson;Actor\nAna;Chair\n",
-         semi,
+         "Dwayne \"The Rock\" Johnson;Actor\nAna;Chair\n", semi,
          {rec(1, {"Dwayne \"The Rock\" Johnson", "Actor"}), rec(2, {"Ana", "Chair"})}},
         {"doubled quotes", "\"say \"\"hi\"\"\",x\n", comma, {rec(1, {"say \"hi\"", "x"})}},
         {"an empty quoted field", "\"\",x\n", comma, {rec(1, {"", "x"})}},
-        {"blanks around a quoted field dropped",
-         "a, \"b, c\" ,d\n",
-         comma,
+        {"blanks around a quoted field dropped", "a, \"b, c\" ,d\n", comma,
          {rec(1, {"a", "b, c", "d"})}},
-        {"a quote inside an unquoted field is a quote",
-         "5\" screen,x\n",
-         comma,
+        {"a quote inside an unquoted field is a quote", "5\" screen,x\n", comma,
          {rec(1, {"5\" screen", "x"})}},
         {"a trailing delimiter makes an empty field", "a,b,\n", comma, {rec(1, {"a", "b", ""})}},
-        {"texts in other scripts",
-         "Иван,محمد,王芳,प्रिया\n",
-         comma,
+        {"texts in other scripts", "Иван,محمد,王芳,प्रिया\n", comma,
          {rec(1, {"Иван", "محمد", "王芳", "प्रिया"})}},
+        // clang-format on
     };
 }
 
@@ -231,64 +217,46 @@ std::vector<RowsCase> rowsCases() {
         decomposed80 += QStringLiteral("e\u0301");
     }
     return {
-        {"three columns, no header",
-         "Ana Lima,Keynote,ACME\nBen Ode,Chair,Globex\n",
+        // clang-format off
+        {"three columns, no header", "Ana Lima,Keynote,ACME\nBen Ode,Chair,Globex\n",
          {texts(1, "Ana Lima", "Keynote", "ACME"), texts(2, "Ben Ode", "Chair", "Globex")}},
         {"ragged rows: short rows leave lines empty, fields past the third are not read",
          "Ana\nBen,Chair\nCy,Host,Initech,cy@example.org,x\n",
          {texts(1, "Ana"), texts(2, "Ben", "Chair"), texts(3, "Cy", "Host", "Initech")}},
         {"blanks around fields dropped, blank rows skipped, rows keep their numbers",
-         "  Ana  ,\t Keynote \n\n , ,\nBen\n",
-         {texts(1, "Ana", "Keynote"), texts(4, "Ben")}},
+         "  Ana  ,\t Keynote \n\n , ,\nBen\n", {texts(1, "Ana", "Keynote"), texts(4, "Ben")}},
         {"an empty file", "", {}},
         {"a header alone", "Line 1,Line 2,Line 3\r\n", {}, true},
-        {"named columns in any order",
-         "Line 3;Pause;Line 1\nACME;5;Ana\n;;Ben\n",
+        {"named columns in any order", "Line 3;Pause;Line 1\nACME;5;Ana\n;;Ben\n",
          {with(texts(2, "Ana", "", "ACME"), [](PageRow& r) { r.pause = 5; }), texts(3, "Ben")},
          true},
         {"names without regard to case and blanks",
          "line1,LINE 2, Picture  3 \nAna,Keynote,logo.bmp\n",
-         {with(texts(2, "Ana", "Keynote"), [](PageRow& r) { r.pictures[2] = "logo.bmp"; })},
-         true},
-        {"the header after blank lines",
-         "\n,,\nLine 2\nKeynote\n",
-         {texts(4, "", "Keynote")},
+         {with(texts(2, "Ana", "Keynote"), [](PageRow& r) { r.pictures[2] = "logo.bmp"; })}, true},
+        {"the header after blank lines", "\n,,\nLine 2\nKeynote\n", {texts(4, "", "Keynote")},
          true},
         {"a picture column given nothing clears the line's picture",
          "Line 1,Picture 1,Wave 1\nAna,,\n",
-         {with(texts(2, "Ana"),
-               [](PageRow& r) {
-                   r.pictures[0] = "";
-                   r.waves[0] = "";
-               })},
-         true},
+         {with(texts(2, "Ana"), [](PageRow& r) { r.pictures[0] = ""; r.waves[0] = ""; })}, true},
         {"the export's own columns, Page not read",
          "Page,Line 1,Line 2,Line 3,Picture 1,Picture 2,Picture 3,Wave 1,Wave 2,Wave 3,Pause\n"
          "007,Ana,,,,,,a.wav,,,0\n",
-         {with(texts(2, "Ana"),
-               [](PageRow& r) {
-                   r.pictures = {QString(), QString(), QString()};
-                   r.waves = {QString("a.wav"), QString(), QString()};
-                   r.pause = 0;
-               })},
-         true},
-        {"a short row under a header leaves its last columns blank",
-         "Line 1,Picture 2\nAna\n",
-         {with(texts(2, "Ana"), [](PageRow& r) { r.pictures[1] = ""; })},
-         true},
-        {"an empty header cell over empty fields",
-         "Line 1,,Line 2\nAna,,Keynote\n",
-         {texts(2, "Ana", "Keynote")},
-         true},
-        {"pause at its ends",
-         "Line 1,Pause\nA,0\nB,60\nC,\n",
+         {with(texts(2, "Ana"), [](PageRow& r) {
+             r.pictures = {QString(), QString(), QString()};
+             r.waves = {QString("a.wav"), QString(), QString()};
+             r.pause = 0;
+         })}, true},
+        {"a short row under a header leaves its last columns blank", "Line 1,Picture 2\nAna\n",
+         {with(texts(2, "Ana"), [](PageRow& r) { r.pictures[1] = ""; })}, true},
+        {"an empty header cell over empty fields", "Line 1,,Line 2\nAna,,Keynote\n",
+         {texts(2, "Ana", "Keynote")}, true},
+        {"pause at its ends", "Line 1,Pause\nA,0\nB,60\nC,\n",
          {with(texts(2, "A"), [](PageRow& r) { r.pause = 0; }),
-          with(texts(3, "B"), [](PageRow& r) { r.pause = 60; }), texts(4, "C")},
-         true},
+          with(texts(3, "B"), [](PageRow& r) { r.pause = 60; }), texts(4, "C")}, true},
         {"a text of 80 characters of any script", long80.toUtf8() + "\n", {texts(1, long80)}},
         {"80 characters as a person counts them: emoji, letters with marks apart",
-         emoji80.toUtf8() + "," + decomposed80.toUtf8() + "\n",
-         {texts(1, emoji80, decomposed80)}},
+         emoji80.toUtf8() + "," + decomposed80.toUtf8() + "\n", {texts(1, emoji80, decomposed80)}},
+        // clang-format on
     };
 }
 
@@ -414,35 +382,6 @@ TEST(ReadPageRows, NamesOutsideTheProjectFolderAreRefused) {
 }
 
 // ---- A page from a row ---------------------------------------------------------------------
-
-PageImage styledTemplate() {
-    PageImage t;
-    for (int i = 0; i < 3; ++i) {
-        PageImage::Line& l = t.lines[i];
-        l.Text = QString("template %1").arg(i + 1);
-        l.FontStyle = std::uint8_t(1 + i);
-        l.PosX = 100 + i;
-        l.PosY = 200 + 50 * i;
-        l.attrs.FontName = "DejaVu Serif";
-        l.attrs.FontSize = 70 - 10 * i;
-        l.attrs.FontColor = 0x00FFCC + i;
-        l.attrs.ShadowColor = 0x202020;
-        l.attrs.ShadowOn = true;
-        l.attrs.GradientOn = i == 1;
-        l.attrs.GradientStartColor = 0x0000FF;
-        l.attrs.BlurOn = i == 2;
-        l.attrs.InDirection = 11;
-        l.attrs.OutDirection = 7 + i;
-        l.attrs.WaveFile = "whoosh.wav";
-        l.InPath.LastIndex = 2;
-        l.InPath.Points[0] = {10, 20};
-        l.InPath.Points[1] = {30, 40};
-    }
-    t.lines[2].Text.clear();
-    t.lines[2].attrs.BitmapFile = "logo.bmp";
-    t.settings = {4000, 7, true};
-    return t;
-}
 
 TEST(PageFromRow, TheTemplateWithTheRowsTexts) {
     const PageImage t = styledTemplate();
