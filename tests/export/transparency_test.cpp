@@ -141,54 +141,33 @@ TEST(ShowCoverage, CopiesBringTheirStripsCoverageClippedStretchedAndFaded) {
     s.height = 2;
     s.alpha = {255, 128, 0, 64, 10, 20, 30, 40};
     using platform::CopyMode;
-    using Rows = std::vector<std::vector<int>>;
+    const std::vector<int> untouched(6, 99);
     const struct {
         const char* what;
         platform::CopyRecord copy;
-        int fadeLevel; // -1: not a fade
-        bool strip;    // the strip is known
-        Rows plane;    // 6 x 3, starting from 99 everywhere
+        int fadeLevel;            // -1: not a fade
+        bool strip;               // the strip is known
+        std::vector<int> rows[3]; // 6 x 3, starting from 99 everywhere
     } cases[] = {
-        {"a plain copy",
-         {1, 1, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         -1,
-         true,
-         {{99, 99, 99, 99, 99, 99}, {99, 255, 128, 0, 64, 99}, {99, 10, 20, 30, 40, 99}}},
-        {"clipped at the top left",
-         {-2, -1, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         -1,
-         true,
-         {{30, 40, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}}},
-        {"clipped at the bottom right",
-         {4, 2, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         -1,
-         true,
-         {{99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 255, 128}}},
-        {"stretched twice as wide, half as high",
-         {0, 0, 8, 1, CopyMode::SrcCopy, true, 4, 2},
-         -1,
-         true,
-         {{255, 255, 128, 128, 0, 0}, {99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}}},
-        {"a fade's frame at 16 of 32",
-         {0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         16,
-         true,
-         {{127, 64, 0, 32, 99, 99}, {5, 10, 15, 20, 99, 99}, {99, 99, 99, 99, 99, 99}}},
+        // clang-format off
+        {"a plain copy", {1, 1, 4, 2, CopyMode::SrcCopy, false, 4, 2}, -1, true,
+         {untouched, {99, 255, 128, 0, 64, 99}, {99, 10, 20, 30, 40, 99}}},
+        {"clipped at the top left", {-2, -1, 4, 2, CopyMode::SrcCopy, false, 4, 2}, -1, true,
+         {{30, 40, 99, 99, 99, 99}, untouched, untouched}},
+        {"clipped at the bottom right", {4, 2, 4, 2, CopyMode::SrcCopy, false, 4, 2}, -1, true,
+         {untouched, untouched, {99, 99, 99, 99, 255, 128}}},
+        {"stretched twice as wide, half as high", {0, 0, 8, 1, CopyMode::SrcCopy, true, 4, 2}, -1,
+         true, {{255, 255, 128, 128, 0, 0}, untouched, untouched}},
+        {"a fade's frame at 16 of 32", {0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2}, 16, true,
+         {{127, 64, 0, 32, 99, 99}, {5, 10, 15, 20, 99, 99}, untouched}},
         {"another raster operation: nothing covered",
-         {0, 0, 4, 2, CopyMode::SrcInvert, false, 4, 2},
-         -1,
-         true,
-         {{0, 0, 0, 0, 99, 99}, {0, 0, 0, 0, 99, 99}, {99, 99, 99, 99, 99, 99}}},
-        {"an unknown strip: nothing covered",
-         {0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         -1,
-         false,
-         {{0, 0, 0, 0, 99, 99}, {0, 0, 0, 0, 99, 99}, {99, 99, 99, 99, 99, 99}}},
-        {"a copy of another size: nothing covered",
-         {0, 0, 3, 1, CopyMode::SrcCopy, false, 3, 1},
-         -1,
-         true,
-         {{0, 0, 0, 99, 99, 99}, {99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}}},
+         {0, 0, 4, 2, CopyMode::SrcInvert, false, 4, 2}, -1, true,
+         {{0, 0, 0, 0, 99, 99}, {0, 0, 0, 0, 99, 99}, untouched}},
+        {"an unknown strip: nothing covered", {0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2}, -1,
+         false, {{0, 0, 0, 0, 99, 99}, {0, 0, 0, 0, 99, 99}, untouched}},
+        {"a copy of another size: nothing covered", {0, 0, 3, 1, CopyMode::SrcCopy, false, 3, 1},
+         -1, true, {{0, 0, 0, 99, 99, 99}, untouched, untouched}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -203,11 +182,12 @@ TEST(ShowCoverage, CopiesBringTheirStripsCoverageClippedStretchedAndFaded) {
         cov.setStrip(c.strip ? &s : nullptr);
         if (c.fadeLevel >= 0) cov.setFadeLevel(c.fadeLevel);
         cov.copied(c.copy);
-        Rows got(3, std::vector<int>(6));
-        for (int y = 0; y < 3; ++y)
+        for (int y = 0; y < 3; ++y) {
+            std::vector<int> row;
             for (int x = 0; x < 6; ++x)
-                got[std::size_t(y)][std::size_t(x)] = cov.at(x, y);
-        EXPECT_EQ(got, c.plane);
+                row.push_back(cov.at(x, y));
+            EXPECT_EQ(row, c.rows[y]) << "row " << y;
+        }
         // A fade level holds for one copy only.
         cov.copied({0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2});
         if (c.strip) {
