@@ -122,6 +122,24 @@ protected:
     testsupport::TempDir dir;
 };
 
+// A title line in use: white text with a shadow, resting at (x, y).
+inline PageImage::Line titleLine(const QString& text, const char* font, int size, int in, int out,
+                                 int x, int y, platform::TColor shadow) {
+    PageImage::Line l;
+    l.Text = text;
+    l.PosX = x;
+    l.PosY = y;
+    l.attrs.InUse = true;
+    l.attrs.FontName = QString::fromLatin1(font);
+    l.attrs.FontSize = size;
+    l.attrs.FontColor = platform::clWhite;
+    l.attrs.ShadowOn = true;
+    l.attrs.ShadowColor = shadow;
+    l.attrs.InDirection = in;
+    l.attrs.OutDirection = out;
+    return l;
+}
+
 // The picture's pixels: the picture is orange inside a one-pixel black frame.
 inline bool orangeAt(const QImage& img, int x, int y) {
     return img.valid(x, y) && img.pixel(x, y) == qRgb(255, 160, 0);

@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "export/show_render.h"
+#include "export_fixture.h"
 #include "test_support.h"
 
 using velmora::PageImage;
@@ -15,19 +16,7 @@ using velmora::ShowRenderOptions;
 namespace {
 
 PageImage::Line title(const QString& text, int size, int in, int out, int x, int y) {
-    PageImage::Line l;
-    l.Text = text;
-    l.PosX = x;
-    l.PosY = y;
-    l.attrs.InUse = true;
-    l.attrs.FontName = QStringLiteral("DejaVu Sans");
-    l.attrs.FontSize = size;
-    l.attrs.FontColor = platform::clWhite;
-    l.attrs.ShadowOn = true;
-    l.attrs.ShadowColor = 0x0000C0;
-    l.attrs.InDirection = in;
-    l.attrs.OutDirection = out;
-    return l;
+    return titleLine(text, "DejaVu Sans", size, in, out, x, y, 0x0000C0);
 }
 
 // A stage of 400 x 300 with lines moving straight, diagonally, stretching and fading.

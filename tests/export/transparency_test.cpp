@@ -14,20 +14,10 @@ using velmora::StripCoverage;
 
 namespace {
 
-// A title line: white text with a black shadow unless told otherwise, resting at (x, y).
+// A page of one title line: white text with a black shadow, resting at (x, y).
 PageImage titlePage(int in, int out, int x, int y, int delay, int pause) {
     PageImage p;
-    PageImage::Line& l = p.lines[0];
-    l.Text = QStringLiteral("Shadow");
-    l.PosX = x;
-    l.PosY = y;
-    l.attrs.FontName = QStringLiteral("Arial");
-    l.attrs.FontSize = 40;
-    l.attrs.FontColor = platform::clWhite;
-    l.attrs.ShadowOn = true;
-    l.attrs.ShadowColor = platform::clBlack;
-    l.attrs.InDirection = in;
-    l.attrs.OutDirection = out;
+    p.lines[0] = titleLine("Shadow", "Arial", 40, in, out, x, y, platform::clBlack);
     p.settings.fadedelay = delay;
     p.settings.PauseTime = pause;
     return p;
