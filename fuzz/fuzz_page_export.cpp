@@ -9,7 +9,7 @@
 
 #include "export/render_clock.h"
 #include "export/show_render.h"
-#include "fuzz/page_fuzz.h"
+#include "fuzz/fuzz_support.h"
 #include "model/project_file.h"
 
 using namespace velmora;
@@ -40,10 +40,7 @@ bool sameEvents(const ShowRun& a, const ShowRun& b) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzzsupport::startGuiApplication(argc, argv);
-    return 0;
-}
+FUZZ_START_GUI_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzzsupport::ProjectFolder folder;
@@ -65,10 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<ShowProject> project = loadShowProject(projectFile, &error);
     require(project && project->pages.size() == 1 && project->pageNames.front() == "000",
             "the project of one page loads");
-    for (auto& l : project->pages.front().lines) {
-        l.attrs.BitmapFile = folder.resolve(l.attrs.BitmapFile);
-        l.attrs.WaveFile = folder.resolve(l.attrs.WaveFile);
-    }
+    folder.resolveNames(project->pages.front());
 
     static constexpr FrameRate Rates[4] = {{25, 1}, {30000, 1001}, {1, 1}, {60, 1}};
     ShowRenderOptions options;

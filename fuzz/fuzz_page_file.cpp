@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     PageImage page;
     fuzzsupport::require(buffer.decode(page), "every record decodes");
+    fuzzsupport::requireCountersInRange(page, "path counters in range");
     const PageSettings& s = page.settings;
     fuzzsupport::require(s.fadedelay >= 0 && s.fadedelay <= MaxFadeDelay, "fadedelay in range");
     fuzzsupport::require(s.PauseTime >= 0 && s.PauseTime <= MaxPauseTime, "pause in range");
@@ -28,10 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzsupport::require(line.PosX >= -MaxRestingPos && line.PosX <= MaxRestingPos &&
                                  line.PosY >= -MaxRestingPos && line.PosY <= MaxRestingPos,
                              "resting position in range");
-        fuzzsupport::require(line.InPath.LastIndex >= -1 && line.InPath.LastIndex < MaxPathPoints &&
-                                 line.OutPath.LastIndex >= -1 &&
-                                 line.OutPath.LastIndex < MaxPathPoints,
-                             "path counters in range");
         fuzzsupport::require(line.Text.size() <= pagelayout::TextChars, "text within its field");
         fuzzsupport::require(line.attrs.FontName.size() <= pagelayout::FontNameChars,
                              "font name within its field");

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "fuzz/page_fuzz.h"
+#include "fuzz/fuzz_support.h"
 #include "model/printout.h"
 #include "platform/PrintSurface.h"
 
@@ -60,10 +60,7 @@ QString lastPageText(std::uint8_t b) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzzsupport::startGuiApplication(argc, argv);
-    return 0;
-}
+FUZZ_START_GUI_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzzsupport::ProjectFolder folder;

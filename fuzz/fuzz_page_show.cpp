@@ -13,10 +13,11 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <QPoint>
 #include <QRect>
 
-#include "fuzz/page_fuzz.h"
+#include "fuzz/fuzz_support.h"
 #include "model/commands/align_commands.h"
 #include "model/editor_state.h"
 #include "platform/Canvas.h"
@@ -142,10 +143,7 @@ void requireStripWithinLimits(const Strip& strip, StripResult result) {
 PlayOutcome play(PageDocument& doc, const PageImage& asPlayed, const ShowOptions& options,
                  Canvas& canvas, Control& control, const fuzzsupport::ProjectFolder& folder) {
     PageImage page = asPlayed;
-    for (auto& l : page.lines) {
-        l.attrs.BitmapFile = folder.resolve(l.attrs.BitmapFile);
-        l.attrs.WaveFile = folder.resolve(l.attrs.WaveFile);
-    }
+    folder.resolveNames(page);
     const int w = canvas.width(), h = canvas.height();
     PlayOutcome outcome;
     {
@@ -198,10 +196,10 @@ public:
     void open() {
         doc_.setAligning(true);
         canvas_.bitmap().fill(platform::clBlack);
-        bool anyPath = false;
-        for (int n = 1; n <= 3; ++n)
-            anyPath = anyPath || pathShown(doc_.inPath(n)) || pathShown(doc_.outPath(n));
-        if (anyPath) showAllPaths();
+        forEachShownPath([this](int n, const Path& path) {
+            canvas_.pen.color = lineColor(n);
+            drawPathLines(canvas_, path);
+        });
         for (int n = 1; n <= 3; ++n) {
             if (!doc_.line(n).InUse || !setupStrip(n)) continue;
             canvas_.draw(doc_.titleX(n), doc_.titleY(n), strips_[n - 1]->picture);
@@ -212,12 +210,9 @@ public:
         for (int t = 0; t < c_.byte(Ticks) % 4; ++t) {
             marqueePhase_ = !marqueePhase_;
             canvas_.pen.width = 1;
-            for (int n = 1; n <= 3; ++n)
-                for (const bool in : {true, false}) {
-                    const Path& path = in ? doc_.inPath(n) : doc_.outPath(n);
-                    if (!pathShown(path) || !doc_.line(n).InUse) continue;
-                    PaintMarquee(canvas_, path, path.LastIndex, marqueePhase_, lineColor(n));
-                }
+            forEachShownPath([this](int n, const Path& path) {
+                PaintMarquee(canvas_, path, path.LastIndex, marqueePhase_, lineColor(n));
+            });
             canvas_.pen.color = platform::clBlack;
             if (c_.bit(Switches, 4)) drawGrid(false);
             if (c_.bit(Switches, 5)) drawGrid(true);
@@ -234,7 +229,7 @@ public:
             const QPoint at = pointer(23 - k) * 2;
             const int left = std::clamp(at.x(), 0, std::max(0, platform::Screen::width() - 1));
             const int top = std::clamp(at.y(), 0, std::max(0, platform::Screen::height() - 1));
-            const QPoint from(strips_[n - 1]->Left, strips_[n - 1]->Top);
+            const QPoint from = stripAt(n);
             strips_[n - 1]->setPos(left, top);
             const int before = doc_.undoStack().count();
             doc_.undoStack().push(new MoveTitleLine(doc_, n, QPoint(left, top), 1, from));
@@ -253,19 +248,12 @@ public:
             // The first path that records, as a user would pick it.
             for (int n = 1; n <= 3 && !line; ++n)
                 for (const bool i : {true, false})
-                    if (!line && (i ? doc_.line(n).InPathArmed : doc_.line(n).OutPathArmed)) {
-                        line = n;
-                        in = i;
-                    }
+                    if (!line && armed(n, i)) std::tie(line, in) = std::pair(n, i);
             if (!line) line = 1;
         }
-        const int moves = 1 + c_.byte(Moves);
-        const QPoint first = pointer(0);
-        mouseDown(line, in, first.x(), first.y());
-        for (int k = 0; k < moves; ++k) {
-            const QPoint at = pointer(k);
-            mouseMove(line, in, at.x(), at.y());
-        }
+        mouseDown(line, in, pointer(0));
+        for (int k = 0; k <= c_.byte(Moves); ++k)
+            mouseMove(line, in, pointer(k).x(), pointer(k).y());
         mouseUp(line);
         if (c_.bit(Switches, 6)) resetPath(line, in);
         requireStripsWhereTheLinesStand();
@@ -276,8 +264,7 @@ public:
     void requireStripsWhereTheLinesStand() const {
         for (int n = 1; n <= 3; ++n)
             if (strips_[n - 1])
-                require(QPoint(strips_[n - 1]->Left, strips_[n - 1]->Top) ==
-                            QPoint(doc_.titleX(n), doc_.titleY(n)),
+                require(stripAt(n) == QPoint(doc_.titleX(n), doc_.titleY(n)),
                         "on the align screen a line stands where its strip stands");
     }
 
@@ -297,12 +284,12 @@ public:
         while (stack.canRedo())
             stack.redo();
         // An undo or redo puts the strips where the page now has its lines.
-        for (int n = 1; n <= 3; ++n)
+        for (int n = 1; n <= 3; ++n) {
             if (strips_[n - 1]) strips_[n - 1]->setPos(doc_.titleX(n), doc_.titleY(n));
-        for (int n = 1; n <= 3; ++n)
             require(doc_.inPath(n) == edited.lines[n - 1].InPath &&
                         doc_.outPath(n) == edited.lines[n - 1].OutPath,
                     "redoing every edit gives the paths as drawn");
+        }
     }
 
     // TCan::ExitAlignClick; returns where the lines were left.
@@ -310,7 +297,7 @@ public:
         doc_.setAligning(false);
         for (int n = 1; n <= 3; ++n) {
             if (!doc_.line(n).InUse || !strips_[n - 1]) continue;
-            const QPoint at(strips_[n - 1]->Left, strips_[n - 1]->Top);
+            const QPoint at = stripAt(n);
             const Path& in = doc_.inPath(n);
             const QPoint rest = restingPlace(in, at);
             if (in.LastIndex > 0 && in.LastIndex <= MaxPathPoints)
@@ -322,18 +309,17 @@ public:
             doc_.setTitlePos(n, rest.x(), rest.y());
         }
         if (doc_.pathsDifferFromBuffer()) doc_.setsav(true);
-        for (auto& s : strips_)
-            s.reset();
         std::array<QPoint, 3> left;
-        for (int n = 1; n <= 3; ++n)
+        for (int n = 1; n <= 3; ++n) {
+            strips_[n - 1].reset();
             left[n - 1] = QPoint(doc_.titleX(n), doc_.titleY(n));
+        }
         return left;
     }
 
     // Undone and redone once the screen is left, the edits put each line where leaving put it.
     void undoAndRedoAfterLeaving(const std::array<QPoint, 3>& left) {
         QUndoStack& stack = doc_.undoStack();
-        if (!stack.canUndo()) return;
         while (stack.canUndo())
             stack.undo();
         while (stack.canRedo())
@@ -347,6 +333,17 @@ private:
     // The window's drawing surface has the screen's size.
     int width() const { return canvas_.width(); }
     int height() const { return canvas_.height(); }
+    const Path& path(int n, bool in) const { return in ? doc_.inPath(n) : doc_.outPath(n); }
+    bool armed(int n, bool in) const {
+        return in ? doc_.line(n).InPathArmed : doc_.line(n).OutPathArmed;
+    }
+    QPoint stripAt(int n) const { return {strips_[n - 1]->Left, strips_[n - 1]->Top}; }
+    // The paths the screen shows, each with its line's number.
+    template <typename F> void forEachShownPath(F f) {
+        for (int n = 1; n <= 3; ++n)
+            for (const bool in : {true, false})
+                if (pathShown(path(n, in)) && doc_.line(n).InUse) f(n, path(n, in));
+    }
 
     QPoint pointer(int k) const {
         const int at = Pointer + 2 * (k % 24);
@@ -390,45 +387,30 @@ private:
         return platform::Screen::depth() == 32 ? PixelFormat::Bits32 : PixelFormat::Bits24;
     }
 
-    void showAllPaths() {
-        for (int n = 1; n <= 3; ++n)
-            for (const bool in : {true, false}) {
-                const Path& path = in ? doc_.inPath(n) : doc_.outPath(n);
-                if (!pathShown(path) || !doc_.line(n).InUse) continue;
-                canvas_.pen.color = lineColor(n);
-                drawPathLines(canvas_, path);
-            }
-    }
-
     void drawGrid(bool grid2) {
         canvas_.pen.width = 1;
         canvas_.pen.style = platform::PenStyle::Solid;
         canvas_.pen.color = GridColor;
-        auto draw = [this](const QLine& l) {
-            canvas_.moveTo(l.x1(), l.y1());
-            canvas_.lineTo(l.x2(), l.y2());
+        auto draw = [this](const auto& lines) {
+            for (const QLine& l : lines) {
+                canvas_.moveTo(l.x1(), l.y1());
+                canvas_.lineTo(l.x2(), l.y2());
+            }
         };
-        if (grid2) {
-            for (const QLine& l : grid2Lines(platform::Screen::width(), platform::Screen::height(),
-                                             width(), height()))
-                draw(l);
-        } else {
-            for (const QLine& l : grid1Lines(width(), height()))
-                draw(l);
-        }
+        if (grid2)
+            draw(grid2Lines(platform::Screen::width(), platform::Screen::height(), width(),
+                            height()));
+        else
+            draw(grid1Lines(width(), height()));
     }
 
-    bool armed(int n, bool in) const {
-        return in ? doc_.line(n).InPathArmed : doc_.line(n).OutPathArmed;
-    }
-
-    void mouseDown(int n, bool in, int X, int Y) {
+    void mouseDown(int n, bool in, QPoint at) {
         canvas_.copyMode = platform::CopyMode::Blackness;
         if (doc_.line(n).InUse && strips_[n - 1])
             canvas_.draw(penX_, penY_, strips_[n - 1]->picture);
         canvas_.copyMode = platform::CopyMode::SrcCopy;
-        canvas_.moveTo(X, Y);
-        stroke_ = std::make_unique<Stroke>(Stroke{n, in, in ? doc_.inPath(n) : doc_.outPath(n)});
+        canvas_.moveTo(at.x(), at.y());
+        stroke_ = std::make_unique<Stroke>(Stroke{n, in, path(n, in)});
     }
 
     // TCan::FormMouseMove with the left button held alone.
@@ -437,24 +419,23 @@ private:
         const std::int32_t N = std::min(maxPathIndex_, std::int32_t(MaxPathPoints - 1));
         if (!armed(n, in)) return;
         if (!stroke_ || stroke_->line != n || stroke_->in != in)
-            stroke_ =
-                std::make_unique<Stroke>(Stroke{n, in, in ? doc_.inPath(n) : doc_.outPath(n)});
-        Path& path = stroke_->path;
-        if (path.LastIndex >= N) return;
+            stroke_ = std::make_unique<Stroke>(Stroke{n, in, path(n, in)});
+        Path& drawn = stroke_->path;
+        if (drawn.LastIndex >= N) return;
         X = std::clamp(X, 0, std::max(0, width() - 1));
         Y = std::clamp(Y, 0, std::max(0, height() - 1));
 
-        switch (advancePath(path, N)) {
+        switch (advancePath(drawn, N)) {
         case PathMove::First:
-            require(path.LastIndex == 0, "a first point goes to slot 0");
+            require(drawn.LastIndex == 0, "a first point goes to slot 0");
             canvas_.moveTo(X, Y);
-            path.Points[0] = {std::uint16_t(X), std::uint16_t(Y)};
+            drawn.Points[0] = {std::uint16_t(X), std::uint16_t(Y)};
             break;
         case PathMove::Step: {
-            require(path.LastIndex >= 1 && path.LastIndex < std::max(N, 1),
+            require(drawn.LastIndex >= 1 && drawn.LastIndex < std::max(N, 1),
                     "a step goes to a slot after the first, below the limit");
             canvas_.pen.color = lineColor(n);
-            const PathPoint previous = path.Points[path.LastIndex - 1];
+            const PathPoint previous = drawn.Points[drawn.LastIndex - 1];
             const PathPoint next = stepToward(previous, X, Y);
             canvas_.lineTo(next.x, next.y);
             penX_ = next.x;
@@ -462,13 +443,13 @@ private:
             require(std::abs(int(next.x) - int(previous.x)) <= 1 &&
                         std::abs(int(next.y) - int(previous.y)) <= 1,
                     "a step moves one pixel at most");
-            path.Points[path.LastIndex] = next;
+            drawn.Points[drawn.LastIndex] = next;
             break;
         }
         case PathMove::Full:
             break;
         }
-        require(fuzzsupport::counterInRange(path), "a recorded path's counter stays in -1..999");
+        require(fuzzsupport::counterInRange(drawn), "a recorded path's counter stays in -1..999");
     }
 
     void mouseUp(int n) {
@@ -484,30 +465,27 @@ private:
         }
         if (stroke_) {
             const Path drawn = stroke_->path;
-            const Path& page =
-                stroke_->in ? doc_.inPath(stroke_->line) : doc_.outPath(stroke_->line);
-            const bool moved = drawn.LastIndex != page.LastIndex;
-            if (moved)
+            const Path& page = path(stroke_->line, stroke_->in);
+            if (drawn.LastIndex != page.LastIndex) {
                 doc_.undoStack().push(new DrawPath(doc_, stroke_->line, stroke_->in, drawn, rest,
                                                    stripPlace(stroke_->line)));
-            if (moved) require(page == drawn, "a stroke leaves the path as drawn");
+                require(page == drawn, "a stroke leaves the path as drawn");
+            }
             stroke_.reset();
         }
     }
 
     std::optional<QPoint> stripPlace(int n) const {
         if (!doc_.line(n).InUse || !strips_[n - 1]) return std::nullopt;
-        return QPoint(strips_[n - 1]->Left, strips_[n - 1]->Top);
+        return stripAt(n);
     }
 
     // TCan::resetPath: the points wiped from the screen, the path started afresh.
     void resetPath(int n, bool in) {
-        const Path& path = in ? doc_.inPath(n) : doc_.outPath(n);
         const std::int32_t keep = std::clamp(maxPathIndex_, 0, MaxPathPoints);
-        ClearPath(canvas_, path, keep);
+        ClearPath(canvas_, path(n, in), keep);
         doc_.undoStack().push(new ResetPath(doc_, n, in, keep, stripPlace(n)));
-        require((in ? doc_.inPath(n) : doc_.outPath(n)).LastIndex == -1,
-                "a path started afresh has no points");
+        require(path(n, in).LastIndex == -1, "a path started afresh has no points");
         stroke_.reset();
     }
 
@@ -530,10 +508,7 @@ private:
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzzsupport::startGuiApplication(argc, argv);
-    return 0;
-}
+FUZZ_START_GUI_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzzsupport::ProjectFolder folder;
@@ -557,44 +532,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::Screen::setVirtual(screen.width, screen.height, screen.depth);
     Bitmap frame(screen.width, screen.height, PixelFormat::Bits32);
     Canvas canvas(frame);
-    // Where the leaders clear the playback window, they clear the framebuffer.
-    effects::setInvalidateHook([&frame] { frame.fill(platform::clBlack); });
 
+    auto playOn = [&](Canvas& on, const PageImage& page, const ShowOptions& options,
+                      bool acceptWaves, int stopAfter) {
+        // Where the leaders clear the playback window, they clear the framebuffer.
+        effects::setInvalidateHook([&on] { on.bitmap().fill(platform::clBlack); });
+        Control control(acceptWaves, stopAfter);
+        play(doc, page, options, on, control, folder);
+    };
     // Play A: the page as the file has it.
-    {
-        Control control(choices.bit(Switches, 0), 0);
-        play(doc, doc.page(), screen.options, canvas, control, folder);
-    }
+    playOn(canvas, doc.page(), screen.options, choices.bit(Switches, 0), 0);
     // Play B: every line's IN and OUT code of the harness's choosing.
-    {
-        PageImage forced = doc.page();
-        for (int n = 0; n < 3; ++n) {
-            forced.lines[n].attrs.InDirection = choices.byte(Codes + n) % 14;
-            forced.lines[n].attrs.OutDirection = choices.byte(Codes + 3 + n) % 14;
-        }
-        ShowOptions options = screen.options;
-        options.alignMode = choices.bit(Switches, 2);
-        Control control(choices.bit(Switches, 1), choices.byte(StopAfter) % 8);
-        play(doc, forced, options, canvas, control, folder);
+    PageImage forced = doc.page();
+    for (int n = 0; n < 3; ++n) {
+        forced.lines[n].attrs.InDirection = choices.byte(Codes + n) % 14;
+        forced.lines[n].attrs.OutDirection = choices.byte(Codes + 3 + n) % 14;
     }
+    ShowOptions options = screen.options;
+    options.alignMode = choices.bit(Switches, 2);
+    playOn(canvas, forced, options, choices.bit(Switches, 1), choices.byte(StopAfter) % 8);
     // Play C: the page's stage drawn scaled onto an output of another size and shape; nothing
     // lands in the black margins.
-    {
-        Bitmap out(1 + (choices.byte(ScreenW) * 7) % 256, 1 + (choices.byte(ScreenH) * 5) % 192,
-                   PixelFormat::Bits32);
-        Canvas scaled(out);
-        scaled.setView(platform::StageView::fit(screen.width, screen.height, out.width(),
-                                                out.height()));
-        effects::setInvalidateHook([&out] { out.fill(platform::clBlack); });
-        Control control(choices.bit(Switches, 0), 0);
-        play(doc, doc.page(), screen.options, scaled, control, folder);
-        effects::setInvalidateHook([&frame] { frame.fill(platform::clBlack); });
-        const QRect area = scaled.view().area();
-        for (int y = 0; y < out.height(); ++y)
-            for (int x = 0; x < out.width(); ++x)
-                if (!area.contains(x, y))
-                    require((out.pixel(x, y) & 0xFFFFFF) == 0, "the margins outside the stage stay black");
-    }
+    Bitmap out(1 + (choices.byte(ScreenW) * 7) % 256, 1 + (choices.byte(ScreenH) * 5) % 192,
+               PixelFormat::Bits32);
+    Canvas scaled(out);
+    scaled.setView(
+        platform::StageView::fit(screen.width, screen.height, out.width(), out.height()));
+    playOn(scaled, doc.page(), screen.options, choices.bit(Switches, 0), 0);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            require(scaled.view().area().contains(x, y) || (out.pixel(x, y) & 0xFFFFFF) == 0,
+                    "the margins outside the stage stay black");
+    effects::setInvalidateHook([&frame] { frame.fill(platform::clBlack); });
     fuzzsupport::requireCountersInRange(doc.page(), "play leaves every path counter in -1..999");
 
     // The align screen.

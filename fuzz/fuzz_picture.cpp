@@ -3,22 +3,13 @@
 // and keeps the bitmap's pixel format; a refused one leaves the bitmap as it was.
 #include <cstdint>
 
-#include <QGuiApplication>
-
 #include "fuzz/fuzz_support.h"
 #include "platform/Bitmap.h"
 
 using velmora::platform::Bitmap;
 using velmora::platform::PixelFormat;
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    // The program loads pictures with a QGuiApplication running; no display is needed.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    // The image handlers' complaints about broken files would only slow the run down.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    return 0;
-}
+FUZZ_START_GUI_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzzsupport::ScratchFile file("picture");

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <QAbstractScrollArea>
+#include <QFile>
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -72,18 +73,16 @@ QString helpTopicText(const QString& title) {
 
 } // namespace testsupport
 
-#include <QFile>
-
 namespace testsupport {
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 } // namespace testsupport

@@ -59,9 +59,9 @@ QString helpTopicText(const QString& title);
 
 namespace testsupport {
 
-// The bytes of a file; empty when it cannot be read.
-QByteArray readFile(const QString& path);
-// Makes the file hold exactly these bytes; false when it cannot be written.
+// Writes the bytes into the file, replacing what it held; false when it cannot.
 bool writeFile(const QString& path, const QByteArray& bytes);
+// The file's bytes; empty when it cannot be read.
+QByteArray readFile(const QString& path);
 
 } // namespace testsupport

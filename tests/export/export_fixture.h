@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 
 #include "export/exporter.h"
 #include "model/page_file.h"
@@ -20,6 +21,31 @@ namespace {
 
 constexpr int PicW = 40, PicH = 30;
 constexpr platform::TColor Orange = 0x00A0FF; // 0xBBGGRR
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+// Frame k, counted from 0, of a PNG sequence.
+inline QImage pngFrame(const QString& folder, std::int64_t k) {
+    return QImage(
+        QDir(folder).filePath(QStringLiteral("%1.png").arg(k + 1, 6, 10, QLatin1Char('0'))));
+}
+
+// velmora-render run to its end: how it ended and what it wrote.
+struct RenderRun {
+    int code = -1;
+    QString err, out;
+};
+
+inline RenderRun runRender(const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::SeparateChannels);
+    p.start(VELMORA_RENDER, args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError()),
+            QString::fromUtf8(p.readAllStandardOutput())};
+}
 
 inline QString writePicture(const QString& file, QRgb colour) {
     QImage img(PicW, PicH, QImage::Format_RGB32);
@@ -41,9 +67,7 @@ inline void writeWave(const QString& file, int rate, double seconds) {
     QByteArray wav = "RIFF" + u32(36 + std::uint32_t(data.size())) + "WAVEfmt " + u32(16) + u16(1) +
                      u16(1) + u32(std::uint32_t(rate)) + u32(std::uint32_t(rate * 2)) + u16(2) +
                      u16(16) + "data" + u32(std::uint32_t(data.size())) + data;
-    QFile f(file);
-    f.open(QIODevice::WriteOnly);
-    f.write(wav);
+    writeFile(file, wav);
 }
 
 class ExportTest : public ::testing::Test {
@@ -97,6 +121,24 @@ protected:
 
     testsupport::TempDir dir;
 };
+
+// A title line in use: white text with a shadow, resting at (x, y).
+inline PageImage::Line titleLine(const QString& text, const char* font, int size, int in, int out,
+                                 int x, int y, platform::TColor shadow) {
+    PageImage::Line l;
+    l.Text = text;
+    l.PosX = x;
+    l.PosY = y;
+    l.attrs.InUse = true;
+    l.attrs.FontName = QString::fromLatin1(font);
+    l.attrs.FontSize = size;
+    l.attrs.FontColor = platform::clWhite;
+    l.attrs.ShadowOn = true;
+    l.attrs.ShadowColor = shadow;
+    l.attrs.InDirection = in;
+    l.attrs.OutDirection = out;
+    return l;
+}
 
 // The picture's pixels: the picture is orange inside a one-pixel black frame.
 inline bool orangeAt(const QImage& img, int x, int y) {

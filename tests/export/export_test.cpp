@@ -51,62 +51,33 @@ TEST(RenderClock, FramesComeAtTheirTimesWithEveryStepUpToThemApplied) {
     EXPECT_EQ(ntsc.framesBefore(0), 0);
 }
 
+// The decimals of the 1000/1001 rates stand for them; other decimals are exact.
 TEST(FrameRateNamed, WholeFractionalAndDecimalRatesFrom1To240FramesASecond) {
-    // den 0: refused.
     const struct {
         const char* text;
         std::int64_t num, den;
-    } cases[] = {
-        {"10", 10, 1},
-        {"1", 1, 1},
-        {"240", 240, 1},
-        {"25", 25, 1},
-        {"30000/1001", 30000, 1001},
-        {"60000/1001", 60000, 1001},
-        {"50/2", 25, 1},
-        {"480/2", 240, 1},
-        // The decimals of the 1000/1001 rates stand for them; other decimals are exact.
-        {"29.97", 30000, 1001},
-        {"59.94", 60000, 1001},
-        {"23.976", 24000, 1001},
-        {"23.98", 24000, 1001},
-        {"29.970", 30000, 1001},
-        {"119.88", 120000, 1001},
-        {"25.5", 51, 2},
-        {"12.5", 25, 2},
-        {"30.0", 30, 1},
-        {"240.000", 240, 1},
-        {"0", 0, 0},
-        {"241", 0, 0},
-        {"-5", 0, 0},
-        {"1/0", 0, 0},
-        {"0/1001", 0, 0},
-        {"1/2", 0, 0},
-        {"241/1", 0, 0},
-        {"240.5", 0, 0},
-        {"0.5", 0, 0},
-        {"0.999", 0, 0},
-        {"abc", 0, 0},
-        {"", 0, 0},
-        {"10 ", 0, 0},
-        {"+10", 0, 0},
-        {"1e2", 0, 0},
-        {"10/", 0, 0},
-        {".5", 0, 0},
-        {"25.", 0, 0},
-        {"25.1234", 0, 0},
-        {"30000/1001/2", 0, 0},
-        {"99999999999999999999", 0, 0},
-        {"\u0661\u0660", 0, 0}, // Arabic-Indic digits: not the command line's
+    } rates[] = {
+        // clang-format off
+        {"10", 10, 1}, {"1", 1, 1}, {"240", 240, 1}, {"25", 25, 1}, {"30000/1001", 30000, 1001},
+        {"60000/1001", 60000, 1001}, {"50/2", 25, 1}, {"480/2", 240, 1}, {"29.97", 30000, 1001},
+        {"59.94", 60000, 1001}, {"23.976", 24000, 1001}, {"23.98", 24000, 1001},
+        {"29.970", 30000, 1001}, {"119.88", 120000, 1001}, {"25.5", 51, 2}, {"12.5", 25, 2},
+        {"30.0", 30, 1}, {"240.000", 240, 1},
+        // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+    for (const auto& c : rates) {
         const std::optional<FrameRate> r = velmora::frameRateNamed(QString::fromUtf8(c.text));
-        ASSERT_EQ(r.has_value(), c.den != 0);
-        if (!r) continue;
-        EXPECT_EQ(r->num, c.num);
-        EXPECT_EQ(r->den, c.den);
+        ASSERT_TRUE(r.has_value()) << c.text;
+        EXPECT_EQ(r->num, c.num) << c.text;
+        EXPECT_EQ(r->den, c.den) << c.text;
     }
+    // The last: Arabic-Indic digits, not the command line's.
+    for (const char* refused :
+         {"0",           "241", "-5",    "1/0", "0/1001",  "1/2",          "241/1",
+          "240.5",       "0.5", "0.999", "abc", "",        "10 ",          "+10",
+          "1e2",         "10/", ".5",    "25.", "25.1234", "30000/1001/2", "99999999999999999999",
+          "\u0661\u0660"})
+        EXPECT_FALSE(velmora::frameRateNamed(QString::fromUtf8(refused)).has_value()) << refused;
 }
 
 TEST(StraightRgba, AlphaIsTheCoverageButAtLeastTheBrightestChannelAndTheColourIsDividedByIt) {
@@ -186,102 +157,57 @@ TEST_F(ExportTest, EachFrameShowsTheStepsUpToItsTimeAndARenderIsByteIdentical) {
 
     const QString again = dir.file("again");
     ASSERT_TRUE(velmora::exportShow(options(project, again, VideoFormat::Png)).ok);
-    for (const QString& f : files) {
-        QFile a(QDir(out).filePath(f)), b(QDir(again).filePath(f));
-        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-        ASSERT_EQ(a.readAll(), b.readAll()) << f.toStdString();
-    }
+    for (const QString& f : files)
+        ASSERT_EQ(readFile(QDir(out).filePath(f)), readFile(QDir(again).filePath(f))) << f.toStdString();
 }
 
-TEST_F(ExportTest, TheColourBarsAndTheCountDownComeAtTheirTimes) {
+// A transparent export: the leaders are opaque, the page after them is not.
+TEST_F(ExportTest, TheColourBarsAndTheCountDownComeAtTheirTimesOpaqueEvenWhenTransparent) {
     const QString project = writeProject({picturePage(13, 10, 10, 0, 0)}, true, true, 2);
     auto o = options(project, dir.file("leaders"), VideoFormat::Png);
     o.show.rate = {5, 1};
+    o.alpha = true;
     const velmora::ExportResult r = velmora::exportShow(o);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    auto frame = [&](double seconds) {
-        return QImage(QDir(o.output).filePath(
-            QStringLiteral("%1.png").arg(int(seconds * 5) + 1, 6, 10, QLatin1Char('0'))));
-    };
-    // The bars from the start for the colour bar time, then a black second, then the numbers.
-    auto whiteIn = [](const QImage& img, QRect r) {
+    auto frame = [&](double seconds) { return pngFrame(o.output, int(seconds * 5)); };
+    auto count = [](const QImage& img, QRect r, auto is) {
         int n = 0;
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x)
-                n += img.pixel(x, y) == qRgb(255, 255, 255);
+                n += is(img.pixelColor(x, y));
         return n;
     };
+    auto whiteIn = [&](const QImage& img, QRect r) {
+        return count(img, r, [](QColor c) { return c.rgba() == qRgb(255, 255, 255); });
+    };
+    auto opaque = [&](const QImage& img) {
+        return count(img, img.rect(), [](QColor c) { return c.alpha() != 255; }) == 0;
+    };
+    // The bars from the start for the colour bar time, then a black second, then the numbers;
+    // the bars' dark boxes and black band, the black second, the numbers on black all opaque.
     const QImage bars = frame(1.8), cleared = frame(2.4), ten = frame(3.4), one = frame(12.8);
     ASSERT_FALSE(bars.isNull());
     EXPECT_EQ(bars.pixel(20, 120), qRgb(255, 255, 255));
     EXPECT_EQ(bars.pixel(180, 120), qRgb(255, 0, 255));
+    EXPECT_EQ(bars.pixelColor(290, 10).alpha(), 255); // a box of dark red (128, 0, 0)
     EXPECT_EQ(whiteIn(cleared, QRect(0, 0, 320, 240)), 0);
     EXPECT_GT(whiteIn(ten, QRect(100, 60, 120, 120)), 200);
     EXPECT_EQ(whiteIn(frame(2.8), QRect(0, 0, 320, 240)), 0);
     EXPECT_GT(whiteIn(one, QRect(100, 60, 120, 120)), 100);
-    // The page's picture comes after both: 2 s of bars and the count down.
+    for (const QImage& leader : {bars, cleared, ten, one})
+        EXPECT_TRUE(opaque(leader));
+    // The page's picture comes after both: 2 s of bars, 1 s of black, ten numbers of a second,
+    // then two seconds more; the black around it transparent.
     const std::vector<velmora::ShowEvent>& ev = r.run.events;
     auto in = std::find_if(ev.begin(), ev.end(),
                            [](const auto& e) { return e.kind == velmora::ShowEvent::MoveIn; });
     ASSERT_NE(in, ev.end());
-    // 2 s of bars, 1 s of black, ten numbers of a second, then two seconds more.
     EXPECT_EQ(in->time, 15000000000);
     EXPECT_FALSE(orangeAt(frame(double(in->time) / 1e9 - 0.2), 11, 11));
-    EXPECT_TRUE(orangeAt(frame(double(in->time) / 1e9), 11, 11)); // its frame, the last
-}
-
-TEST_F(ExportTest, TheContainersHoldWhatWasRenderedWithAlphaAndSoundWhereAsked) {
-    PageImage page = picturePage(5, 100, 100, 200, 1);
-    writeWave(dir.file("tone.wav"), 22050, 0.5);
-    page.lines[0].attrs.WaveFile = "tone.wav"; // beside the project
-    const QString withWave = writeProject({page});
-    const struct {
-        VideoFormat format;
-        const char* name;
-        bool alpha;
-        const char* codec;
-        const char* audio;
-    } cases[] = {{VideoFormat::Mp4, "show.mp4", false, "h264", "aac"},
-                 {VideoFormat::Mov, "show.mov", true, "prores", "pcm_s16le"},
-                 {VideoFormat::Webm, "show.webm", true, "libvpx-vp9", "opus"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto o = options(withWave, dir.file(c.name), c.format);
-        o.alpha = c.alpha;
-        const velmora::ExportResult r = velmora::exportShow(o);
-        ASSERT_TRUE(r.ok) << r.error.toStdString();
-        const testsupport::DecodedVideo v =
-            testsupport::decodeVideo(o.output, {0, r.run.frames - 1});
-        ASSERT_TRUE(v.ok);
-        EXPECT_EQ(v.frames, r.run.frames);
-        EXPECT_NEAR(v.duration, double(r.run.frames) / 25, 0.05);
-        EXPECT_EQ(v.width, 320);
-        EXPECT_EQ(v.height, 240);
-        EXPECT_EQ(v.videoCodec.toStdString(), c.codec);
-        EXPECT_EQ(v.alpha, c.alpha);
-        EXPECT_TRUE(v.hasAudio);
-        EXPECT_EQ(v.audioCodec.toStdString(), c.audio);
-        EXPECT_EQ(v.audioRate, 48000);
-        // The wave starts as its line starts moving in, after the page's pause of 1 s.
-        ASSERT_EQ(r.run.waves.size(), 1u);
-        EXPECT_EQ(r.run.waves[0].start, 1000000000);
-        EXPECT_NEAR(v.firstSound, 1.0, 1024.0 / 48000);
-        // The last frame: the picture at rest, and with alpha the black around it transparent.
-        ASSERT_EQ(v.kept.size(), 2u);
-        const QImage& last = v.kept[1];
-        const QColor inside = last.pixelColor(120, 115), outside = last.pixelColor(20, 20);
-        EXPECT_GT(inside.red(), 200);
-        EXPECT_LT(inside.blue(), 60);
-        EXPECT_EQ(outside.alpha(), c.alpha ? 0 : 255);
-        EXPECT_EQ(inside.alpha(), 255);
-    }
-
-    // Without a wave there is no sound track.
-    const QString silent = writeProject({picturePage(5, 100, 100, 200, 1)});
-    const velmora::ExportResult r =
-        velmora::exportShow(options(silent, dir.file("silent.mp4"), VideoFormat::Mp4));
-    ASSERT_TRUE(r.ok);
-    EXPECT_FALSE(testsupport::decodeVideo(dir.file("silent.mp4")).hasAudio);
+    const QImage page = frame(double(in->time) / 1e9); // its frame, the last
+    EXPECT_EQ(in->time / 200000000 + 1, r.run.frames);
+    EXPECT_TRUE(orangeAt(page, 11, 11));
+    EXPECT_EQ(page.pixelColor(200, 200).alpha(), 0);
 }
 
 TEST_F(ExportTest, FailuresNameTheirCauseAndLeaveNoFile) {
@@ -301,16 +227,10 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndLeaveNoFile) {
     fails(alpha, "transparency");
 
     // A page that cannot be read.
-    QFile page(dir.file("SHOW.000"));
-    const QByteArray good = (page.open(QIODevice::ReadOnly), page.readAll());
-    page.close();
-    page.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    page.write("short");
-    page.close();
+    const QByteArray good = readFile(dir.file("SHOW.000"));
+    writeFile(dir.file("SHOW.000"), "short");
     fails(options(project, dir.file("a.mp4"), VideoFormat::Mp4), "SHOW.000");
-    page.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    page.write(good);
-    page.close();
+    writeFile(dir.file("SHOW.000"), good);
 
     // A wave that is not there.
     PageImage withWave = picturePage(5, 10, 10, 100, 0);
@@ -320,10 +240,7 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndLeaveNoFile) {
     writeProject({picturePage(5, 10, 10, 100, 0)});
 
     // Cancelled half way: the earlier file of that name is kept as it was.
-    QFile earlier(dir.file("a.mp4"));
-    earlier.open(QIODevice::WriteOnly);
-    earlier.write("earlier");
-    earlier.close();
+    writeFile(dir.file("a.mp4"), "earlier");
     const QString longer = writeProject({picturePage(5, 10, 10, 100, 2)});
     std::atomic<bool> cancel{false};
     const velmora::ExportResult r = velmora::exportShow(
@@ -335,8 +252,7 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndLeaveNoFile) {
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(leftovers(mine), QStringList({"a.mp4"}));
-    earlier.open(QIODevice::ReadOnly);
-    EXPECT_EQ(earlier.readAll(), "earlier");
+    EXPECT_EQ(readFile(dir.file("a.mp4")), "earlier");
 }
 
 TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
@@ -354,22 +270,10 @@ TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
     }
     velmora::writeProjectFile(dir.file("pipe.kvt"), "Velmora-32", "1.30", "pipe.kvt",
                               "2026-12-07 10:00:00", "001", false, false, 10, 32, 0);
-    QFile projectFile(project);
-    projectFile.open(QIODevice::ReadOnly);
-    const QByteArray kept = projectFile.readAll();
-    projectFile.close();
+    const QByteArray kept = readFile(project);
     QFile::copy(dir.file("SHOW.000"), dir.file("PIPE.000"));
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.file("PIPE.001")).constData(), 0600), 0);
     const QString fifoProject = dir.file("pipe.kvt");
-    auto run = [&](const QStringList& args, QString* out = nullptr) {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::SeparateChannels);
-        p.start(VELMORA_RENDER, args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        if (out) *out = QString::fromUtf8(p.readAllStandardOutput());
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        return std::make_pair(p.exitCode(), err);
-    };
     const struct {
         QStringList args;
         const char* message;
@@ -399,22 +303,21 @@ TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
     };
     for (const auto& b : bad) {
         if (QString(b.message) == "it is a device" && geteuid() != 0) continue;
-        const auto [code, err] = run(b.args);
-        EXPECT_EQ(code, 1) << b.message;
-        EXPECT_TRUE(err.startsWith("velmora-render: ")) << err.toStdString();
-        EXPECT_TRUE(err.section('\n', 0, 0).contains(b.message)) << err.toStdString();
+        const RenderRun r = runRender(b.args);
+        EXPECT_EQ(r.code, 1) << b.message;
+        EXPECT_TRUE(r.err.startsWith("velmora-render: ")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.section('\n', 0, 0).contains(b.message)) << r.err.toStdString();
     }
     const QStringList special = {"link.mp4",   "pipe.mp4", "folder.mp4", "device.mp4",
                                  "target.mp4", "pipe.kvt", "PIPE.000",   "PIPE.001"};
     EXPECT_EQ(leftovers(QStringList{"show.kvt", "SHOW.000", "pic.bmp"} + special), QStringList());
     EXPECT_EQ(QFileInfo(dir.file("link.mp4")).symLinkTarget(), dir.file("target.mp4"));
     EXPECT_EQ(QFile(dir.file("target.mp4")).size(), 0);
-    projectFile.open(QIODevice::ReadOnly);
-    EXPECT_EQ(projectFile.readAll(), kept);
+    EXPECT_EQ(readFile(project), kept);
 
-    QString timeline;
-    const auto [code, err] = run({"--timeline", project, "--size", "320x240"}, &timeline);
-    EXPECT_EQ(code, 0) << err.toStdString();
+    const RenderRun shown = runRender({"--timeline", project, "--size", "320x240"});
+    const QString& timeline = shown.out;
+    EXPECT_EQ(shown.code, 0) << shown.err.toStdString();
     // The page waits 2 s, its line moves in from the left edge to x = 10 (51 steps of 100
     // units), holds 2 s and leaves at once; then the page's 2 s again.
     EXPECT_TRUE(timeline.contains("Page 000  starts 0.000 s  plays from 2.000 s  hold 2.000 s"))
@@ -428,8 +331,9 @@ TEST_F(ExportTest, TheCommandLineTellsWhatWentWrongAndPrintsTheTimeline) {
     platform::IniFile ini(project);
     ASSERT_TRUE(ini.writeString("VelmoraProject", "StageWidth", "abc"));
     ASSERT_TRUE(ini.writeInteger("VelmoraProject", "StageHeight", 300));
-    const auto [staged, warned] = run({"--timeline", project}, &timeline);
-    EXPECT_EQ(staged, 0);
+    const RenderRun staged = runRender({"--timeline", project});
+    const QString& warned = staged.err;
+    EXPECT_EQ(staged.code, 0);
     EXPECT_EQ(warned.count("StageWidth=abc"), 1) << warned.toStdString();
     EXPECT_TRUE(warned.startsWith("velmora-render: warning: ") &&
                 warned.contains("laid out on 1920 x 300."))
@@ -446,11 +350,9 @@ TEST_F(ExportTest, TheCommandLineRendersAtTheRateItIsGiven) {
     } cases[] = {{"10", "ten.mp4", 10}, {"30000/1001", "ntsc.mov", 30000.0 / 1001}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fps);
-        QProcess p;
-        p.start(VELMORA_RENDER,
-                {project, "-o", dir.file(c.file), "--size", "320x240", "--fps", c.fps, "--quiet"});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const RenderRun run = runRender(
+            {project, "-o", dir.file(c.file), "--size", "320x240", "--fps", c.fps, "--quiet"});
+        EXPECT_EQ(run.code, 0) << run.err.toStdString();
         const testsupport::DecodedVideo v = testsupport::decodeVideo(dir.file(c.file));
         ASSERT_TRUE(v.ok) << v.error.toStdString();
         EXPECT_NEAR(v.fps, c.perSecond, 1e-6);
@@ -540,9 +442,7 @@ TEST_F(ExportTest, TheVideosShowTheColourBarsAsThePicturesDoInAPlayerWithTheInde
                 << atoms.join(' ').toStdString();
             EXPECT_LT(atoms.indexOf("moov"), atoms.indexOf("mdat"))
                 << atoms.join(' ').toStdString();
-            QFile file(v.output);
-            file.open(QIODevice::ReadOnly);
-            EXPECT_TRUE(file.readAll().contains("colr"));
+            EXPECT_TRUE(readFile(v.output).contains("colr"));
         }
     }
 }
@@ -574,11 +474,8 @@ TEST_F(ExportTest, AWriteThatFailsAtAnyStageEndsInOneLineAndKeepsTheEarlierFile)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.what << " " << c.name);
-        for (const char* f : {"a.mp4", "a.mov"}) {
-            QFile earlier(dir.file(f));
-            earlier.open(QIODevice::WriteOnly | QIODevice::Truncate);
-            earlier.write("earlier");
-        }
+        for (const char* f : {"a.mp4", "a.mov"})
+            writeFile(dir.file(f), "earlier");
         auto o = options(project, dir.file(c.name), c.format);
         o.writeLimit = c.limit;
         const velmora::ExportResult r = velmora::exportShow(o);
@@ -588,9 +485,7 @@ TEST_F(ExportTest, AWriteThatFailsAtAnyStageEndsInOneLineAndKeepsTheEarlierFile)
             r.error.toStdString(),
             QStringLiteral("cannot write %1: No space left on device").arg(o.output).toStdString());
         EXPECT_EQ(leftovers(mine), QStringList());
-        QFile earlier(o.output);
-        earlier.open(QIODevice::ReadOnly);
-        EXPECT_EQ(earlier.readAll(), "earlier");
+        EXPECT_EQ(readFile(o.output), "earlier");
     }
 
     // The finished file cannot take the output's name: a folder came there meanwhile.
@@ -617,14 +512,10 @@ TEST_F(ExportTest, AFullDiskEndsTheCommandLineInOneLineWithNothingLeft) {
     } unmount{full};
     for (const char* name : {"out.mp4", "out.mov"}) {
         SCOPED_TRACE(name);
-        QProcess p;
-        p.start(VELMORA_RENDER,
-                {project, "-o", full + "/" + name, "--size", "1280x720", "--quiet"});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(p.exitCode(), 1);
-        EXPECT_EQ(err,
+        const RenderRun r =
+            runRender({project, "-o", full + "/" + name, "--size", "1280x720", "--quiet"});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err,
                   QStringLiteral("velmora-render: cannot write %1/%2: No space left on device\n")
                       .arg(full, name));
         EXPECT_EQ(QDir(full).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -647,8 +538,7 @@ TEST_F(ExportTest, PartialFilesOfRendersNoLongerRunningAreRemovedAtTheNextRender
         if (QString(p.name).endsWith("98")) {
             QDir().mkpath(dir.file(QString(p.name) + "/inside"));
         } else {
-            QFile f(dir.file(p.name));
-            f.open(QIODevice::WriteOnly);
+            writeFile(dir.file(p.name), {});
         }
     }
     ASSERT_TRUE(velmora::exportShow(options(project, dir.file("a.mp4"), VideoFormat::Mp4)).ok);
@@ -679,12 +569,10 @@ TEST_F(ExportTest, WhatTheShowLeavesOutIsNamedOnceAndTheCommandLineEndsWith2) {
         << left[1].toStdString();
     EXPECT_TRUE(left[2].contains("too large")) << left[2].toStdString();
 
-    QProcess p;
-    p.start(VELMORA_RENDER, {project, "-o", dir.file("again"), "--size", "320x240", "--quiet"});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 2);
-    const QStringList lines =
-        QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    const RenderRun again =
+        runRender({project, "-o", dir.file("again"), "--size", "320x240", "--quiet"});
+    EXPECT_EQ(again.code, 2);
+    const QStringList lines = again.err.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << lines.join('\n').toStdString();
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(lines[i], "velmora-render: left out: " + left[i]);

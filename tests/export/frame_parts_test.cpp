@@ -80,34 +80,24 @@ TEST(ChangedTiles, ChangesBecomeRectanglesOfWholeTilesThatKeepTheirWidthAtRagged
         std::vector<QRect> changed;
         std::vector<QRect> expected;
     } cases[] = {
+        // clang-format off
         {"one pixel: its tile", 1920, 1080, {{0, 0, 1, 1}}, {{0, 0, 64, 16}}},
         {"inside one tile", 1920, 1080, {{100, 20, 10, 10}}, {{64, 16, 64, 16}}},
         {"across two tiles of a row", 1920, 1080, {{60, 10, 10, 5}}, {{0, 0, 128, 16}}},
         {"rows of equal runs joined", 1920, 1080, {{0, 0, 10, 40}}, {{0, 0, 64, 48}}},
-        {"runs apart",
-         1920,
-         1080,
-         {{0, 0, 1, 1}, {200, 0, 1, 1}},
+        {"runs apart", 1920, 1080, {{0, 0, 1, 1}, {200, 0, 1, 1}},
          {{0, 0, 64, 16}, {192, 0, 64, 16}}},
-        {"unequal rows apart",
-         1920,
-         1080,
-         {{0, 0, 1, 1}, {0, 16, 70, 1}},
+        {"unequal rows apart", 1920, 1080, {{0, 0, 1, 1}, {0, 16, 70, 1}},
          {{0, 0, 64, 16}, {0, 16, 128, 16}}},
-        {"a bottom row cut by the edge ends there",
-         1920,
-         1080,
-         {{0, 1075, 1, 1}},
+        {"a bottom row cut by the edge ends there", 1920, 1080, {{0, 1075, 1, 1}},
          {{0, 1064, 64, 16}}},
-        {"a right column cut by the edge ends there",
-         1000,
-         200,
-         {{990, 0, 1, 1}},
+        {"a right column cut by the edge ends there", 1000, 200, {{990, 0, 1, 1}},
          {{936, 0, 64, 16}}},
         {"a run up to the cut edge", 1000, 200, {{900, 0, 100, 1}}, {{872, 0, 128, 16}}},
         {"narrower than a tile: the whole width", 40, 30, {{0, 29, 1, 1}}, {{0, 14, 40, 16}}},
         {"outside: nothing", 320, 240, {{-10, -10, 5, 5}, {320, 0, 10, 10}}, {}},
         {"everything: the frame", 320, 240, {{-5, -5, 400, 300}}, {{0, 0, 320, 240}}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

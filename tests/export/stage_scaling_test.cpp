@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "export/show_render.h"
+#include "export_fixture.h"
 #include "test_support.h"
 
 using velmora::PageImage;
@@ -15,19 +16,7 @@ using velmora::ShowRenderOptions;
 namespace {
 
 PageImage::Line title(const QString& text, int size, int in, int out, int x, int y) {
-    PageImage::Line l;
-    l.Text = text;
-    l.PosX = x;
-    l.PosY = y;
-    l.attrs.InUse = true;
-    l.attrs.FontName = QStringLiteral("DejaVu Sans");
-    l.attrs.FontSize = size;
-    l.attrs.FontColor = platform::clWhite;
-    l.attrs.ShadowOn = true;
-    l.attrs.ShadowColor = 0x0000C0;
-    l.attrs.InDirection = in;
-    l.attrs.OutDirection = out;
-    return l;
+    return titleLine(text, "DejaVu Sans", size, in, out, x, y, 0x0000C0);
 }
 
 // A stage of 400 x 300 with lines moving straight, diagonally, stretching and fading.
@@ -54,15 +43,19 @@ struct Rendered {
     std::map<std::int64_t, QImage> kept; // the frames asked for, or all brought to `keepSize`
 };
 
-Rendered render(const ShowProject& project, int w, int h, const std::vector<std::int64_t>& keep,
-                QSize keepSize = {}) {
+ShowRenderOptions showOptions(int w, int h) {
     ShowRenderOptions o;
     o.width = w;
     o.height = h;
     o.rate = {30, 1};
+    return o;
+}
+
+Rendered render(const ShowProject& project, int w, int h, const std::vector<std::int64_t>& keep,
+                QSize keepSize = {}) {
     Rendered r;
     const velmora::ShowRun run = velmora::renderShow(
-        project, o, [&](std::int64_t k, const ShowFrame& f) {
+        project, showOptions(w, h), [&](std::int64_t k, const ShowFrame& f) {
             if (keepSize.isValid())
                 r.kept[k] = f.pixels.toQImage().scaled(keepSize, Qt::IgnoreAspectRatio,
                                                        Qt::SmoothTransformation);
@@ -229,10 +222,7 @@ TEST(StageScaling, AnOddStageIsDrawnPixelForPixelWithABlackEdge) {
 TEST(StageScaling, ATransparentExportKeepsTheMarginsTransparent) {
     // The colour bars too cover the stage alone.
     const ShowProject project = stagedProject(true);
-    ShowRenderOptions o;
-    o.width = 1280;
-    o.height = 720; // the stage from x 160 to 1120
-    o.rate = {30, 1};
+    ShowRenderOptions o = showOptions(1280, 720); // the stage from x 160 to 1120
     o.coverage = true;
     long inMargins = 0, onStage = 0;
     velmora::renderShow(project, o, [&](std::int64_t, const ShowFrame& f) {
@@ -263,11 +253,7 @@ TEST(StageScaling, AMoveLeavesNoTrailAtAnyScale) {
         const platform::StageView v = velmora::stageOnFrame(project, out.width(), out.height());
         QImage last;
         std::int64_t lastTitled = -1;
-        ShowRenderOptions o;
-        o.width = out.width();
-        o.height = out.height();
-        o.rate = {30, 1};
-        velmora::renderShow(project, o, [&](std::int64_t k, const ShowFrame& f) {
+        velmora::renderShow(project, showOptions(out.width(), out.height()), [&](std::int64_t k, const ShowFrame& f) {
             const QImage img = f.pixels.toQImage();
             if (brightness(img, img.rect()) > 0) {
                 last = img.copy();

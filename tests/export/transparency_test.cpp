@@ -14,20 +14,10 @@ using velmora::StripCoverage;
 
 namespace {
 
-// A title line: white text with a black shadow unless told otherwise, resting at (x, y).
+// A page of one title line: white text with a black shadow, resting at (x, y).
 PageImage titlePage(int in, int out, int x, int y, int delay, int pause) {
     PageImage p;
-    PageImage::Line& l = p.lines[0];
-    l.Text = QStringLiteral("Shadow");
-    l.PosX = x;
-    l.PosY = y;
-    l.attrs.FontName = QStringLiteral("Arial");
-    l.attrs.FontSize = 40;
-    l.attrs.FontColor = platform::clWhite;
-    l.attrs.ShadowOn = true;
-    l.attrs.ShadowColor = platform::clBlack;
-    l.attrs.InDirection = in;
-    l.attrs.OutDirection = out;
+    p.lines[0] = titleLine("Shadow", "Arial", 40, in, out, x, y, platform::clBlack);
     p.settings.fadedelay = delay;
     p.settings.PauseTime = pause;
     return p;
@@ -141,54 +131,33 @@ TEST(ShowCoverage, CopiesBringTheirStripsCoverageClippedStretchedAndFaded) {
     s.height = 2;
     s.alpha = {255, 128, 0, 64, 10, 20, 30, 40};
     using platform::CopyMode;
-    using Rows = std::vector<std::vector<int>>;
+    const std::vector<int> untouched(6, 99);
     const struct {
         const char* what;
         platform::CopyRecord copy;
-        int fadeLevel; // -1: not a fade
-        bool strip;    // the strip is known
-        Rows plane;    // 6 x 3, starting from 99 everywhere
+        int fadeLevel;            // -1: not a fade
+        bool strip;               // the strip is known
+        std::vector<int> rows[3]; // 6 x 3, starting from 99 everywhere
     } cases[] = {
-        {"a plain copy",
-         {1, 1, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         -1,
-         true,
-         {{99, 99, 99, 99, 99, 99}, {99, 255, 128, 0, 64, 99}, {99, 10, 20, 30, 40, 99}}},
-        {"clipped at the top left",
-         {-2, -1, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         -1,
-         true,
-         {{30, 40, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}}},
-        {"clipped at the bottom right",
-         {4, 2, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         -1,
-         true,
-         {{99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 255, 128}}},
-        {"stretched twice as wide, half as high",
-         {0, 0, 8, 1, CopyMode::SrcCopy, true, 4, 2},
-         -1,
-         true,
-         {{255, 255, 128, 128, 0, 0}, {99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}}},
-        {"a fade's frame at 16 of 32",
-         {0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         16,
-         true,
-         {{127, 64, 0, 32, 99, 99}, {5, 10, 15, 20, 99, 99}, {99, 99, 99, 99, 99, 99}}},
+        // clang-format off
+        {"a plain copy", {1, 1, 4, 2, CopyMode::SrcCopy, false, 4, 2}, -1, true,
+         {untouched, {99, 255, 128, 0, 64, 99}, {99, 10, 20, 30, 40, 99}}},
+        {"clipped at the top left", {-2, -1, 4, 2, CopyMode::SrcCopy, false, 4, 2}, -1, true,
+         {{30, 40, 99, 99, 99, 99}, untouched, untouched}},
+        {"clipped at the bottom right", {4, 2, 4, 2, CopyMode::SrcCopy, false, 4, 2}, -1, true,
+         {untouched, untouched, {99, 99, 99, 99, 255, 128}}},
+        {"stretched twice as wide, half as high", {0, 0, 8, 1, CopyMode::SrcCopy, true, 4, 2}, -1,
+         true, {{255, 255, 128, 128, 0, 0}, untouched, untouched}},
+        {"a fade's frame at 16 of 32", {0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2}, 16, true,
+         {{127, 64, 0, 32, 99, 99}, {5, 10, 15, 20, 99, 99}, untouched}},
         {"another raster operation: nothing covered",
-         {0, 0, 4, 2, CopyMode::SrcInvert, false, 4, 2},
-         -1,
-         true,
-         {{0, 0, 0, 0, 99, 99}, {0, 0, 0, 0, 99, 99}, {99, 99, 99, 99, 99, 99}}},
-        {"an unknown strip: nothing covered",
-         {0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2},
-         -1,
-         false,
-         {{0, 0, 0, 0, 99, 99}, {0, 0, 0, 0, 99, 99}, {99, 99, 99, 99, 99, 99}}},
-        {"a copy of another size: nothing covered",
-         {0, 0, 3, 1, CopyMode::SrcCopy, false, 3, 1},
-         -1,
-         true,
-         {{0, 0, 0, 99, 99, 99}, {99, 99, 99, 99, 99, 99}, {99, 99, 99, 99, 99, 99}}},
+         {0, 0, 4, 2, CopyMode::SrcInvert, false, 4, 2}, -1, true,
+         {{0, 0, 0, 0, 99, 99}, {0, 0, 0, 0, 99, 99}, untouched}},
+        {"an unknown strip: nothing covered", {0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2}, -1,
+         false, {{0, 0, 0, 0, 99, 99}, {0, 0, 0, 0, 99, 99}, untouched}},
+        {"a copy of another size: nothing covered", {0, 0, 3, 1, CopyMode::SrcCopy, false, 3, 1},
+         -1, true, {{0, 0, 0, 99, 99, 99}, untouched, untouched}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -203,11 +172,12 @@ TEST(ShowCoverage, CopiesBringTheirStripsCoverageClippedStretchedAndFaded) {
         cov.setStrip(c.strip ? &s : nullptr);
         if (c.fadeLevel >= 0) cov.setFadeLevel(c.fadeLevel);
         cov.copied(c.copy);
-        Rows got(3, std::vector<int>(6));
-        for (int y = 0; y < 3; ++y)
+        for (int y = 0; y < 3; ++y) {
+            std::vector<int> row;
             for (int x = 0; x < 6; ++x)
-                got[std::size_t(y)][std::size_t(x)] = cov.at(x, y);
-        EXPECT_EQ(got, c.plane);
+                row.push_back(cov.at(x, y));
+            EXPECT_EQ(row, c.rows[y]) << "row " << y;
+        }
         // A fade level holds for one copy only.
         cov.copied({0, 0, 4, 2, CopyMode::SrcCopy, false, 4, 2});
         if (c.strip) {
@@ -253,9 +223,7 @@ TEST_F(TransparencyTest, ABlackShadowStaysOpaqueAndBlackInEveryTransparentFormat
         ASSERT_TRUE(r.ok) << r.error.toStdString();
         QImage last;
         if (c.format == VideoFormat::Png) {
-            last = QImage(QDir(o.output).filePath(
-                              QStringLiteral("%1.png").arg(r.run.frames, 6, 10, QLatin1Char('0'))))
-                       .convertToFormat(QImage::Format_RGBA8888);
+            last = pngFrame(o.output, r.run.frames - 1).convertToFormat(QImage::Format_RGBA8888);
         } else {
             const testsupport::DecodedVideo v =
                 testsupport::decodeVideo(o.output, {r.run.frames - 1});
@@ -341,37 +309,6 @@ TEST_F(TransparencyTest, AFadeFadesTheCoverageAndThePictureKeepsItsBlackTranspar
     EXPECT_TRUE(orangeAt(half, 210, 160) || half.pixelColor(210, 160).red() > 240);
 }
 
-TEST_F(TransparencyTest, TheColourBarsAndTheCountDownAreOpaqueThePageAfterThemIsNot) {
-    const QString project = writeProject({picturePage(13, 10, 10, 0, 0)}, true, true, 2);
-    auto o = options(project, dir.file("leaders"), VideoFormat::Png);
-    o.show.rate = {5, 1};
-    o.alpha = true;
-    const velmora::ExportResult r = velmora::exportShow(o);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    auto frame = [&](double seconds) {
-        return QImage(QDir(o.output).filePath(
-            QStringLiteral("%1.png").arg(int(seconds * 5) + 1, 6, 10, QLatin1Char('0'))));
-    };
-    auto opaque = [](const QImage& img) {
-        for (int y = 0; y < img.height(); y += 7)
-            for (int x = 0; x < img.width(); x += 7)
-                if (img.pixelColor(x, y).alpha() != 255) return false;
-        return true;
-    };
-    // The bars' dark boxes and black band, the black second, the numbers on black.
-    const QImage bars = frame(1.8);
-    EXPECT_TRUE(opaque(bars));
-    EXPECT_EQ(bars.pixelColor(290, 10).alpha(), 255); // a box of dark red (128, 0, 0)
-    EXPECT_TRUE(opaque(frame(2.4)));
-    EXPECT_TRUE(opaque(frame(3.4)));
-    EXPECT_TRUE(opaque(frame(12.8)));
-    // The page: its picture, the black around it transparent.
-    const QImage page = frame(double(r.run.frames - 1) / 5);
-    EXPECT_TRUE(orangeAt(page, 11, 11));
-    EXPECT_EQ(page.pixelColor(11, 11).alpha(), 255);
-    EXPECT_EQ(page.pixelColor(200, 200).alpha(), 0);
-}
-
 TEST_F(TransparencyTest, TheTimelineAloneIsTheTimelineOfTheFramesRendered) {
     PageImage fade = titlePage(12, 5, 20, 60, 300, 1);
     const QString project = writeProject({fade, picturePage(3, 150, 120, 3000, 1)}, true, true, 1);
@@ -396,11 +333,13 @@ TEST_F(TransparencyTest, TheTimelineAloneIsTheTimelineOfTheFramesRendered) {
     }
 }
 
-TEST_F(TransparencyTest, EveryFrameOfEveryFileIsTheFrameTheShowRendered) {
+TEST_F(TransparencyTest, EveryFileHoldsEveryFrameTheShowRenderedWithAlphaAndSoundAsAsked) {
     // A picture moving in diagonally and a title fading in, then both moving out: every frame
-    // changes somewhere else.
+    // changes somewhere else. The picture's line plays a wave.
     PageImage page = picturePage(3, 150, 120, 2000, 1);
     page.lines[0].attrs.OutDirection = 6;
+    writeWave(dir.file("tone.wav"), 22050, 0.5);
+    page.lines[0].attrs.WaveFile = "tone.wav"; // beside the project
     PageImage title = titlePage(12, 8, 20, 60, 600, 0);
     title.lines[0].attrs.ShadowColor = platform::rgb(0, 0, 200);
     page.lines[1] = title.lines[0];
@@ -416,11 +355,13 @@ TEST_F(TransparencyTest, EveryFrameOfEveryFileIsTheFrameTheShowRendered) {
         VideoFormat format;
         const char* name;
         bool alpha;
-    } cases[] = {{VideoFormat::Mp4, "show.mp4", false},
-                 {VideoFormat::Mov, "show.mov", false},
-                 {VideoFormat::Mov, "alpha.mov", true},
-                 {VideoFormat::Webm, "show.webm", false},
-                 {VideoFormat::Webm, "alpha.webm", true}};
+        const char* codec;
+        const char* audio;
+    } cases[] = {{VideoFormat::Mp4, "show.mp4", false, "h264", "aac"},
+                 {VideoFormat::Mov, "show.mov", false, "prores", "pcm_s16le"},
+                 {VideoFormat::Mov, "alpha.mov", true, "prores", "pcm_s16le"},
+                 {VideoFormat::Webm, "show.webm", false, "libvpx-vp9", "opus"},
+                 {VideoFormat::Webm, "alpha.webm", true, "libvpx-vp9", "opus"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto o = options(project, dir.file(c.name), c.format);
@@ -428,12 +369,23 @@ TEST_F(TransparencyTest, EveryFrameOfEveryFileIsTheFrameTheShowRendered) {
         const velmora::ExportResult r = velmora::exportShow(o);
         ASSERT_TRUE(r.ok) << r.error.toStdString();
         const testsupport::DecodedVideo v = testsupport::decodeVideo(o.output, all);
+        ASSERT_TRUE(v.ok);
+        EXPECT_EQ(r.run.frames, frames);
+        EXPECT_EQ(v.frames, frames);
+        EXPECT_NEAR(v.duration, double(frames) / 25, 0.05);
+        EXPECT_EQ(v.videoCodec.toStdString(), c.codec);
+        EXPECT_EQ(v.alpha, c.alpha);
+        EXPECT_TRUE(v.hasAudio);
+        EXPECT_EQ(v.audioCodec.toStdString(), c.audio);
+        EXPECT_EQ(v.audioRate, 48000);
+        // The wave starts as its line starts moving in, after the page's pause of 1 s.
+        ASSERT_EQ(r.run.waves.size(), 1u);
+        EXPECT_EQ(r.run.waves[0].start, 1000000000);
+        EXPECT_NEAR(v.firstSound, 1.0, 1024.0 / 48000);
         ASSERT_EQ(std::int64_t(v.kept.size()), frames);
         for (std::int64_t k = 0; k < frames; ++k) {
             const QImage want =
-                QImage(QDir(dir.file("shown"))
-                           .filePath(QStringLiteral("%1.png").arg(k + 1, 6, 10, QLatin1Char('0'))))
-                    .convertToFormat(QImage::Format_RGBA8888);
+                pngFrame(dir.file("shown"), k).convertToFormat(QImage::Format_RGBA8888);
             const QImage& got = v.kept[std::size_t(k)];
             ASSERT_EQ(got.size(), want.size());
             // The brightness seen over black, as the screen shows it (halved chroma blurs the
@@ -452,4 +404,9 @@ TEST_F(TransparencyTest, EveryFrameOfEveryFileIsTheFrameTheShowRendered) {
             EXPECT_LT(off, got.width() * got.height() / 200) << "frame " << k;
         }
     }
+
+    // Without a wave there is no sound track.
+    const QString silent = writeProject({picturePage(5, 100, 100, 200, 1)});
+    ASSERT_TRUE(velmora::exportShow(options(silent, dir.file("silent.mp4"), VideoFormat::Mp4)).ok);
+    EXPECT_FALSE(testsupport::decodeVideo(dir.file("silent.mp4")).hasAudio);
 }

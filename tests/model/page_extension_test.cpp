@@ -1,13 +1,14 @@
 // The page file's extension block: texts and names the record cannot hold kept whole after it,
 // a record alone read as before, and a damaged block read as no block.
 #include <gtest/gtest.h>
-#include <QFile>
 
 #include "model/page_extension.h"
 #include "model/page_file.h"
+#include "model_support.h"
 #include "test_support.h"
 
 using namespace velmora;
+using modeltest::decodedFrom;
 
 namespace {
 
@@ -30,18 +31,6 @@ const Script scripts[] = {
     {"combining marks", QStringLiteral("e\u0301 a\u0308 Z\u0335\u0327")},
     {"a zero-width no-break space first", QStringLiteral("\uFEFFAnna")},
 };
-
-QByteArray fileBytes(const PageBuffer& b) {
-    return b.toByteArray();
-}
-
-PageImage decodedFrom(const QByteArray& data) {
-    PageBuffer b;
-    EXPECT_TRUE(b.loadFrom(data));
-    PageImage p;
-    b.decode(p);
-    return p;
-}
 
 // A page whose line 1 text, line 2 picture and line 3 wave and font are outside the record.
 PageImage russianPage() {
@@ -66,7 +55,7 @@ TEST(PageExtension, TitlesAndNamesInTenScriptsComeBackExactly) {
         p.lines[1].attrs.FontName = s.text;
         PageBuffer b;
         b.encode(p, QStringLiteral("000"));
-        const PageImage back = decodedFrom(fileBytes(b));
+        const PageImage back = decodedFrom(b.toByteArray());
         EXPECT_EQ(back.lines[0].Text, p.lines[0].Text);
         EXPECT_EQ(back.lines[1].Text, p.lines[1].Text);
         EXPECT_EQ(back.lines[2].attrs.WaveFile, p.lines[2].attrs.WaveFile);
@@ -123,32 +112,6 @@ TEST(PageExtension, TheRecordKeepsTheNearestWindows1252Form) {
     EXPECT_TRUE(heldExactly(QStringLiteral("Caf\u00e9"), 4));
     EXPECT_FALSE(heldExactly(QStringLiteral("Caf\u00e9"), 3));
     EXPECT_FALSE(heldExactly(QStringLiteral("\u0141"), 80));
-}
-
-TEST(PageExtension, ALongPicturePathSurvivesAFile) {
-    testsupport::TempDir dir;
-    QString path;
-    while (path.size() < 200)
-        path += QStringLiteral("a deep folder/");
-    path += QStringLiteral("picture.bmp");
-    ASSERT_GT(path.size(), 200);
-    PageImage p;
-    p.lines[2].attrs.BitmapFile = path;
-    PageBuffer b;
-    b.encode(p, QStringLiteral("004"));
-    const QString file = dir.file("SHOW.004");
-    ASSERT_TRUE(writePageFile(file, b));
-    PageBuffer read;
-    ASSERT_EQ(readPageFile(file, read), PageReadResult::Ok);
-    PageImage back;
-    read.decode(back);
-    EXPECT_EQ(back.lines[2].attrs.BitmapFile, path);
-    EXPECT_EQ(read.toByteArray(), b.toByteArray());
-
-    // A reader of the record alone (the first 25716 bytes) sees the path cut to its field.
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(decodedFrom(f.read(PageRecordSize)).lines[2].attrs.BitmapFile, path.left(80));
 }
 
 // Each field of the block damaged in turn: the record's values stand, nothing else changes.

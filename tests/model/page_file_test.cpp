@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "model_support.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -82,16 +83,10 @@ void writeFields(RawRecord& r) {
 }
 
 void writeRaw(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(data), data.size());
+    ASSERT_TRUE(testsupport::writeFile(path, data));
 }
 
-QByteArray readRaw(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
+using testsupport::readFile;
 
 // A record whose first bytes name the page, to follow files through renaming.
 QByteArray taggedRecord(const QByteArray& tag) {
@@ -101,11 +96,7 @@ QByteArray taggedRecord(const QByteArray& tag) {
 }
 
 PageImage decoded(const RawRecord& r) {
-    PageBuffer buf;
-    EXPECT_TRUE(buf.loadFrom(r.bytes()));
-    PageImage p;
-    EXPECT_TRUE(buf.decode(p));
-    return p;
+    return modeltest::decodedFrom(r.bytes());
 }
 
 } // namespace
@@ -242,16 +233,12 @@ TEST(PageRecordLayout, PathCountersOutsideTheSlotsReadAsNoPath) {
 TEST(PageRecordLayout, RestingPositionsReadWithinTheReachOfAPath) {
     const struct {
         std::int32_t stored, read;
-    } cases[] = {{0, 0},
-                 {-1, -1},
-                 {65535, 65535},
-                 {-65535, -65535},
-                 {65536, 65535},
-                 {-65536, -65535},
-                 {INT32_MAX, 65535},
-                 {INT32_MIN, -65535},
-                 {-620630525, -65535},
-                 {1000, 1000}};
+    } cases[] = {
+        // clang-format off
+        {0, 0}, {-1, -1}, {65535, 65535}, {-65535, -65535}, {65536, 65535}, {-65536, -65535},
+        {INT32_MAX, 65535}, {INT32_MIN, -65535}, {-620630525, -65535}, {1000, 1000},
+        // clang-format on
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         RawRecord r;
@@ -298,10 +285,7 @@ TEST(PageRecordStrings, LongStringsAreCutToTheirFields) {
 
     // The record alone, as a reader that knows nothing more reads it: the cut strings. With
     // the extension block after it: the strings whole.
-    PageBuffer recordOnly;
-    ASSERT_TRUE(recordOnly.loadFrom(buf.toByteArray().left(PageRecordSize)));
-    PageImage back;
-    recordOnly.decode(back);
+    PageImage back = modeltest::decodedFrom(buf.toByteArray().left(PageRecordSize));
     EXPECT_EQ(back.lines[1].Text, longText.left(80));
     EXPECT_EQ(back.lines[2].attrs.BitmapFile, longText.left(80));
     EXPECT_EQ(back.lines[0].attrs.FontName, longText.left(255));
@@ -346,10 +330,7 @@ TEST(PageRecordStrings, Windows1252BothWays) {
     EXPECT_EQ(field(146, 4), "\003A?B");
     EXPECT_EQ(field(227, 4), "\003x?y");
     EXPECT_EQ(field(915, 3), "\002\201\237");
-    PageImage back;
-    PageBuffer recordOnly;
-    ASSERT_TRUE(recordOnly.loadFrom(buf.toByteArray().left(PageRecordSize)));
-    recordOnly.decode(back);
+    PageImage back = modeltest::decodedFrom(buf.toByteArray().left(PageRecordSize));
     EXPECT_EQ(back.lines[0].Text, p.lines[0].Text);
     EXPECT_EQ(back.lines[1].Text, QStringLiteral("A?B"));
     EXPECT_EQ(back.lines[0].attrs.FontName, p.lines[0].attrs.FontName);
@@ -431,10 +412,8 @@ TEST_F(PageFiles, PageValidAndNumberOfPagesWithGaps) {
     expectCount("004", "005");
     EXPECT_EQ(GetNumberOFPages(dpath, QStringLiteral("OTHER")), QStringLiteral("NEW"));
 
-    for (int n = 5; n <= 998; ++n) {
-        QFile f(page(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    for (int n = 5; n <= 998; ++n)
+        writeRaw(page(n), {});
     expectCount("998", "999");
     makePage(999);
     EXPECT_FALSE(GetNumberOFPages(dpath, QStringLiteral("SHOW")).has_value());
@@ -448,7 +427,7 @@ TEST_F(PageFiles, WriteAndRead) {
     PageBuffer buf;
     ASSERT_TRUE(buf.loadFrom(r.bytes()));
     ASSERT_TRUE(writePageFile(page(3), buf));
-    EXPECT_EQ(readRaw(page(3)), r.bytes());
+    EXPECT_EQ(readFile(page(3)), r.bytes());
     EXPECT_EQ(listing(), QStringList{QStringLiteral("SHOW.003")}); // no temporary left
 
     // Failed reads leave the buffer as it was.
@@ -479,7 +458,7 @@ TEST_F(PageFiles, FailedSavesKeepWhatWasThere) {
     ASSERT_TRUE(QDir().mkdir(page(0)));
     writeRaw(page(0) + QStringLiteral("/inside"), "keep");
     EXPECT_FALSE(writePageFile(page(0), buf));
-    EXPECT_EQ(readRaw(page(0) + QStringLiteral("/inside")), QByteArray("keep"));
+    EXPECT_EQ(readFile(page(0) + QStringLiteral("/inside")), QByteArray("keep"));
     EXPECT_FALSE(deletePageFile(page(0))); // deleting fails on a directory, which is kept,
     EXPECT_TRUE(QFileInfo(page(0)).isDir());
     EXPECT_FALSE(deletePageFile(page(7))); // and on a missing page
@@ -487,7 +466,7 @@ TEST_F(PageFiles, FailedSavesKeepWhatWasThere) {
     // A file-size limit below one record makes the write fail part way, as a full disk would;
     // the limit binds every user, root included.
     makePage(1);
-    const QByteArray before = readRaw(page(1));
+    const QByteArray before = readFile(page(1));
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -498,7 +477,7 @@ TEST_F(PageFiles, FailedSavesKeepWhatWasThere) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(readRaw(page(1)), before);
+    EXPECT_EQ(readFile(page(1)), before);
     EXPECT_EQ(listing(), QStringList({"SHOW.000", "SHOW.001"})); // no temporary left
 }
 
@@ -532,7 +511,7 @@ TEST_F(PageFiles, DeleteAndRenumberClosesTheGap) {
         renumberPagesAbove(dpath, QStringLiteral("SHOW"), c.deleted,
                            [&](const QString& number) { renamed << number; });
         for (const QString& name : listing())
-            after << name.mid(5) + ':' + readRaw(dpath + name).left(3);
+            after << name.mid(5) + ':' + readFile(dpath + name).left(3);
         EXPECT_EQ(after.join(' '), QString::fromLatin1(c.after));
         EXPECT_EQ(renamed.join(' '), QString::fromLatin1(c.renamed));
     }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "model/project_file.h"
+#include "model_support.h"
 #include "platform/IniFile.h"
 #include "test_support.h"
 
@@ -66,43 +67,20 @@ TEST_F(PageImportTest, PagesTakeTheFreeNumbersInOrder) {
     ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
     EXPECT_EQ(r.numbers, (std::vector<QString>{"002", "004", "005"}));
     EXPECT_EQ(pageNumbersText(r.numbers), "002, 004 to 005");
+    EXPECT_EQ(pageNumbersText({}), "");
+    EXPECT_EQ(pageNumbersText({"007"}), "007");
+    EXPECT_EQ(pageNumbersText({"000", "001", "002", "005", "007", "008"}),
+              "000 to 002, 005, 007 to 008");
     EXPECT_EQ(readPage(2).lines[0].Text, "Ana");
     EXPECT_EQ(readPage(3).lines[0].Text, "three"); // pages there are left alone
     EXPECT_EQ(readPage(4).lines[0].Text, "Ben");
     EXPECT_EQ(readPage(5).lines[0].Text, "Cy");
 }
 
-TEST_F(PageImportTest, PageNumbersText) {
-    EXPECT_EQ(pageNumbersText({}), "");
-    EXPECT_EQ(pageNumbersText({"007"}), "007");
-    EXPECT_EQ(pageNumbersText({"000", "001", "002", "005", "007", "008"}),
-              "000 to 002, 005, 007 to 008");
-}
-
 // Written pages are the template with their rows' texts, in any script, and carry the bytes of
 // the template's record that no field covers.
 TEST_F(PageImportTest, PagesAreTheTemplateWithTheirTexts) {
-    PageImage templ;
-    for (int i = 0; i < 3; ++i) {
-        auto& l = templ.lines[i];
-        l.Text = "placeholder";
-        l.FontStyle = 3;
-        l.PosX = 40 * i;
-        l.PosY = 300 + 90 * i;
-        l.attrs.FontName = "Noto Serif";
-        l.attrs.FontSize = 64 - 12 * i;
-        l.attrs.FontColor = 0x10E0F0;
-        l.attrs.ShadowOn = true;
-        l.attrs.ShadowColor = 0x303030;
-        l.attrs.GradientOn = true;
-        l.attrs.GradientStartColor = 0xFF0000;
-        l.attrs.BlurOn = true;
-        l.attrs.InDirection = 1 + i;
-        l.attrs.OutDirection = 11;
-        l.OutPath.LastIndex = 1;
-        l.OutPath.Points[0] = {5, 6};
-    }
-    templ.settings = {1234, 9, true};
+    const PageImage templ = modeltest::styledTemplate();
     // A record read from a file whose reserved field holds bytes of its own.
     QByteArray raw(PageRecordSize, '\0');
     raw[10] = 'R';
@@ -127,6 +105,7 @@ TEST_F(PageImportTest, PagesAreTheTemplateWithTheirTexts) {
         expected.lines[0].Text = names[i];
         expected.lines[1].Text = "Speaker";
         expected.lines[2].Text = "ACME";
+        expected.lines[2].attrs.BitmapFile.clear(); // a text shows instead of the picture
         PageBuffer b;
         ASSERT_EQ(readPageFile(page(i), b), PageReadResult::Ok);
         PageImage got;
@@ -202,10 +181,8 @@ TEST_F(PageImportTest, OnlyRegularFilesAreRead) {
 
 // A project with fewer free numbers than rows is refused before a page is written.
 TEST_F(PageImportTest, TooFewFreeNumbersWriteNothing) {
-    for (int n = 0; n <= 997; ++n) {
-        QFile f(page(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    for (int n = 0; n <= 997; ++n)
+        ASSERT_TRUE(testsupport::writeFile(page(n), {}));
     const QStringList before = files();
     const ImportResult r =
         writeRowPages(dpath, "SHOW", PageImage{}, PageBuffer{}, rows({"Ana", "Ben", "Cy"}));
@@ -253,10 +230,7 @@ TEST_F(PageImportTest, TheProjectsPagesAreTheRunFrom000) {
     EXPECT_TRUE(pages->empty());
 
     // A page too short to read is an error, not a page left out.
-    QFile shortPage(page(2));
-    ASSERT_TRUE(shortPage.open(QIODevice::WriteOnly));
-    shortPage.write("short");
-    shortPage.close();
+    ASSERT_TRUE(testsupport::writeFile(page(2), "short"));
     EXPECT_FALSE(readProjectPages(dpath, "SHOW", &error));
     EXPECT_EQ(error, "can not read the page file " + page(2));
 }

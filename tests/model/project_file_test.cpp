@@ -12,17 +12,13 @@ using namespace velmora;
 namespace {
 
 QStringList linesOf(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+    QStringList lines = QString::fromUtf8(testsupport::readFile(path)).split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     return lines;
 }
 
 void writeText(const QString& path, const QString& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text.toUtf8());
+    ASSERT_TRUE(testsupport::writeFile(path, text.toUtf8()));
 }
 
 bool writeSample(const QString& path) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <QFile>
 #include <QtEndian>
 
 #include "platform/Bitmap.h"
@@ -50,58 +49,46 @@ TEST(Bitmap, SavedPicturesLoadBackInTheirOwnFormat) {
     EXPECT_EQ(back.pixel(2, 1), 0x123456u);
 }
 
+// A header that claims 20000 x 20000 pixels, or 8193 x 8192 (within the side limit, but more
+// than 256 MB), is refused before anything is allocated: only the header is there, so a loader
+// that went past it would have allocated the pixels before finding them missing.
 TEST(Bitmap, AbsurdAndBrokenPicturesFailAndLeaveTheBitmapAsItWas) {
-    testsupport::TempDir dir;
-    Bitmap b(5, 4, PixelFormat::Bits24);
-    b.setPixel(1, 1, 0xABCDEF);
-
-    // A header that claims 20000 x 20000 pixels is refused before anything is allocated.
-    QFile huge(dir.file("huge.bmp"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    huge.write(bmpHeader(20000, 20000));
-    huge.close();
-    QString why;
-    EXPECT_FALSE(b.loadFromFile(dir.file("huge.bmp"), &why));
-    EXPECT_FALSE(why.isEmpty());
-
-    QFile junk(dir.file("junk.bmp"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("BM and nothing else");
-    junk.close();
-    EXPECT_FALSE(b.loadFromFile(dir.file("junk.bmp")));
-    EXPECT_FALSE(b.loadFromFile(dir.file("missing.bmp")));
-
-    EXPECT_EQ(b.width(), 5);
-    EXPECT_EQ(b.height(), 4);
-    EXPECT_EQ(b.pixel(1, 1), 0xABCDEFu);
-
-    // Just inside the limit on one side is still a picture (a 16384 x 1 strip).
-    QFile wide(dir.file("wide.bmp"));
-    ASSERT_TRUE(wide.open(QIODevice::WriteOnly));
-    wide.write(bmpHeader(16384, 1) + QByteArray(16384 * 3, '\x40'));
-    wide.close();
-    ASSERT_TRUE(b.loadFromFile(dir.file("wide.bmp")));
-    EXPECT_EQ(b.width(), 16384);
-    EXPECT_EQ(b.pixel(16383, 0), 0x404040u);
-}
-
-TEST(Bitmap, APictureNeedingMoreThan256MegabytesIsRefusedFromItsHeader) {
     EXPECT_FALSE(Bitmap::needsTooMuchMemory(QSize(8192, 8192))); // 256 MB exactly
     EXPECT_TRUE(Bitmap::needsTooMuchMemory(QSize(8192, 8193)));
     EXPECT_TRUE(Bitmap::needsTooMuchMemory(QSize(16384, 16384)));
-
     testsupport::TempDir dir;
-    Bitmap b(3, 3, PixelFormat::Bits24);
-    b.setPixel(2, 2, 0x010203);
-    // Within the side limit, but 8193 x 8192 pixels: only the header is there, so a loader
-    // that went past the header would have allocated the pixels before finding them missing.
-    QFile big(dir.file("big.bmp"));
-    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-    big.write(bmpHeader(8193, 8192));
-    big.close();
-    QString why;
-    EXPECT_FALSE(b.loadFromFile(dir.file("big.bmp"), &why));
-    EXPECT_EQ(why, "picture too large");
-    EXPECT_EQ(b.width(), 3);
-    EXPECT_EQ(b.pixel(2, 2), 0x010203u);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* why; // null: any reason
+    } refused[] = {
+        {"huge.bmp", bmpHeader(20000, 20000), nullptr},
+        {"big.bmp", bmpHeader(8193, 8192), "picture too large"},
+        {"junk.bmp", "BM and nothing else", nullptr},
+        {"missing.bmp", {}, nullptr},
+    };
+    Bitmap b(5, 4, PixelFormat::Bits24);
+    b.setPixel(1, 1, 0xABCDEF);
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.name);
+        if (!r.bytes.isEmpty()) {
+            ASSERT_TRUE(testsupport::writeFile(dir.file(r.name), r.bytes));
+        }
+        QString why;
+        EXPECT_FALSE(b.loadFromFile(dir.file(r.name), &why));
+        EXPECT_FALSE(why.isEmpty());
+        if (r.why) {
+            EXPECT_EQ(why, r.why);
+        }
+        EXPECT_EQ(b.width(), 5);
+        EXPECT_EQ(b.height(), 4);
+        EXPECT_EQ(b.pixel(1, 1), 0xABCDEFu);
+    }
+
+    // Just inside the limit on one side is still a picture (a 16384 x 1 strip).
+    ASSERT_TRUE(testsupport::writeFile(dir.file("wide.bmp"),
+                                       bmpHeader(16384, 1) + QByteArray(16384 * 3, '\x40')));
+    ASSERT_TRUE(b.loadFromFile(dir.file("wide.bmp")));
+    EXPECT_EQ(b.width(), 16384);
+    EXPECT_EQ(b.pixel(16383, 0), 0x404040u);
 }

@@ -217,12 +217,13 @@ TEST(CanvasText, EmojiSequencesAreOneColourGlyphEach) {
     const struct {
         const char32_t* text;
         bool red; // drawn mostly red
-    } rows[] = {{U"\u2764\uFE0F", true},
-                {U"\u2708\uFE0F", false},
-                {U"\u2600\uFE0F", false},
-                {U"\U0001F44D\U0001F3FF", false},
-                {U"\U0001F3F3\uFE0F\u200D\U0001F308", false},
-                {U"\U0001F469\u200D\u2764\uFE0F\u200D\U0001F468", false}};
+    } rows[] = {
+        // clang-format off
+        {U"\u2764\uFE0F", true}, {U"\u2708\uFE0F", false}, {U"\u2600\uFE0F", false},
+        {U"\U0001F44D\U0001F3FF", false}, {U"\U0001F3F3\uFE0F\u200D\U0001F308", false},
+        {U"\U0001F469\u200D\u2764\uFE0F\u200D\U0001F468", false},
+        // clang-format on
+    };
     for (const auto& row : rows) {
         const QString text = QString::fromUcs4(row.text);
         SCOPED_TRACE(text.toStdString());

@@ -38,9 +38,7 @@ TEST(SystemClock, ASpinLastsItsNominalLength) {
 TEST(WavePlayer, FilesThatAreNoWavesFailToOpenWithTheirReason) {
     testsupport::TempDir dir;
     const auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile f(dir.file(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        EXPECT_TRUE(testsupport::writeFile(dir.file(name), bytes));
         return dir.file(name);
     };
     // One byte over the limit, refused from its size (a sparse file: nothing of it is written).
@@ -208,10 +206,7 @@ protected:
         platform::setAudioOutFactory([this] { return std::make_unique<RecordingOut>(rec); });
         for (int i = 0; i < 20000; ++i)
             samples += le(std::uint32_t(i * 7), 2);
-        QFile f(dir.file("tone.wav"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(wave(1, 2, 22050, 16, samples));
-        f.close();
+        ASSERT_TRUE(testsupport::writeFile(dir.file("tone.wav"), wave(1, 2, 22050, 16, samples)));
         player.fileName = dir.file("tone.wav");
     }
     void TearDown() override { platform::setAudioOutFactory({}); }

@@ -10,15 +10,11 @@ using platform::IniFile;
 namespace {
 
 QString readAll(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return QString::fromUtf8(f.readAll());
+    return QString::fromUtf8(testsupport::readFile(path));
 }
 
 void writeAll(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
+    ASSERT_TRUE(testsupport::writeFile(path, text));
 }
 
 } // namespace
@@ -43,37 +39,34 @@ TEST(IniFile, NamesMatchWithoutRegardToCaseAndMissingKeysGiveDefaults) {
     EXPECT_FALSE(missing.sectionExists("S"));
 }
 
+// "-$80000000" used to negate the lowest integer, an overflow that UndefinedBehaviorSanitizer
+// stops on (the settings fuzz target's regression input). It reads as that integer.
 TEST(IniFile, IntegersReadLikeTheProfileFunctions) {
-    EXPECT_EQ(IniFile::toInteger("42", -1), 42);
-    EXPECT_EQ(IniFile::toInteger(" -17 ", -1), -17);
-    EXPECT_EQ(IniFile::toInteger("$1F", -1), 31);
-    EXPECT_EQ(IniFile::toInteger("0x10", -1), 16);
-    EXPECT_EQ(IniFile::toInteger("12abc", -1), -1);
-    EXPECT_EQ(IniFile::toInteger("abc", 5), 5);
-    EXPECT_EQ(IniFile::toInteger("", 9), 9);
-    EXPECT_EQ(IniFile::toInteger("99999999999", 3), 3);
-    EXPECT_EQ(IniFile::toInteger("-$1F", 0), -31);
-
+    const struct {
+        const char* text;
+        int fallback, read;
+    } cases[] = {
+        {"42", -1, 42},       {" -17 ", -1, -17},
+        {"$1F", -1, 31},      {"0x10", -1, 16},
+        {"12abc", -1, -1},    {"abc", 5, 5},
+        {"", 9, 9},           {"99999999999", 3, 3},
+        {"-$1F", 0, -31},     {"-$80000000", 7, std::numeric_limits<int>::min()},
+        {"-$FFFFFFFF", 7, 1}, {"-$7FFFFFFF", 7, -std::numeric_limits<int>::max()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IniFile::toInteger(c.text, c.fallback), c.read) << c.text;
     testsupport::TempDir dir;
+    QFile::copy(VELMORA_SOURCE_DIR "/tests/data/fuzz/fuzz_settings_file/negated-lowest-hex.ini",
+                dir.file("velmora.ini"));
+    EXPECT_EQ(IniFile(dir.file("velmora.ini")).readInteger("VELMORA Options", "Top", 0),
+              std::numeric_limits<int>::min());
+
     IniFile ini(dir.file("b.ini"));
     ini.writeString("S", "Flag", "garbage");
     EXPECT_FALSE(ini.readBool("S", "Flag", false));
     EXPECT_TRUE(ini.readBool("S", "Nothing", true));
     ini.writeBool("S", "Flag", true);
     EXPECT_TRUE(ini.readBool("S", "Flag", false));
-}
-
-// "-$80000000" used to negate the lowest integer, an overflow that UndefinedBehaviorSanitizer
-// stops on (the settings fuzz target's regression input). It reads as that integer.
-TEST(IniFile, TheLowestNegativeHexIntegerReadsWithoutOverflow) {
-    EXPECT_EQ(IniFile::toInteger("-$80000000", 7), std::numeric_limits<int>::min());
-    EXPECT_EQ(IniFile::toInteger("-$7FFFFFFF", 7), -std::numeric_limits<int>::max());
-    EXPECT_EQ(IniFile::toInteger("-$FFFFFFFF", 7), 1);
-    testsupport::TempDir dir;
-    QFile::copy(VELMORA_SOURCE_DIR "/tests/data/fuzz/fuzz_settings_file/negated-lowest-hex.ini",
-                dir.file("velmora.ini"));
-    EXPECT_EQ(IniFile(dir.file("velmora.ini")).readInteger("VELMORA Options", "Top", 0),
-              std::numeric_limits<int>::min());
 }
 
 TEST(IniFile, WritesUpdateInPlaceAndKeepEveryOtherLine) {
@@ -93,6 +86,9 @@ TEST(IniFile, WritesUpdateInPlaceAndKeepEveryOtherLine) {
     EXPECT_EQ(readAll(path),
               "[First]\nA=1\n; keep me\nb=20\nNew=-5\n\n[Second]\nC=3\n\n[Third]\nD=x\n");
     EXPECT_EQ(ini.readSection("first"), QStringList({"A", "b", "New"}));
+
+    // A write into a missing folder fails and says so.
+    EXPECT_FALSE(IniFile(dir.file("no/such/folder/x.ini")).writeString("S", "K", "v"));
 }
 
 TEST(IniFile, ErasingASectionRemovesItWholeAndNothingElse) {
@@ -122,10 +118,4 @@ TEST(IniFile, WindowsLineEndingsAreReadAndKeptByEveryWrite) {
     IniFile fresh(dir.file("new.ini"));
     ASSERT_TRUE(fresh.writeString("S", "K", "v"));
     EXPECT_EQ(readAll(dir.file("new.ini")), "[S]\nK=v\n");
-}
-
-TEST(IniFile, AWriteIntoAMissingFolderFailsAndSaysSo) {
-    testsupport::TempDir dir;
-    IniFile ini(dir.file("no/such/folder/x.ini"));
-    EXPECT_FALSE(ini.writeString("S", "K", "v"));
 }
