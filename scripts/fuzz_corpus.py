@@ -166,7 +166,7 @@ TEST_PAGES = {
                                      "in_path": (-50, diagonal(10))}]),
 }
 
-# The harness's choices live in the record's reserved field (fuzz/page_fuzz.h); each target
+# The harness's choices live in the record's reserved field (fuzz/fuzz_support.h); each target
 # reads them its own way. For every page, variants take each line's IN and OUT through every
 # direction code 0..13 and vary the screen and switches.
 def show_choices(k):
