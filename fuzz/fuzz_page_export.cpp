@@ -23,7 +23,8 @@ enum ChoiceAt {
     Width = 1,   // 1..128 pixels
     Height = 2,  // 1..96 pixels
     Rate = 3,    // the frame rate, one of four
-    Cap = 4,     // the frames the writer takes before it refuses one (0: all)
+    Cap = 4,     // bits 0..2: the frames the writer takes before it refuses one (0: all);
+                 // bit 3: the coverage followed; bit 4: the project moves smoothly
     Hold = 5,    // how long a wait for the space bar lasts, in tenths of a second
 };
 
@@ -89,7 +90,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 timeline.frames == options.rate.framesBefore(timeline.duration) + 1,
             "the show's frames reach the first at or after its end");
     require(!timelineText(*project, timeline).isEmpty(), "the timeline has its text");
+    // Smooth or stepped, a show keeps its timeline: every move as long as its steps.
+    ShowRenderOptions other = options;
+    other.motion = Motion::Smooth;
+    require(sameEvents(renderShow(*project, other, {}), timeline),
+            "a smooth show has the stepped show's timeline");
     if (!timeline.error.isEmpty()) return 0; // the export stops here
+    if (c.bit(Cap, 4)) options.motion = Motion::Smooth;
 
     // Then the frames.
     const int cap = c.byte(Cap) % 8;

@@ -5,7 +5,8 @@
 // the runs); then shown on the align screen, without its window: the strips rendered and
 // framed, the paths drawn and crawling, the grids, a strip dragged, a stroke recorded as the screen
 // records mouse moves, a path started afresh, the edits undone and redone, the resting places
-// taken on leaving, and the edits undone and redone once more after leaving. Every path counter
+// taken on leaving, and the edits undone and redone once more after leaving; and played
+// smoothly, with its course changed at one of its changes. Every path counter
 // stays in -1..999, every strip within its limits.
 #include <algorithm>
 #include <array>
@@ -26,6 +27,7 @@
 #include "platform/Screen.h"
 #include "player/align_drawing.h"
 #include "player/page_player.h"
+#include "player/smooth_page.h"
 #include "player/show_clock.h"
 #include "player/strip.h"
 #include "render/effects.h"
@@ -50,7 +52,8 @@ enum ChoiceAt {
     StrokeLine = 11, // bits 0, 1: the path button down (0: the first armed path); bit 2: out
     Moves = 12,      // mouse moves of the stroke, 1..256
     Limit = 13,      // how far drawing may fill a path: 999 unless 240 or more
-    StopAfter = 14,  // play B stops after this many fixed points (0: never)
+    StopAfter = 14,  // bits 0..2: play B stops after this many fixed points (0: never); bits
+                     // 3..5: what the smooth play is told at its change "Moves" (see playSmooth)
     Ticks = 15,      // bits 0, 1: marquee ticks, 0..3; bits 2, 3: the strip dragged (0: none)
     Pointer = 16,    // 16..63: the pointer's positions, x and y, relative to the window
 };
@@ -181,6 +184,51 @@ PlayOutcome play(PageDocument& doc, const PageImage& asPlayed, const ShowOptions
         doc.setTitlePos(n, outcome.restX[n - 1], outcome.restY[n - 1]);
     }
     return outcome;
+}
+
+// The page played smoothly onto the canvas, as the playback window plays a Smooth project, a
+// few frames drawn in every phase; at one of its changes it is sent out, cut to black, held
+// and let go, or its space-bar wait released. It always ends, every line's state is one a
+// frame can draw, and the margins stay black.
+void playSmooth(const PageImage& asPlayed, const ShowOptions& options, Canvas& canvas,
+                const fuzzsupport::ProjectFolder& folder, const fuzzsupport::Choices& c) {
+    PageImage page = asPlayed;
+    folder.resolveNames(page);
+    Control control(true, 0);
+    SmoothPage played(page, options, canvas.view(), control, std::nullopt);
+    SmoothPicture picture(canvas, canvas.bitmap());
+    const int command = (c.byte(StopAfter) >> 3) & 7, at = c.byte(Moves) % 16;
+    std::int64_t now = 0;
+    for (int change = 0; !played.finished(); ++change) {
+        require(change < 64, "a smooth page ends after a few changes");
+        std::int64_t next = played.nextChange();
+        if (next == SmoothPage::Never) {
+            require(played.waitingForSpaceBar() || played.held(), "only a wait has no end");
+            played.held() ? played.goOn(now + 1000000) : played.releaseSpaceBar(now);
+            continue;
+        }
+        require(next >= now, "the page's changes come in order");
+        for (int k = 0; k < 3; ++k) {
+            const std::int64_t t = now + (next - now) / 3 * k;
+            picture.draw(played, t);
+            for (const LineState& l : played.frameAt(t).lines)
+                require(l.opacity >= 0 && l.opacity <= 256 && l.span >= 0 && l.span <= FixedOne,
+                        "a line's state is one a frame can draw");
+        }
+        if (change == at && command == 1) played.takeOut(now);
+        if (change == at && command == 2) played.blackNow(now);
+        if (change == at && command == 3) played.hold(now);
+        if (!played.finished() && played.nextChange() != SmoothPage::Never) {
+            now = played.nextChange();
+            played.advanceTo(now);
+        }
+    }
+    picture.draw(played, now);
+    const Bitmap& out = canvas.bitmap();
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            require(canvas.view().area().contains(x, y) || (out.pixel(x, y) & 0xFFFFFF) == 0,
+                    "the margins outside the stage stay black");
 }
 
 // The align screen without its window: what TCan does from StartAlign to ExitAlignClick, with
@@ -563,6 +611,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int x = 0; x < out.width(); ++x)
             require(scaled.view().area().contains(x, y) || (out.pixel(x, y) & 0xFFFFFF) == 0,
                     "the margins outside the stage stay black");
+    // Play D: the page played smoothly on the scaled output, with the harness's codes.
+    out.fill(platform::clBlack);
+    playSmooth(forced, options, scaled, folder, choices);
     effects::setInvalidateHook([&frame] { frame.fill(platform::clBlack); });
     fuzzsupport::requireCountersInRange(doc.page(), "play leaves every path counter in -1..999");
 
