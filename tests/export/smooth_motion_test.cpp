@@ -233,3 +233,43 @@ TEST(SmoothExport, TheShowLastsAsLongAsTheSteppedOne) {
 }
 
 } // namespace
+
+namespace {
+
+// A transparent export of a smooth move: the coverage moves with the line, keeping its amount,
+// its centre on the ink's.
+TEST(SmoothExport, TheCoverageMovesWithTheLine) {
+    ShowRenderOptions o;
+    o.width = StageW;
+    o.height = StageH;
+    o.rate = {60, 1};
+    o.leaders = false;
+    o.coverage = true;
+    struct Seen {
+        double covered = 0, cx = 0, inkX = 0;
+    };
+    std::vector<Seen> seen;
+    velmora::renderShow(blockProject(5, 5000), o, [&](std::int64_t, const ShowFrame& f) {
+        const Measured m = measure(f.pixels, false);
+        Seen s;
+        for (int y = 0; y < StageH; ++y)
+            for (int x = 0; x < StageW; ++x) {
+                const double a = f.coverage[std::size_t(y) * StageW + x];
+                s.covered += a;
+                s.cx += a * x;
+            }
+        s.cx = s.covered > 0 ? s.cx / s.covered : 0;
+        s.inkX = m.cx;
+        if (m.box.left() > 0 && m.box.right() < StageW - 1) seen.push_back(s);
+        return true;
+    });
+    ASSERT_GT(seen.size(), 20u);
+    const Seen& still = seen.back();
+    ASSERT_GT(still.covered, 0);
+    for (const Seen& s : seen) {
+        EXPECT_NEAR(s.covered, still.covered, still.covered * 0.01);
+        EXPECT_NEAR(s.cx, s.inkX, 0.1);
+    }
+}
+
+} // namespace
