@@ -40,6 +40,9 @@ velmora::ShowRenderOptions fullHd() {
     o.width = 1920;
     o.height = 1080;
     o.rate = {30, 1};
+    // The stepped show, as every project from before smooth motion plays (bench/smooth_bench
+    // measures the smooth one).
+    o.motion = velmora::Motion::Stepped;
     return o;
 }
 
