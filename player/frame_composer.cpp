@@ -15,16 +15,24 @@ std::int64_t floorDiv(Wide a, Wide b) {
     return std::int64_t(q);
 }
 
+// The row loops are built twice on x86-64, with and without AVX2, and the processor picks.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define VELMORA_BLEND_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define VELMORA_BLEND_CLONES
+#endif
+
 // d = (a * wa + b * wb + 128) / 256, byte by byte; wa + wb is at most 256, so every sum fits
 // in 16 bits.
-void blend(std::uint8_t* __restrict d, const std::uint8_t* a, const std::uint8_t* b,
+VELMORA_BLEND_CLONES void blend(std::uint8_t* __restrict d, const std::uint8_t* a, const std::uint8_t* b,
            unsigned wa, unsigned wb, int n) {
     const auto ua = std::uint16_t(wa), ub = std::uint16_t(wb);
     for (int i = 0; i < n; ++i)
         d[i] = std::uint8_t(std::uint16_t(a[i] * ua + b[i] * ub + 128) >> 8);
 }
 
-void scaled(std::uint8_t* __restrict d, const std::uint8_t* a, unsigned wa, int n) {
+VELMORA_BLEND_CLONES void scaled(std::uint8_t* __restrict d, const std::uint8_t* a, unsigned wa,
+                                 int n) {
     if (wa >= 256) {
         std::memcpy(d, a, std::size_t(n));
         return;
