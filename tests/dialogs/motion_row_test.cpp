@@ -10,7 +10,7 @@
 
 #include "dialogs/bdebugUnit.h"
 #include "main/main_window_fixture.h"
-#include "model/page_file.h"
+#include "main/motion_project.h"
 #include "model/project_file.h"
 
 using velmora::Motion;
@@ -39,25 +39,9 @@ protected:
         MainWindowTest::TearDown();
     }
 
-    QString motionInFile() const {
-        QFile f(file);
-        if (!f.open(QIODevice::ReadOnly)) return "no file";
-        for (const QByteArray& l : f.readAll().split('\n'))
-            if (l.startsWith("Motion=")) return QString::fromUtf8(l.mid(7));
-        return "none";
-    }
-
+    QString motionInFile() const { return testsupport::motionLines(file).join('|'); }
     // An older project: its file names no motion.
-    void openOlderProject() {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[VelmoraProject]\nProjectName=show.kvt\nStageWidth=800\nStageHeight=600\n");
-        f.close();
-        velmora::PageBuffer buf;
-        buf.encode(velmora::PageImage{}, "000");
-        ASSERT_TRUE(velmora::writePageFile(dir.file("SHOW.000"), buf));
-        w->OpenProject(file);
-    }
+    void openOlderProject() { w->OpenProject(testsupport::writeProject(dir, "show", "")); }
 
     QString file = dir.file("show.kvt");
 };
@@ -69,12 +53,12 @@ TEST_F(MotionRowTest, TheListChangesTheProjectAtOnceAndUndoTakesItBack) {
     EXPECT_EQ(d.MotionLabel->accessibleName(), "Motion: Stepped");
     EXPECT_EQ(d.MotionBox->currentText(), "Stepped");
     EXPECT_FALSE(d.MotionBox->accessibleName().isEmpty());
-    EXPECT_EQ(motionInFile(), "none");
+    EXPECT_EQ(motionInFile(), "");
 
     QTest::keyClick(d.MotionBox, Qt::Key_Up); // to "Smooth"
     EXPECT_EQ(d.MotionBox->currentText(), "Smooth");
     EXPECT_EQ(d.MotionLabel->text(), "Smooth");
-    EXPECT_EQ(motionInFile(), "Smooth");
+    EXPECT_EQ(motionInFile(), "Motion=Smooth");
     EXPECT_TRUE(w->editorState().smoothMotion);
     EXPECT_FALSE(w->sav); // the project's, not the page's
     EXPECT_TRUE(seams.dialogs.asked.empty());
@@ -82,18 +66,18 @@ TEST_F(MotionRowTest, TheListChangesTheProjectAtOnceAndUndoTakesItBack) {
     // An effect other than Normal, chosen while the window is up.
     w->TrackBar1->setValue(2);
     EXPECT_EQ(d.MotionLabel->accessibleName(), "Motion: Smooth (the effect plays Stepped)");
-    EXPECT_EQ(motionInFile(), "Smooth"); // the project stays Smooth
+    EXPECT_EQ(motionInFile(), "Motion=Smooth"); // the project stays Smooth
     w->TrackBar1->setValue(0);
     EXPECT_EQ(d.MotionLabel->text(), "Smooth");
 
     w->Undo1->trigger();
     EXPECT_EQ(d.MotionLabel->text(), "Stepped");
     EXPECT_EQ(d.MotionBox->currentText(), "Stepped");
-    EXPECT_EQ(motionInFile(), "Stepped");
+    EXPECT_EQ(motionInFile(), "Motion=Stepped");
     EXPECT_FALSE(w->sav);
     w->Redo1->trigger();
     EXPECT_EQ(d.MotionLabel->text(), "Smooth");
-    EXPECT_EQ(motionInFile(), "Smooth");
+    EXPECT_EQ(motionInFile(), "Motion=Smooth");
 
     // Pressing the key at the list's first entry chooses nothing new: no step.
     const int steps = w->document().undoStack().count();
@@ -101,7 +85,7 @@ TEST_F(MotionRowTest, TheListChangesTheProjectAtOnceAndUndoTakesItBack) {
     EXPECT_EQ(w->document().undoStack().count(), steps);
     QTest::keyClick(d.MotionBox, Qt::Key_Down);
     EXPECT_EQ(w->document().undoStack().count(), steps + 1);
-    EXPECT_EQ(motionInFile(), "Stepped");
+    EXPECT_EQ(motionInFile(), "Motion=Stepped");
 }
 
 TEST_F(MotionRowTest, ANewProjectShowsSmoothAndTakesTheChoiceWithItsFirstSave) {
@@ -116,7 +100,7 @@ TEST_F(MotionRowTest, ANewProjectShowsSmoothAndTakesTheChoiceWithItsFirstSave) {
     EXPECT_FALSE(QFile::exists(file));
     seams.dialogs.files.push_back(dir.file("show"));
     w->SaveprojectClick1();
-    EXPECT_EQ(motionInFile(), "Stepped");
+    EXPECT_EQ(motionInFile(), "Motion=Stepped");
 
     // Shown again over another project, the row is that project's.
     d.close();

@@ -5,45 +5,17 @@
 #include <QFile>
 
 #include "main_window_fixture.h"
-#include "model/page_file.h"
+#include "motion_project.h"
 #include "model/project_file.h"
 #include "platform/Help.h"
 
+using testsupport::motionLines;
+using testsupport::readFile;
+using testsupport::writeProject;
 using velmora::Motion;
-
-namespace {
-
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The "Motion" lines of a file, as written.
-QStringList motionLines(const QString& path) {
-    QStringList lines;
-    for (const QByteArray& l : bytesOf(path).split('\n'))
-        if (l.toLower().startsWith("motion=")) lines << QString::fromUtf8(l);
-    return lines;
-}
-
-} // namespace
 
 class MotionTest : public MainWindowTest {
 protected:
-    // NAME.kvt with these keys, and its page 000 with a title.
-    QString writeProject(const QString& name, const QByteArray& keys) {
-        QFile f(dir.file(name + ".kvt"));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[VelmoraProject]\nProjectName=" + name.toUtf8() +
-                ".kvt\nStageWidth=800\nStageHeight=600\n" + keys);
-        velmora::PageImage page;
-        page.lines[0].Text = "title";
-        velmora::PageBuffer buf;
-        buf.encode(page, "000");
-        EXPECT_TRUE(velmora::writePageFile(dir.file(name.toUpper() + ".000"), buf));
-        return dir.file(name + ".kvt");
-    }
-
     bool smooth() const { return w->editorState().smoothMotion; }
 };
 
@@ -53,24 +25,22 @@ TEST_F(MotionTest, AProjectOpensWithItsMotionAndASaveKeepsIt) {
         Motion read;
     } cases[] = {
         {"", Motion::Stepped}, // an older project
-        {"Motion=Smooth\n", Motion::Smooth},
-        {"Motion=Stepped\n", Motion::Stepped},
-        {"motion=smooth\n", Motion::Smooth},
-        {"Motion=fast\n", Motion::Stepped},
+        {"Motion=Smooth\n", Motion::Smooth}, {"Motion=Stepped\n", Motion::Stepped},
+        {"motion=smooth\n", Motion::Smooth}, {"Motion=fast\n", Motion::Stepped},
     };
     // Whatever the editor held before (a new project is Smooth), the file decides.
     for (const bool fromNew : {true, false}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(c.keys) + (fromNew ? " after New" : ""));
             if (fromNew) w->NewPrjToolButtonClick();
-            const QString file = writeProject("show", QByteArray(c.keys) + "Comment=kept\n");
+            const QString file = writeProject(dir, "show", QByteArray(c.keys) + "Comment=kept\n");
             w->OpenProject(file);
             EXPECT_EQ(w->ProjectMotion, c.read);
             EXPECT_EQ(smooth(), c.read == Motion::Smooth);
             EXPECT_EQ(motionLines(file).size(), *c.keys ? 1 : 0); // opening writes none
             w->SaveprojectClick1();
             EXPECT_EQ(motionLines(file), QStringList({"Motion=" + velmora::motionName(c.read)}));
-            EXPECT_TRUE(bytesOf(file).contains("\nComment=kept\n"));
+            EXPECT_TRUE(readFile(file).contains("\nComment=kept\n"));
             EXPECT_EQ(velmora::readProjectFile(file).StageWidth, 800);
             EXPECT_EQ(w->ProjectMotion, c.read);
         }
@@ -88,7 +58,7 @@ TEST_F(MotionTest, ANewProjectIsSmoothAndTheMenusNewKeepsAnOpenProjectsMotion) {
 
     // File > New Project clears the page, but the pages and the project's saves still go to the
     // open project: an older one stays Stepped.
-    const QString older = writeProject("older", "");
+    const QString older = writeProject(dir, "older", "");
     w->OpenProject(older);
     w->NewProj1Click();
     EXPECT_EQ(w->ProjectName, "older.kvt");
@@ -108,7 +78,7 @@ TEST_F(MotionTest, ANewProjectIsSmoothAndTheMenusNewKeepsAnOpenProjectsMotion) {
 }
 
 TEST_F(MotionTest, AChosenMotionIsWrittenAtOnceAndUndoneWithoutMarkingThePage) {
-    const QString file = writeProject("show", "Comment=kept\n[Other]\nMotion=Stepped\n");
+    const QString file = writeProject(dir, "show", "Comment=kept\n[Other]\nMotion=Stepped\n");
     w->OpenProject(file);
     QUndoStack& undo = w->document().undoStack();
     ASSERT_EQ(undo.count(), 0);
@@ -120,7 +90,7 @@ TEST_F(MotionTest, AChosenMotionIsWrittenAtOnceAndUndoneWithoutMarkingThePage) {
 
     w->chooseMotion(Motion::Smooth);
     EXPECT_TRUE(smooth());
-    EXPECT_EQ(bytesOf(file), "[VelmoraProject]\nProjectName=show.kvt\nStageWidth=800\n"
+    EXPECT_EQ(readFile(file), "[VelmoraProject]\nProjectName=show.kvt\nStageWidth=800\n"
                              "StageHeight=600\nComment=kept\nMotion=Smooth\n[Other]\n"
                              "Motion=Stepped\n");
     EXPECT_FALSE(w->sav);
@@ -171,7 +141,7 @@ TEST_F(MotionTest, AMotionChosenBeforeTheFirstSaveIsSavedAndNeverReachesAnotherP
 
     // Another project opened (one whose page 000 is missing too): nothing done before is undone
     // in it.
-    const QString other = writeProject("other", "Motion=Smooth\n");
+    const QString other = writeProject(dir, "other", "Motion=Smooth\n");
     QFile::remove(dir.file("OTHER.000"));
     w->OpenProject(other);
     EXPECT_TRUE(smooth());

@@ -21,22 +21,23 @@ void writeText(const QString& path, const QString& text) {
     ASSERT_TRUE(testsupport::writeFile(path, text.toUtf8()));
 }
 
-bool writeSample(const QString& path) {
-    return writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
-                            QStringLiteral("Show.kvt"), QStringLiteral("01/02/24 10:11:12"),
-                            QStringLiteral("004"), true, false, 25, 24, 0);
-}
-
 } // namespace
 
 class ProjectFile : public ::testing::Test {
 protected:
+    // The sample project, with this stage and motion.
+    bool save(int w = 0, int h = 0, std::optional<Motion> motion = std::nullopt) {
+        return writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
+                                QStringLiteral("Show.kvt"), QStringLiteral("01/02/24 10:11:12"),
+                                QStringLiteral("004"), true, false, 25, 24, 0, w, h, motion);
+    }
+
     testsupport::TempDir tmp;
     QString path = tmp.file(QStringLiteral("Show.kvt"));
 };
 
 TEST_F(ProjectFile, NewFileHasTheKeysInTheirOrderAndReadsBack) {
-    ASSERT_TRUE(writeSample(path));
+    ASSERT_TRUE(save());
     EXPECT_EQ(linesOf(path), QStringList({"[VelmoraProject]", "Program=Velmora-32", "Version=1.30",
                                           "ProjectName=Show.kvt", "Birth=01/02/24 10:11:12",
                                           "NumberOPages=004", "UseColorBars=1", "UseCountDown=0",
@@ -67,17 +68,11 @@ TEST_F(ProjectFile, ProjectNameIsReducedToItsFileName) {
     const struct {
         const char* stored;
         const char* read;
-    } cases[] = {
-        {"another.kvt", "another.kvt"},
-        {"../../etc/other.kvt", "other.kvt"},
-        {"/tmp/abs.kvt", "abs.kvt"},
-        {"..\\..\\win.kvt", "win.kvt"},
-        {"C:show.kvt", "show.kvt"},
-        {"sub/..", ""},
-        {"..", ""},
-        {".", ""},
-        {"dir/", ""},
-    };
+    } cases[] = {{"another.kvt", "another.kvt"}, {"../../etc/other.kvt", "other.kvt"},
+                 {"/tmp/abs.kvt", "abs.kvt"},    {"..\\..\\win.kvt", "win.kvt"},
+                 {"C:show.kvt", "show.kvt"},     {"sub/..", ""},
+                 {"..", ""},                     {".", ""},
+                 {"dir/", ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         writeText(path, QStringLiteral("[VelmoraProject]\nProjectName=%1\n").arg(c.stored));
@@ -88,14 +83,14 @@ TEST_F(ProjectFile, ProjectNameIsReducedToItsFileName) {
 TEST_F(ProjectFile, RewriteUpdatesInPlaceAndKeepsForeignKeys) {
     writeText(path, QStringLiteral("; notes\n[VelmoraProject]\nComment=keep me\nHoldtime=5\n"
                                    "ProjectName=Old.kvt\n\n[Other]\nx=1\n"));
-    ASSERT_TRUE(writeSample(path));
+    ASSERT_TRUE(save());
     EXPECT_EQ(linesOf(path),
               QStringList({"; notes", "[VelmoraProject]", "Comment=keep me", "Holdtime=25",
                            "ProjectName=Show.kvt", "Program=Velmora-32", "Version=1.30",
                            "Birth=01/02/24 10:11:12", "NumberOPages=004", "UseColorBars=1",
                            "UseCountDown=0", "BPP=24", "Palette=0", "", "[Other]", "x=1"}));
     // Written twice, nothing doubles.
-    ASSERT_TRUE(writeSample(path));
+    ASSERT_TRUE(save());
     EXPECT_EQ(linesOf(path).size(), 16);
 }
 
@@ -157,19 +152,14 @@ TEST_F(ProjectFile, EachStageSideIsKeptWhenUsableAndWhatIsNotIsNamedAsWritten) {
 }
 
 TEST_F(ProjectFile, StageIsWrittenAfterTheOtherKeysOrAloneInPlace) {
-    auto save = [this](int w, int h) {
-        return writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
-                                QStringLiteral("Show.kvt"), QStringLiteral("01/02/24 10:11:12"),
-                                QStringLiteral("004"), true, false, 25, 24, 0, w, h);
-    };
-    ASSERT_TRUE(save(0, 0));
+    ASSERT_TRUE(save());
     const QStringList keys = linesOf(path);
     EXPECT_EQ(keys.last(), "Palette=0"); // without a stage, the file as it always was
     ASSERT_TRUE(save(800, 600));
     EXPECT_EQ(linesOf(path), keys + QStringList({"StageWidth=800", "StageHeight=600"}));
     // Saved again with another stage, or with none, nothing doubles and nothing moves.
     ASSERT_TRUE(save(1920, 1080));
-    ASSERT_TRUE(save(0, 0));
+    ASSERT_TRUE(save());
     EXPECT_EQ(linesOf(path), keys + QStringList({"StageWidth=1920", "StageHeight=1080"}));
 
     // Alone: an older project's keys and other sections are kept, a stage there is replaced.
@@ -191,14 +181,10 @@ TEST_F(ProjectFile, MotionReadsAndSavesBackAsItWasRead) {
         Motion read;
     } cases[] = {
         {"", Motion::Stepped}, // a project from before the key
-        {"Motion=Smooth\n", Motion::Smooth},
-        {"Motion=Stepped\n", Motion::Stepped},
-        {"motion=SMOOTH\n", Motion::Smooth},
-        {"MOTION= smooth \n", Motion::Smooth},
-        {"Motion=sTePpEd\n", Motion::Stepped},
-        {"Motion=\n", Motion::Stepped},
-        {"Motion=Smoothly\n", Motion::Stepped},
-        {"Motion=1\n", Motion::Stepped},
+        {"Motion=Smooth\n", Motion::Smooth},       {"Motion=Stepped\n", Motion::Stepped},
+        {"motion=SMOOTH\n", Motion::Smooth},       {"MOTION= smooth \n", Motion::Smooth},
+        {"Motion=sTePpEd\n", Motion::Stepped},     {"Motion=\n", Motion::Stepped},
+        {"Motion=Smoothly\n", Motion::Stepped},    {"Motion=1\n", Motion::Stepped},
         {"Motion=Smooth Stepped\n", Motion::Stepped},
     };
     for (const auto& c : cases) {
@@ -208,10 +194,7 @@ TEST_F(ProjectFile, MotionReadsAndSavesBackAsItWasRead) {
                             .arg(QString::fromUtf8(c.key)));
         const ProjectSettings p = readProjectFile(path);
         EXPECT_EQ(p.motion, c.read);
-        ASSERT_TRUE(writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
-                                     QStringLiteral("Show.kvt"), QStringLiteral("now"),
-                                     QStringLiteral("004"), true, false, 25, 24, 0, 800, 600,
-                                     p.motion));
+        ASSERT_TRUE(save(800, 600, p.motion));
         const QStringList lines = linesOf(path);
         const QStringList project = lines.mid(0, lines.indexOf("[Other]"));
         const QString written = "Motion=" + motionName(c.read);
@@ -229,18 +212,13 @@ TEST_F(ProjectFile, MotionReadsAndSavesBackAsItWasRead) {
 }
 
 TEST_F(ProjectFile, MotionFollowsTheStageOrStandsAloneAndIsLeftWhenNoneIsGiven) {
-    auto save = [this](int w, int h, std::optional<Motion> motion) {
-        return writeProjectFile(path, QStringLiteral("Velmora-32"), QStringLiteral("1.30"),
-                                QStringLiteral("Show.kvt"), QStringLiteral("01/02/24 10:11:12"),
-                                QStringLiteral("004"), true, false, 25, 24, 0, w, h, motion);
-    };
-    ASSERT_TRUE(save(0, 0, std::nullopt));
+    ASSERT_TRUE(save());
     const QStringList keys = linesOf(path);
     ASSERT_EQ(keys.last(), "Palette=0");
     ASSERT_TRUE(save(0, 0, Motion::Smooth));
     EXPECT_EQ(linesOf(path), keys + QStringList({"Motion=Smooth"}));
     // Saved without a motion (a writer that knows none), the file keeps its own.
-    ASSERT_TRUE(save(0, 0, std::nullopt));
+    ASSERT_TRUE(save());
     EXPECT_EQ(readProjectFile(path).motion, Motion::Smooth);
     ASSERT_TRUE(save(1920, 1080, Motion::Stepped));
     EXPECT_EQ(linesOf(path),

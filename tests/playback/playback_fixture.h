@@ -1,6 +1,8 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <memory>
+#include <QCoreApplication>
+#include <QMouseEvent>
 
 #include "main/bitmov2.h"
 #include "model/settings.h"
@@ -32,6 +34,13 @@ protected:
         main.reset();
         velmora::setSettingsFilePath(QString());
         platform::Screen::clearVirtual();
+    }
+
+    // A mouse event sent to w at the point at, in w's coordinates.
+    static void send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                     Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, mods);
+        QCoreApplication::sendEvent(w, &e);
     }
 
     testsupport::TempDir dir;

@@ -32,24 +32,21 @@ TEST(RenderMotionOption, TakesSmoothOrSteppedAndRefusesAnythingElse) {
     ASSERT_TRUE(velmora::demo::writeDemo(dir.path() + "/"));
     const QString project = dir.file("demo.kvt");
     const QStringList timeline = {"--timeline", project, "--size", "160x120", "--pages", "0-0"};
+    const auto motion = [&](const QString& m) { return timeline + QStringList{"--motion", m}; };
     const struct {
         QStringList args;
         int code;
         const char* firstLine; // of the error output
     } cases[] = {
-        {timeline + QStringList{"--motion", "smooth"}, 0, ""},
-        {timeline + QStringList{"--motion", "stepped"}, 0, ""},
-        {timeline + QStringList{"--motion", "fast"}, 1,
-         "velmora-render: --motion fast: smooth or stepped"},
-        {timeline + QStringList{"--motion", "Smooth"}, 1,
-         "velmora-render: --motion Smooth: smooth or stepped"},
-        {timeline + QStringList{"--motion", ""}, 1, "velmora-render: --motion : smooth or stepped"},
-        {timeline + QStringList{"--motion", "smooth,stepped"}, 1,
-         "velmora-render: --motion smooth,stepped: smooth or stepped"},
+        {motion("smooth"), 0, ""},
+        {motion("stepped"), 0, ""},
+        {motion("fast"), 1, "velmora-render: --motion fast: smooth or stepped"},
+        {motion("Smooth"), 1, "velmora-render: --motion Smooth: smooth or stepped"},
+        {motion(""), 1, "velmora-render: --motion : smooth or stepped"},
+        {motion("smooth,stepped"), 1, "velmora-render: --motion smooth,stepped: smooth or stepped"},
         {timeline + QStringList{"--motion"}, 1, "velmora-render: --motion needs a value"},
         // A render refused for its motion writes nothing.
-        {{project, "-o", dir.file("x.mp4"), "--motion", "step"},
-         1,
+        {{project, "-o", dir.file("x.mp4"), "--motion", "step"}, 1,
          "velmora-render: --motion step: smooth or stepped"},
     };
     for (const auto& c : cases) {
