@@ -38,9 +38,15 @@ def pytest_runtest_makereport(item, call):
         report.sections.append(("screenshots and logs", str(wait.folder)))
 
 
-def failed(request):
-    return any(getattr(getattr(request.node, "report_" + w, None), "failed", False)
-               for w in ("setup", "call"))
+def keep_at_failure(request, shoot, folder):
+    """After a failed test: the screen as it was then, and the last shots taken, as PNG."""
+    if any(getattr(getattr(request.node, "report_" + w, None), "failed", False)
+           for w in ("setup", "call")):
+        try:
+            shoot("at-failure")
+        except OSError:
+            pass
+        wait.keep_newest(folder)
 
 
 @pytest.fixture(autouse=True)
@@ -95,9 +101,7 @@ def screen(request, xservers, folder):
     width, height, scale = getattr(request, "param", (1280, 1024, 1))
     s = x11.Screen(xservers(width, height), width, height, scale, folder)
     yield s
-    if failed(request):
-        s.shoot("at-failure")
-        wait.keep_newest(folder)
+    keep_at_failure(request, s.shoot, folder)
 
 
 @pytest.fixture(scope="session")
@@ -202,11 +206,6 @@ def desktop(request, folder, program):
 
         d.start_app = start_app
         yield d.start()
-        if failed(request):
-            try:
-                d.shoot("at-failure")
-            except OSError:
-                pass
-            wait.keep_newest(folder)
+        keep_at_failure(request, d.shoot, folder)
     finally:
         d.stop()

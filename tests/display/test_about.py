@@ -14,5 +14,5 @@ def test_the_about_box_opens_from_the_help_menu_and_escape_and_enter_close_it(
         about = app.wait(lambda: app.find_viewable("About Velmora"), 3, "the about box")
         s.shoot(f"c-about-{key}")
         assert s.name(about) == "About Velmora Pro "  # dialogs/About1.cpp, with its blank
-        app.close_with(about, key, "the about box")
+        app.close_with(about, key, "the about box", 2)
         app.wait(lambda: s.viewable(app.main), 2, "the main window after the about box closed")

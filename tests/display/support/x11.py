@@ -245,6 +245,6 @@ class App:
             assert self.screen.geom(w)[2:] == size, f'"{caption}" is not {size}'
         return w, self.screen.shoot(shot)
 
-    def close_with(self, wid, key, what):
+    def close_with(self, wid, key, what, deadline=3):
         self.screen.keys_to(wid, key)
-        self.wait(lambda: not self.screen.viewable(wid), 3, f"{key} to close {what}")
+        self.wait(lambda: not self.screen.viewable(wid), deadline, f"{key} to close {what}")
