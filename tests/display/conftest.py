@@ -100,8 +100,7 @@ def screen(request, xservers, folder):
     """The X screen, 1280 x 1024 at scale 1 unless the test asks for (width, height, scale)."""
     width, height, scale = getattr(request, "param", (1280, 1024, 1))
     s = x11.Screen(xservers(width, height), width, height, scale, folder)
-    yield s
-    keep_at_failure(request, s.shoot, folder)
+    return s
 
 
 @pytest.fixture(scope="session")
@@ -154,6 +153,7 @@ def start_app(screen, program, folder, request):
         return app
 
     yield start
+    keep_at_failure(request, screen.shoot, folder)  # while the program still shows
     for app in started:
         app.stop()
 
