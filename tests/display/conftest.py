@@ -10,6 +10,7 @@ VELMORA_BUILD_DIR names the build folder (default: build)."""
 
 import os
 import re
+import signal
 import subprocess
 from pathlib import Path
 
@@ -19,13 +20,14 @@ from support import files, wait, x11
 from support.files import line
 from support.sway import Desktop
 
-ROOT = Path(__file__).resolve().parents[2]
-BUILD = ROOT / os.environ.get("VELMORA_BUILD_DIR", "build")
+BUILD = files.ROOT / os.environ.get("VELMORA_BUILD_DIR", "build")
 SYSTEM_PYTHON = "/usr/bin/python3"  # the one python with pyatspi
 ATSPI = Path(__file__).resolve().parent / "support" / "atspi.py"
 
 
 def pytest_configure(config):
+    # Stopped from outside, the run still ends every program and server it started.
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
     config.addinivalue_line("markers", "xvfb: the program on a virtual X screen (Xvfb)")
     config.addinivalue_line("markers", "wayland: the program on a headless sway desktop")
 
@@ -99,8 +101,7 @@ def xservers(tmp_path_factory):
 def screen(request, xservers, folder):
     """The X screen, 1280 x 1024 at scale 1 unless the test asks for (width, height, scale)."""
     width, height, scale = getattr(request, "param", (1280, 1024, 1))
-    s = x11.Screen(xservers(width, height), width, height, scale, folder)
-    return s
+    return x11.Screen(xservers(width, height), width, height, scale, folder)
 
 
 @pytest.fixture(scope="session")
@@ -135,14 +136,14 @@ def bus(tmp_path_factory):
 
 @pytest.fixture
 def start_app(screen, program, folder, request):
-    """start_app(project, editor=True, on_bus=False, home="home", **place): the program with a
+    """start_app(project, editor=True, on_bus=False, **place): the program with a
     fresh home whose settings name the project and the main window's place; with editor=True
     once the editor is ready for keys, with on_bus=True on the accessibility bus."""
     started = []
 
-    def start(project, editor=True, on_bus=False, home="home", **place):
+    def start(project, editor=True, on_bus=False, **place):
         ask = request.getfixturevalue("bus") if on_bus else None
-        app = x11.App(screen, program, folder / home, project, ask.env if ask else (), **place)
+        app = x11.App(screen, program, folder / "home", project, ask.env if ask else (), **place)
         started.append(app)
         if editor:
             app.wait_editor()
@@ -185,26 +186,11 @@ def five_project(folder):
 @pytest.fixture
 def desktop(request, folder, program):
     """A sway desktop of the outputs (name, width, height, x, y) the test asks for (two side by
-    side unless asked), with the program to be started on it by desktop.start_app()."""
+    side unless asked), the program to be started on it by desktop.start_app()."""
     outputs = getattr(request, "param", [("HEADLESS-1", 1280, 1024, 0, 0),
                                          ("HEADLESS-2", 1920, 1080, 1280, 0)])
-    d = Desktop(outputs, folder)
+    d = Desktop(outputs, folder, program)
     try:
-        app = program
-        try:
-            d.run("test", "-x", app)
-        except OSError:  # out of the user's reach: a copy of it
-            app = d.dir / "velmora"
-            subprocess.run(["cp", program, app], check=True)
-
-        def start_app():
-            d.own()
-            return d.spawn("velmora", [app], XDG_CONFIG_HOME=str(d.dir / "config"),
-                           XDG_CACHE_HOME=str(d.dir / "cache"),
-                           XDG_DATA_HOME=str(d.dir / "data"), QT_QPA_PLATFORM="wayland",
-                           FONTCONFIG_FILE=str(d.dir / "fonts.conf"))
-
-        d.start_app = start_app
         yield d.start()
         keep_at_failure(request, d.shoot, folder)
     finally:

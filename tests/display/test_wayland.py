@@ -12,7 +12,6 @@ import time
 
 import pytest
 
-from conftest import ROOT
 from support import files, pixels
 from support.wait import keep
 
@@ -52,7 +51,7 @@ def prepare(d):
     and with line 2 shown without its fade, which at that delay would hold Escape off for 8 s
     more (keys act between the steps of a show, not inside a fade)."""
     project = d.dir / "project"
-    for f in (ROOT / "examples" / "demo").iterdir():
+    for f in (files.ROOT / "examples" / "demo").iterdir():
         shutil.copy(f, project)
     kvt = project / "demo.kvt"
     kvt.write_text(re.sub(r"^(UseColorBars|UseCountDown)=.*$", r"\1=0", kvt.read_text(),

@@ -7,6 +7,9 @@ check instead of being repeated here."""
 
 import re
 import struct
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[3]  # the repository
 
 RECORD_SIZE = 25716
 # model/page_file.h, namespace pagelayout. Index 0 of each list is line 1.

@@ -28,7 +28,7 @@ def windows(node, output=None):
 
 
 class Desktop:
-    def __init__(self, outputs, folder):
+    def __init__(self, outputs, folder, program):
         """outputs: (name, width, height, x, y) of each."""
         self.outputs, self.folder, self.procs, self.started = outputs, folder, [], {}
         if os.getuid() == 0:
@@ -53,6 +53,12 @@ class Desktop:
         self.env = {"PATH": os.environ["PATH"], "HOME": str(self.dir / "home"),
                     "XDG_RUNTIME_DIR": str(self.dir / "runtime")}
         self.sock = self.wayland = None
+        self.program = program
+        try:
+            self.run("test", "-x", program)
+        except OSError:  # out of the user's reach: a copy of it
+            self.program = self.dir / "velmora"
+            shutil.copy(program, self.program)
 
     def own(self):
         if self.user:
@@ -75,6 +81,13 @@ class Desktop:
                        o["rect"]["y"]) for o in json.loads(self.msg("-t", "get_outputs")))
         assert have == sorted(self.outputs), "the desktop's outputs are not those asked for"
         return self
+
+    def start_app(self):
+        self.own()
+        return self.spawn("velmora", [self.program], QT_QPA_PLATFORM="wayland",
+                          FONTCONFIG_FILE=str(self.dir / "fonts.conf"),
+                          **{f"XDG_{k.upper()}_HOME": str(self.dir / k)
+                             for k in ("config", "cache", "data")})
 
     def spawn(self, name, cmd, **env):
         with open(self.folder / f"{name}.log", "w") as log:
