@@ -104,7 +104,7 @@ class Desktop:
     def trouble(self):
         app = self.started.get("velmora")
         if app and app.poll() is not None:
-            return f"the program has ended; {self.tail('velmora')}"
+            return f"the program has ended with status {app.returncode}; {self.tail('velmora')}"
         return f"windows: {self.titles()}"
 
     def tail(self, name):

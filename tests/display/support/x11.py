@@ -63,6 +63,7 @@ class Screen:
     def __init__(self, server, width, height, scale, folder):
         self.env, self.width, self.height, self.scale = server.env, width, height, scale
         self.folder = folder
+        self.context = str  # what else a failure tells: the program's state, once started
 
     def run(self, *cmd, timeout=5):
         return output(cmd, self.env, timeout)
@@ -112,7 +113,8 @@ class Screen:
     def keys_to(self, wid, *keys):
         """Focuses the window and types the keys there."""
         if self.xdotool("windowfocus", "--sync", wid) is None:
-            fail(f"could not focus the window {wid} ({self.name(wid)!r}) to press {keys}")
+            fail(f"could not focus the window {wid} ({self.name(wid)!r}) to press {keys}"
+                 f"{self.context()}")
         self.key(*keys)
 
     def shoot(self, name, size=None):
@@ -149,6 +151,7 @@ class App:
         with open(self.log, "w") as log:
             self.proc = subprocess.Popen([program], env=env, stdout=log, stderr=subprocess.STDOUT)
         self.main = self.playback = None
+        screen.context = lambda: f"; {self.trouble()}"
 
     def alive(self):
         return self.proc.poll() is None
@@ -183,7 +186,7 @@ class App:
         """What went wrong with the program, for a message."""
         if not self.alive():
             tail = " ".join(self.log.read_text(errors="replace").splitlines()[-3:])
-            return f"the program has ended (output: {tail})"
+            return f"the program has ended with status {self.proc.returncode} (output: {tail})"
         return f"windows of the program: {self.describe()}"
 
     def wait(self, look, deadline, what, want=None):
