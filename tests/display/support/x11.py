@@ -63,7 +63,7 @@ class Screen:
     def __init__(self, server, width, height, scale, folder):
         self.env, self.width, self.height, self.scale = server.env, width, height, scale
         self.folder = folder
-        self.context = str  # what else a failure tells: the program's state, once started
+        self.context = lambda: ""  # what else a failure tells: the program's state, once started
 
     def run(self, *cmd, timeout=5):
         return output(cmd, self.env, timeout)
