@@ -14,6 +14,8 @@ PACKAGES=(
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils python3
+  # the real-display checks: a pytest suite, its screenshots read with numpy
+  python3-pytest python3-numpy
   # the real-display stage reads windows through the accessibility bus (AT-SPI)
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # the Wayland stage: a headless desktop of two screens, its screenshots and keys

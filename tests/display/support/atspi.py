@@ -1,32 +1,16 @@
 """Reads the running program's windows through AT-SPI, the accessibility bus, as a screen reader
-does. Needs the system python3 (pyatspi is packaged for it only) and DBUS_SESSION_BUS_ADDRESS of
-the session the program runs in, started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1.
+does; run by the system's python3 (the one with pyatspi) with DBUS_SESSION_BUS_ADDRESS of the
+program's session (started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1). Exits 1 when there is no
+answer. Only showing objects are searched, so hidden windows and closed menus are skipped.
 
-    atspi.py bus
-        exits 0 once the accessibility bus answers (asking starts it)
-    atspi.py apps
-        prints "PID NAME" of every application on the bus, one a line
-    atspi.py ready PID
-        exits 0 once the program of that process id shows a window on the bus
-    atspi.py extents PID NAME [ROLE]
-        prints "X Y WIDTH HEIGHT" on the screen of the first showing object of that accessible
-        name (and role, e.g. "push button"); exits 1 when there is none
-    atspi.py named PID START [ROLE]
-        prints the whole accessible name of the first showing object whose name starts with
-        START (and of that role), e.g. a figure label "Stage: 1920 x 1080"; exits 1 when none
-    atspi.py checked PID NAME [ROLE]
-        exits 0 when the first showing object of that name (and role) is checked, 1 otherwise
-    atspi.py insight PID NAME
-        prints the text of the lines that lie wholly within the view of the showing text object
-        of that name; exits 1 when there is no such object
-    atspi.py words PID NAME WORDS
-        prints "X Y WIDTH HEIGHT" on the screen of the first place the words stand in that text
-        in sight; exits 1 when they are not in sight
-    atspi.py items PID NAME
-        prints the name of every item of the showing list (or other object) of that name, one
-        a line, "* " before each selected one; exits 1 when there is no such object
-
-Only objects that are showing are searched, so hidden windows and closed menus are skipped.
+    atspi.py bus                       the bus answers (asking starts it)
+    atspi.py ready PID                 the program of that process shows a window there
+    atspi.py extents PID NAME [ROLE]   "X Y WIDTH HEIGHT" of the object of that name (and role)
+    atspi.py named PID START [ROLE]    the whole name of the object whose name starts so
+    atspi.py checked PID NAME [ROLE]   the object is checked
+    atspi.py insight PID NAME          the lines wholly within the view of that text object
+    atspi.py words PID NAME WORDS      "X Y WIDTH HEIGHT" of the words, in sight in that text
+    atspi.py items PID NAME            its items' names, "* " before each selected one
 """
 
 import sys
@@ -107,11 +91,6 @@ def in_sight(view):
 def main(argv):
     if argv == ["bus"]:
         list(pyatspi.Registry.getDesktop(0))
-        return 0
-    if argv == ["apps"]:
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None:
-                print(app.get_process_id(), app.name)
         return 0
     if len(argv) < 2:
         print(__doc__, file=sys.stderr)
