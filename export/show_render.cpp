@@ -400,6 +400,8 @@ ShowRun renderShow(const ShowProject& project, const ShowRenderOptions& asked,
             clock.advance(smooth.start + at - clock.now());
             played.advanceTo(at);
         }
+        // The frames from the page's end on show what it left, as the screen does.
+        if (onFrame && !stop()) drawSmooth(played.endTime());
         smooth.page = nullptr;
         smooth.picture.reset();
         smooth.coverage.reset();

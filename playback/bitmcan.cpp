@@ -321,6 +321,7 @@ PlayOutcome TCan::playSmooth(const PageImage& page, const ShowOptions& options) 
         }
         present();
         smoothShown_ = t;
+        if (framePresented_) framePresented_(t);
         if (played.finished()) break;
         // The next refresh still to come.
         refresh += period;

@@ -193,6 +193,10 @@ public:
     // Sizes the framebuffer to the screen's device pixels and fits the project's stage in it.
     void fitStageToScreen();
     platform::Canvas& canvas() { return canvas_; }
+    // Told the show time of each smooth frame once it is presented, the framebuffer holding it.
+    void setFramePresented(std::function<void(std::int64_t showTime)> f) {
+        framePresented_ = std::move(f);
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -276,6 +280,7 @@ private:
     std::int64_t smoothShown_ = 0;   // the show time of the frame on the screen
     bool takenOut_ = false;          // Escape sent the lines out
     int smoothCommands_ = 0;         // keys and clicks taken during a smooth page
+    std::function<void(std::int64_t)> framePresented_;
     QRect dirty_;                    // drawn, not presented yet
     int batching_ = 0;
     bool panelHeld_ = false; // the panel is hidden while its button is held

@@ -226,8 +226,11 @@ SmoothPage::Frame SmoothPage::frameAt(std::int64_t t) const {
         return f;
     }
     case Phase::Start:
-    case Phase::Done:
         return f;
+    case Phase::Done:
+        // What the moves left stays, as a stepped page leaves it, unless the page was cut.
+        if (cut_) return f;
+        break;
     default:
         break;
     }
@@ -279,8 +282,7 @@ void SmoothPage::takeOut(std::int64_t t) {
 void SmoothPage::blackNow(std::int64_t t) {
     advanceTo(t);
     if (finished()) return;
-    for (Run& r : runs_)
-        r.stage = Stage::Waiting;
+    cut_ = true;
     finish(pageTime(t));
 }
 

@@ -51,7 +51,8 @@ public:
     // Each line on the stage starts its move out now from where it stands, all at once; lines
     // not moved in yet are left out. The page ends when the last is gone.
     void takeOut(std::int64_t t);
-    // Nothing more is shown: the page ends now, black.
+    // Nothing more is shown: the page ends now, black. A page that ends otherwise leaves its
+    // lines as their moves left them.
     void blackNow(std::int64_t t);
     // The page's time stands still from t, and goes on from where it stood.
     void hold(std::int64_t t);
@@ -100,6 +101,7 @@ private:
     std::int64_t phaseStart_ = 0, phaseEnd_ = 0; // page time; phaseEnd_ Never: waits
     std::int64_t offset_ = 0;                    // the time held so far
     bool held_ = false;
+    bool cut_ = false; // ended by blackNow
     std::int64_t heldAt_ = 0;
     bool wavePlaying_ = false;
     std::int64_t endTime_ = 0;

@@ -4,6 +4,9 @@
 #include <QSlider>
 #include <QTimer>
 
+#include <map>
+
+#include "export/show_render.h"
 #include "playback_fixture.h"
 #include "render/Dynarray.h"
 #include "render/Dynarray32.h"
@@ -247,4 +250,46 @@ TEST_F(PlaybackTest, AnErrorDuringAShowIsReportedAndTheEditorReturns) {
     main->PlayPage2Click();
     EXPECT_TRUE(seams.dialogs.asked.empty());
     EXPECT_FALSE(copies.empty());
+}
+
+// A smooth page on the screen: each refresh presents the frame the export renders for the same
+// instant, pixel for pixel.
+TEST_F(PlaybackTest, ASmoothPageShowsTheFramesTheExportRendersForTheSameInstants) {
+    main->setMotion(velmora::Motion::Smooth);
+    main->Edit2->setText("Zwei");
+    main->line(1).InDirection = 5;
+    main->line(1).OutDirection = 12;
+    main->line(2).InDirection = 1;
+    main->line(2).OutDirection = 6;
+    can->setTitlePos(2, 300, 200);
+    main->fadedelay = 700;
+    main->PauseTime = 0;
+    std::map<std::int64_t, QImage> shown;
+    can->setFramePresented([&](std::int64_t t) { shown[t] = can->screenBitmap().toQImage(); });
+    can->PlayPage("Current");
+    ASSERT_GT(shown.size(), 30u);
+    // The export at the screen's size and at its refresh period exactly.
+    const std::int64_t period = shown.begin()->first;
+    velmora::ShowProject project;
+    project.settings.StageWidth = 640;
+    project.settings.StageHeight = 480;
+    project.settings.motion = velmora::Motion::Smooth;
+    project.pageNames = {QStringLiteral("001")};
+    project.pages = {main->document().page()};
+    for (auto& l : project.pages[0].lines)
+        l.attrs.InUse = !l.Text.isEmpty();
+    velmora::ShowRenderOptions o;
+    o.width = 640;
+    o.height = 480;
+    o.rate = {1000000000, period};
+    int compared = 0;
+    velmora::renderShow(project, o, [&](std::int64_t k, const velmora::ShowFrame& f) {
+        const auto s = shown.find(o.rate.frameTime(k));
+        if (s != shown.end()) {
+            EXPECT_EQ(f.pixels.toQImage(), s->second) << "at " << s->first << " ns";
+            ++compared;
+        }
+        return true;
+    });
+    EXPECT_GE(compared, int(shown.size()) - 1);
 }
