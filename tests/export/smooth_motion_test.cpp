@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "export/show_render.h"
+#include "export_fixture.h"
 #include "test_support.h"
 
 using velmora::FrameRate;
@@ -28,16 +29,10 @@ ShowProject blockProject(int in, int fadedelay, velmora::Motion motion = velmora
     p.settings.StageHeight = StageH;
     p.settings.motion = motion;
     PageImage page;
-    auto& l = page.lines[0];
-    l.Text = QStringLiteral("\u2588\u2588\u2588\u2588");
-    l.PosX = RestX;
-    l.PosY = RestY;
-    l.attrs.InUse = true;
-    l.attrs.FontName = QStringLiteral("DejaVu Sans");
-    l.attrs.FontSize = 24;
-    l.attrs.FontColor = platform::clWhite;
-    l.attrs.InDirection = in;
-    l.attrs.OutDirection = 13;
+    // White blocks without a shadow: the ink is the line's alone.
+    page.lines[0] = titleLine(QStringLiteral("\u2588\u2588\u2588\u2588"), "DejaVu Sans", 24, in, 13,
+                              RestX, RestY, 0);
+    page.lines[0].attrs.ShadowOn = false;
     page.settings.fadedelay = fadedelay;
     page.settings.PauseTime = 0;
     p.pageNames = {QStringLiteral("000")};
