@@ -13,6 +13,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             c.showHelp = true;
         } else if (!optionsEnd && (a == QLatin1String("--version") || a == QLatin1String("-v"))) {
             c.showVersion = true;
+        } else if (!optionsEnd && a == QLatin1String("--frame-log")) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                c.error = QStringLiteral("--frame-log needs a file name");
+                return c;
+            }
+            c.frameLog = arguments[++i];
         } else if (!optionsEnd && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             c.error = QStringLiteral("unknown option %1").arg(a);
             return c;
@@ -34,7 +40,9 @@ QString commandLineHelp(const QString& program) {
                           "Velmora Pro, a video titler. Opens the project file when one is "
                           "given; without one, the last project.\n\n"
                           "  -h, --help     show this text\n"
-                          "  -v, --version  show the version\n")
+                          "  -v, --version  show the version\n"
+                          "  --frame-log FILE  log each frame the Live show presents, with its "
+                          "time, to FILE\n")
         .arg(program);
 }
 

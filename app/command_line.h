@@ -10,11 +10,12 @@ struct CommandLine {
     QString project; // empty: none given
     bool showHelp = false;
     bool showVersion = false;
+    QString frameLog; // --frame-log FILE: the live show's presented frames are logged there
     QString error; // a usage error, said on the error output; the program then ends
 };
 
-// arguments[0] is the program's name. Understands --help (-h), --version (-v), "--" before a
-// file name that starts with '-', and one file name.
+// arguments[0] is the program's name. Understands --help (-h), --version (-v), --frame-log FILE,
+// "--" before a file name that starts with '-', and one file name.
 CommandLine parseCommandLine(const QStringList& arguments);
 
 // The text --help prints.

@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
+#include "dialogs/livewindow.h"
 #include "dialogs/splash.h"
 #include "main/bitmov2.h"
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     velmora::initialiseApplication(app);
+    velmora::TLiveWindow::setFrameLogFile(command.frameLog);
     auto windows = velmora::createWindows();
     windows->BitMovOptMain->show();
     if (!command.project.isEmpty())

@@ -12,6 +12,7 @@
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
 #include "dialogs/exportdlg.h"
+#include "dialogs/livewindow.h"
 #include "dialogs/machinfo.h"
 #include "dialogs/showscreen.h"
 #include "dialogs/splash.h"
@@ -28,6 +29,7 @@ namespace velmora {
 
 Windows::~Windows() {
     // The playback window refers to the main window: it goes first.
+    live.reset();
     showScreen.reset();
     exportDialog.reset();
     MachInfo.reset();
@@ -80,6 +82,10 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     acc.exportShow = [raw](const QString& project) {
         if (!raw->exportDialog) raw->exportDialog = std::make_unique<TExportDialog>(raw->BitMovOptMain.get());
         raw->exportDialog->exportProject(project);
+    };
+    acc.showLive = [raw](const QString& project) {
+        if (!raw->live) raw->live = std::make_unique<TLiveWindow>(*raw->BitMovOptMain);
+        raw->live->openProject(project);
     };
     acc.chooseShowScreen = [raw] {
         if (!raw->showScreen) raw->showScreen = std::make_unique<TShowScreen>(raw->BitMovOptMain.get());

@@ -15,6 +15,7 @@ class Tefxctr;
 class TMachInfo;
 class TExportDialog;
 class TShowScreen;
+class TLiveWindow;
 
 // The program's windows, each created once at start and kept until the program ends.
 struct Windows {
@@ -27,6 +28,7 @@ struct Windows {
     std::unique_ptr<TMachInfo> MachInfo;
     std::unique_ptr<TExportDialog> exportDialog; // made when first asked for
     std::unique_ptr<TShowScreen> showScreen;     // made when first asked for
+    std::unique_ptr<TLiveWindow> live;           // made when first asked for
     ~Windows();
 };
 

@@ -10,27 +10,13 @@
 #include "export/render_clock.h"
 #include "model/page_record.h"
 #include "model/project_file.h"
+#include "model/show_project.h"
 #include "platform/Bitmap.h"
 #include "platform/StageView.h"
 
 // A show played without a window onto a framebuffer, at the nominal pace, with its timeline
 // recorded: what the video export renders frame by frame.
 namespace velmora {
-
-// A project's pages as the show plays them, read from its files.
-struct ShowProject {
-    QString dpath; // the project's folder, ending in '/'
-    ProjectSettings settings;
-    std::vector<QString> pageNames; // "000", "001", ...
-    std::vector<PageImage> pages;
-    // What the show leaves out, one line each: pages after a missing one, missing pictures.
-    std::vector<QString> omitted;
-};
-
-// Reads the project file and its pages 000 to the last of the unbroken run (the pages after a
-// gap are noted as left out). Nothing, with a one-line reason, when the project or a page cannot
-// be read, a page is not a regular file, or there is no page.
-std::optional<ShowProject> loadShowProject(const QString& projectFile, QString* error);
 
 struct ShowRenderOptions {
     // The frame's size; 0 x 0 renders at the project's stage (resolvedFrameSize).

@@ -2,7 +2,9 @@
 // show (loadShowProject), run once for its timeline and once more onto a small framebuffer
 // that hands over every frame, as exportShow runs it; the frames are looked at, no encoder is
 // involved. Both runs agree on the show's length, frames and events, the frames come in order
-// and at the show's size, and a wave that is not there ends the export before any frame.
+// and at the show's size, and a wave that is not there ends the export before any frame. The
+// same page is then played live: taken, edited on air, taken again over itself, cleared half way
+// and cut, its frames composed as the live show composes them.
 #include <cstdint>
 #include <optional>
 #include <QFileInfo>
@@ -10,6 +12,8 @@
 #include "export/render_clock.h"
 #include "export/show_render.h"
 #include "fuzz/fuzz_support.h"
+#include "live/on_air.h"
+#include "live/rundown.h"
 #include "model/project_file.h"
 
 using namespace velmora;
@@ -37,6 +41,60 @@ bool sameEvents(const ShowRun& a, const ShowRun& b) {
             return false;
     }
     return true;
+}
+
+class NoWaves : public PlayControl {
+public:
+    bool stopped() const override { return false; }
+    void pump() override {}
+    void holdForSpaceBar(bool) override {}
+    bool openWave(int, const QString&) override { return false; }
+    void playWave() override {}
+    void closeWave() override {}
+};
+
+// The page on air: every command at frames the fuzzer's bytes choose, each frame composed.
+void playLive(const ShowProject& project, int width, int height, const fuzzsupport::Choices& c) {
+    platform::Bitmap frame(width, height, platform::PixelFormat::Bits32);
+    const platform::StageView view = stageOnFrame(project, width, height);
+    FrameComposer composer({frame.bits(), width, height, frame.stride(), 4}, view);
+    NoWaves silent;
+    live::OnAir air(project.pageNames, project.pages, ShowOptions{}, view, silent);
+    constexpr std::int64_t Frame = 16666666;
+    std::int64_t t = 0;
+    auto frames = [&](int n) {
+        for (int i = 0; i < n; ++i, t += Frame) {
+            air.advanceTo(t);
+            composer.compose(air.linesAt(t));
+        }
+    };
+    const int step = 1 + c.byte(Hold) % 64;
+    air.take(t, c.byte(Rate) % 2 ? Frame / 2 : 0);
+    require(air.onAir() == 0 && air.cued() == -1, "the one page is on air, nothing cued");
+    frames(step);
+    PageImage edited = project.pages.front();
+    for (auto& l : edited.lines) {
+        l.Text = l.Text.isEmpty() ? QStringLiteral("on air") : l.Text + l.Text.left(3);
+        l.attrs.InUse = true;
+        l.attrs.FontSize = 1 + c.byte(Width) % 200;
+    }
+    air.edit(0, edited);
+    frames(step);
+    air.cue(0);
+    air.take(t);
+    frames(step);
+    air.clear(t, Frame / 3);
+    require(air.onAir() == -1, "cleared, nothing is on air");
+    frames(step);
+    air.cut(t);
+    require(!air.anythingShown(), "cut, nothing is on the stage");
+    frames(1);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            require(frame.pixel(x, y) == 0, "after the cut the frame is black");
+    const platform::Bitmap rest = live::pictureAtRest(edited, ShowOptions{}, view.stageWidth,
+                                                      view.stageHeight, width, height);
+    require(rest.width() == width && rest.height() == height, "the picture at rest has its size");
 }
 
 } // namespace
@@ -95,6 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     other.motion = Motion::Smooth;
     require(sameEvents(renderShow(*project, other, {}), timeline),
             "a smooth show has the stepped show's timeline");
+    playLive(*project, options.width, options.height, c);
     if (!timeline.error.isEmpty()) return 0; // the export stops here
     if (c.bit(Cap, 4)) options.motion = Motion::Smooth;
 

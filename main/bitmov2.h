@@ -61,6 +61,8 @@ struct Accessories {
     std::function<void()> chooseShowScreen;
     // File > "Export Show...": the project file to render.
     std::function<void(const QString&)> exportShow;
+    // Window > "Live": the project file whose pages make the rundown.
+    std::function<void(const QString&)> showLive;
 };
 
 // Ends the program. Tests replace it; the default quits the event loop (or, for a fatal
@@ -397,6 +399,7 @@ public:
     QAction* UseCountDown1 = nullptr;
     QAction* RepeaTLoop1 = nullptr;
     QAction* ProjectInformation1 = nullptr;
+    QAction* Live1 = nullptr;
     QAction* UnderYourHood1 = nullptr;
     QAction* About1 = nullptr;
     QAction* Contents1 = nullptr;
@@ -437,6 +440,8 @@ private:
     void connectPrinting();
     // Renders the saved project to a video file, after offering to save the page on screen.
     void ExportShow1Click();
+    // Window > "Live": the project's pages as a rundown, operated live.
+    void Live1Click();
     // Before a command loads other pages: a changed or new page on screen is offered for
     // saving. False when the user chose to save it and the save failed.
     bool pageMayBeReplaced();

@@ -157,6 +157,9 @@ void TBitMovOptMain::buildMenus() {
     QMenu* window = bar->addMenu(QStringLiteral("&Window"));
     ProjectInformation1 = window->addAction(QStringLiteral("Project Information"));
     UnderYourHood1 = window->addAction(QStringLiteral("Under Your Hood"));
+    Live1 = window->addAction(QStringLiteral("Live"));
+    Live1->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    connect(Live1, &QAction::triggered, this, [this] { Live1Click(); });
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     About1 = help->addAction(QStringLiteral("About"));

@@ -51,6 +51,17 @@ void TBitMovOptMain::ExportShow1Click() {
     if (accessories_.exportShow) accessories_.exportShow(dpath + ProjectName);
 }
 
+void TBitMovOptMain::Live1Click() {
+    // The rundown is the project's page files; the page being edited joins it as it stands.
+    if (StripKVT(ProjectName).isEmpty()) {
+        platform::dialogs().message(MsgKind::Information,
+                                    QStringLiteral("Open a Project or Save this project first."),
+                                    MsgButtons::OK);
+        return;
+    }
+    if (accessories_.showLive) accessories_.showLive(dpath + ProjectName);
+}
+
 void TBitMovOptMain::Align2Click() {
     if (playback_) playback_->StartAlign();
 }

@@ -201,11 +201,17 @@ void FrameComposer::clear(const QRect& r) {
                     0, std::size_t(c.width()) * target_.bytesPerPixel);
 }
 
-const std::vector<QRect>& FrameComposer::compose(const std::array<Line, 3>& lines) {
+const std::vector<QRect>& FrameComposer::compose(std::span<const Line> lines) {
     changed_.clear();
-    std::array<QRect, 3> rects;
-    for (std::size_t i = 0; i < 3; ++i)
+    rects_.resize(lines.size());
+    std::vector<QRect>& rects = rects_;
+    for (std::size_t i = 0; i < lines.size(); ++i)
         rects[i] = rectOf(lines[i]);
+    // A different number of lines than last time: everything is drawn again.
+    if (last_.size() != lines.size()) {
+        last_.assign(lines.size(), Drawn{});
+        fresh_ = true;
+    }
     if (fresh_) {
         fresh_ = false;
         const QRect all(0, 0, target_.width, target_.height);
@@ -214,7 +220,7 @@ const std::vector<QRect>& FrameComposer::compose(const std::array<Line, 3>& line
             drawLine(l, area_);
         changed_.push_back(all);
     } else {
-        for (std::size_t i = 0; i < 3; ++i) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
             const Drawn& was = last_[i];
             if (was.state == lines[i].state && was.bits == lines[i].picture.bits &&
                 was.rect == rects[i])
@@ -237,7 +243,7 @@ const std::vector<QRect>& FrameComposer::compose(const std::array<Line, 3>& line
             changed_.push_back(d);
         }
     }
-    for (std::size_t i = 0; i < 3; ++i)
+    for (std::size_t i = 0; i < lines.size(); ++i)
         last_[i] = {lines[i].state, lines[i].picture.bits, rects[i]};
     return changed_;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <QImage>
 #include <QRect>
+#include <span>
 #include <vector>
 
 #include "platform/StageView.h"
@@ -40,9 +41,10 @@ public:
         ConstPlane picture; // made at the view's scale; none: nothing is drawn
         LineState state;
     };
-    // The target as the lines stand: black, then each visible line in order. Only what differs
-    // from the last composition is drawn again; the rectangles changed are returned.
-    const std::vector<QRect>& compose(const std::array<Line, 3>& lines);
+    // The target as the lines stand: black, then each visible line in order (a page's three, or
+    // two pages' six while one goes and the other comes). Only what differs from the last
+    // composition is drawn again; the rectangles changed are returned.
+    const std::vector<QRect>& compose(std::span<const Line> lines);
     // Something else drew on the target: the next composition draws everything.
     void reset() { fresh_ = true; }
 
@@ -65,8 +67,8 @@ private:
     platform::StageView view_;
     QRect area_;
     bool fresh_ = true;
-    std::array<Drawn, 3> last_{};
-    std::vector<QRect> changed_;
+    std::vector<Drawn> last_;
+    std::vector<QRect> changed_, rects_;
     // The last squeezed picture, kept while a stretch lasts.
     QImage squeezedImage_;
     const std::uint8_t* squeezedFrom_ = nullptr;

@@ -13,9 +13,11 @@ constexpr std::int64_t Second = 1000000000;
 
 SmoothPage::SmoothPage(const PageImage& page, const ShowOptions& options,
                        const platform::StageView& view, PlayControl& control,
-                       std::optional<std::int64_t> manualHold)
-    : page_(page), options_(options), view_(view), control_(control), manualHold_(manualHold) {
+                       std::optional<std::int64_t> manualHold, bool onAir)
+    : page_(page), options_(options), view_(view), control_(control), manualHold_(manualHold),
+      onAir_(onAir) {
     options_.stripFormat = platform::PixelFormat::Bits32;
+    if (onAir_) options_.leaders = false;
     for (int i = 0; i < 3; ++i) {
         outcome_.restX[i] = page.lines[i].PosX;
         outcome_.restY[i] = page.lines[i].PosY;
@@ -92,15 +94,18 @@ void SmoothPage::render(int n) {
 bool SmoothPage::startLine(int n, std::int64_t at) {
     const PageImage::Line& line = page_.lines[std::size_t(n - 1)];
     const QString& wave = line.attrs.WaveFile;
-    if (!wave.isEmpty() && !control_.openWave(n, wave)) {
+    bool withWave = !wave.isEmpty();
+    if (withWave && !control_.openWave(n, wave)) {
         outcome_.waveFailed[std::size_t(n - 1)] = true;
-        return false;
+        // On air the show goes on without it.
+        if (!onAir_) return false;
+        withWave = false;
     }
     // Line 2's wave starts once its strip is made, the others' before.
-    if (n != 2 && !wave.isEmpty()) control_.playWave();
+    if (n != 2 && withWave) control_.playWave();
     render(n);
-    if (n == 2 && !wave.isEmpty()) control_.playWave();
-    wavePlaying_ = !wave.isEmpty();
+    if (n == 2 && withWave) control_.playWave();
+    wavePlaying_ = withWave;
     control_.beforeMove();
     Run& run = runs_[std::size_t(n - 1)];
     const Strip& s = *run.strip;
@@ -147,7 +152,7 @@ void SmoothPage::next(std::int64_t at) {
         if (leaders(false)) return enter(Phase::CountDown, at, effects::CountDownSeconds * Second);
         [[fallthrough]];
     case Phase::CountDown:
-        if (page_.settings.mpause)
+        if (page_.settings.mpause && !onAir_)
             return enter(Phase::SpaceBefore, at, manualHold_ ? *manualHold_ : Never);
         [[fallthrough]];
     case Phase::SpaceBefore:
@@ -159,6 +164,7 @@ void SmoothPage::next(std::int64_t at) {
             if (!startLine(n, at)) return finish(at);
             return;
         }
+        if (onAir_) return enter(Phase::Pause, at, Never);
         if (!page_.settings.mpause)
             return enter(Phase::Pause, at, std::int64_t(std::max(0, page_.settings.PauseTime)) * Second);
         return enter(Phase::SpaceHold, at, manualHold_ ? *manualHold_ : Never);
@@ -245,7 +251,7 @@ const Strip* SmoothPage::strip(int n) const {
     return run.strip && !run.failed ? &*run.strip : nullptr;
 }
 
-void SmoothPage::takeOut(std::int64_t t) {
+void SmoothPage::takeOut(std::int64_t t, std::int64_t lead) {
     advanceTo(t);
     if (finished()) return;
     const std::int64_t now = pageTime(t);
@@ -272,11 +278,37 @@ void SmoothPage::takeOut(std::int64_t t) {
         const PageImage::Line& line = page_.lines[std::size_t(n - 1)];
         run.track = Track::moveOut(line.attrs.OutDirection, run.strip->width, run.strip->height,
                                    from, trackStage(), &line.OutPath);
-        run.trackStart = now;
+        run.trackStart = now - lead;
         run.stage = Stage::MovingOut;
-        length = std::max(length, run.track.duration());
+        length = std::max(length, run.track.duration() - lead);
     }
     enter(Phase::TakeOut, now, length);
+}
+
+void SmoothPage::lineEdited(int n) {
+    if (n < 1 || n > 3 || finished()) return;
+    Run& run = runs_[std::size_t(n - 1)];
+    const PageImage::Line& line = page_.lines[std::size_t(n - 1)];
+    if (!line.attrs.InUse) {
+        // Emptied: nothing of it is drawn any more.
+        if (run.strip) run.failed = true;
+        return;
+    }
+    if (run.stage == Stage::Waiting) {
+        // Its turn is still to come, or it was left out: on a live page at rest it comes in
+        // where it rests.
+        if (!resting()) return;
+        render(n);
+        const Strip& s = *run.strip;
+        run.rest = Track::moveIn(line.attrs.InDirection, s.width, s.height, line.PosX, line.PosY,
+                                 trackStage(), &line.InPath)
+                       .end();
+        run.stage = Stage::Resting;
+        return;
+    }
+    if (run.stage == Stage::Out) return;
+    run.failed = false;
+    render(n);
 }
 
 void SmoothPage::blackNow(std::int64_t t) {

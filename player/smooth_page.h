@@ -25,8 +25,10 @@ public:
     // `manualHold`: how long a wait for the space bar lasts; none: until releaseSpaceBar.
     // `view`: the scale the strips are made at. The control hears of waves and moves as they
     // come (openWave, playWave, closeWave, beforeMove); its other calls are not used.
+    // `onAir`: the page is played live: no leaders and no space-bar waits, and once its lines
+    // are in it stays until it is taken out or cut; a wave that cannot be opened is left out.
     SmoothPage(const PageImage& page, const ShowOptions& options, const platform::StageView& view,
-               PlayControl& control, std::optional<std::int64_t> manualHold);
+               PlayControl& control, std::optional<std::int64_t> manualHold, bool onAir = false);
 
     // Moves the page on to show time t: every change whose time has come happens, in order.
     void advanceTo(std::int64_t t);
@@ -49,8 +51,9 @@ public:
     const Strip* strip(int n) const;
 
     // Each line on the stage starts its move out now from where it stands, all at once; lines
-    // not moved in yet are left out. The page ends when the last is gone.
-    void takeOut(std::int64_t t);
+    // not moved in yet are left out. The page ends when the last is gone. `lead`: the moves are
+    // that far along at t, as if they had started then (a command given before the frame at t).
+    void takeOut(std::int64_t t, std::int64_t lead = 0);
     // Nothing more is shown: the page ends now, black. A page that ends otherwise leaves its
     // lines as their moves left them.
     void blackNow(std::int64_t t);
@@ -61,6 +64,13 @@ public:
     // Ends a wait for the space bar.
     void releaseSpaceBar(std::int64_t t);
     bool waitingForSpaceBar() const;
+
+    // Line n (1..3) of the page was edited (its text, colours, font): its strip is made again and
+    // drawn where the line stands, its move going on as it was. A line that was empty and is
+    // now in use, on a live page whose lines are all in, comes to rest at once.
+    void lineEdited(int n);
+    // Every line is in and the page stays until taken out (a live page).
+    bool resting() const { return phase_ == Phase::Pause && phaseEnd_ == Never; }
 
     const PlayOutcome& outcome() const { return outcome_; }
 
@@ -96,6 +106,7 @@ private:
     platform::StageView view_;
     PlayControl& control_;
     std::optional<std::int64_t> manualHold_;
+    bool onAir_ = false;
     Phase phase_ = Phase::Start;
     int line_ = 0; // the line moving in or out, 1..3
     std::int64_t phaseStart_ = 0, phaseEnd_ = 0; // page time; phaseEnd_ Never: waits

@@ -1,0 +1,151 @@
+#include "live/on_air.h"
+
+#include <algorithm>
+
+namespace velmora::live {
+
+// A page on the stage: its own copy of the page (the smooth page refers to it, and edits change
+// it), the show time its page time counts from, and whether it is still on air.
+struct OnAir::Aired {
+    Aired(int r, const PageImage& p, std::int64_t from, const ShowOptions& options,
+          const platform::StageView& view, PlayControl& control)
+        : row(r), page(p), origin(from),
+          play(page, options, view, control, std::nullopt, /*onAir=*/true) {}
+    int row;
+    PageImage page;
+    std::int64_t origin;
+    bool live = true;
+    SmoothPage play;
+};
+
+OnAir::OnAir(std::vector<QString> numbers, std::vector<PageImage> pages,
+             const ShowOptions& options, const platform::StageView& view, PlayControl& control)
+    : numbers_(std::move(numbers)), pages_(std::move(pages)), options_(options), view_(view),
+      control_(control) {
+    numbers_.resize(pages_.size());
+    options_.leaders = false;
+    if (!pages_.empty()) cued_ = 0;
+}
+
+OnAir::~OnAir() = default;
+
+RundownRow OnAir::row(int r) const {
+    RundownRow row;
+    if (r < 0 || r >= rows()) return row;
+    row.number = numbers_[std::size_t(r)];
+    for (int n = 0; n < 3; ++n)
+        row.texts[std::size_t(n)] = pages_[std::size_t(r)].lines[std::size_t(n)].Text;
+    return row;
+}
+
+int OnAir::rowOfNumber(const QString& typed) const {
+    bool ok = false;
+    const QString t = typed.trimmed();
+    const int number = t.toInt(&ok);
+    if (!ok || t.isEmpty() || t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+')))
+        return -1;
+    for (int r = 0; r < rows(); ++r)
+        if (numbers_[std::size_t(r)].toInt() == number) return r;
+    return -1;
+}
+
+void OnAir::cue(int r) {
+    cued_ = r >= 0 && r < rows() ? r : -1;
+}
+
+void OnAir::next() {
+    const int from = cued_ >= 0 ? cued_ : onAir();
+    if (from + 1 < rows()) cued_ = from + 1;
+    else if (from < 0 && rows() > 0) cued_ = 0;
+}
+
+int OnAir::onAir() const {
+    if (aired_.empty() || !aired_.back()->live) return -1;
+    return aired_.back()->row;
+}
+
+void OnAir::retire(std::int64_t t, std::int64_t lead) {
+    if (aired_.empty() || !aired_.back()->live) return;
+    Aired& a = *aired_.back();
+    a.live = false;
+    a.play.takeOut(t - a.origin, lead);
+}
+
+void OnAir::take(std::int64_t t, std::int64_t lead) {
+    if (cued_ < 0) return;
+    lead = std::max<std::int64_t>(lead, 0);
+    advanceTo(t);
+    retire(t, lead);
+    // More pages going out than the stage composes: the oldest is cut.
+    while (int(aired_.size()) >= MaxPages)
+        aired_.erase(aired_.begin());
+    aired_.push_back(std::make_unique<Aired>(cued_, pages_[std::size_t(cued_)], t - lead, options_,
+                                             view_, control_));
+    cued_ = cued_ + 1 < rows() ? cued_ + 1 : -1;
+    ++changes_;
+    advanceTo(t);
+}
+
+void OnAir::clear(std::int64_t t, std::int64_t lead) {
+    if (onAir() < 0) return;
+    advanceTo(t);
+    retire(t, std::max<std::int64_t>(lead, 0));
+    ++changes_;
+    advanceTo(t);
+}
+
+void OnAir::cut(std::int64_t t) {
+    if (aired_.empty()) return;
+    for (auto& a : aired_)
+        a->play.blackNow(t - a->origin);
+    aired_.clear();
+    ++changes_;
+}
+
+void OnAir::edit(int r, const PageImage& page) {
+    if (r < 0 || r >= rows()) return;
+    pages_[std::size_t(r)] = page;
+    for (auto& a : aired_) {
+        if (a->row != r) continue;
+        for (int n = 1; n <= 3; ++n) {
+            PageImage::Line& was = a->page.lines[std::size_t(n - 1)];
+            const PageImage::Line& now = page.lines[std::size_t(n - 1)];
+            if (was.Text == now.Text && was.FontStyle == now.FontStyle && was.attrs == now.attrs)
+                continue;
+            // A line on the stage keeps the place and paths its moves were made from; one that
+            // was not in use takes the edit's.
+            if (!was.attrs.InUse) was = now;
+            was.Text = now.Text;
+            was.FontStyle = now.FontStyle;
+            was.attrs = now.attrs;
+            a->play.lineEdited(n);
+            ++edits_;
+            ++changes_;
+        }
+    }
+}
+
+void OnAir::advanceTo(std::int64_t t) {
+    for (auto& a : aired_)
+        a->play.advanceTo(t - a->origin);
+    const auto gone = std::remove_if(aired_.begin(), aired_.end(),
+                                     [](const auto& a) { return a->play.finished(); });
+    if (gone != aired_.end()) {
+        aired_.erase(gone, aired_.end());
+        ++changes_;
+    }
+}
+
+OnAir::Lines OnAir::linesAt(std::int64_t t) const {
+    Lines lines{};
+    std::size_t at = 0;
+    for (const auto& a : aired_) {
+        const SmoothPage::Frame f = a->play.frameAt(t - a->origin);
+        if (f.picture != SmoothPage::Picture::Lines) continue;
+        for (const FrameComposer::Line& l : composedLines(a->play, f))
+            lines[at++] = l;
+    }
+    return lines;
+}
+
+} // namespace velmora::live

@@ -1,0 +1,144 @@
+#include "playback/live_screen.h"
+
+#include <cmath>
+#include <cstring>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScreen>
+#include <QWindow>
+
+#include "live/live_show.h"
+#include "platform/Clock.h"
+#include "platform/Pump.h"
+#include "platform/Screen.h"
+#include "platform/ShowScreen.h"
+
+namespace velmora {
+
+TLiveScreen::TLiveScreen() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("LiveScreen"));
+    setWindowTitle(QStringLiteral("Velmora Live Show"));
+    setAccessibleName(QStringLiteral("Live show screen"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::BlankCursor);
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, [this] { wake(); });
+}
+
+TLiveScreen::~TLiveScreen() = default;
+
+std::uint64_t TLiveScreen::framePeriod() const {
+    const QScreen* s = screen();
+    const double hz = s && s->refreshRate() >= 10 ? s->refreshRate() : 60.0;
+    return std::uint64_t(1e9 / hz);
+}
+
+void TLiveScreen::open() {
+    QScreen* target = platform::showScreen();
+    if (target) setScreen(target);
+    const QRect geometry = target ? target->geometry()
+                                  : QRect(0, 0, platform::Screen::width(), platform::Screen::height());
+    pixelRatio_ = target ? std::max(1.0, target->devicePixelRatio()) : 1.0;
+    const int dw = int(std::lround(geometry.width() * pixelRatio_));
+    const int dh = int(std::lround(geometry.height() * pixelRatio_));
+    if (frame_.width() != dw || frame_.height() != dh) {
+        frame_ = platform::Bitmap(dw, dh, platform::PixelFormat::Bits32);
+        shown_ = platform::Bitmap(dw, dh, platform::PixelFormat::Bits32);
+    }
+    std::memset(frame_.bits(), 0, std::size_t(frame_.stride()) * frame_.height());
+    std::memset(shown_.bits(), 0, std::size_t(shown_.stride()) * shown_.height());
+    setGeometry(geometry);
+    showFullScreen();
+    // Mapped before the first frame, so that frame reaches the display.
+    platform::Clock& c = platform::clock();
+    const std::uint64_t deadline = c.nanos() + 2000000000u;
+    while (!(windowHandle() && windowHandle()->isExposed()) && c.nanos() < deadline) {
+        platform::paintOnly();
+        c.sleepFor(1000000);
+    }
+}
+
+void TLiveScreen::play(live::LiveShow* show) {
+    show_ = show;
+    timer_.stop();
+    if (!show_) return;
+    show_->start();
+    arm(platform::clock().nanos() + show_->period());
+}
+
+void TLiveScreen::stop() {
+    play(nullptr);
+    hide();
+}
+
+void TLiveScreen::arm(std::uint64_t at) {
+    const std::uint64_t now = platform::clock().nanos();
+    // Woken a millisecond early; the rest is slept, so the frame is not late by the timer's
+    // millisecond grain.
+    const std::int64_t ms = at > now ? std::int64_t((at - now) / 1000000) - 1 : 0;
+    timer_.start(int(std::max<std::int64_t>(ms, 0)));
+}
+
+void TLiveScreen::wake() {
+    if (!show_) return;
+    platform::Clock& c = platform::clock();
+    std::uint64_t next = show_->wake();
+    const std::uint64_t now = c.nanos();
+    if (next > now && next - now < 2000000) {
+        c.sleepFor(next - now);
+        next = show_->wake();
+    }
+    arm(next);
+}
+
+void TLiveScreen::present(const QRect& changed) {
+    const QRect r = changed.intersected(QRect(0, 0, frame_.width(), frame_.height()));
+    if (!r.isEmpty()) {
+        const std::size_t bytes = std::size_t(r.width()) * 4;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(shown_.scanLine(y) + std::size_t(r.left()) * 4,
+                        frame_.scanLine(y) + std::size_t(r.left()) * 4, bytes);
+        QRect w = r;
+        if (pixelRatio_ != 1) {
+            const int left = int(std::floor(r.left() / pixelRatio_));
+            const int top = int(std::floor(r.top() / pixelRatio_));
+            const int right = int(std::ceil((r.right() + 1) / pixelRatio_));
+            const int bottom = int(std::ceil((r.bottom() + 1) / pixelRatio_));
+            w = QRect(left, top, right - left, bottom - top);
+        }
+        if (isVisible()) {
+            repaint(w);
+            // On the display now, not at the next turn of the event loop.
+            QGuiApplication::sync();
+        }
+    }
+    if (framePresented) framePresented();
+}
+
+void TLiveScreen::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    if (shown_.isEmpty()) {
+        p.fillRect(event->rect(), Qt::black);
+        return;
+    }
+    QImage img = shown_.wrap();
+    if (pixelRatio_ == 1) {
+        p.drawImage(event->rect(), img, event->rect());
+        return;
+    }
+    img.setDevicePixelRatio(pixelRatio_);
+    const QRectF r = event->rect();
+    p.drawImage(r, img,
+                QRectF(r.x() * pixelRatio_, r.y() * pixelRatio_, r.width() * pixelRatio_,
+                       r.height() * pixelRatio_));
+}
+
+void TLiveScreen::keyPressEvent(QKeyEvent* event) {
+    if (keys && keys(event)) return;
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace velmora
