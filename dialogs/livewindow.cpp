@@ -18,6 +18,7 @@
 #include "main/bitmov2.h"
 #include "model/show_project.h"
 #include "platform/Dialogs.h"
+#include "platform/Help.h"
 #include "platform/ShowScreen.h"
 #include "platform/WavePlayer.h"
 #include "playback/live_screen.h"
@@ -153,6 +154,10 @@ void TLiveWindow::build() {
     connect(ClearButton, &QPushButton::clicked, this, [this] { clearClick(); });
     connect(CutButton, &QPushButton::clicked, this, [this] { cutClick(); });
     connect(NextButton, &QPushButton::clicked, this, [this] { nextClick(); });
+    HelpButton = new QPushButton(QStringLiteral("Help"), this);
+    HelpButton->setFocusPolicy(Qt::NoFocus);
+    connect(HelpButton, &QPushButton::clicked, this, [] { platform::Help::showTopic(QStringLiteral("Live")); });
+    buttons->addWidget(HelpButton);
     Status = new QLabel(this);
     Status->setObjectName(QStringLiteral("LiveStatus"));
     buttons->addWidget(Status, 1);
@@ -337,6 +342,10 @@ void TLiveWindow::nextClick() {
 }
 
 bool TLiveWindow::liveKey(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        platform::Help::showTopic(QStringLiteral("Live"));
+        return true;
+    }
     switch (live::liveCommandFor(event->key(), event->modifiers(), !typed_.isEmpty())) {
     case LiveCommand::Take:
         takeClick();

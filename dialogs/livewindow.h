@@ -57,6 +57,7 @@ public:
     QPushButton* ClearButton = nullptr;
     QPushButton* CutButton = nullptr;
     QPushButton* NextButton = nullptr;
+    QPushButton* HelpButton = nullptr;
 
     live::OnAir* onAir() const { return onAir_.get(); }
     live::LiveShow* liveShow() const { return show_.get(); }

@@ -33,6 +33,7 @@ const Topic topicTable[] = {
     {"About Pausing and Delays", "pausing"},
     {"Buttons", "buttons"},
     {"Drawing Paths By Hand", "paths"},
+    {"Live", "live"},
 };
 
 QTextBrowser* ensureWindow() {

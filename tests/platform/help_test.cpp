@@ -23,6 +23,7 @@ const Topic topics[] = {
     {"About Pausing and Delays", "pace the page on screen"},
     {"Buttons", "The tool bar across the top"},
     {"Drawing Paths By Hand", "shows the page full screen"},
+    {"Live", "moves out from wherever its lines are"},
 };
 
 void open(const QString& title) {
