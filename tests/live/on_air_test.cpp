@@ -390,8 +390,13 @@ TEST_F(LiveRun, ACommandActsOnTheNextFrameAndTheLogTellsWhen) {
     EXPECT_EQ(air->onAir(), 0);
     const LineState first = air->linesAt(s.showTime(2))[0].state;
     EXPECT_TRUE(first.visible);
+    ASSERT_EQ(presented.size(), 1u);
+    EXPECT_EQ(presented[0], QRect(0, 0, SW / 2, SH / 2)); // the black screen, whole
     clock.now += Period / 2;
     s.wake(); // refresh 2: the line is on the screen
+    ASSERT_EQ(presented.size(), 2u);
+    EXPECT_FALSE(presented[1].isEmpty()); // the line's part
+    EXPECT_LT(presented[1].width(), SW / 2);
     s.cut();
     EXPECT_FALSE(air->anythingShown());
     const auto& c = s.log().commands();

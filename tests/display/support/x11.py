@@ -132,9 +132,10 @@ class Screen:
 
 class App:
     """The program started on a screen with a home of its own, the settings file naming the
-    project and the main window's place (top, left, height, width)."""
+    project and the main window's place (top, left, height, width), and any further arguments
+    on its command line."""
 
-    def __init__(self, screen, program, home, project, env=(), **place):
+    def __init__(self, screen, program, home, project, env=(), args=(), **place):
         self.screen, self.home = screen, home
         for d in ("config", "runtime", "cache", "data"):
             (home / d).mkdir(parents=True, exist_ok=True)
@@ -149,7 +150,8 @@ class App:
             env["QT_SCALE_FACTOR"] = str(screen.scale)
         self.log = home / "velmora.log"
         with open(self.log, "w") as log:
-            self.proc = subprocess.Popen([program], env=env, stdout=log, stderr=subprocess.STDOUT)
+            self.proc = subprocess.Popen([program, *map(str, args)], env=env, stdout=log,
+                                         stderr=subprocess.STDOUT)
         self.main = self.playback = None
         screen.context = lambda: f"; {self.trouble()}"
 
