@@ -4,16 +4,55 @@
 
 namespace velmora::live {
 
-// A page on the stage: its own copy of the page (the smooth page refers to it, and edits change
-// it), the show time its page time counts from, and whether it is still on air.
+// What a page on the stage asks of the waves. A page is made when it is cued, so that its first
+// strip is ready before the take; what it asks of its waves until then waits for the take.
+class OnAir::Waves : public PlayControl {
+public:
+    explicit Waves(PlayControl& real) : real_(real) {}
+    bool stopped() const override { return false; }
+    void pump() override {}
+    void holdForSpaceBar(bool) override {}
+    bool openWave(int line, const QString& file) override {
+        if (started_) return real_.openWave(line, file);
+        line_ = line;
+        file_ = file;
+        return true;
+    }
+    void playWave() override {
+        if (started_) real_.playWave();
+        else play_ = true;
+    }
+    void closeWave() override {
+        if (started_) real_.closeWave();
+        file_.clear();
+        play_ = false;
+    }
+    void beforeMove() override {
+        if (started_) real_.beforeMove();
+    }
+    void start() {
+        started_ = true;
+        if (!file_.isEmpty() && real_.openWave(line_, file_) && play_) real_.playWave();
+    }
+
+private:
+    PlayControl& real_;
+    bool started_ = false, play_ = false;
+    int line_ = 0;
+    QString file_;
+};
+
+// A page on the stage, or made ready for it: its own copy of the page (the smooth page refers to
+// it, and edits change it), the show time its page time counts from, and whether it is on air.
 struct OnAir::Aired {
-    Aired(int r, const PageImage& p, std::int64_t from, const ShowOptions& options,
-          const platform::StageView& view, PlayControl& control)
-        : row(r), page(p), origin(from),
-          play(page, options, view, control, std::nullopt, /*onAir=*/true) {}
+    Aired(int r, const PageImage& p, const ShowOptions& options, const platform::StageView& view,
+          PlayControl& control)
+        : row(r), page(p), waves(control),
+          play(page, options, view, waves, std::nullopt, /*onAir=*/true) {}
     int row;
     PageImage page;
-    std::int64_t origin;
+    Waves waves;
+    std::int64_t origin = 0;
     bool live = true;
     SmoothPage play;
 };
@@ -24,7 +63,7 @@ OnAir::OnAir(std::vector<QString> numbers, std::vector<PageImage> pages,
       control_(control) {
     numbers_.resize(pages_.size());
     options_.leaders = false;
-    if (!pages_.empty()) cued_ = 0;
+    if (!pages_.empty()) cue(0);
 }
 
 OnAir::~OnAir() = default;
@@ -51,12 +90,16 @@ int OnAir::rowOfNumber(const QString& typed) const {
 
 void OnAir::cue(int r) {
     cued_ = r >= 0 && r < rows() ? r : -1;
+    // Made now, its first strip drawn: the take only starts it.
+    if (cued_ < 0) ready_.reset();
+    else if (!ready_ || ready_->row != cued_)
+        ready_ = std::make_unique<Aired>(cued_, pages_[std::size_t(cued_)], options_, view_, control_);
 }
 
 void OnAir::next() {
     const int from = cued_ >= 0 ? cued_ : onAir();
-    if (from + 1 < rows()) cued_ = from + 1;
-    else if (from < 0 && rows() > 0) cued_ = 0;
+    if (from + 1 < rows()) cue(from + 1);
+    else if (from < 0 && rows() > 0) cue(0);
 }
 
 int OnAir::onAir() const {
@@ -79,9 +122,11 @@ void OnAir::take(std::int64_t t, std::int64_t lead) {
     // More pages going out than the stage composes: the oldest is cut.
     while (int(aired_.size()) >= MaxPages)
         aired_.erase(aired_.begin());
-    aired_.push_back(std::make_unique<Aired>(cued_, pages_[std::size_t(cued_)], t - lead, options_,
-                                             view_, control_));
-    cued_ = cued_ + 1 < rows() ? cued_ + 1 : -1;
+    if (!ready_ || ready_->row != cued_) cue(cued_);
+    ready_->origin = t - lead;
+    ready_->waves.start();
+    aired_.push_back(std::move(ready_));
+    cue(cued_ + 1 < rows() ? cued_ + 1 : -1);
     ++changes_;
     advanceTo(t);
 }
@@ -105,6 +150,11 @@ void OnAir::cut(std::int64_t t) {
 void OnAir::edit(int r, const PageImage& page) {
     if (r < 0 || r >= rows()) return;
     pages_[std::size_t(r)] = page;
+    // The cued page is made again from the edit.
+    if (ready_ && ready_->row == r) {
+        ready_.reset();
+        cue(r);
+    }
     for (auto& a : aired_) {
         if (a->row != r) continue;
         for (int n = 1; n <= 3; ++n) {

@@ -84,6 +84,7 @@ public:
     int edits() const { return edits_; }
 
 private:
+    class Waves;
     struct Aired;
     void retire(std::int64_t t, std::int64_t lead);
 
@@ -95,6 +96,7 @@ private:
     int cued_ = -1;
     // The pages on the stage, oldest first; only the last can be on air.
     std::vector<std::unique_ptr<Aired>> aired_;
+    std::unique_ptr<Aired> ready_; // the cued page, made ready
     int changes_ = 0, edits_ = 0;
 };
 
