@@ -53,7 +53,12 @@ public:
     void closeWave() override {}
 };
 
-// Three pages: "Smooth" (line 1), "Live" over "Titles" (lines 1 and 2), "End" (line 1).
+PageImage manual(PageImage p) {
+    p.settings.mpause = true;
+    return p;
+}
+
+// Three pages: "Smooth" (line 1), "Live" over "Titles" (lines 1 and 2, "Manual"), "End" (line 1).
 struct Rundown : ::testing::Test {
     Rundown() {
         view.stageWidth = SW;
@@ -61,7 +66,7 @@ struct Rundown : ::testing::Test {
     }
     OnAir& make() {
         air.emplace(std::vector<QString>{"000", "001", "002"},
-                    std::vector<PageImage>{pageOf({"Smooth"}), pageOf({"Live", "Titles"}),
+                    std::vector<PageImage>{pageOf({"Smooth"}), manual(pageOf({"Live", "Titles"})),
                                            pageOf({"End"})},
                     velmora::ShowOptions{}, view, silent);
         return *air;
@@ -121,7 +126,8 @@ TEST_F(Rundown, CommandsMoveTheCueAndTheAirAsAnOperatorExpects) {
     EXPECT_EQ(a.row(1).number, "001");
 }
 
-// A live page's lines come in one after the other and stay, whatever its pause says.
+// A live page's lines come in one after the other and stay, whatever its pause says: a
+// "Manual" page neither waits for the space bar before its lines nor ends after them.
 TEST_F(Rundown, ATakenPageStaysOnAirUntilClearedWhateverItsPause) {
     OnAir& a = make();
     a.cue(1);
