@@ -12,9 +12,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "live/live_show.h"
-#include "live/on_air.h"
 #include "live/rundown.h"
+#include "live/session.h"
 #include "main/bitmov2.h"
 #include "model/show_project.h"
 #include "platform/Dialogs.h"
@@ -82,6 +81,10 @@ QImage imageOf(const platform::Bitmap& b) {
 }
 
 } // namespace
+
+live::LiveShow* TLiveWindow::liveShow() const {
+    return session_ ? &session_->show() : nullptr;
+}
 
 void TLiveWindow::setFrameLogFile(const QString& file) {
     frameLogFile() = file;
@@ -215,12 +218,12 @@ bool TLiveWindow::openProject(const QString& projectFile) {
         stageHeight_ = frame.height();
     }
     control_ = std::make_unique<LiveWaves>();
-    onAir_ = std::make_unique<live::OnAir>(project->pageNames, std::move(pages), options_, view,
-                                           *control_);
-    show_ = std::make_unique<live::LiveShow>(*onAir_, screen_->frame(), view,
-                                             screen_->framePeriod(), platform::clock(),
-                                             [this](const QRect& r) { screen_->present(r); });
-    if (!frameLogFile().isEmpty() && !show_->log().writeTo(frameLogFile()))
+    session_ = std::make_unique<live::LiveSession>(
+        project->pageNames, std::move(pages), options_, view, *control_, screen_->frame(),
+        screen_->framePeriod(), platform::clock(), [this](const QRect& r) { screen_->present(r); });
+    onAir_ = &session_->onAir();
+    connect(session_.get(), &live::LiveSession::changed, this, [this] { showCue(); });
+    if (!frameLogFile().isEmpty() && !session_->show().log().writeTo(frameLogFile()))
         platform::dialogs().message(platform::MsgKind::Warning,
                                     QStringLiteral("The frame log %1 cannot be written.")
                                         .arg(frameLogFile()),
@@ -229,6 +232,7 @@ bool TLiveWindow::openProject(const QString& projectFile) {
     screen_->framePresented = [this] {
         Program->update();
         followEditor();
+        if (session_) session_->framePresented();
     };
     // Edits reach the stage as they are made, not a frame later.
     connect(&main_.document(), &PageDocument::changedChanged, this, [this] { followEditor(); });
@@ -241,7 +245,7 @@ bool TLiveWindow::openProject(const QString& projectFile) {
 
     fillRundown();
     showCue();
-    screen_->play(show_.get());
+    screen_->play(&session_->show());
     // Beside the editor; on the show's screen the two stay over the show.
     placeBesideEditor();
     QWidget::show();
@@ -311,34 +315,25 @@ void TLiveWindow::showStatus() {
     Status->setText(text);
 }
 
+// The commands go to the session, whose signal brings the window up to date.
 void TLiveWindow::cue(int row) {
-    if (!onAir_) return;
-    onAir_->cue(row);
-    showCue();
+    if (session_) session_->cue(row);
 }
 
 void TLiveWindow::takeClick() {
-    if (!show_) return;
-    show_->take();
-    showCue();
+    if (session_) session_->take();
 }
 
 void TLiveWindow::clearClick() {
-    if (!show_) return;
-    show_->clear();
-    showStatus();
+    if (session_) session_->clear();
 }
 
 void TLiveWindow::cutClick() {
-    if (!show_) return;
-    show_->cut();
-    showStatus();
+    if (session_) session_->cut();
 }
 
 void TLiveWindow::nextClick() {
-    if (!onAir_) return;
-    onAir_->next();
-    showCue();
+    if (session_) session_->next();
 }
 
 bool TLiveWindow::liveKey(QKeyEvent* event) {
@@ -409,7 +404,7 @@ int TLiveWindow::editorRow() const {
 
 void TLiveWindow::followEditor() {
     const int row = editorRow();
-    if (!show_) return;
+    if (!session_) return;
     const PageImage& page = main_.document().page();
     // Another page came into the editor: nothing was edited.
     if (row != seenRow_ || !editorSeen_) {
@@ -421,16 +416,15 @@ void TLiveWindow::followEditor() {
     editorSeen_ = page;
     PageImage prepared = page;
     prepareForShow(prepared, dpath_);
-    onAir_->edit(row, prepared);
-    show_->edited();
+    session_->edit(row, prepared);
     showRow(row);
     if (onAir_->cued() == row) showCue();
 }
 
 void TLiveWindow::closeShow() {
     if (screen_) screen_->stop();
-    show_.reset();
-    onAir_.reset();
+    session_.reset();
+    onAir_ = nullptr;
     if (screen_ && Program) static_cast<ProgramView*>(Program)->screen = nullptr;
     screen_.reset();
     control_.reset();

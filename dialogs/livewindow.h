@@ -17,6 +17,7 @@ namespace velmora {
 class TBitMovOptMain;
 class TLiveScreen;
 namespace live {
+class LiveSession;
 class LiveShow;
 class OnAir;
 } // namespace live
@@ -59,8 +60,9 @@ public:
     QPushButton* NextButton = nullptr;
     QPushButton* HelpButton = nullptr;
 
-    live::OnAir* onAir() const { return onAir_.get(); }
-    live::LiveShow* liveShow() const { return show_.get(); }
+    live::OnAir* onAir() const { return onAir_; }
+    live::LiveSession* session() const { return session_.get(); }
+    live::LiveShow* liveShow() const;
     TLiveScreen* screen() const { return screen_.get(); }
     // The number typed so far.
     const QString& typed() const { return typed_; }
@@ -88,8 +90,8 @@ private:
     ShowOptions options_;
     std::unique_ptr<PlayControl> control_;
     std::unique_ptr<TLiveScreen> screen_;
-    std::unique_ptr<live::OnAir> onAir_;
-    std::unique_ptr<live::LiveShow> show_;
+    std::unique_ptr<live::LiveSession> session_;
+    live::OnAir* onAir_ = nullptr; // the session's
     std::optional<PageImage> editorSeen_; // the editor's page as last taken in
     int seenRow_ = -1;                    // and its row
     QString typed_;

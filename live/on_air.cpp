@@ -107,6 +107,12 @@ int OnAir::onAir() const {
     return aired_.back()->row;
 }
 
+bool OnAir::moving() const {
+    for (const auto& a : aired_)
+        if (!a->live || !a->play.resting()) return true;
+    return false;
+}
+
 void OnAir::retire(std::int64_t t, std::int64_t lead) {
     if (aired_.empty() || !aired_.back()->live) return;
     Aired& a = *aired_.back();

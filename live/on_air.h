@@ -65,6 +65,8 @@ public:
     int onAir() const;
     // Whether anything is on the stage (on air or moving out).
     bool anythingShown() const { return !aired_.empty(); }
+    // Whether a line on the stage is moving: coming in, or going out (as of the last advance).
+    bool moving() const;
 
     // Row r's page was edited. The rundown keeps the new page; where it is on the stage (on air
     // or moving out), the lines that changed are drawn anew where they stand, their moves going

@@ -1,0 +1,84 @@
+// The live session as its operators see it: the state as JSON and a signal whenever it changes,
+// lines coming to rest included, but not on frames where nothing changed.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+
+#include "live/session.h"
+#include "test_support.h"
+
+namespace {
+
+class Manual : public platform::Clock {
+public:
+    std::uint32_t tickCount() override { return std::uint32_t(now / 1000000); }
+    void spin(std::uint64_t) override {}
+    std::uint64_t nanos() override { return now; }
+    void sleepFor(std::uint64_t n) override { now += n; }
+    std::uint64_t now = 0;
+};
+
+class Silent : public velmora::PlayControl {
+public:
+    bool stopped() const override { return false; }
+    void pump() override {}
+    void holdForSpaceBar(bool) override {}
+    bool openWave(int, const QString&) override { return false; }
+    void playWave() override {}
+    void closeWave() override {}
+};
+
+TEST(LiveSession, TellsEachChangeOfTheStateAndOnlyThose) {
+    testsupport::Seams seams;
+    velmora::PageImage page;
+    page.lines[0].Text = QStringLiteral("Naïve \"quoted\"");
+    page.lines[0].attrs.InUse = true;
+    page.lines[0].attrs.FontSize = 20;
+    page.lines[0].attrs.FontColor = platform::clWhite;
+    page.lines[0].attrs.InDirection = 5;
+    page.lines[0].PosX = 10;
+    page.settings.fadedelay = 200; // 5000 pixels a second
+    platform::Bitmap frame(160, 120, platform::PixelFormat::Bits32);
+    const platform::StageView view = platform::StageView::fit(320, 240, 160, 120);
+    Silent silent;
+    Manual clock;
+    constexpr std::uint64_t Period = 16666666;
+    velmora::live::LiveSession s({"000", "001"}, {page, page}, {}, view, silent, frame, Period,
+                                 clock, [](const QRect&) {});
+    QSignalSpy spy(&s, &velmora::live::LiveSession::changed);
+    const auto state = [&] { return QJsonDocument::fromJson(s.stateJson()).object(); };
+    EXPECT_EQ(s.stateJson(), QByteArray(R"({"cued":"000","moving":false,"onAir":null,"pages":[)"
+                                        R"({"lines":["Naïve \"quoted\"","",""],"page":"000"},)"
+                                        R"({"lines":["Naïve \"quoted\"","",""],"page":"001"}]})"));
+    s.show().start();
+    s.take();
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(state()["onAir"].toString(), "000");
+    EXPECT_EQ(state()["cued"].toString(), "001");
+    EXPECT_TRUE(state()["moving"].toBool());
+    // Frames pass; the signal comes once more, when the line comes to rest.
+    for (int k = 0; k < 60; ++k) {
+        clock.now += Period;
+        s.show().wake();
+        s.framePresented();
+    }
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_FALSE(state()["moving"].toBool());
+    s.cue(0);
+    EXPECT_EQ(spy.count(), 3);
+    s.cue(0); // no change, no signal
+    EXPECT_EQ(spy.count(), 3);
+    velmora::PageImage edited = page;
+    edited.lines[1].Text = QStringLiteral("second");
+    s.edit(1, edited);
+    EXPECT_EQ(spy.count(), 4);
+    EXPECT_EQ(state()["pages"].toArray()[1].toObject()["lines"].toArray()[1].toString(), "second");
+    s.cut();
+    EXPECT_EQ(spy.count(), 5);
+    EXPECT_TRUE(state()["onAir"].isNull());
+}
+
+} // namespace
