@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,10 @@
 #include "dialogs/bfontformU.h"
 #include "dialogs/efxctrunit.h"
 #include "dialogs/exportdlg.h"
+#include "app/remote_desk.h"
 #include "dialogs/livewindow.h"
+#include "dialogs/remotedlg.h"
+#include "remote/server.h"
 #include "dialogs/machinfo.h"
 #include "dialogs/showscreen.h"
 #include "dialogs/splash.h"
@@ -29,6 +33,9 @@ namespace velmora {
 
 Windows::~Windows() {
     // The playback window refers to the main window: it goes first.
+    remote.reset();
+    desk.reset();
+    remoteDialog.reset();
     live.reset();
     showScreen.reset();
     exportDialog.reset();
@@ -84,8 +91,30 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
         raw->exportDialog->exportProject(project);
     };
     acc.showLive = [raw](const QString& project) {
-        if (!raw->live) raw->live = std::make_unique<TLiveWindow>(*raw->BitMovOptMain);
+        if (!raw->live) {
+            raw->live = std::make_unique<TLiveWindow>(*raw->BitMovOptMain);
+            QObject::connect(raw->live.get(), &TLiveWindow::sessionChanged, [raw] {
+                if (raw->remote) raw->remote->follow(raw->live ? raw->live->session() : nullptr);
+            });
+        }
         raw->live->openProject(project);
+    };
+    acc.remoteControl = [raw] {
+        if (!raw->remoteDialog) {
+            raw->remoteDialog = std::make_unique<TRemoteDialog>(raw->BitMovOptMain.get());
+            raw->remoteDialog->applyChoice = [raw](const remote::RemoteSettings& s, QString* why) {
+                if (!raw->remote->apply(s, why)) {
+                    // What listened before goes on listening.
+                    QString ignored;
+                    raw->remote->apply(remote::readRemoteSettings(settingsFilePath()), &ignored);
+                    return false;
+                }
+                remote::writeRemoteSettings(settingsFilePath(), s);
+                return true;
+            };
+        }
+        raw->remoteDialog->showSettings(raw->remote->settings());
+        platform::dialogs().runModal(*raw->remoteDialog);
     };
     acc.chooseShowScreen = [raw] {
         if (!raw->showScreen) raw->showScreen = std::make_unique<TShowScreen>(raw->BitMovOptMain.get());
@@ -111,6 +140,12 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     startPage(main, *w->Can);
     w->efxctr = std::make_unique<Tefxctr>(w->BitMovOptMain.get());
     w->MachInfo = std::make_unique<TMachInfo>(w->BitMovOptMain.get());
+    w->desk = std::make_unique<RemoteDesk>(*w);
+    w->remote = std::make_unique<remote::RemoteServer>(*w->desk);
+    QString why;
+    const remote::RemoteSettings remoteSettings = remote::readRemoteSettings(settingsFilePath());
+    if (!w->remote->apply(remoteSettings, &why))
+        std::fprintf(stderr, "velmora: the remote control cannot listen: %s\n", qPrintable(why));
     return w;
 }
 

@@ -16,6 +16,11 @@ class TMachInfo;
 class TExportDialog;
 class TShowScreen;
 class TLiveWindow;
+class TRemoteDialog;
+class RemoteDesk;
+namespace remote {
+class RemoteServer;
+}
 
 // The program's windows, each created once at start and kept until the program ends.
 struct Windows {
@@ -29,6 +34,10 @@ struct Windows {
     std::unique_ptr<TExportDialog> exportDialog; // made when first asked for
     std::unique_ptr<TShowScreen> showScreen;     // made when first asked for
     std::unique_ptr<TLiveWindow> live;           // made when first asked for
+    std::unique_ptr<TRemoteDialog> remoteDialog; // made when first asked for
+    // The remote control, listening as the settings file says.
+    std::unique_ptr<RemoteDesk> desk;
+    std::unique_ptr<remote::RemoteServer> remote;
     ~Windows();
 };
 

@@ -253,7 +253,14 @@ bool TLiveWindow::openProject(const QString& projectFile) {
     raise();
     activateWindow();
     Rundown->setFocus();
+    emit sessionChanged();
     return true;
+}
+
+void TLiveWindow::showEdited(int row) {
+    if (!onAir_ || row < 0 || row >= onAir_->rows()) return;
+    showRow(row);
+    if (onAir_->cued() == row) showCue();
 }
 
 void TLiveWindow::placeBesideEditor() {
@@ -423,7 +430,9 @@ void TLiveWindow::followEditor() {
 
 void TLiveWindow::closeShow() {
     if (screen_) screen_->stop();
+    const bool had = session_ != nullptr;
     session_.reset();
+    if (had) emit sessionChanged();
     onAir_ = nullptr;
     if (screen_ && Program) static_cast<ProgramView*>(Program)->screen = nullptr;
     screen_.reset();

@@ -46,6 +46,8 @@ public:
     void cutClick();
     void nextClick();
     void cue(int row);
+    // Row r's page was edited elsewhere (the remote): the rundown shows it.
+    void showEdited(int row);
     // A key of the Live window or the show screen; false: not one of Live's.
     bool liveKey(QKeyEvent* event);
 
@@ -66,6 +68,10 @@ public:
     TLiveScreen* screen() const { return screen_.get(); }
     // The number typed so far.
     const QString& typed() const { return typed_; }
+
+signals:
+    // The live session began or ended (session() tells which).
+    void sessionChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

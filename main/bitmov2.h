@@ -61,6 +61,8 @@ struct Accessories {
     std::function<void()> chooseShowScreen;
     // File > "Export Show...": the project file to render.
     std::function<void(const QString&)> exportShow;
+    // Configuration > "Remote Control...".
+    std::function<void()> remoteControl;
     // Window > "Live": the project file whose pages make the rundown.
     std::function<void(const QString&)> showLive;
 };
@@ -400,6 +402,7 @@ public:
     QAction* RepeaTLoop1 = nullptr;
     QAction* ProjectInformation1 = nullptr;
     QAction* Live1 = nullptr;
+    QAction* RemoteControl1 = nullptr;
     QAction* UnderYourHood1 = nullptr;
     QAction* About1 = nullptr;
     QAction* Contents1 = nullptr;

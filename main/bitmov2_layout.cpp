@@ -153,6 +153,10 @@ void TBitMovOptMain::buildMenus() {
     connect(ShowScreen1, &QAction::triggered, this, [this] {
         if (accessories_.chooseShowScreen) accessories_.chooseShowScreen();
     });
+    RemoteControl1 = config->addAction(QStringLiteral("Remote Control..."));
+    connect(RemoteControl1, &QAction::triggered, this, [this] {
+        if (accessories_.remoteControl) accessories_.remoteControl();
+    });
 
     QMenu* window = bar->addMenu(QStringLiteral("&Window"));
     ProjectInformation1 = window->addAction(QStringLiteral("Project Information"));

@@ -12,6 +12,9 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   # titles in every script: Noto for Arabic, Hebrew, Indic, Thai and more, CJK, emoji
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
+  # the remote control: HTTP and WebSocket, OSC (and oscsend for its checks), the web remote
+  # looked at in a real browser
+  qt6-httpserver-dev qt6-websockets-dev liblo-dev liblo-tools chromium curl
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils python3
   # the real-display checks: a pytest suite, its screenshots read with numpy
