@@ -14,7 +14,7 @@ Plane planeOf(platform::Bitmap& b) {
 LiveShow::LiveShow(OnAir& onAir, platform::Bitmap& frame, const platform::StageView& view,
                    std::uint64_t period, platform::Clock& clock,
                    std::function<void(const QRect&)> present)
-    : onAir_(onAir), frame_(frame), composer_(planeOf(frame), view),
+    : onAir_(onAir), composer_(planeOf(frame), view),
       period_(std::max<std::uint64_t>(period, 1000000)), clock_(clock),
       present_(std::move(present)), log_(std::int64_t(period_)) {}
 

@@ -53,8 +53,7 @@ private:
     void given(const char* name);
 
     OnAir& onAir_;
-    platform::Bitmap& frame_;
-    FrameComposer composer_;
+    FrameComposer composer_; // over the framebuffer
     std::uint64_t period_;
     platform::Clock& clock_;
     std::function<void(const QRect&)> present_;

@@ -1,6 +1,7 @@
 #include "remote/osc.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <lo/lo_lowlevel.h>
 #include <memory>
@@ -17,18 +18,29 @@ struct FreeMessage {
     void operator()(lo_message m) const { lo_message_free(m); }
 };
 
+template <typename T>
+T valueAt(const lo_arg* arg) {
+    // The arguments lie four bytes apart in the message: a 64-bit one may be misaligned.
+    T v;
+    std::memcpy(&v, arg, sizeof v);
+    return v;
+}
+
 // A whole number argument: an int, an integral float, or a string of digits.
 std::optional<int> wholeNumber(char type, lo_arg* arg) {
     switch (type) {
     case LO_INT32:
-        return arg->i;
-    case LO_INT64:
-        if (arg->h < 0 || arg->h > 100000) return std::nullopt;
-        return int(arg->h);
-    case LO_FLOAT:
-        if (!std::isfinite(arg->f) || arg->f != std::floor(arg->f) || std::fabs(arg->f) > 100000)
-            return std::nullopt;
-        return int(arg->f);
+        return valueAt<std::int32_t>(arg);
+    case LO_INT64: {
+        const auto h = valueAt<std::int64_t>(arg);
+        if (h < 0 || h > 100000) return std::nullopt;
+        return int(h);
+    }
+    case LO_FLOAT: {
+        const auto f = valueAt<float>(arg);
+        if (!std::isfinite(f) || f != std::floor(f) || std::fabs(f) > 100000) return std::nullopt;
+        return int(f);
+    }
     case LO_STRING: {
         bool ok = false;
         const int v = QString::fromUtf8(&arg->s).toInt(&ok);

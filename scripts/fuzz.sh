@@ -27,7 +27,8 @@ rm -rf "$OUT/seeds"
 python3 scripts/fuzz_corpus.py "$OUT/seeds"
 
 ALL=(fuzz_page_file fuzz_project_file fuzz_settings_file fuzz_picture fuzz_wave_file
-     fuzz_page_extension fuzz_page_rows fuzz_page_show fuzz_page_print fuzz_page_export)
+     fuzz_page_extension fuzz_page_rows fuzz_page_show fuzz_page_print fuzz_page_export
+     fuzz_remote_request)
 read -r -a TARGETS <<<"${FUZZ_TARGETS:-${ALL[*]}}"
 passed=0
 failed=0

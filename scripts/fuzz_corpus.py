@@ -380,6 +380,31 @@ def regressions(out):
                 put(out, target, "regression-" + name, f.read())
 
 
+def remote_requests(out):
+    """Requests to the remote control, as fuzz_remote_request reads them."""
+    def request(method, path, body=b"", auth=b"", flags=b"\x01"):
+        return method + b"\n" + path + b"\n" + auth + b"\n" + flags + b"\n" + body
+    def osc_string(s):
+        s += b"\0"
+        return s + b"\0" * (-len(s) % 4)
+    seeds = {
+        "take-clear": [request(b"POST", b"/api/take"), request(b"POST", b"/api/clear")],
+        "cue-take-edit": [request(b"POST", b"/api/cue/002"), request(b"POST", b"/api/take"),
+                          request(b"PUT", b"/api/pages/002/lines/1", b'{"text":"Edited"}')],
+        "state": [request(b"GET", b"/api/state")],
+        "token": [request(b"POST", b"/api/take", auth=b"Bearer tok", flags=b"\x02"),
+                  request(b"POST", b"/api/cut?token=tok", flags=b"\x02")],
+        "bad": [request(b"PUT", b"/api/pages/000/lines/1", b'{"text":'),
+                request(b"GET", b"/../../etc/passwd")],
+    }
+    for name, parts in seeds.items():
+        put(out, "fuzz_remote_request", name, b"\x1e".join(parts))
+    put(out, "fuzz_remote_request", "osc-take", osc_string(b"/velmora/take") + osc_string(b","))
+    put(out, "fuzz_remote_request", "osc-text",
+        osc_string(b"/velmora/text") + osc_string(b",iis") + (1).to_bytes(4, "big") +
+        (1).to_bytes(4, "big") + osc_string(b"Hello"))
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -392,6 +417,7 @@ def main():
     waves(out)
     pictures(out)
     extension_seeds(out)
+    remote_requests(out)
     regressions(out)
 
 
