@@ -14,6 +14,7 @@
 #include "dialogs/efxctrunit.h"
 #include "dialogs/exportdlg.h"
 #include "app/remote_desk.h"
+#include "dialogs/keyscreen.h"
 #include "dialogs/livewindow.h"
 #include "dialogs/remotedlg.h"
 #include "remote/server.h"
@@ -98,6 +99,10 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
             });
         }
         raw->live->openProject(project);
+    };
+    acc.chooseKeyScreen = [raw] {
+        TKeyScreen dialog(raw->BitMovOptMain.get());
+        platform::dialogs().runModal(dialog);
     };
     acc.remoteControl = [raw] {
         if (!raw->remoteDialog) {

@@ -1,5 +1,7 @@
 #include "dialogs/livewindow.h"
 
+#include "dialogs/keyscreen.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -209,6 +211,13 @@ bool TLiveWindow::openProject(const QString& projectFile) {
     screen_ = std::make_unique<TLiveScreen>();
     screen_->keys = [this](QKeyEvent* e) { return liveKey(e); };
     screen_->open();
+    // The key, on a screen of its own when one is chosen.
+    if (QScreen* k = velmora::keyScreen(screen_->screen())) {
+        keyScreen_ = std::make_unique<TLiveScreen>();
+        keyScreen_->setWindowTitle(QStringLiteral("Velmora Live Key"));
+        keyScreen_->keys = [this](QKeyEvent* e) { return liveKey(e); };
+        keyScreen_->open(k, QSize(screen_->frame().width(), screen_->frame().height()));
+    }
     const platform::Bitmap& frame = screen_->frame();
     const platform::StageView view = platform::StageView::fit(
         stageWidth_ > 0 ? stageWidth_ : frame.width(), stageHeight_ > 0 ? stageHeight_ : frame.height(),
@@ -220,7 +229,11 @@ bool TLiveWindow::openProject(const QString& projectFile) {
     control_ = std::make_unique<LiveWaves>();
     session_ = std::make_unique<live::LiveSession>(
         project->pageNames, std::move(pages), options_, view, *control_, screen_->frame(),
-        screen_->framePeriod(), platform::clock(), [this](const QRect& r) { screen_->present(r); });
+        screen_->framePeriod(), platform::clock(), [this](const QRect& r) {
+            screen_->present(r);
+            if (keyScreen_) keyScreen_->present(r);
+        });
+    if (keyScreen_) session_->show().setKey(&keyScreen_->frame());
     onAir_ = &session_->onAir();
     connect(session_.get(), &live::LiveSession::changed, this, [this] { showCue(); });
     if (!frameLogFile().isEmpty() && !session_->show().log().writeTo(frameLogFile()))
@@ -430,6 +443,8 @@ void TLiveWindow::followEditor() {
 
 void TLiveWindow::closeShow() {
     if (screen_) screen_->stop();
+    if (keyScreen_) keyScreen_->stop();
+    keyScreen_.reset();
     const bool had = session_ != nullptr;
     session_.reset();
     if (had) emit sessionChanged();

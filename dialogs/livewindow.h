@@ -66,6 +66,7 @@ public:
     live::LiveSession* session() const { return session_.get(); }
     live::LiveShow* liveShow() const;
     TLiveScreen* screen() const { return screen_.get(); }
+    TLiveScreen* keyScreen() const { return keyScreen_.get(); }
     // The number typed so far.
     const QString& typed() const { return typed_; }
 
@@ -96,6 +97,7 @@ private:
     ShowOptions options_;
     std::unique_ptr<PlayControl> control_;
     std::unique_ptr<TLiveScreen> screen_;
+    std::unique_ptr<TLiveScreen> keyScreen_; // the key, when a screen is chosen for it
     std::unique_ptr<live::LiveSession> session_;
     live::OnAir* onAir_ = nullptr; // the session's
     std::optional<PageImage> editorSeen_; // the editor's page as last taken in

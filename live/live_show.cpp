@@ -14,7 +14,7 @@ Plane planeOf(platform::Bitmap& b) {
 LiveShow::LiveShow(OnAir& onAir, platform::Bitmap& frame, const platform::StageView& view,
                    std::uint64_t period, platform::Clock& clock,
                    std::function<void(const QRect&)> present)
-    : onAir_(onAir), composer_(planeOf(frame), view),
+    : onAir_(onAir), composer_(planeOf(frame), view), view_(view),
       period_(std::max<std::uint64_t>(period, 1000000)), clock_(clock),
       present_(std::move(present)), log_(std::int64_t(period_)) {}
 
@@ -22,11 +22,21 @@ std::int64_t LiveShow::now() const {
     return std::int64_t(clock_.nanos() - start_);
 }
 
+void LiveShow::setKey(platform::Bitmap* key) {
+    key_ = key;
+    keyComposer_.reset();
+    if (!key_ || key_->isEmpty()) return;
+    keyPlane_.assign(std::size_t(key_->width()) * key_->height(), 0);
+    keyComposer_.emplace(Plane{keyPlane_.data(), key_->width(), key_->height(), key_->width(), 1},
+                         view_);
+}
+
 void LiveShow::start() {
     start_ = clock_.nanos();
     refresh_ = 1;
     shown_ = -1;
     composer_.reset();
+    if (keyComposer_) keyComposer_->reset();
     draw();
 }
 
@@ -37,10 +47,25 @@ void LiveShow::draw() {
     if (onAir_.edits() != drawnEdits_) {
         drawnEdits_ = onAir_.edits();
         composer_.reset();
+        if (keyComposer_) keyComposer_->reset();
     }
     const OnAir::Lines lines = onAir_.linesAt(t);
     for (const QRect& r : composer_.compose(lines))
         pending_ |= r;
+    if (!keyComposer_) return;
+    const OnAir::Lines key = onAir_.keyLinesAt(t);
+    const int w = key_->width();
+    for (const QRect& r : keyComposer_->compose(key)) {
+        const QRect c = r.intersected(QRect(0, 0, w, key_->height()));
+        // Grey for the coverage, in every colour channel.
+        for (int y = c.top(); y <= c.bottom(); ++y) {
+            const std::uint8_t* from = keyPlane_.data() + std::size_t(y) * w;
+            auto* to = reinterpret_cast<std::uint32_t*>(key_->scanLine(y));
+            for (int x = c.left(); x <= c.right(); ++x)
+                to[x] = std::uint32_t(from[x]) * 0x010101u;
+        }
+        pending_ |= c;
+    }
 }
 
 std::uint64_t LiveShow::wake() {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 #include <QRect>
 #include <QString>
 
@@ -30,6 +32,10 @@ public:
     // the next. Returns the clock's time to be woken at next.
     std::uint64_t wake();
 
+    // The key: each frame also drawn into `key` (the framebuffer's size) as how much the titles
+    // cover each pixel, white opaque, black transparent; presented with the fill.
+    void setKey(platform::Bitmap* key);
+
     // The commands, given now; they act on the next frame.
     void take();
     void clear();
@@ -54,6 +60,10 @@ private:
 
     OnAir& onAir_;
     FrameComposer composer_; // over the framebuffer
+    platform::StageView view_;
+    platform::Bitmap* key_ = nullptr;
+    std::vector<std::uint8_t> keyPlane_;
+    std::optional<FrameComposer> keyComposer_;
     std::uint64_t period_;
     platform::Clock& clock_;
     std::function<void(const QRect&)> present_;

@@ -55,6 +55,14 @@ struct OnAir::Aired {
     std::int64_t origin = 0;
     bool live = true;
     SmoothPage play;
+    // Each line's coverage, made for the strip it was made for (and the edit it followed).
+    struct Cover {
+        const std::uint8_t* of = nullptr;
+        int edit = -1;
+        StripCoverage alpha;
+    };
+    std::array<Cover, 3> covers;
+    std::array<int, 3> edits{};
 };
 
 OnAir::OnAir(std::vector<QString> numbers, std::vector<PageImage> pages,
@@ -175,6 +183,7 @@ void OnAir::edit(int r, const PageImage& page) {
             was.FontStyle = now.FontStyle;
             was.attrs = now.attrs;
             a->play.lineEdited(n);
+            ++a->edits[std::size_t(n - 1)];
             ++edits_;
             ++changes_;
         }
@@ -200,6 +209,41 @@ OnAir::Lines OnAir::linesAt(std::int64_t t) const {
         if (f.picture != SmoothPage::Picture::Lines) continue;
         for (const FrameComposer::Line& l : composedLines(a->play, f))
             lines[at++] = l;
+    }
+    return lines;
+}
+
+OnAir::Lines OnAir::keyLinesAt(std::int64_t t) {
+    Lines lines = linesAt(t);
+    std::size_t at = 0;
+    for (const auto& a : aired_) {
+        const SmoothPage::Frame f = a->play.frameAt(t - a->origin);
+        if (f.picture != SmoothPage::Picture::Lines) continue;
+        for (int n = 1; n <= 3; ++n, ++at) {
+            FrameComposer::Line& l = lines[at];
+            if (l.picture.isEmpty()) continue;
+            Aired::Cover& c = a->covers[std::size_t(n - 1)];
+            if (c.of != l.picture.bits || c.edit != a->edits[std::size_t(n - 1)]) {
+                const PageImage::Line& line = a->page.lines[std::size_t(n - 1)];
+                StripInput in;
+                in.text = line.Text.left(255);
+                in.fontStyle = line.FontStyle;
+                in.line = &line.attrs;
+                in.stripFormat = platform::PixelFormat::Bits32;
+                in.view = view_;
+                c.alpha = renderTitleCoverage(in);
+                // A picture covers its whole rectangle.
+                if (c.alpha.isEmpty() || c.alpha.width != l.picture.width ||
+                    c.alpha.height != l.picture.height) {
+                    c.alpha.width = l.picture.width;
+                    c.alpha.height = l.picture.height;
+                    c.alpha.alpha.assign(std::size_t(l.picture.width) * l.picture.height, 255);
+                }
+                c.of = l.picture.bits;
+                c.edit = a->edits[std::size_t(n - 1)];
+            }
+            l.picture = {c.alpha.alpha.data(), c.alpha.width, c.alpha.height, c.alpha.width, 1};
+        }
     }
     return lines;
 }

@@ -79,6 +79,10 @@ public:
     // The lines as they stand at t (after advanceTo(t)), the oldest page's first; unused places
     // draw nothing.
     Lines linesAt(std::int64_t t) const;
+    // The same lines as how much of each pixel they cover (one byte a pixel, 255 opaque), for
+    // the key a vision mixer lays the titles over its pictures with: a text's and its shadow's
+    // coverage, a picture's whole rectangle.
+    Lines keyLinesAt(std::int64_t t);
     // Counts every change of course and every edit: a frame drawn before is out of date when it
     // changed.
     int changes() const { return changes_; }

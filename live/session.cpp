@@ -83,6 +83,7 @@ QByteArray LiveSession::stateJson() const {
     const QJsonObject state{{"onAir", number(onAir_.onAir())},
                             {"cued", number(onAir_.cued())},
                             {"moving", moving()},
+                            {"live", true},
                             {"pages", pages}};
     return QJsonDocument(state).toJson(QJsonDocument::Compact);
 }

@@ -44,7 +44,7 @@ public:
     // Whether a line is moving at the frame shown last.
     bool moving() const;
     // The state as JSON: {"onAir": "001" or null, "cued": "002" or null, "moving": bool,
-    // "pages": [{"page": "000", "lines": ["...", "...", "..."]}, ...]}.
+    // "live": true, "pages": [{"page": "000", "lines": ["...", "...", "..."]}, ...]}.
     QByteArray stateJson() const;
 
 signals:

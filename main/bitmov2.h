@@ -61,6 +61,8 @@ struct Accessories {
     std::function<void()> chooseShowScreen;
     // File > "Export Show...": the project file to render.
     std::function<void(const QString&)> exportShow;
+    // Configuration > "Key Screen...": the screen the live show's key goes to.
+    std::function<void()> chooseKeyScreen;
     // Configuration > "Remote Control...".
     std::function<void()> remoteControl;
     // Window > "Live": the project file whose pages make the rundown.
@@ -403,6 +405,7 @@ public:
     QAction* ProjectInformation1 = nullptr;
     QAction* Live1 = nullptr;
     QAction* RemoteControl1 = nullptr;
+    QAction* KeyScreen1 = nullptr;
     QAction* UnderYourHood1 = nullptr;
     QAction* About1 = nullptr;
     QAction* Contents1 = nullptr;

@@ -153,6 +153,10 @@ void TBitMovOptMain::buildMenus() {
     connect(ShowScreen1, &QAction::triggered, this, [this] {
         if (accessories_.chooseShowScreen) accessories_.chooseShowScreen();
     });
+    KeyScreen1 = config->addAction(QStringLiteral("Key Screen..."));
+    connect(KeyScreen1, &QAction::triggered, this, [this] {
+        if (accessories_.chooseKeyScreen) accessories_.chooseKeyScreen();
+    });
     RemoteControl1 = config->addAction(QStringLiteral("Remote Control..."));
     connect(RemoteControl1, &QAction::triggered, this, [this] {
         if (accessories_.remoteControl) accessories_.remoteControl();

@@ -68,6 +68,18 @@ void writeShowScreenName(const QString& path, const QString& name) {
     ini.writeString(ShowScreenSection, ShowScreenKey, name);
 }
 
+QString readKeyScreenName(const QString& path) {
+    if (!QFileInfo::exists(path)) return QString();
+    return platform::IniFile(path).readString(QStringLiteral("VELMORA Key Screen"), ShowScreenKey,
+                                              QString());
+}
+
+void writeKeyScreenName(const QString& path, const QString& name) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    platform::IniFile ini(path);
+    ini.writeString(QStringLiteral("VELMORA Key Screen"), ShowScreenKey, name);
+}
+
 QString birthText(const QDateTime& when) {
     const QLocale loc; // the system's, unless a test chose another
     return loc.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +

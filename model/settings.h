@@ -37,6 +37,9 @@ void writeSettings(const QString& path, const SettingsToWrite& values);
 // readers skip it and writeSettings leaves it alone. Empty when none was chosen.
 QString readShowScreenName(const QString& path);
 void writeShowScreenName(const QString& path, const QString& name);
+// The screen the live show's key goes to, by name ("[VELMORA Key Screen]"); empty for none.
+QString readKeyScreenName(const QString& path);
+void writeKeyScreenName(const QString& path, const QString& name);
 
 // Where the main window opens from its saved place. A width or height below the window's
 // minimum or beyond the screen takes the fallback's (as much of it as the screen holds); a

@@ -60,7 +60,7 @@ Response methodNotAllowed(const char* allow) {
 
 QString titleProblem(const QString& text) {
     for (const QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
             return QStringLiteral("a title cannot hold control characters");
     if (perceivedLength(text) > pagelayout::TextChars)
         return QStringLiteral("a title holds at most %1 characters").arg(pagelayout::TextChars);
@@ -93,7 +93,7 @@ Response handle(const Request& r, const Access& a, Operator& op) {
     if (!path.startsWith(QLatin1Char('/'))) return error(400, QStringLiteral("the path must start with /"));
 
     if (path == QLatin1String("/") || path == QLatin1String("/index.html")) {
-        if (r.method != "GET" && r.method != "HEAD") return methodNotAllowed("GET");
+        if (r.method != "GET") return methodNotAllowed("GET");
         Response page;
         page.contentType = "text/html; charset=utf-8";
         page.body = op.remotePage();

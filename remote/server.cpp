@@ -52,6 +52,10 @@ public:
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
+        // An upgrade to a WebSocket is answered by the WebSocket's own handshake, and checked
+        // once it is one: nothing may be written here.
+        if (request.value(QByteArrayLiteral("upgrade")).compare("websocket", Qt::CaseInsensitive) == 0)
+            return true;
         Request r;
         r.method = methodName(request.method());
         r.path = request.url().path(QUrl::FullyEncoded).toUtf8();

@@ -14,7 +14,7 @@ PACKAGES=(
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
   # the remote control: HTTP and WebSocket, OSC (and oscsend for its checks), the web remote
   # looked at in a real browser
-  qt6-httpserver-dev qt6-websockets-dev liblo-dev liblo-tools chromium curl
+  qt6-httpserver-dev qt6-websockets-dev liblo-dev liblo-tools chromium curl python3-websocket
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils python3
   # the real-display checks: a pytest suite, its screenshots read with numpy

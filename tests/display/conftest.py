@@ -136,16 +136,16 @@ def bus(tmp_path_factory):
 
 @pytest.fixture
 def start_app(screen, program, folder, request):
-    """start_app(project, editor=True, on_bus=False, args=(), **place): the program with a
-    fresh home whose settings name the project and the main window's place, and the arguments
-    on its command line; with editor=True once the editor is ready for keys, with on_bus=True
-    on the accessibility bus."""
+    """start_app(project, editor=True, on_bus=False, args=(), more_settings="", **place): the
+    program with a fresh home whose settings name the project and the main window's place (and
+    hold the further sections given as text), and the arguments on its command line; with
+    editor=True once the editor is ready for keys, with on_bus=True on the accessibility bus."""
     started = []
 
-    def start(project, editor=True, on_bus=False, args=(), **place):
+    def start(project, editor=True, on_bus=False, args=(), more_settings="", **place):
         ask = request.getfixturevalue("bus") if on_bus else None
         app = x11.App(screen, program, folder / "home", project, ask.env if ask else (), args,
-                     **place)
+                     more_settings, **place)
         started.append(app)
         if editor:
             app.wait_editor()

@@ -50,7 +50,7 @@ TEST(LiveSession, TellsEachChangeOfTheStateAndOnlyThose) {
                                  clock, [](const QRect&) {});
     QSignalSpy spy(&s, &velmora::live::LiveSession::changed);
     const auto state = [&] { return QJsonDocument::fromJson(s.stateJson()).object(); };
-    EXPECT_EQ(s.stateJson(), QByteArray(R"({"cued":"000","moving":false,"onAir":null,"pages":[)"
+    EXPECT_EQ(s.stateJson(), QByteArray(R"({"cued":"000","live":true,"moving":false,"onAir":null,"pages":[)"
                                         R"({"lines":["Naïve \"quoted\"","",""],"page":"000"},)"
                                         R"({"lines":["Naïve \"quoted\"","",""],"page":"001"}]})"));
     s.show().start();

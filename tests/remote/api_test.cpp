@@ -129,6 +129,7 @@ TEST_F(Remote, EachPathAndMethodIsAnsweredAndOnlyValidRequestsAct) {
         {"PUT", "/api/pages/000/lines/1", R"(["text"])", 400, "", ""},
         {"PUT", "/api/pages/000/lines/1", R"({"text":5})", 400, "", ""},
         {"PUT", "/api/pages/000/lines/1", R"({"text":"two\nlines"})", 400, "", ""},
+        {"PUT", "/api/pages/000/lines/1", "{\"text\":\"a\u0085b\"}", 400, "", ""},
         {"PUT", "/api/pages/000/lines/1", "{\"text\":\"" + QByteArray(81, 'a') + "\"}", 400, "", ""},
         {"PUT", "/api/pages/000/lines/1", "{\"text\":\"" + QByteArray(80, 'a') + "\"}", 200, "", ""},
         {"PUT", "/api/pages/000/lines/1", QByteArray(64 * 1024 + 1, ' '), 413, "", ""},

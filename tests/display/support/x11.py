@@ -133,15 +133,19 @@ class Screen:
 class App:
     """The program started on a screen with a home of its own, the settings file naming the
     project and the main window's place (top, left, height, width), and any further arguments
-    on its command line."""
+    on its command line; `more_settings`, further sections of the settings file as text."""
 
-    def __init__(self, screen, program, home, project, env=(), args=(), **place):
+    def __init__(self, screen, program, home, project, env=(), args=(), more_settings="",
+                 **place):
         self.screen, self.home = screen, home
         for d in ("config", "runtime", "cache", "data"):
             (home / d).mkdir(parents=True, exist_ok=True)
         (home / "runtime").chmod(0o700)
         self.settings = home / "config" / "velmora.ini"
         files.settings(self.settings, f"{project}/xvfb.kvt", f"{project}/", **place)
+        if more_settings:
+            with open(self.settings, "a") as f:
+                f.write(more_settings)
         env = dict(screen.env, XDG_CONFIG_HOME=str(home / "config"),
                    XDG_RUNTIME_DIR=str(home / "runtime"), XDG_CACHE_HOME=str(home / "cache"),
                    XDG_DATA_HOME=str(home / "data"), QT_QPA_PLATFORM="xcb",
