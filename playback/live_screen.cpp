@@ -36,14 +36,14 @@ std::uint64_t TLiveScreen::framePeriod() const {
     return std::uint64_t(1e9 / hz);
 }
 
-void TLiveScreen::open() {
-    QScreen* target = platform::showScreen();
+void TLiveScreen::open(QScreen* screen, QSize frame) {
+    QScreen* target = screen ? screen : platform::showScreen();
     if (target) setScreen(target);
     const QRect geometry = target ? target->geometry()
                                   : QRect(0, 0, platform::Screen::width(), platform::Screen::height());
     pixelRatio_ = target ? std::max(1.0, target->devicePixelRatio()) : 1.0;
-    const int dw = int(std::lround(geometry.width() * pixelRatio_));
-    const int dh = int(std::lround(geometry.height() * pixelRatio_));
+    const int dw = frame.isEmpty() ? int(std::lround(geometry.width() * pixelRatio_)) : frame.width();
+    const int dh = frame.isEmpty() ? int(std::lround(geometry.height() * pixelRatio_)) : frame.height();
     if (frame_.width() != dw || frame_.height() != dh) {
         frame_ = platform::Bitmap(dw, dh, platform::PixelFormat::Bits32);
         shown_ = platform::Bitmap(dw, dh, platform::PixelFormat::Bits32);

@@ -28,8 +28,9 @@ public:
     platform::Bitmap& frame() { return frame_; }
     // What the screen shows: the frames as presented.
     const platform::Bitmap& shown() const { return shown_; }
-    // Sizes the framebuffers to the show screen and shows the window there, full screen.
-    void open();
+    // Sizes the framebuffers to the screen (the show screen unless given; `frame`: a size of
+    // their own) and shows the window there, full screen.
+    void open(QScreen* screen = nullptr, QSize frame = {});
     // Plays the show (null: stops it). Its present call is present() below.
     void play(live::LiveShow* show);
     void stop();
