@@ -425,4 +425,41 @@ TEST_F(LiveRun, ACommandActsOnTheNextFrameAndTheLogTellsWhen) {
     EXPECT_EQ(lines[4], QStringLiteral("cut given 33333332 refresh 3"));
 }
 
+// The key drawn beside the fill: white where a white title is, black around it, its soft edges
+// as grey as the fill's, on the same frames; cut, both black.
+TEST_F(LiveRun, TheKeyIsTheFillsCoverageOnTheSameFrames) {
+    platform::Bitmap key(SW / 2, SH / 2, platform::PixelFormat::Bits32);
+    velmora::live::LiveShow& s = start();
+    s.setKey(&key);
+    s.start();
+    air->cue(2); // "End", in from the left
+    s.take();
+    int mixed = 0, differ = 0, lit = 0;
+    for (int k = 0; k < 200; ++k) {
+        clock.now += Period;
+        s.wake();
+        // The frame presented last is the one drawn before this wake's drawing ahead: look at
+        // the frame drawn now, fill and key together.
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x) {
+                const int fill = int(frame.pixel(x, y) & 0xFF);
+                const std::uint32_t kp = key.pixel(x, y);
+                const int alpha = int(kp & 0xFF);
+                EXPECT_EQ(kp, std::uint32_t(alpha) * 0x010101u) << "grey";
+                if (std::abs(fill - alpha) > 2) ++differ;
+                if (alpha > 0 && alpha < 255) ++mixed;
+                if (alpha == 255) ++lit;
+            }
+    }
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(mixed, 0);
+    EXPECT_GT(lit, 0);
+    s.cut();
+    clock.now += Period;
+    s.wake();
+    for (int y = 0; y < key.height(); ++y)
+        for (int x = 0; x < key.width(); ++x)
+            ASSERT_EQ(key.pixel(x, y), 0u);
+}
+
 } // namespace
