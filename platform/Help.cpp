@@ -34,6 +34,7 @@ const Topic topicTable[] = {
     {"Buttons", "buttons"},
     {"Drawing Paths By Hand", "paths"},
     {"Live", "live"},
+    {"Remote Control", "remote"},
 };
 
 QTextBrowser* ensureWindow() {

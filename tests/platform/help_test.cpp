@@ -24,6 +24,7 @@ const Topic topics[] = {
     {"Buttons", "The tool bar across the top"},
     {"Drawing Paths By Hand", "shows the page full screen"},
     {"Live", "moves out from wherever its lines are"},
+    {"Remote Control", "lets a control desk, a script or a phone operate Live"},
 };
 
 void open(const QString& title) {
