@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "bench/bench_support.h"
+#include "live/rundown.h"
 #include "live/live_show.h"
 #include "live/on_air.h"
 #include "model/show_project.h"
@@ -31,25 +32,6 @@ velmora::ShowProject demo() {
     return *p;
 }
 
-class Manual : public platform::Clock {
-public:
-    std::uint32_t tickCount() override { return std::uint32_t(now / 1000000); }
-    void spin(std::uint64_t) override {}
-    std::uint64_t nanos() override { return now; }
-    void sleepFor(std::uint64_t n) override { now += n; }
-    std::uint64_t now = 0;
-};
-
-class Silent : public velmora::PlayControl {
-public:
-    bool stopped() const override { return false; }
-    void pump() override {}
-    void holdForSpaceBar(bool) override {}
-    bool openWave(int, const QString&) override { return false; }
-    void playWave() override {}
-    void closeWave() override {}
-};
-
 void BM_LiveTakes(benchmark::State& state) {
     const velmora::ShowProject project = demo();
     constexpr std::uint64_t Period = 16666666;
@@ -60,8 +42,8 @@ void BM_LiveTakes(benchmark::State& state) {
     double drawn = 0, shown = 0, takeMax = 0, takeSum = 0;
     int takes = 0;
     for (auto _ : state) {
-        Silent silent;
-        Manual clock;
+        velmora::live::SilentControl silent;
+        platform::ManualClock clock;
         velmora::live::OnAir air(project.pageNames, project.pages, {}, view, silent);
         velmora::live::LiveShow show(air, frame, view, Period, clock, [](const QRect& r) {
             benchmark::DoNotOptimize(r);

@@ -43,22 +43,12 @@ bool sameEvents(const ShowRun& a, const ShowRun& b) {
     return true;
 }
 
-class NoWaves : public PlayControl {
-public:
-    bool stopped() const override { return false; }
-    void pump() override {}
-    void holdForSpaceBar(bool) override {}
-    bool openWave(int, const QString&) override { return false; }
-    void playWave() override {}
-    void closeWave() override {}
-};
-
 // The page on air: every command at frames the fuzzer's bytes choose, each frame composed.
 void playLive(const ShowProject& project, int width, int height, const fuzzsupport::Choices& c) {
     platform::Bitmap frame(width, height, platform::PixelFormat::Bits32);
     const platform::StageView view = stageOnFrame(project, width, height);
     FrameComposer composer({frame.bits(), width, height, frame.stride(), 4}, view);
-    NoWaves silent;
+    velmora::live::SilentControl silent;
     live::OnAir air(project.pageNames, project.pages, ShowOptions{}, view, silent);
     constexpr std::int64_t Frame = 16666666;
     std::int64_t t = 0;

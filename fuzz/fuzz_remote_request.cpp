@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 
 #include "fuzz/fuzz_support.h"
+#include "live/rundown.h"
 #include "live/session.h"
 #include "remote/api.h"
 #include "remote/osc.h"
@@ -18,25 +19,6 @@ using namespace velmora;
 using fuzzsupport::require;
 
 namespace {
-
-class Manual : public platform::Clock {
-public:
-    std::uint32_t tickCount() override { return std::uint32_t(now / 1000000); }
-    void spin(std::uint64_t) override {}
-    std::uint64_t nanos() override { return now; }
-    void sleepFor(std::uint64_t n) override { now += n; }
-    std::uint64_t now = 0;
-};
-
-class Silent : public PlayControl {
-public:
-    bool stopped() const override { return false; }
-    void pump() override {}
-    void holdForSpaceBar(bool) override {}
-    bool openWave(int, const QString&) override { return false; }
-    void playWave() override {}
-    void closeWave() override {}
-};
 
 PageImage pageOf(const QString& text, int in, int out) {
     PageImage p;
@@ -102,8 +84,8 @@ FUZZ_START_GUI_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
-    Silent silent;
-    Manual clock;
+    velmora::live::SilentControl silent;
+    platform::ManualClock clock;
     platform::Bitmap frame(64, 48, platform::PixelFormat::Bits32);
     live::LiveSession session({"000", "001", "002"},
                               {pageOf("One", 5, 6), pageOf("Two", 1, 3), pageOf("Three", 12, 12)}, {},

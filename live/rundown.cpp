@@ -7,26 +7,13 @@
 
 namespace velmora::live {
 
-namespace {
-// Nothing to hear or wait for: a picture is made without waves.
-class Silent : public PlayControl {
-public:
-    bool stopped() const override { return false; }
-    void pump() override {}
-    void holdForSpaceBar(bool) override {}
-    bool openWave(int, const QString&) override { return false; }
-    void playWave() override {}
-    void closeWave() override {}
-};
-} // namespace
-
 platform::Bitmap pictureAtRest(const PageImage& page, const ShowOptions& options, int stageWidth,
                                int stageHeight, int width, int height) {
     platform::Bitmap picture(std::max(width, 1), std::max(height, 1), platform::PixelFormat::Bits32);
     std::memset(picture.bits(), 0, std::size_t(picture.stride()) * picture.height());
     const platform::StageView view =
         platform::StageView::fit(stageWidth, stageHeight, picture.width(), picture.height());
-    Silent silent;
+    SilentControl silent;
     SmoothPage played(page, options, view, silent, std::nullopt, /*onAir=*/true);
     // Every move in ends; a live page then stays.
     for (int guard = 0; guard < 8 && !played.resting() && !played.finished(); ++guard)

@@ -9,6 +9,17 @@
 // keys' commands.
 namespace velmora::live {
 
+// A page played with nothing to hear and nothing to wait for: its waves are left out.
+class SilentControl : public PlayControl {
+public:
+    bool stopped() const override { return false; }
+    void pump() override {}
+    void holdForSpaceBar(bool) override {}
+    bool openWave(int, const QString&) override { return false; }
+    void playWave() override {}
+    void closeWave() override {}
+};
+
 // The page with every line at rest, drawn by the player as a live page stands once its lines are
 // in, on a stage of stageWidth x stageHeight fitted into width x height (black around it).
 platform::Bitmap pictureAtRest(const PageImage& page, const ShowOptions& options, int stageWidth,

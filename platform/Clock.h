@@ -52,6 +52,17 @@ private:
     std::uint64_t subMillis_ = 0; // nanoseconds beyond `now`
 };
 
+// A clock that only its owner moves: time stands until `now` is set, and a sleep moves it on
+// by its length. Whatever paces itself by a clock runs under it without waiting.
+class ManualClock : public Clock {
+public:
+    std::uint32_t tickCount() override { return std::uint32_t(now / 1000000); }
+    void spin(std::uint64_t) override {}
+    std::uint64_t nanos() override { return now; }
+    void sleepFor(std::uint64_t nanoseconds) override { now += nanoseconds; }
+    std::uint64_t now = 0; // nanoseconds
+};
+
 Clock& clock();
 // Installs a clock (tests, a show); nullptr restores the system clock. Returns the clock that
 // was installed before (nullptr for the system clock).

@@ -43,16 +43,6 @@ PageImage pageOf(std::initializer_list<QString> texts, int in = 5, int out = 6) 
     return page;
 }
 
-class Silent : public velmora::PlayControl {
-public:
-    bool stopped() const override { return false; }
-    void pump() override {}
-    void holdForSpaceBar(bool) override {}
-    bool openWave(int, const QString&) override { return false; }
-    void playWave() override {}
-    void closeWave() override {}
-};
-
 PageImage manual(PageImage p) {
     p.settings.mpause = true;
     return p;
@@ -85,7 +75,7 @@ struct Rundown : ::testing::Test {
     }
     testsupport::Seams seams;
     platform::StageView view;
-    Silent silent;
+    velmora::live::SilentControl silent;
     std::optional<OnAir> air;
 };
 
@@ -292,16 +282,6 @@ TEST(LivePicture, APageAtRestShowsItsLinesWhereTheyRest) {
 
 // ---- The show's frames by the clock --------------------------------------------------------
 
-// A clock only the test moves.
-class TestClock : public platform::Clock {
-public:
-    std::uint32_t tickCount() override { return std::uint32_t(now / 1000000); }
-    void spin(std::uint64_t) override {}
-    std::uint64_t nanos() override { return now; }
-    void sleepFor(std::uint64_t n) override { now += n; }
-    std::uint64_t now = 1000000000;
-};
-
 constexpr std::uint64_t Period = 16666666; // 60 Hz
 
 struct LiveRun : Rundown {
@@ -317,7 +297,7 @@ struct LiveRun : Rundown {
         return *show;
     }
     platform::Bitmap frame;
-    TestClock clock;
+    platform::ManualClock clock;
     std::vector<QRect> presented;
     std::optional<velmora::live::LiveShow> show;
 };

@@ -7,29 +7,11 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 
+#include "live/rundown.h"
 #include "live/session.h"
 #include "test_support.h"
 
 namespace {
-
-class Manual : public platform::Clock {
-public:
-    std::uint32_t tickCount() override { return std::uint32_t(now / 1000000); }
-    void spin(std::uint64_t) override {}
-    std::uint64_t nanos() override { return now; }
-    void sleepFor(std::uint64_t n) override { now += n; }
-    std::uint64_t now = 0;
-};
-
-class Silent : public velmora::PlayControl {
-public:
-    bool stopped() const override { return false; }
-    void pump() override {}
-    void holdForSpaceBar(bool) override {}
-    bool openWave(int, const QString&) override { return false; }
-    void playWave() override {}
-    void closeWave() override {}
-};
 
 TEST(LiveSession, TellsEachChangeOfTheStateAndOnlyThose) {
     testsupport::Seams seams;
@@ -43,8 +25,8 @@ TEST(LiveSession, TellsEachChangeOfTheStateAndOnlyThose) {
     page.settings.fadedelay = 200; // 5000 pixels a second
     platform::Bitmap frame(160, 120, platform::PixelFormat::Bits32);
     const platform::StageView view = platform::StageView::fit(320, 240, 160, 120);
-    Silent silent;
-    Manual clock;
+    velmora::live::SilentControl silent;
+    platform::ManualClock clock;
     constexpr std::uint64_t Period = 16666666;
     velmora::live::LiveSession s({"000", "001"}, {page, page}, {}, view, silent, frame, Period,
                                  clock, [](const QRect&) {});

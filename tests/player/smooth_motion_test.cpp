@@ -102,9 +102,15 @@ TEST(SmoothMotion, EveryMoveKeepsTheSteppedMovesPlacesAndLength) {
                     EXPECT_EQ(end.y, velmora::toFixed(Y));
                     EXPECT_EQ(end.squeeze, LineState::Squeeze::None);
                 }
-                if (!in && ((dir >= 1 && dir <= 8) || dir == 12)) EXPECT_FALSE(end.visible);
-                if (dir == 12) EXPECT_EQ(t.at(t.duration() / 2).opacity, 128);
-                if (dir == 14) EXPECT_EQ(end.visible, !in); // unknown: nothing drawn
+                if (!in && ((dir >= 1 && dir <= 8) || dir == 12)) {
+                    EXPECT_FALSE(end.visible);
+                }
+                if (dir == 12) {
+                    EXPECT_EQ(t.at(t.duration() / 2).opacity, 128);
+                }
+                if (dir == 14) {
+                    EXPECT_EQ(end.visible, !in); // unknown: nothing drawn
+                }
             }
 }
 
@@ -276,9 +282,10 @@ TEST(FrameComposer, BetweenPixelsTheInkKeepsItsAmountAndCentre) {
             EXPECT_NEAR(ink, 8 * 255, 8 * 1.0);
             EXPECT_NEAR(cx / ink, 5 + 3.5 + f / 256.0, 0.01);
             EXPECT_NEAR(cy / ink, 3 + 1.5 + g / 256.0, 0.01);
-            if (f == 0 && g == 0)
+            if (f == 0 && g == 0) {
                 for (int y = 0; y < 4; ++y)
                     EXPECT_EQ(0, std::memcmp(out.scanLine(3 + y) + 20, strip.scanLine(y), 32));
+            }
         }
     }
 }

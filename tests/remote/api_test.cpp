@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "live/rundown.h"
 #include "live/session.h"
 #include "remote/api.h"
 #include "remote/osc.h"
@@ -17,25 +18,6 @@ namespace {
 using velmora::remote::Access;
 using velmora::remote::Request;
 using velmora::remote::Response;
-
-class Manual : public platform::Clock {
-public:
-    std::uint32_t tickCount() override { return 0; }
-    void spin(std::uint64_t) override {}
-    std::uint64_t nanos() override { return now; }
-    void sleepFor(std::uint64_t n) override { now += n; }
-    std::uint64_t now = 0;
-};
-
-class Silent : public velmora::PlayControl {
-public:
-    bool stopped() const override { return false; }
-    void pump() override {}
-    void holdForSpaceBar(bool) override {}
-    bool openWave(int, const QString&) override { return false; }
-    void playWave() override {}
-    void closeWave() override {}
-};
 
 velmora::PageImage pageOf(const QString& text) {
     velmora::PageImage p;
@@ -82,8 +64,8 @@ struct Remote : ::testing::Test {
 
     testsupport::Seams seams;
     platform::Bitmap frame;
-    Silent silent;
-    Manual clock;
+    velmora::live::SilentControl silent;
+    platform::ManualClock clock;
     velmora::live::LiveSession session;
     Desk desk;
     Access access;
