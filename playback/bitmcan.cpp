@@ -13,6 +13,7 @@
 #include <QWindow>
 
 #include "platform/Dialogs.h"
+#include "platform/FramePaint.h"
 #include "platform/FrontWindow.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
@@ -179,34 +180,13 @@ void TCan::invalidatePlayback() {
 
 void TCan::present(const QRect& r) {
     // The framebuffer's rectangle, in the window's pixels.
-    if (pixelRatio_ == 1) {
-        dirty_ |= r;
-    } else {
-        const int left = int(std::floor(r.left() / pixelRatio_));
-        const int top = int(std::floor(r.top() / pixelRatio_));
-        const int right = int(std::ceil((r.right() + 1) / pixelRatio_));
-        const int bottom = int(std::ceil((r.bottom() + 1) / pixelRatio_));
-        dirty_ |= QRect(left, top, right - left, bottom - top);
-    }
+    dirty_ |= platform::windowRectOf(r, pixelRatio_);
     if (!showClock_ && batching_ == 0) present();
 }
 
 void TCan::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    if (frame_.isEmpty()) {
-        p.fillRect(event->rect(), Qt::black);
-        return;
-    }
-    QImage img = frame_.wrap();
-    if (pixelRatio_ == 1) {
-        p.drawImage(event->rect(), img, event->rect());
-        return;
-    }
-    img.setDevicePixelRatio(pixelRatio_);
-    const QRectF r = event->rect();
-    p.drawImage(r, img,
-                QRectF(r.x() * pixelRatio_, r.y() * pixelRatio_, r.width() * pixelRatio_,
-                       r.height() * pixelRatio_));
+    platform::paintFrame(p, frame_, event->rect(), pixelRatio_);
 }
 
 void TCan::InitImageScreen(bool alignMode) {

@@ -11,6 +11,7 @@
 
 #include "live/live_show.h"
 #include "platform/Clock.h"
+#include "platform/FramePaint.h"
 #include "platform/Pump.h"
 #include "platform/Screen.h"
 #include "platform/ShowScreen.h"
@@ -101,14 +102,7 @@ void TLiveScreen::present(const QRect& changed) {
         for (int y = r.top(); y <= r.bottom(); ++y)
             std::memcpy(shown_.scanLine(y) + std::size_t(r.left()) * 4,
                         frame_.scanLine(y) + std::size_t(r.left()) * 4, bytes);
-        QRect w = r;
-        if (pixelRatio_ != 1) {
-            const int left = int(std::floor(r.left() / pixelRatio_));
-            const int top = int(std::floor(r.top() / pixelRatio_));
-            const int right = int(std::ceil((r.right() + 1) / pixelRatio_));
-            const int bottom = int(std::ceil((r.bottom() + 1) / pixelRatio_));
-            w = QRect(left, top, right - left, bottom - top);
-        }
+        const QRect w = platform::windowRectOf(r, pixelRatio_);
         if (isVisible()) {
             repaint(w);
             // On the display now, not at the next turn of the event loop.
@@ -120,20 +114,7 @@ void TLiveScreen::present(const QRect& changed) {
 
 void TLiveScreen::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    if (shown_.isEmpty()) {
-        p.fillRect(event->rect(), Qt::black);
-        return;
-    }
-    QImage img = shown_.wrap();
-    if (pixelRatio_ == 1) {
-        p.drawImage(event->rect(), img, event->rect());
-        return;
-    }
-    img.setDevicePixelRatio(pixelRatio_);
-    const QRectF r = event->rect();
-    p.drawImage(r, img,
-                QRectF(r.x() * pixelRatio_, r.y() * pixelRatio_, r.width() * pixelRatio_,
-                       r.height() * pixelRatio_));
+    platform::paintFrame(p, shown_, event->rect(), pixelRatio_);
 }
 
 void TLiveScreen::keyPressEvent(QKeyEvent* event) {
