@@ -149,17 +149,17 @@ void TBitMovOptMain::buildMenus() {
     RepeaTLoop1 = config->addAction(QStringLiteral("RepeaT - Loop"));
     RepeaTLoop1->setCheckable(true);
     config->addSeparator();
-    ShowScreen1 = config->addAction(QStringLiteral("Show Screen..."));
-    connect(ShowScreen1, &QAction::triggered, this, [this] {
-        if (accessories_.chooseShowScreen) accessories_.chooseShowScreen();
+    RemoteControl1 = config->addAction(QStringLiteral("Remote Control..."));
+    connect(RemoteControl1, &QAction::triggered, this, [this] {
+        if (accessories_.remoteControl) accessories_.remoteControl();
     });
     KeyScreen1 = config->addAction(QStringLiteral("Key Screen..."));
     connect(KeyScreen1, &QAction::triggered, this, [this] {
         if (accessories_.chooseKeyScreen) accessories_.chooseKeyScreen();
     });
-    RemoteControl1 = config->addAction(QStringLiteral("Remote Control..."));
-    connect(RemoteControl1, &QAction::triggered, this, [this] {
-        if (accessories_.remoteControl) accessories_.remoteControl();
+    ShowScreen1 = config->addAction(QStringLiteral("Show Screen..."));
+    connect(ShowScreen1, &QAction::triggered, this, [this] {
+        if (accessories_.chooseShowScreen) accessories_.chooseShowScreen();
     });
 
     QMenu* window = bar->addMenu(QStringLiteral("&Window"));
