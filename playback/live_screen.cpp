@@ -24,6 +24,7 @@ TLiveScreen::TLiveScreen() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHi
     setAccessibleName(QStringLiteral("Live show screen"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::BlankCursor);
+    onX11_ = QGuiApplication::platformName() == QLatin1String("xcb");
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { wake(); });
@@ -107,6 +108,10 @@ void TLiveScreen::present(const QRect& changed) {
             repaint(w);
             // On the display now, not at the next turn of the event loop.
             QGuiApplication::sync();
+            // A Wayland compositor may not have taken the window's last frame yet, and the
+            // painting is then not shown; the same part is painted again once it can be, from
+            // the frame presented, so the last frame of a move or a fade is never lost.
+            if (!onX11_) update(w);
         }
     }
     if (framePresented) framePresented();

@@ -53,6 +53,7 @@ private:
 
     platform::Bitmap frame_, shown_;
     double pixelRatio_ = 1;
+    bool onX11_ = true;
     live::LiveShow* show_ = nullptr;
     QTimer timer_;
 };
