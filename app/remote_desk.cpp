@@ -4,7 +4,7 @@
 
 #include "app/startup.h"
 #include "dialogs/livewindow.h"
-#include "live/session.h"
+#include "live/desk.h"
 #include "main/bitmov2.h"
 #include "model/page_file.h"
 #include "model/show_project.h"
@@ -12,12 +12,12 @@
 
 namespace velmora {
 
-live::LiveSession* RemoteDesk::session() {
-    return windows_.live ? windows_.live->session() : nullptr;
+live::LiveDesk* RemoteDesk::liveDesk() {
+    return windows_.live ? windows_.live->liveDesk() : nullptr;
 }
 
 bool RemoteDesk::setText(int row, int line, const QString& text, QString* why) {
-    live::LiveSession* s = session();
+    live::LiveDesk* s = liveDesk();
     TBitMovOptMain& main = *windows_.BitMovOptMain;
     if (!s) {
         if (why) *why = QStringLiteral("the Live window is not open");

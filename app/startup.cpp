@@ -94,8 +94,8 @@ std::unique_ptr<Windows> createWindows(bool withSplash) {
     acc.showLive = [raw](const QString& project) {
         if (!raw->live) {
             raw->live = std::make_unique<TLiveWindow>(*raw->BitMovOptMain);
-            QObject::connect(raw->live.get(), &TLiveWindow::sessionChanged, [raw] {
-                if (raw->remote) raw->remote->follow(raw->live ? raw->live->session() : nullptr);
+            QObject::connect(raw->live.get(), &TLiveWindow::deskChanged, [raw] {
+                if (raw->remote) raw->remote->follow(raw->live ? raw->live->liveDesk() : nullptr);
             });
         }
         raw->live->openProject(project);

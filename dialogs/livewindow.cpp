@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "live/rundown.h"
-#include "live/session.h"
+#include "live/desk.h"
 #include "main/bitmov2.h"
 #include "model/show_project.h"
 #include "platform/Dialogs.h"
@@ -85,7 +85,7 @@ QImage imageOf(const platform::Bitmap& b) {
 } // namespace
 
 live::LiveShow* TLiveWindow::liveShow() const {
-    return session_ ? &session_->show() : nullptr;
+    return desk_ ? &desk_->show() : nullptr;
 }
 
 void TLiveWindow::setFrameLogFile(const QString& file) {
@@ -227,16 +227,16 @@ bool TLiveWindow::openProject(const QString& projectFile) {
         stageHeight_ = frame.height();
     }
     control_ = std::make_unique<LiveWaves>();
-    session_ = std::make_unique<live::LiveSession>(
+    desk_ = std::make_unique<live::LiveDesk>(
         project->pageNames, std::move(pages), options_, view, *control_, screen_->frame(),
         screen_->framePeriod(), platform::clock(), [this](const QRect& r) {
             screen_->present(r);
             if (keyScreen_) keyScreen_->present(r);
         });
-    if (keyScreen_) session_->show().setKey(&keyScreen_->frame());
-    onAir_ = &session_->onAir();
-    connect(session_.get(), &live::LiveSession::changed, this, [this] { showCue(); });
-    if (!frameLogFile().isEmpty() && !session_->show().log().writeTo(frameLogFile()))
+    if (keyScreen_) desk_->show().setKey(&keyScreen_->frame());
+    onAir_ = &desk_->onAir();
+    connect(desk_.get(), &live::LiveDesk::changed, this, [this] { showCue(); });
+    if (!frameLogFile().isEmpty() && !desk_->show().log().writeTo(frameLogFile()))
         platform::dialogs().message(platform::MsgKind::Warning,
                                     QStringLiteral("The frame log %1 cannot be written.")
                                         .arg(frameLogFile()),
@@ -245,7 +245,7 @@ bool TLiveWindow::openProject(const QString& projectFile) {
     screen_->framePresented = [this] {
         Program->update();
         followEditor();
-        if (session_) session_->framePresented();
+        if (desk_) desk_->framePresented();
     };
     // Edits reach the stage as they are made, not a frame later.
     connect(&main_.document(), &PageDocument::changedChanged, this, [this] { followEditor(); });
@@ -258,7 +258,7 @@ bool TLiveWindow::openProject(const QString& projectFile) {
 
     fillRundown();
     showCue();
-    screen_->play(&session_->show());
+    screen_->play(&desk_->show());
     // Beside the editor; on the show's screen the two stay over the show.
     placeBesideEditor();
     QWidget::show();
@@ -266,7 +266,7 @@ bool TLiveWindow::openProject(const QString& projectFile) {
     raise();
     activateWindow();
     Rundown->setFocus();
-    emit sessionChanged();
+    emit deskChanged();
     return true;
 }
 
@@ -335,25 +335,25 @@ void TLiveWindow::showStatus() {
     Status->setText(text);
 }
 
-// The commands go to the session, whose signal brings the window up to date.
+// The commands go to the desk, whose signal brings the window up to date.
 void TLiveWindow::cue(int row) {
-    if (session_) session_->cue(row);
+    if (desk_) desk_->cue(row);
 }
 
 void TLiveWindow::takeClick() {
-    if (session_) session_->take();
+    if (desk_) desk_->take();
 }
 
 void TLiveWindow::clearClick() {
-    if (session_) session_->clear();
+    if (desk_) desk_->clear();
 }
 
 void TLiveWindow::cutClick() {
-    if (session_) session_->cut();
+    if (desk_) desk_->cut();
 }
 
 void TLiveWindow::nextClick() {
-    if (session_) session_->next();
+    if (desk_) desk_->next();
 }
 
 bool TLiveWindow::liveKey(QKeyEvent* event) {
@@ -424,7 +424,7 @@ int TLiveWindow::editorRow() const {
 
 void TLiveWindow::followEditor() {
     const int row = editorRow();
-    if (!session_) return;
+    if (!desk_) return;
     const PageImage& page = main_.document().page();
     // Another page came into the editor: nothing was edited.
     if (row != seenRow_ || !editorSeen_) {
@@ -436,7 +436,7 @@ void TLiveWindow::followEditor() {
     editorSeen_ = page;
     PageImage prepared = page;
     prepareForShow(prepared, dpath_);
-    session_->edit(row, prepared);
+    desk_->edit(row, prepared);
     showRow(row);
     if (onAir_->cued() == row) showCue();
 }
@@ -445,9 +445,9 @@ void TLiveWindow::closeShow() {
     if (screen_) screen_->stop();
     if (keyScreen_) keyScreen_->stop();
     keyScreen_.reset();
-    const bool had = session_ != nullptr;
-    session_.reset();
-    if (had) emit sessionChanged();
+    const bool had = desk_ != nullptr;
+    desk_.reset();
+    if (had) emit deskChanged();
     onAir_ = nullptr;
     if (screen_ && Program) static_cast<ProgramView*>(Program)->screen = nullptr;
     screen_.reset();

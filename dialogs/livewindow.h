@@ -17,7 +17,7 @@ namespace velmora {
 class TBitMovOptMain;
 class TLiveScreen;
 namespace live {
-class LiveSession;
+class LiveDesk;
 class LiveShow;
 class OnAir;
 } // namespace live
@@ -63,7 +63,7 @@ public:
     QPushButton* HelpButton = nullptr;
 
     live::OnAir* onAir() const { return onAir_; }
-    live::LiveSession* session() const { return session_.get(); }
+    live::LiveDesk* liveDesk() const { return desk_.get(); }
     live::LiveShow* liveShow() const;
     TLiveScreen* screen() const { return screen_.get(); }
     TLiveScreen* keyScreen() const { return keyScreen_.get(); }
@@ -71,8 +71,8 @@ public:
     const QString& typed() const { return typed_; }
 
 signals:
-    // The live session began or ended (session() tells which).
-    void sessionChanged();
+    // The live desk began or ended (liveDesk() tells which).
+    void deskChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -98,8 +98,8 @@ private:
     std::unique_ptr<PlayControl> control_;
     std::unique_ptr<TLiveScreen> screen_;
     std::unique_ptr<TLiveScreen> keyScreen_; // the key, when a screen is chosen for it
-    std::unique_ptr<live::LiveSession> session_;
-    live::OnAir* onAir_ = nullptr; // the session's
+    std::unique_ptr<live::LiveDesk> desk_;
+    live::OnAir* onAir_ = nullptr; // the desk's
     std::optional<PageImage> editorSeen_; // the editor's page as last taken in
     int seenRow_ = -1;                    // and its row
     QString typed_;

@@ -2,7 +2,7 @@
 // 0x1E; each a method line, a path line with its query, an Authorization line, a line whose
 // first byte chooses whether it comes from this computer and whether the network with its token
 // is chosen, then the body), and the whole input once more as an OSC datagram. Each is answered
-// by the same handler the server uses, against a live session of three pages whose frames are
+// by the same handler the server uses, against a live desk of three pages whose frames are
 // drawn between requests, the edits it accepts reaching the pages on the stage. Promises: an
 // answer is one of the statuses the API knows; a refused request changes nothing; with the
 // network chosen nothing is done without the token; an accepted answer is the state as JSON.
@@ -11,7 +11,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "live/rundown.h"
-#include "live/session.h"
+#include "live/desk.h"
 #include "remote/api.h"
 #include "remote/osc.h"
 
@@ -35,9 +35,9 @@ PageImage pageOf(const QString& text, int in, int out) {
 }
 
 // As the program's desk does for a page not in the editor: the text goes to the page, and the
-// session draws it where the page stands.
-struct Desk : remote::Operator {
-    live::LiveSession* session() override { return live; }
+// desk draws it where the page stands.
+struct Caller : remote::Operator {
+    live::LiveDesk* liveDesk() override { return live; }
     bool setText(int row, int line, const QString& text, QString*) override {
         require(row >= 0 && row < live->onAir().rows() && line >= 1 && line <= 3,
                 "an edit names a page and a line that exist");
@@ -51,7 +51,7 @@ struct Desk : remote::Operator {
         return true;
     }
     QByteArray remotePage() override { return "<html></html>"; }
-    live::LiveSession* live = nullptr;
+    live::LiveDesk* live = nullptr;
     int edits = 0;
 };
 
@@ -61,13 +61,13 @@ bool knownStatus(int s) {
     return false;
 }
 
-void check(const remote::Request& r, const remote::Access& a, Desk& desk, live::LiveSession& s) {
+void check(const remote::Request& r, const remote::Access& a, Caller& caller, live::LiveDesk& s) {
     const QByteArray before = s.stateJson();
-    const int edits = desk.edits;
-    const remote::Response answer = remote::handle(r, a, desk);
+    const int edits = caller.edits;
+    const remote::Response answer = remote::handle(r, a, caller);
     require(knownStatus(answer.status), "the answer's status is one the API knows");
     if (answer.status != 200) {
-        require(s.stateJson() == before && desk.edits == edits, "a refused request changes nothing");
+        require(s.stateJson() == before && caller.edits == edits, "a refused request changes nothing");
         return;
     }
     if (a.network)
@@ -87,18 +87,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velmora::live::SilentControl silent;
     platform::ManualClock clock;
     platform::Bitmap frame(64, 48, platform::PixelFormat::Bits32);
-    live::LiveSession session({"000", "001", "002"},
+    live::LiveDesk desk({"000", "001", "002"},
                               {pageOf("One", 5, 6), pageOf("Two", 1, 3), pageOf("Three", 12, 12)}, {},
                               platform::StageView::fit(320, 240, 64, 48), silent, frame, 16666666,
                               clock, [](const QRect&) {});
-    session.show().start();
-    Desk desk;
-    desk.live = &session;
+    desk.show().start();
+    Caller caller;
+    caller.live = &desk;
     const auto frames = [&](int n) {
         for (int i = 0; i < n; ++i) {
             clock.now += 16666666;
-            session.show().wake();
-            session.framePresented();
+            desk.show().wake();
+            desk.framePresented();
         }
     };
     const QList<QByteArray> requests = input.split('\x1e');
@@ -123,12 +123,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (at >= 0) ++at;
         }
         r.body = at >= 0 ? requests[i].mid(at) : QByteArray();
-        check(r, access, desk, session);
+        check(r, access, caller, desk);
         frames(1 + int(f >> 2 & 7) * 4);
     }
     if (std::optional<remote::Request> r = remote::oscRequest(input)) {
         require(r->method == "POST" || r->method == "PUT", "an OSC message is a command or an edit");
-        check(*r, remote::Access{}, desk, session);
+        check(*r, remote::Access{}, caller, desk);
         frames(3);
     }
     return 0;

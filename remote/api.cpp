@@ -8,7 +8,7 @@
 #include <QUrlQuery>
 
 #include "live/on_air.h"
-#include "live/session.h"
+#include "live/desk.h"
 #include "model/page_file.h"
 
 namespace velmora::remote {
@@ -102,7 +102,7 @@ Response handle(const Request& r, const Access& a, Operator& op) {
     if (parts.size() < 3 || parts[1] != QLatin1String("api"))
         return error(404, QStringLiteral("no such path"));
 
-    live::LiveSession* s = op.session();
+    live::LiveDesk* s = op.liveDesk();
     const QString& what = parts[2];
     const bool command = parts.size() == 3 &&
                          (what == QLatin1String("take") || what == QLatin1String("clear") ||

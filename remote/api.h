@@ -7,7 +7,7 @@
 // The remote control's requests, checked and answered without any socket: what the HTTP server
 // and the OSC listener hand over, and what the fuzz target feeds.
 namespace velmora::live {
-class LiveSession;
+class LiveDesk;
 }
 
 namespace velmora::remote {
@@ -41,12 +41,12 @@ struct Access {
 // while only this computer is chosen).
 bool allowed(const Request& r, const Access& a, Response* refusal);
 
-// What the remote asks of the program beside the live session.
+// What the remote asks of the program beside the live desk.
 class Operator {
 public:
     virtual ~Operator() = default;
-    // The Live window's session; null while the Live window is not open.
-    virtual live::LiveSession* session() = 0;
+    // The Live window's desk; null while the Live window is not open.
+    virtual live::LiveDesk* liveDesk() = 0;
     // Line `line` (1..3) of the page in rundown row `row` takes the text, as an edit of the
     // page; false with the reason when it cannot be.
     virtual bool setText(int row, int line, const QString& text, QString* why) = 0;

@@ -11,7 +11,7 @@
 #include <QUrlQuery>
 #include <QWebSocket>
 
-#include "live/session.h"
+#include "live/desk.h"
 #include "remote/osc.h"
 
 // The page is a resource of this static library, registered from here, outside the namespace
@@ -159,16 +159,16 @@ Response RemoteServer::answer(const Request& r) {
     return handle(r, access(), op_);
 }
 
-void RemoteServer::follow(live::LiveSession* session) {
+void RemoteServer::follow(live::LiveDesk* desk) {
     disconnect(followed_);
-    session_ = session;
-    if (session) followed_ = connect(session, &live::LiveSession::changed, this, [this] { broadcast(); });
+    desk_ = desk;
+    if (desk) followed_ = connect(desk, &live::LiveDesk::changed, this, [this] { broadcast(); });
     broadcast();
 }
 
 void RemoteServer::broadcast() {
     const QByteArray state =
-        session_ ? session_->stateJson() : QByteArrayLiteral("{\"onAir\":null,\"cued\":null,\"moving\":false,\"pages\":[],\"live\":false}");
+        desk_ ? desk_->stateJson() : QByteArrayLiteral("{\"onAir\":null,\"cued\":null,\"moving\":false,\"pages\":[],\"live\":false}");
     for (auto& s : sockets_)
         s->sendTextMessage(QString::fromUtf8(state));
 }
@@ -198,7 +198,7 @@ void RemoteServer::newWebSocket() {
             std::erase_if(sockets_, [raw](const auto& p) { return p.get() == raw; });
         });
         raw->sendTextMessage(QString::fromUtf8(
-            session_ ? session_->stateJson() : QByteArrayLiteral("{\"onAir\":null,\"cued\":null,\"moving\":false,\"pages\":[],\"live\":false}")));
+            desk_ ? desk_->stateJson() : QByteArrayLiteral("{\"onAir\":null,\"cued\":null,\"moving\":false,\"pages\":[],\"live\":false}")));
         sockets_.push_back(std::move(s));
     }
 }

@@ -35,8 +35,8 @@ public:
     bool listening() const;
     const RemoteSettings& settings() const { return settings_; }
 
-    // The live session whose changes the WebSocket sends (null: none).
-    void follow(live::LiveSession* session);
+    // The live desk whose changes the WebSocket sends (null: none).
+    void follow(live::LiveDesk* desk);
     // Sends the state to every WebSocket.
     void broadcast();
 
@@ -53,7 +53,7 @@ private:
     std::unique_ptr<HttpListener> http_;
     std::vector<std::unique_ptr<QUdpSocket>> osc_;
     std::vector<std::unique_ptr<QWebSocket>> sockets_;
-    QPointer<live::LiveSession> session_;
+    QPointer<live::LiveDesk> desk_;
     QMetaObject::Connection followed_;
 };
 

@@ -1,5 +1,5 @@
 // The remote control's requests answered without a socket: who may ask, every path and method,
-// bad bodies and bad titles, each against a live session of two pages; OSC messages read as the
+// bad bodies and bad titles, each against a live desk of two pages; OSC messages read as the
 // requests they stand for; the settings section.
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <QJsonObject>
 
 #include "live/rundown.h"
-#include "live/session.h"
+#include "live/desk.h"
 #include "remote/api.h"
 #include "remote/osc.h"
 #include "remote/remote_settings.h"
@@ -28,14 +28,14 @@ velmora::PageImage pageOf(const QString& text) {
     return p;
 }
 
-struct Desk : velmora::remote::Operator {
-    velmora::live::LiveSession* session() override { return open ? live : nullptr; }
+struct Caller : velmora::remote::Operator {
+    velmora::live::LiveDesk* liveDesk() override { return open ? live : nullptr; }
     bool setText(int row, int line, const QString& text, QString*) override {
         edits << QStringLiteral("%1/%2/%3").arg(row).arg(line).arg(text);
         return true;
     }
     QByteArray remotePage() override { return "<html>remote</html>"; }
-    velmora::live::LiveSession* live = nullptr;
+    velmora::live::LiveDesk* live = nullptr;
     bool open = true;
     QStringList edits;
 };
@@ -43,11 +43,11 @@ struct Desk : velmora::remote::Operator {
 struct Remote : ::testing::Test {
     Remote()
         : frame(64, 48, platform::PixelFormat::Bits32),
-          session({"000", "001"}, {pageOf("One"), pageOf("Two")}, {},
+          desk({"000", "001"}, {pageOf("One"), pageOf("Two")}, {},
                   platform::StageView::fit(320, 240, 64, 48), silent, frame, 16666666, clock,
                   [](const QRect&) {}) {
-        desk.live = &session;
-        session.show().start();
+        caller.live = &desk;
+        desk.show().start();
     }
     Response ask(const char* method, const char* path, const QByteArray& body = {},
                  const QByteArray& auth = {}, bool local = true, const char* query = "") {
@@ -58,16 +58,16 @@ struct Remote : ::testing::Test {
         r.body = body;
         r.authorization = auth;
         r.fromThisComputer = local;
-        return velmora::remote::handle(r, access, desk);
+        return velmora::remote::handle(r, access, caller);
     }
-    QJsonObject state() { return QJsonDocument::fromJson(session.stateJson()).object(); }
+    QJsonObject state() { return QJsonDocument::fromJson(desk.stateJson()).object(); }
 
     testsupport::Seams seams;
     platform::Bitmap frame;
     velmora::live::SilentControl silent;
     platform::ManualClock clock;
-    velmora::live::LiveSession session;
-    Desk desk;
+    velmora::live::LiveDesk desk;
+    Caller caller;
     Access access;
 };
 
@@ -123,7 +123,7 @@ TEST_F(Remote, EachPathAndMethodIsAnsweredAndOnlyValidRequestsAct) {
         EXPECT_EQ(s["onAir"].toString(), QString(r.onAir)) << r.method << " " << r.path;
         EXPECT_EQ(s["cued"].toString(), QString(r.cued)) << r.method << " " << r.path;
         if (r.status == 200) {
-            EXPECT_EQ(a.body, session.stateJson()) << r.path;
+            EXPECT_EQ(a.body, desk.stateJson()) << r.path;
         }
         if (r.status == 405) {
             EXPECT_FALSE(a.headers.isEmpty()) << "no Allow: " << r.path;
@@ -134,13 +134,13 @@ TEST_F(Remote, EachPathAndMethodIsAnsweredAndOnlyValidRequestsAct) {
         }
     }
     // Only the two good edits reached the desk.
-    EXPECT_EQ(desk.edits, QStringList({"0/1/Edited", "0/1/" + QString(80, 'a')}));
+    EXPECT_EQ(caller.edits, QStringList({"0/1/Edited", "0/1/" + QString(80, 'a')}));
     const Response page = ask("GET", "/");
     EXPECT_EQ(page.status, 200);
     EXPECT_TRUE(page.contentType.startsWith("text/html"));
     EXPECT_EQ(page.body, "<html>remote</html>");
 
-    desk.open = false;
+    caller.open = false;
     EXPECT_EQ(ask("POST", "/api/take").status, 409);
     EXPECT_EQ(ask("GET", "/api/state").status, 409);
     EXPECT_EQ(ask("GET", "/api/nothing").status, 404);

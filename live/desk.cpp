@@ -1,4 +1,4 @@
-#include "live/session.h"
+#include "live/desk.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -6,7 +6,7 @@
 
 namespace velmora::live {
 
-LiveSession::LiveSession(std::vector<QString> numbers, std::vector<PageImage> pages,
+LiveDesk::LiveDesk(std::vector<QString> numbers, std::vector<PageImage> pages,
                          const ShowOptions& options, const platform::StageView& view,
                          PlayControl& control, platform::Bitmap& frame, std::uint64_t period,
                          platform::Clock& clock, std::function<void(const QRect&)> present)
@@ -15,60 +15,60 @@ LiveSession::LiveSession(std::vector<QString> numbers, std::vector<PageImage> pa
     told_ = now();
 }
 
-LiveSession::~LiveSession() = default;
+LiveDesk::~LiveDesk() = default;
 
-LiveSession::Told LiveSession::now() const {
+LiveDesk::Told LiveDesk::now() const {
     return {onAir_.onAir(), onAir_.cued(), onAir_.moving(), edits_};
 }
 
-void LiveSession::told() {
+void LiveDesk::told() {
     const Told n = now();
     if (n == told_) return;
     told_ = n;
     emit changed();
 }
 
-void LiveSession::cue(int row) {
+void LiveDesk::cue(int row) {
     onAir_.cue(row);
     told();
 }
 
-void LiveSession::take() {
+void LiveDesk::take() {
     show_.take();
     told();
 }
 
-void LiveSession::clear() {
+void LiveDesk::clear() {
     show_.clear();
     told();
 }
 
-void LiveSession::cut() {
+void LiveDesk::cut() {
     show_.cut();
     told();
 }
 
-void LiveSession::next() {
+void LiveDesk::next() {
     onAir_.next();
     told();
 }
 
-void LiveSession::edit(int row, const PageImage& page) {
+void LiveDesk::edit(int row, const PageImage& page) {
     onAir_.edit(row, page);
     ++edits_;
     show_.edited();
     told();
 }
 
-void LiveSession::framePresented() {
+void LiveDesk::framePresented() {
     told();
 }
 
-bool LiveSession::moving() const {
+bool LiveDesk::moving() const {
     return onAir_.moving();
 }
 
-QByteArray LiveSession::stateJson() const {
+QByteArray LiveDesk::stateJson() const {
     const auto number = [this](int r) {
         return r >= 0 ? QJsonValue(onAir_.row(r).number) : QJsonValue(QJsonValue::Null);
     };

@@ -1,4 +1,4 @@
-// The live session as its operators see it: the state as JSON and a signal whenever it changes,
+// The live desk as its operators see it: the state as JSON and a signal whenever it changes,
 // lines coming to rest included, but not on frames where nothing changed.
 #include <gtest/gtest.h>
 
@@ -8,12 +8,12 @@
 #include <QSignalSpy>
 
 #include "live/rundown.h"
-#include "live/session.h"
+#include "live/desk.h"
 #include "test_support.h"
 
 namespace {
 
-TEST(LiveSession, TellsEachChangeOfTheStateAndOnlyThose) {
+TEST(LiveDesk, TellsEachChangeOfTheStateAndOnlyThose) {
     testsupport::Seams seams;
     velmora::PageImage page;
     page.lines[0].Text = QStringLiteral("Naïve \"quoted\"");
@@ -28,9 +28,9 @@ TEST(LiveSession, TellsEachChangeOfTheStateAndOnlyThose) {
     velmora::live::SilentControl silent;
     platform::ManualClock clock;
     constexpr std::uint64_t Period = 16666666;
-    velmora::live::LiveSession s({"000", "001"}, {page, page}, {}, view, silent, frame, Period,
+    velmora::live::LiveDesk s({"000", "001"}, {page, page}, {}, view, silent, frame, Period,
                                  clock, [](const QRect&) {});
-    QSignalSpy spy(&s, &velmora::live::LiveSession::changed);
+    QSignalSpy spy(&s, &velmora::live::LiveDesk::changed);
     const auto state = [&] { return QJsonDocument::fromJson(s.stateJson()).object(); };
     EXPECT_EQ(s.stateJson(), QByteArray(R"({"cued":"000","live":true,"moving":false,"onAir":null,"pages":[)"
                                         R"({"lines":["Naïve \"quoted\"","",""],"page":"000"},)"

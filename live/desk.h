@@ -16,15 +16,15 @@ namespace velmora::live {
 // commands every operator gives (the Live window, its keys, the remote), and a signal whenever
 // what is on air, what is cued, or whether lines are moving changes. No widgets: the show
 // screen presents through `present`, the window and the remote only call and listen.
-class LiveSession : public QObject {
+class LiveDesk : public QObject {
     Q_OBJECT
 
 public:
-    LiveSession(std::vector<QString> numbers, std::vector<PageImage> pages,
+    LiveDesk(std::vector<QString> numbers, std::vector<PageImage> pages,
                 const ShowOptions& options, const platform::StageView& view, PlayControl& control,
                 platform::Bitmap& frame, std::uint64_t period, platform::Clock& clock,
                 std::function<void(const QRect&)> present);
-    ~LiveSession() override;
+    ~LiveDesk() override;
 
     OnAir& onAir() { return onAir_; }
     const OnAir& onAir() const { return onAir_; }
