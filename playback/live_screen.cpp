@@ -104,14 +104,15 @@ void TLiveScreen::present(const QRect& changed) {
             std::memcpy(shown_.scanLine(y) + std::size_t(r.left()) * 4,
                         frame_.scanLine(y) + std::size_t(r.left()) * 4, bytes);
         const QRect w = platform::windowRectOf(r, pixelRatio_);
-        if (isVisible()) {
+        if (isVisible() && onX11_) {
             repaint(w);
             // On the display now, not at the next turn of the event loop.
             QGuiApplication::sync();
-            // A Wayland compositor may not have taken the window's last frame yet, and the
-            // painting is then not shown; the same part is painted again once it can be, from
-            // the frame presented, so the last frame of a move or a fade is never lost.
-            if (!onX11_) update(w);
+        } else if (isVisible()) {
+            // A Wayland compositor takes a window's frames at its own pace: painted now, a frame
+            // it has not taken the last one before would not be shown. The part is painted at
+            // the compositor's next frame, from the frame presented.
+            update(w);
         }
     }
     if (framePresented) framePresented();
