@@ -99,8 +99,10 @@ Access RemoteServer::access() const {
     return {settings_.network, settings_.token.toUtf8()};
 }
 
-bool RemoteServer::listening() const {
-    return http_ != nullptr;
+QByteArray RemoteServer::currentState() const {
+    // While the Live window is closed there is nothing on air, nothing cued and no rundown.
+    return desk_ ? desk_->stateJson()
+                 : QByteArrayLiteral(R"({"onAir":null,"cued":null,"moving":false,"pages":[],"live":false})");
 }
 
 void RemoteServer::stop() {
@@ -167,8 +169,7 @@ void RemoteServer::follow(live::LiveDesk* desk) {
 }
 
 void RemoteServer::broadcast() {
-    const QByteArray state =
-        desk_ ? desk_->stateJson() : QByteArrayLiteral("{\"onAir\":null,\"cued\":null,\"moving\":false,\"pages\":[],\"live\":false}");
+    const QByteArray state = currentState();
     for (auto& s : sockets_)
         s->sendTextMessage(QString::fromUtf8(state));
 }
@@ -197,8 +198,7 @@ void RemoteServer::newWebSocket() {
         connect(raw, &QWebSocket::disconnected, this, [this, raw] {
             std::erase_if(sockets_, [raw](const auto& p) { return p.get() == raw; });
         });
-        raw->sendTextMessage(QString::fromUtf8(
-            desk_ ? desk_->stateJson() : QByteArrayLiteral("{\"onAir\":null,\"cued\":null,\"moving\":false,\"pages\":[],\"live\":false}")));
+        raw->sendTextMessage(QString::fromUtf8(currentState()));
         sockets_.push_back(std::move(s));
     }
 }

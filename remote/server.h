@@ -32,7 +32,6 @@ public:
     // port cannot be had.
     bool apply(const RemoteSettings& settings, QString* why);
     void stop();
-    bool listening() const;
     const RemoteSettings& settings() const { return settings_; }
 
     // The live desk whose changes the WebSocket sends (null: none).
@@ -47,6 +46,8 @@ private:
     void newWebSocket();
     void readOsc(QUdpSocket* socket);
     Access access() const;
+    // The state the WebSocket sends.
+    QByteArray currentState() const;
 
     Operator& op_;
     RemoteSettings settings_;
