@@ -109,13 +109,7 @@ public:
         std::optional<StripCoverage>& c = strips_[std::size_t(n - 1)];
         if (!c) {
             const PageImage::Line& line = image_->lines[std::size_t(n - 1)];
-            StripInput in;
-            in.text = line.Text.left(255);
-            in.fontStyle = line.FontStyle;
-            in.line = &line.attrs;
-            in.stripFormat = platform::PixelFormat::Bits32;
-            in.view = view_;
-            c = renderTitleCoverage(in);
+            c = renderTitleCoverage(stripInputOf(line, view_));
         }
         return *c;
     }

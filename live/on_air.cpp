@@ -225,13 +225,7 @@ OnAir::Lines OnAir::keyLinesAt(std::int64_t t) {
             Aired::Cover& c = a->covers[std::size_t(n - 1)];
             if (c.of != l.picture.bits || c.edit != a->edits[std::size_t(n - 1)]) {
                 const PageImage::Line& line = a->page.lines[std::size_t(n - 1)];
-                StripInput in;
-                in.text = line.Text.left(255);
-                in.fontStyle = line.FontStyle;
-                in.line = &line.attrs;
-                in.stripFormat = platform::PixelFormat::Bits32;
-                in.view = view_;
-                c.alpha = renderTitleCoverage(in);
+                c.alpha = renderTitleCoverage(stripInputOf(line, view_));
                 // A picture covers its whole rectangle.
                 if (c.alpha.isEmpty() || c.alpha.width != l.picture.width ||
                     c.alpha.height != l.picture.height) {

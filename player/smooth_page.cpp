@@ -67,15 +67,8 @@ void SmoothPage::render(int n) {
     Run& run = runs_[std::size_t(n - 1)];
     const PageImage::Line& line = page_.lines[std::size_t(n - 1)];
     run.strip.emplace(platform::PixelFormat::Bits32);
-    StripInput in;
-    in.text = line.Text.left(255);
-    in.fontStyle = line.FontStyle;
-    in.line = &line.attrs;
+    StripInput in = stripInputOf(line, view_);
     in.alignMode = options_.alignMode;
-    in.stripFormat = platform::PixelFormat::Bits32;
-    in.restX = line.PosX;
-    in.restY = line.PosY;
-    in.view = view_;
     switch (renderTitleStrip(*run.strip, in)) {
     case StripResult::BitmapFailed:
         outcome_.bitmapFailed[std::size_t(n - 1)] = true;
@@ -344,6 +337,18 @@ void SmoothPage::releaseSpaceBar(std::int64_t t) {
 }
 
 // ---- Drawing ------------------------------------------------------------------------------
+
+StripInput stripInputOf(const PageImage::Line& line, const platform::StageView& view) {
+    StripInput in;
+    in.text = line.Text.left(255);
+    in.fontStyle = line.FontStyle;
+    in.line = &line.attrs;
+    in.stripFormat = platform::PixelFormat::Bits32;
+    in.restX = line.PosX;
+    in.restY = line.PosY;
+    in.view = view;
+    return in;
+}
 
 std::array<FrameComposer::Line, 3> composedLines(const SmoothPage& page,
                                                  const SmoothPage::Frame& frame) {

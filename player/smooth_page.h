@@ -144,6 +144,10 @@ private:
 void drawLineAt(platform::Canvas& canvas, platform::Bitmap& frame, const platform::Bitmap& picture,
                 Fixed x, Fixed y);
 
+// What a line's strip (or its coverage) is made from in a smooth frame: its text, font style and
+// looks, its resting place, at the view's scale, 32 bits a pixel.
+StripInput stripInputOf(const PageImage::Line& line, const platform::StageView& view);
+
 // The lines of a frame as the composer takes them, from the page's strips.
 std::array<FrameComposer::Line, 3> composedLines(const SmoothPage& page,
                                                  const SmoothPage::Frame& frame);
